@@ -1,0 +1,55 @@
+# Shared helpers for the project's targets.
+
+# Warnings for the project's own code.
+function(harnix_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# harnix_library(name SOURCES ... [DEPS ...] [SHARED])
+# One library per folder; its headers are included as "folder/Header.h" from the tree root.
+function(harnix_library name)
+  cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPS" ${ARGN})
+  if(ARG_SHARED)
+    add_library(${name} SHARED ${ARG_SOURCES})
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+  harnix_warnings(${name})
+endfunction()
+
+# harnix_test(name SOURCES ... [DEPS ...] [DISPLAY] [TIMEOUT seconds])
+# A GoogleTest program registered with ctest. DISPLAY runs it under xvfb-run;
+# every other test that creates windows uses Qt's offscreen platform.
+function(harnix_test name)
+  cmake_parse_arguments(ARG "DISPLAY" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  if(NOT ARG_SOURCES MATCHES "main")
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  harnix_warnings(${name})
+  if(ARG_DISPLAY)
+    add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# harnix_bench(name SOURCES ... [DEPS ...]): a Google Benchmark program (not run by CI).
+function(harnix_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  harnix_warnings(${name})
+endfunction()

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests and a run need.
+# Idempotent: packages already present are left alone; the package lists are
+# refreshed once, and only when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git clang-format
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  libsqlite3-dev sqlite3
+  libjpeg62-turbo-dev
+  libsane-dev sane-utils libsane1
+  libmpv-dev ffmpeg
+  libomniorb4-dev omniidl omniorb-nameserver libcos4-dev
+  libxcb1-dev libx11-xcb-dev
+  libzip-dev
+  libdw-dev
+  xvfb xauth x11-utils xdotool
+  poppler-utils
+  xdg-utils
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
