@@ -1,0 +1,66 @@
+#include "platform/forms/Registry.h"
+
+#include <QCoreApplication>
+
+#include <map>
+#include <vector>
+
+namespace forms {
+
+namespace {
+
+std::map<std::type_index, Form*>& Instances()
+{
+    static std::map<std::type_index, Form*> instances;
+    return instances;
+}
+
+} // namespace
+
+namespace detail {
+
+Form* Find(std::type_index type)
+{
+    auto found = Instances().find(type);
+    return found == Instances().end() ? nullptr : found->second;
+}
+
+Form* Create(std::type_index type, const std::function<Form*()>& make)
+{
+    Form* created = make();
+    // Registered before Form_Load, so that the load code reaches this same instance.
+    Instances()[type] = created;
+    try {
+        created->Load();
+    } catch (...) {
+        Forget(created);
+        delete created;
+        throw;
+    }
+    return created;
+}
+
+void Forget(Form* form)
+{
+    for (auto it = Instances().begin(); it != Instances().end(); ++it) {
+        if (it->second == form) {
+            Instances().erase(it);
+            return;
+        }
+    }
+}
+
+} // namespace detail
+
+void UnloadAll()
+{
+    std::vector<Form*> all;
+    for (auto& [type, instance] : Instances())
+        all.push_back(instance);
+    Instances().clear();
+    for (Form* instance : all)
+        delete instance;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace forms
