@@ -1,0 +1,49 @@
+#pragma once
+
+#include <compare>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vb {
+
+// The fields of a date-time, in the local calendar, seconds rounded to the nearest whole.
+struct DateParts
+{
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// The language's date: days since 30/12/1899, the fraction being the time of day. Before that
+// day the integer part counts backwards while the fraction still moves forward in the day
+// (-1.25 is 29/12/1899 06:00).
+struct Date
+{
+    double serial = 0;
+
+    // Months, days, hours ... out of their range carry over, as DateSerial and TimeSerial do.
+    // Raises error 5 for a year outside 100..9999.
+    static Date FromParts(int year, int month, int day, int hour = 0, int minute = 0,
+                          int second = 0);
+    DateParts ToParts() const;
+
+    // "YYYY-MM-DD HH:MM:SS", the form in which the database stores dates.
+    std::string ToIsoText() const;
+    // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" (or with "T", with or without seconds);
+    // nullopt for anything else or an impossible date.
+    static std::optional<Date> FromIsoText(std::string_view text);
+
+    // The day without its time, and the time without its day.
+    Date DatePart() const;
+    Date TimePart() const;
+    bool HasTime() const;
+
+    friend bool operator==(Date a, Date b) { return a.serial == b.serial; }
+    friend auto operator<=>(Date a, Date b) { return a.serial <=> b.serial; }
+};
+
+} // namespace vb

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/vb/Currency.h"
+#include "platform/vb/Date.h"
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+namespace vb {
+
+enum class VarType { Empty, Null, Boolean, Integer, Long, Single, Double, Currency, Date, String };
+
+// The language's Variant: one value of the types above. Integer is 16-bit, Long 32-bit.
+class Variant
+{
+public:
+    Variant() = default; // Empty
+    Variant(bool value) : value_(value) {}
+    Variant(int16_t value) : value_(value) {}
+    Variant(int32_t value) : value_(value) {}
+    Variant(float value) : value_(value) {}
+    Variant(double value) : value_(value) {}
+    Variant(Currency value) : value_(value) {}
+    Variant(Date value) : value_(value) {}
+    Variant(std::string value) : value_(std::move(value)) {}
+    Variant(const char* value) : value_(std::string(value)) {}
+
+    static Variant Null();
+
+    VarType Type() const { return static_cast<VarType>(value_.index()); }
+    bool IsEmpty() const { return Type() == VarType::Empty; }
+    bool IsNull() const { return Type() == VarType::Null; }
+    // Boolean, Integer, Long, Single, Double or Currency (a Date is not numeric).
+    bool IsNumber() const;
+
+    // The value held, without conversion; error 13 when the Variant holds another type.
+    // The conversions of Convert.h (CStr, CLng ...) convert as the language does.
+    bool BooleanValue() const;
+    int16_t IntegerValue() const;
+    int32_t LongValue() const;
+    float SingleValue() const;
+    double DoubleValue() const;
+    Currency CurrencyValue() const;
+    Date DateValue() const;
+    const std::string& StringValue() const;
+
+    // Comparison as the language compares: Empty is 0 or "", numbers by value, a text against
+    // a number or a date is converted to it (error 13 when it is not one), texts by their
+    // characters. Any comparison with Null is false, "!=" included.
+    friend bool operator==(const Variant& a, const Variant& b);
+    friend bool operator!=(const Variant& a, const Variant& b);
+    friend bool operator<(const Variant& a, const Variant& b);
+    friend bool operator<=(const Variant& a, const Variant& b);
+    friend bool operator>(const Variant& a, const Variant& b);
+    friend bool operator>=(const Variant& a, const Variant& b);
+
+    // The language's "+": texts are joined, numbers added in the wider of the two types
+    // (Integer and Long widen on overflow), Null gives Null.
+    friend Variant operator+(const Variant& a, const Variant& b);
+
+private:
+    struct NullValue
+    {
+        bool operator==(const NullValue&) const = default;
+    };
+    std::variant<std::monostate, NullValue, bool, int16_t, int32_t, float, double, Currency, Date,
+                 std::string>
+        value_;
+};
+
+// The language's "&": both sides as text, Null and Empty as "" (Null only when both are Null).
+Variant Concat(const Variant& a, const Variant& b);
+
+// -1, 0 or 1 as the comparison operators order the two values; error 94 when one is Null.
+int Compare(const Variant& a, const Variant& b);
+
+} // namespace vb
