@@ -1,0 +1,67 @@
+#include "platform/win/FileSearch.h"
+
+#include "platform/win/Codepage.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace win {
+
+std::string NormalizePath(std::string_view path)
+{
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    return result;
+}
+
+std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name)
+{
+    if (name.empty() || name.find_first_of("/\\*?") != std::string::npos)
+        return std::nullopt;
+    std::string prefix = NormalizePath(folder);
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+
+    DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(dir)) {
+        if (EqualsIgnoringCase(entry->d_name, name))
+            matches.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+
+    // Two names that differ only in case can lie side by side here: the exact one wins, then the
+    // first in byte order, so that the choice does not depend on the directory's order.
+    std::sort(matches.begin(), matches.end());
+    auto exact = std::find(matches.begin(), matches.end(), name);
+    if (exact != matches.end())
+        std::rotate(matches.begin(), exact, exact + 1);
+    for (const auto& match : matches) {
+        struct stat info;
+        const std::string path = prefix + match;
+        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            return path;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ResolvePathIgnoringCase(std::string_view path)
+{
+    const std::string normalized = NormalizePath(path);
+    if (normalized.empty())
+        return std::nullopt;
+    struct stat info;
+    if (stat(normalized.c_str(), &info) == 0)
+        return normalized;
+    const auto slash = normalized.rfind('/');
+    if (slash == std::string::npos)
+        return FindFileIgnoringCase("", normalized);
+    return FindFileIgnoringCase(slash == 0 ? "/" : normalized.substr(0, slash),
+                                normalized.substr(slash + 1));
+}
+
+} // namespace win

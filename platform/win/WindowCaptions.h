@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace win {
+
+// The captions (UTF-8) of the display's top-level windows, in the display's stacking order,
+// bottom first. A window manager's frames are looked through to the client windows they hold.
+// Windows without a caption are left out; with no display the list is empty.
+std::vector<std::string> TopLevelWindowCaptions();
+
+} // namespace win
