@@ -1,0 +1,44 @@
+#pragma once
+// Command: a command text bound to a connection. A recordset opened from a
+// command keeps it, so that changing CommandText and calling Requery runs the
+// new text.
+//
+// The text is one of: a table or stored-query name; such a name followed by a
+// where or order-by clause ("Tailles where NoFamille=3 order by Ordre"); a full
+// statement; "EXEC name a, b" for a parameterised stored query.
+
+#include "platform/ado/Connection.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ado {
+
+class Command
+{
+public:
+    Command();
+
+    // Set cmd.ActiveConnection = cn
+    void SetActiveConnection(const Connection& connection);
+    // Set cmd.ActiveConnection = Nothing
+    void ReleaseConnection();
+    std::optional<Connection> ActiveConnection() const;
+
+    void SetCommandText(std::string_view text);
+    std::string CommandText() const;
+
+    // Runs the text as a statement; returns the number of rows changed.
+    long Execute();
+
+    bool operator==(const Command& other) const { return state_ == other.state_; }
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+    friend class Recordset;
+};
+
+} // namespace ado

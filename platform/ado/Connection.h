@@ -1,0 +1,64 @@
+#pragma once
+// Connection to a database file, in the manner of an ADO connection.
+//
+// The file is an SQLite database under the system's file name. Open takes the
+// connection string the windows build
+//   Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<password>
+// opens only an existing file and checks the password recorded in it. Every
+// statement sent through Execute (and through commands and recordsets) goes
+// through TranslateSql first.
+//
+// Connection, Command and Recordset are handles: a copy refers to the same
+// object, as a second reference does in the original program.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+
+namespace ado {
+
+// ObjectStateEnum
+enum ObjectState : long { adStateClosed = 0, adStateOpen = 1 };
+
+namespace detail {
+struct Session;
+}
+
+class Connection
+{
+public:
+    Connection();
+
+    // Raises vb::Error 0x80004005 when the file is missing, unreadable, locked,
+    // not a database, or the password does not match.
+    void Open(std::string_view connectionString, std::string_view userId = {},
+              std::string_view password = {});
+    void Close();
+    long State() const;
+    const std::string& ConnectionString() const;
+    // The path of the file found on disk (its name matched without regard to case).
+    std::string DataSource() const;
+
+    // Runs one statement (Access dialect, or "EXEC name args"); returns the
+    // number of rows it changed.
+    long Execute(std::string_view commandText);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // The underlying SQLite handle; null while closed.
+    sqlite3* Handle() const;
+
+    bool operator==(const Connection& other) const { return session_ == other.session_; }
+
+    // Shared state, used by commands and recordsets.
+    const std::shared_ptr<detail::Session>& Session() const { return session_; }
+
+private:
+    std::shared_ptr<detail::Session> session_;
+};
+
+} // namespace ado

@@ -1,0 +1,21 @@
+#pragma once
+// Translation of the program's SQL (Access dialect, and the few SQL Server
+// constructs sent through the same connection) into SQLite's dialect.
+//
+// Handled: [bracketed] names (also [Table.Column]), #m/d/yyyy# date literals,
+// double-quoted and N'..' literals, & concatenation, * and ? wildcards (LIKE
+// takes * % ? _ alike), DELETE *, SELECT ... INTO, TOP n, TOP 100 PERCENT,
+// dbo. prefixes, CONVERT(DATETIME, x, 103), deferred ON clauses
+// (a JOIN b JOIN c ON .. ON ..), True/False, real division, bare interval
+// names of DATENAME/DATEPART/DATEADD/DATEDIFF, and calls of functions whose
+// names SQLite reserves (Left, Right, IsNull). The functions themselves are
+// registered on every connection (see Functions.h).
+
+#include <string>
+#include <string_view>
+
+namespace ado {
+
+std::string TranslateSql(std::string_view accessSql);
+
+} // namespace ado
