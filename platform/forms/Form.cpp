@@ -1,41 +1,50 @@
 #include "platform/forms/Form.h"
 
+#include "platform/forms/Keys.h"
 #include "platform/forms/Registry.h"
+#include "platform/win/Twips.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QWindow>
+
+#include <algorithm>
+#include <vector>
 
 namespace forms {
 
 namespace {
 
 QPointer<Form> activeForm;
-
-int ToPixels(int twips)
-{
-    return twips / 15;
-}
-
-int ToTwips(int pixels)
-{
-    return pixels * 15;
-}
+// Forms in the order they were last active, the latest last.
+std::vector<QPointer<Form>> activationOrder;
+// Forms in a modal loop, the innermost last.
+std::vector<Form*> modalForms;
 
 } // namespace
 
-Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    detail::EnsureKeyRouter();
+}
 
 Form::~Form()
 {
     QuitModalLoop();
+    modalForms.erase(std::remove(modalForms.begin(), modalForms.end(), this), modalForms.end());
     detail::Forget(this);
 }
 
 Form* Form::ActiveForm()
 {
     return activeForm.data();
+}
+
+Form* Form::ModalForm()
+{
+    return modalForms.empty() ? nullptr : modalForms.back();
 }
 
 void Form::Load()
@@ -58,29 +67,46 @@ void Form::Show(ShowMode mode, QWidget* owner)
     }
     if (mode == Modal) {
         setWindowModality(Qt::ApplicationModal);
-        show();
-        raise();
-        activateWindow();
-        BecomeActive();
+        ShowActive();
         QEventLoop loop;
         modalLoop_ = &loop;
+        modalForms.push_back(this);
         loop.exec(QEventLoop::DialogExec);
+        modalForms.erase(std::remove(modalForms.begin(), modalForms.end(), this), modalForms.end());
         modalLoop_ = nullptr;
         return;
     }
+    ShowActive();
+}
+
+void Form::ShowActive()
+{
     show();
-    raise();
+    // The offscreen platform of the tests has no stacking order to change.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        raise();
     activateWindow();
     BecomeActive();
 }
 
 void Form::Hide()
 {
+    const bool wasActive = activeForm == this;
     hide();
     setWindowModality(Qt::NonModal);
-    if (activeForm == this)
-        activeForm = nullptr;
     QuitModalLoop();
+    if (!wasActive)
+        return;
+    // The form shown before this one becomes the active one again, as the window system does.
+    activeForm = nullptr;
+    for (auto it = activationOrder.rbegin(); it != activationOrder.rend(); ++it) {
+        Form* previous = it->data();
+        if (previous && previous != this && previous->isVisible()) {
+            previous->activateWindow();
+            previous->BecomeActive();
+            return;
+        }
+    }
 }
 
 bool Form::Unload(UnloadMode mode)
@@ -113,22 +139,22 @@ void Form::SetCaption(const QString& caption)
 
 int Form::Left() const
 {
-    return ToTwips(frameGeometry().x());
+    return win::PixelsToTwips(frameGeometry().x());
 }
 
 int Form::Top() const
 {
-    return ToTwips(frameGeometry().y());
+    return win::PixelsToTwips(frameGeometry().y());
 }
 
 int Form::Width() const
 {
-    return ToTwips(frameGeometry().width());
+    return win::PixelsToTwips(frameGeometry().width());
 }
 
 int Form::Height() const
 {
-    return ToTwips(frameGeometry().height());
+    return win::PixelsToTwips(frameGeometry().height());
 }
 
 void Form::SetLeft(int twips)
@@ -158,20 +184,20 @@ void Form::Move(int leftTwips, int topTwips, int widthTwips, int heightTwips)
     const QRect inner = geometry();
     const int extraW = frame.width() - inner.width();
     const int extraH = frame.height() - inner.height();
-    move(ToPixels(leftTwips), ToPixels(topTwips));
-    const int w = widthTwips < 0 ? inner.width() : ToPixels(widthTwips) - extraW;
-    const int h = heightTwips < 0 ? inner.height() : ToPixels(heightTwips) - extraH;
+    move(win::TwipsToPixels(leftTwips), win::TwipsToPixels(topTwips));
+    const int w = widthTwips < 0 ? inner.width() : win::TwipsToPixels(widthTwips) - extraW;
+    const int h = heightTwips < 0 ? inner.height() : win::TwipsToPixels(heightTwips) - extraH;
     resize(qMax(0, w), qMax(0, h));
 }
 
 int Form::ScaleWidth() const
 {
-    return ToTwips(width());
+    return win::PixelsToTwips(width());
 }
 
 int Form::ScaleHeight() const
 {
-    return ToTwips(height());
+    return win::PixelsToTwips(height());
 }
 
 bool Form::event(QEvent* event)
@@ -202,6 +228,9 @@ void Form::BecomeActive()
     if (activeForm == this || unloaded_)
         return;
     activeForm = this;
+    activationOrder.erase(std::remove(activationOrder.begin(), activationOrder.end(), this),
+                          activationOrder.end());
+    activationOrder.push_back(this);
     Form_Activate();
 }
 

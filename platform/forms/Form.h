@@ -34,7 +34,7 @@ public:
     void Hide();
     // QueryUnload and Unload may cancel; returns whether the form was unloaded.
     bool Unload(UnloadMode mode = FormCode);
-    bool IsModalShown() const { return modalLoop_ != nullptr; }
+    bool IsModalShown() const { return modalLoop_ != nullptr && isVisible(); }
 
     QString Caption() const;
     void SetCaption(const QString& caption);
@@ -83,6 +83,8 @@ public:
 
     // The program's form that is active now (null when none is).
     static Form* ActiveForm();
+    // The innermost form shown modally now (null when none is).
+    static Form* ModalForm();
 
 protected:
     bool event(QEvent* event) override;
@@ -92,6 +94,7 @@ protected:
 private:
     // Fires Form_Activate when this form takes over from another form of the program.
     void BecomeActive();
+    void ShowActive();
     void QuitModalLoop();
 
     bool loaded_ = false;

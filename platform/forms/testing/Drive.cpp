@@ -1,0 +1,117 @@
+#include "platform/forms/testing/Drive.h"
+
+#include "platform/forms/Registry.h"
+#include "platform/forms/testing/Dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+namespace forms::testing {
+
+namespace {
+
+void RequireUsable(QWidget& control)
+{
+    if (!control.isVisible())
+        ADD_FAILURE() << "control " << control.objectName().toStdString() << " is not visible";
+    if (!control.isEnabled())
+        ADD_FAILURE() << "control " << control.objectName().toStdString() << " is disabled";
+}
+
+} // namespace
+
+void Focus(QWidget& control)
+{
+    QWidget* window = control.window();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+    }
+    control.setFocus(Qt::OtherFocusReason);
+}
+
+void Type(QWidget& control, const QString& text)
+{
+    Focus(control);
+    for (QChar c : text) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &control;
+        if (c == '\r')
+            QTest::keyClick(target, Qt::Key_Return);
+        else if (c == '\t')
+            QTest::keyClick(target, Qt::Key_Tab);
+        else if (c == '\b')
+            QTest::keyClick(target, Qt::Key_Backspace);
+        else {
+            const Qt::Key key = c.isLetterOrNumber() && c.unicode() < 128
+                                    ? Qt::Key(c.toUpper().unicode())
+                                    : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Press, target, key, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, target, key, QString(c), Qt::NoModifier);
+        }
+    }
+}
+
+void Type(QWidget& window, const QString& name, const QString& text)
+{
+    Type(Find(window, name), text);
+}
+
+void Key(QWidget& control, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    Focus(control);
+    QTest::keyClick(&control, key, modifiers);
+}
+
+void Key(QWidget& window, const QString& name, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    Key(Find(window, name), key, modifiers);
+}
+
+void Click(QWidget& control)
+{
+    RequireUsable(control);
+    QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+}
+
+void Click(QWidget& window, const QString& name)
+{
+    Click(Find(window, name));
+}
+
+void DoubleClick(QWidget& window, const QString& name)
+{
+    QWidget& control = Find(window, name);
+    RequireUsable(control);
+    QTest::mouseDClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+}
+
+void ProcessEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void ShowModal(Form& form, const std::function<void()>& whileShown, QWidget* owner)
+{
+    QPointer<Form> shown = &form;
+    QTimer::singleShot(0, [shown, whileShown] {
+        whileShown();
+        if (shown && shown->IsModalShown()) {
+            ADD_FAILURE() << "form " << shown->objectName().toStdString()
+                          << " is still shown modally";
+            shown->Hide();
+        }
+    });
+    form.Show(Modal, owner);
+}
+
+void WindowTest::TearDown()
+{
+    Script().VerifyAllAnswered();
+    UnloadAll();
+}
+
+} // namespace forms::testing
