@@ -1,0 +1,39 @@
+#pragma once
+// BSTR: UTF-16 text preceded by its byte length (32 bits) and followed by a zero character.
+// The pointer handed out points at the first character; embedded zeros are kept.
+
+#include "platform/com/Types.h"
+
+#include <string>
+#include <string_view>
+
+BSTR SysAllocString(LPCOLESTR text);
+// len characters from text (or uninitialised, zero-terminated, when text is null).
+BSTR SysAllocStringLen(const OLECHAR* text, UINT len);
+// len bytes from text (or uninitialised); the length prefix counts bytes.
+BSTR SysAllocStringByteLen(const char* text, UINT len);
+// Replaces *bstr with a copy of text; FALSE (and *bstr untouched) when out of memory.
+INT SysReAllocString(BSTR* bstr, LPCOLESTR text);
+INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT len);
+void SysFreeString(BSTR bstr);
+// Characters (byte length / 2); 0 for a null BSTR.
+UINT SysStringLen(BSTR bstr);
+UINT SysStringByteLen(BSTR bstr);
+
+// Task memory, also used for strings handed from callee to caller.
+void* CoTaskMemAlloc(std::size_t size);
+void* CoTaskMemRealloc(void* p, std::size_t size);
+void CoTaskMemFree(void* p);
+
+namespace com {
+// Length of a zero-terminated UTF-16 text.
+std::size_t olestrlen(LPCOLESTR text);
+// UTF-8 <-> UTF-16 conversions; invalid sequences become U+FFFD.
+std::u16string utf16FromUtf8(std::string_view text);
+std::string utf8FromUtf16(std::u16string_view text);
+// A BSTR's whole content (embedded zeros included); empty for a null BSTR.
+inline std::u16string_view bstrView(BSTR bstr)
+{
+    return bstr ? std::u16string_view(bstr, SysStringLen(bstr)) : std::u16string_view();
+}
+} // namespace com

@@ -1,0 +1,113 @@
+#pragma once
+// The runtime's process services: apartments, object creation through the registry store,
+// the per-thread error information and the dispatch-by-table type information.
+
+#include "platform/com/Bstr.h"
+#include "platform/com/SafeArray.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
+
+#include <string>
+#include <vector>
+
+// Apartments, counted per thread.
+inline constexpr DWORD COINIT_MULTITHREADED = 0x0;
+inline constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
+inline constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
+
+// S_OK for the first entry of the thread, S_FALSE for a further one of the same kind,
+// RPC_E_CHANGED_MODE (not counted) for one of the other kind.
+HRESULT CoInitializeEx(void* reserved, DWORD coInit);
+HRESULT CoInitialize(void* reserved);
+void CoUninitialize();
+
+enum APTTYPE { APTTYPE_CURRENT = -1, APTTYPE_STA = 0, APTTYPE_MTA = 1, APTTYPE_NA = 2 };
+enum APTTYPEQUALIFIER { APTTYPEQUALIFIER_NONE = 0 };
+// CO_E_NOTINITIALIZED when the thread is in no apartment.
+HRESULT CoGetApartmentType(APTTYPE* type, APTTYPEQUALIFIER* qualifier);
+
+inline constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+inline constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;
+inline constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
+inline constexpr DWORD CLSCTX_ALL = 0x17;
+
+// Signatures of an in-process server's exports.
+using DllGetClassObjectFunction = HRESULT (*)(REFCLSID, REFIID, void**);
+using DllCanUnloadNowFunction = HRESULT (*)();
+
+// Class objects come from the classes registered in the process (CoRegisterClassObject), the
+// runtime's own (the Global Interface Table), and otherwise from the registry store:
+// HKEY_CLASSES_ROOT\CLSID\{clsid}\InprocServer32 names the shared library, which is loaded and
+// asked through its exported DllGetClassObject. CO_E_NOTINITIALIZED outside an apartment,
+// REGDB_E_CLASSNOTREG without a registration, CO_E_DLLNOTFOUND when the library does not load,
+// CO_E_ERRORINDLL without the export.
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, void* serverInfo, REFIID riid,
+                         void** ppv);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsContext, REFIID riid,
+                         void** ppv);
+inline constexpr DWORD REGCLS_SINGLEUSE = 0;
+inline constexpr DWORD REGCLS_MULTIPLEUSE = 1;
+HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* classObject, DWORD clsContext, DWORD flags,
+                              DWORD* cookie);
+HRESULT CoRevokeClassObject(DWORD cookie);
+// Unloads the loaded servers whose DllCanUnloadNow answers S_OK.
+void CoFreeUnusedLibraries();
+
+// HKEY_CLASSES_ROOT\<progid>\CLSID, or that of the program identifier named by its CurVer.
+// CO_E_CLASSSTRING when neither names a class.
+HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
+
+// The error information of the calling thread. SetErrorInfo replaces it (null clears it);
+// GetErrorInfo hands it over and clears it, S_FALSE when there is none.
+HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
+HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+HRESULT CreateErrorInfo(ICreateErrorInfo** createErrorInfo);
+
+namespace com {
+
+// Calls one member of a dispatch interface: `instance` is the interface pointer, `params` the
+// automation arguments (last first), `result` the return value or null.
+using DispatchInvoker = HRESULT (*)(void* instance, DISPPARAMS* params, VARIANT* result,
+                                    UINT* argErr);
+
+// One member of a dispatch interface. A property's get and put share one identifier.
+struct DispatchEntry
+{
+    DISPID id;
+    const char* name;
+    WORD kind; // DISPATCH_METHOD, DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT
+    DispatchInvoker invoke;
+    const char* help;
+};
+
+// The dispatch description of an interface: name, identifier, help text and members.
+struct DispatchTable
+{
+    const char* name;
+    IID iid;
+    const char* help;
+    std::vector<DispatchEntry> entries;
+};
+
+// Type information over a table; the object lives as long as the process.
+ITypeInfo* typeInfoFor(const DispatchTable& table);
+
+// A type library: its interfaces and the keys that registration writes for it
+// (HKEY_CLASSES_ROOT\TypeLib\{libid}\<major>.<minor> and HKEY_CLASSES_ROOT\Interface\{iid}).
+struct TypeLibrary
+{
+    GUID libid;
+    WORD major;
+    WORD minor;
+    LCID lcid;
+    const char* name;
+    const char* help;
+    std::vector<const DispatchTable*> interfaces;
+};
+HRESULT registerTypeLibrary(const TypeLibrary& library, const std::string& modulePath);
+HRESULT unregisterTypeLibrary(const TypeLibrary& library);
+
+// Full path of the shared object (or program) that holds `address`.
+std::string modulePathOf(const void* address);
+
+} // namespace com
