@@ -15,6 +15,8 @@ namespace {
 // The handlers of one control, kept as a child object so that they go with the control.
 class KeyHandlers : public QObject
 {
+    Q_OBJECT
+
 public:
     explicit KeyHandlers(QWidget* control) : QObject(control) {}
     std::vector<KeyPressHandler> press;
@@ -345,3 +347,5 @@ void SendTab(QWidget* to)
 }
 
 } // namespace forms
+
+#include "Keys.moc"

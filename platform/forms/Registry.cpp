@@ -58,6 +58,9 @@ void UnloadAll()
     for (auto& [type, instance] : Instances())
         all.push_back(instance);
     Instances().clear();
+    // Hidden first, while every form is still whole, then deleted.
+    for (Form* instance : all)
+        instance->hide();
     for (Form* instance : all)
         delete instance;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -72,7 +72,7 @@ DialogScript& DialogScript::ExpectFile(RecordedBox::Kind kind, const QString& pa
 void DialogScript::VerifyAllAnswered()
 {
     for (const Expected& expected : expected_)
-        ADD_FAILURE() << "expected a " << KindName(expected.kind) << " \""
+        ADD_FAILURE() << "expected " << KindName(expected.kind) << " \""
                       << expected.textPart.toStdString() << "\" that never appeared";
     expected_.clear();
 }
@@ -93,11 +93,11 @@ std::optional<DialogScript::Expected> DialogScript::Take(const RecordedBox& box)
     Expected next = expected_.front();
     expected_.pop_front();
     if (next.kind != box.kind) {
-        ADD_FAILURE() << "expected a " << KindName(next.kind) << ", got " << Describe(box);
+        ADD_FAILURE() << "expected " << KindName(next.kind) << ", got " << Describe(box);
         return std::nullopt;
     }
     if (!next.textPart.isEmpty() && !box.text.contains(next.textPart)) {
-        ADD_FAILURE() << "expected a " << KindName(next.kind) << " with \""
+        ADD_FAILURE() << "expected " << KindName(next.kind) << " with \""
                       << next.textPart.toStdString() << "\", got " << Describe(box);
     }
     return next;

@@ -1,0 +1,214 @@
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/DialogService.h"
+#include "platform/forms/testing/Dialogs.h"
+#include "platform/forms/testing/Drive.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace forms;
+using forms::testing::RecordedBox;
+using forms::testing::Script;
+
+namespace {
+
+class DialogsTest : public forms::testing::WindowTest
+{
+protected:
+    void TearDown() override
+    {
+        SetAppTitle({});
+        SetDialogService(&Script());
+        WindowTest::TearDown();
+    }
+};
+
+// Each button's label and the answer it gives.
+std::map<QString, int> Buttons(QMessageBox& box)
+{
+    std::map<QString, int> result;
+    for (QAbstractButton* button : box.buttons())
+        result[button->text()] = button->property("answer").toInt();
+    return result;
+}
+
+struct StyleCase
+{
+    int style;
+    std::map<QString, int> buttons;
+    QMessageBox::Icon icon;
+    QString defaultButton;
+    QString escapeButton; // empty: Escape does nothing
+};
+
+TEST_F(DialogsTest, StylesGiveFrenchButtonsIconsAndDefaults)
+{
+    const std::vector<StyleCase> cases = {
+        {0, {{"OK", vbOK}}, QMessageBox::NoIcon, "OK", "OK"},
+        {1, {{"OK", vbOK}, {"Annuler", vbCancel}}, QMessageBox::NoIcon, "OK", "Annuler"},
+        {16, {{"OK", vbOK}}, QMessageBox::Critical, "OK", "OK"},
+        {48, {{"OK", vbOK}}, QMessageBox::Warning, "OK", "OK"},
+        {49, {{"OK", vbOK}, {"Annuler", vbCancel}}, QMessageBox::Warning, "OK", "Annuler"},
+        {52, {{"Oui", vbYes}, {"Non", vbNo}}, QMessageBox::Warning, "Oui", ""},
+        {54,
+         {{"Annuler", vbCancel}, {"Recommencer", vbTryAgain}, {"Continuer", vbContinue}},
+         QMessageBox::Warning,
+         "Annuler",
+         "Annuler"},
+        {2,
+         {{"Abandonner", vbAbort}, {"Réessayer", vbRetry}, {"Ignorer", vbIgnore}},
+         QMessageBox::NoIcon,
+         "Abandonner",
+         ""},
+        {3 + 32,
+         {{"Oui", vbYes}, {"Non", vbNo}, {"Annuler", vbCancel}},
+         QMessageBox::Question,
+         "Oui",
+         "Annuler"},
+        {5 + 64,
+         {{"Réessayer", vbRetry}, {"Annuler", vbCancel}},
+         QMessageBox::Information,
+         "Réessayer",
+         "Annuler"},
+        {52 + vbDefaultButton2, {{"Oui", vbYes}, {"Non", vbNo}}, QMessageBox::Warning, "Non", ""},
+        {3 + vbDefaultButton3,
+         {{"Oui", vbYes}, {"Non", vbNo}, {"Annuler", vbCancel}},
+         QMessageBox::NoIcon,
+         "Annuler",
+         "Annuler"},
+    };
+    for (const StyleCase& c : cases) {
+        SCOPED_TRACE(c.style);
+        auto box = BuildMessageBox({"Texte", c.style, "Titre"});
+        EXPECT_EQ(Buttons(*box), c.buttons);
+        EXPECT_EQ(box->icon(), c.icon);
+        ASSERT_NE(box->defaultButton(), nullptr);
+        EXPECT_EQ(box->defaultButton()->text(), c.defaultButton);
+        EXPECT_EQ(box->escapeButton() ? box->escapeButton()->text() : QString(), c.escapeButton);
+    }
+}
+
+TEST_F(DialogsTest, TextAndTitleAsTheBoxShowsThem)
+{
+    SetAppTitle("Harnix");
+    auto untitled =
+        BuildMessageBox({"Pas de base de donnée, l'application va se terminer.", 0, {}});
+    EXPECT_EQ(untitled->windowTitle(), "Harnix");
+    auto titled = BuildMessageBox({"a\rb", 48, "Attention"});
+    EXPECT_EQ(titled->windowTitle(), "Attention");
+    EXPECT_EQ(titled->text(), "a\nb");
+
+    EXPECT_EQ(MessageText("ligne 1\rligne 2"), "ligne 1\nligne 2");
+    EXPECT_EQ(MessageText("ctx\r\nN°: 5"), "ctx\nN°: 5") << "CR LF is one break";
+    EXPECT_EQ(MessageText("\r\r"), "\n\n");
+    EXPECT_EQ(MessageText("a\nb"), "a\nb");
+}
+
+// The real boxes, answered by pressing their buttons.
+TEST_F(DialogsTest, RealBoxesReturnTheAnswerOfTheButtonPressed)
+{
+    SetDialogService(nullptr);
+    auto press = [](const QString& label) {
+        QTimer::singleShot(0, [label] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == label)
+                    return button->click();
+            ADD_FAILURE() << "no button " << label.toStdString();
+            box->reject();
+        });
+    };
+    press("Non");
+    EXPECT_EQ(MsgBox("Confirmer la suppression !", 52, "Confirmation"), vbNo);
+    press("Continuer");
+    EXPECT_EQ(MsgBox("La taille M existe déjà !", 54, "Erreur"), vbContinue);
+
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    EXPECT_EQ(MsgBox("Quitter ?", 1), vbCancel);
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->textValue(), "Ref");
+        dialog->setTextValue("Designation");
+        dialog->accept();
+    });
+    EXPECT_EQ(InputBox("Enter Sort Column:", {}, "Ref"), "Designation");
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setTextValue("typed");
+        dialog->reject();
+    });
+    EXPECT_EQ(InputBox("Enter Sort Column:"), "") << "Cancel gives the empty text";
+}
+
+TEST_F(DialogsTest, ScriptRecordsAndAnswersEveryBox)
+{
+    SetAppTitle("Harnix");
+    Script()
+        .ExpectMsgBox(vbYes, "suppression")
+        .ExpectInputBox("Designation")
+        .ExpectInputBoxCancel()
+        .ExpectFile(RecordedBox::OpenFile, "/tmp/a.jpg")
+        .ExpectFile(RecordedBox::Folder, "")
+        .ExpectMsgBox(vbOK);
+    EXPECT_EQ(MsgBox("Confirmer la suppression !", 52, "Confirmation"), vbYes);
+    EXPECT_EQ(InputBox("Enter Sort Column:", {}, "x"), "Designation");
+    EXPECT_EQ(InputBox("Enter Sort Column:"), "");
+    EXPECT_EQ(GetOpenFileName("Image", "Images|*.jpg;*.bmp", "/tmp"), "/tmp/a.jpg");
+    EXPECT_EQ(BrowseForFolder("Dossier contenant des vidéos"), "");
+    MsgBox("Fin");
+
+    const auto& boxes = Script().Boxes();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[0].kind, RecordedBox::MessageBox);
+    EXPECT_EQ(boxes[0].text, "Confirmer la suppression !");
+    EXPECT_EQ(boxes[0].style, 52);
+    EXPECT_EQ(boxes[0].title, "Confirmation");
+    EXPECT_EQ(boxes[1].defaultText, "x");
+    EXPECT_EQ(boxes[1].title, "Harnix");
+    EXPECT_EQ(boxes[3].filter, "Images|*.jpg;*.bmp");
+    EXPECT_EQ(boxes[3].initialDir, "/tmp");
+    EXPECT_EQ(boxes[4].text, "Dossier contenant des vidéos");
+    EXPECT_EQ(boxes[5].title, "Harnix") << "a box without title shows the program's title";
+    EXPECT_EQ(Script().Pending(), 0u);
+}
+
+TEST_F(DialogsTest, ABoxTheScriptDoesNotExpectFailsTheTestWithoutWaiting)
+{
+    int answer = 0;
+    EXPECT_NONFATAL_FAILURE(answer = MsgBox("Surprise", 52), "unexpected message box \"Surprise\"");
+    EXPECT_EQ(answer, vbCancel);
+
+    Script().ExpectInputBox("x");
+    EXPECT_NONFATAL_FAILURE(answer = MsgBox("Autre"), "expected input box, got message box");
+
+    Script().ExpectMsgBox(vbOK, "Enregistré");
+    EXPECT_NONFATAL_FAILURE(MsgBox("Erreur N°: 5"), "with \"Enregistré\"");
+
+    Script().ExpectMsgBox(vbOK, "jamais");
+    EXPECT_NONFATAL_FAILURE(Script().VerifyAllAnswered(), "never appeared");
+}
+
+TEST_F(DialogsTest, FileFiltersBecomeNameFilters)
+{
+    EXPECT_EQ(NameFilters("Images|*.jpg;*.bmp|Tous|*.*"),
+              (QStringList{"Images (*.jpg *.bmp)", "Tous (*.*)"}));
+    EXPECT_EQ(NameFilters(""), QStringList());
+    EXPECT_EQ(NameFilters("sans motif"), QStringList());
+}
+
+} // namespace
