@@ -1,0 +1,177 @@
+#include "platform/vb/Date.h"
+
+#include "platform/vb/Error.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace vb {
+
+namespace {
+
+// Days from 1970-01-01 of a date of the proleptic Gregorian calendar.
+long long DaysFromCivil(long long y, long long m, long long d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, int& year, int& month, int& day)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
+const long long SerialEpoch = DaysFromCivil(1899, 12, 30);
+
+// The day number and the seconds of the day, rounded to the nearest second.
+void Split(double serial, long long& day, long long& seconds)
+{
+    day = static_cast<long long>(std::trunc(serial));
+    seconds = std::llround(std::fabs(serial - static_cast<double>(day)) * 86400.0);
+    if (seconds >= 86400) {
+        day += 1;
+        seconds -= 86400;
+    }
+}
+
+double Join(long long day, long long seconds)
+{
+    const double fraction = static_cast<double>(seconds) / 86400.0;
+    return day >= 0 ? static_cast<double>(day) + fraction : static_cast<double>(day) - fraction;
+}
+
+bool ReadNumber(std::string_view text, size_t& pos, size_t digits, int& value)
+{
+    value = 0;
+    for (size_t i = 0; i < digits; ++i, ++pos) {
+        if (pos >= text.size() || text[pos] < '0' || text[pos] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[pos] - '0');
+    }
+    return true;
+}
+
+bool Expect(std::string_view text, size_t& pos, char c)
+{
+    if (pos < text.size() && text[pos] == c) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Date Date::FromParts(int year, int month, int day, int hour, int minute, int second)
+{
+    // Carry months into years first, then everything else into days.
+    long long y = year + (month - 1) / 12;
+    long long m = (month - 1) % 12;
+    if (m < 0) {
+        m += 12;
+        y -= 1;
+    }
+    long long seconds =
+        static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second;
+    long long days = DaysFromCivil(y, m + 1, 1) - SerialEpoch + (day - 1);
+    days += seconds / 86400;
+    seconds %= 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        days -= 1;
+    }
+    int checkYear, checkMonth, checkDay;
+    CivilFromDays(days + SerialEpoch, checkYear, checkMonth, checkDay);
+    if (checkYear < 100 || checkYear > 9999) {
+        Raise(ErrInvalidCall);
+    }
+    return Date{Join(days, seconds)};
+}
+
+DateParts Date::ToParts() const
+{
+    long long day, seconds;
+    Split(serial, day, seconds);
+    DateParts parts;
+    CivilFromDays(day + SerialEpoch, parts.year, parts.month, parts.day);
+    parts.hour = static_cast<int>(seconds / 3600);
+    parts.minute = static_cast<int>(seconds / 60 % 60);
+    parts.second = static_cast<int>(seconds % 60);
+    return parts;
+}
+
+std::string Date::ToIsoText() const
+{
+    const DateParts p = ToParts();
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
+                  p.hour, p.minute, p.second);
+    return buffer;
+}
+
+std::optional<Date> Date::FromIsoText(std::string_view text)
+{
+    size_t pos = 0;
+    int year, month, day, hour = 0, minute = 0, second = 0;
+    if (!ReadNumber(text, pos, 4, year) || !Expect(text, pos, '-') ||
+        !ReadNumber(text, pos, 2, month) || !Expect(text, pos, '-') ||
+        !ReadNumber(text, pos, 2, day)) {
+        return std::nullopt;
+    }
+    if (pos < text.size()) {
+        if (!Expect(text, pos, ' ') && !Expect(text, pos, 'T')) {
+            return std::nullopt;
+        }
+        if (!ReadNumber(text, pos, 2, hour) || !Expect(text, pos, ':') ||
+            !ReadNumber(text, pos, 2, minute)) {
+            return std::nullopt;
+        }
+        if (Expect(text, pos, ':') && !ReadNumber(text, pos, 2, second)) {
+            return std::nullopt;
+        }
+        if (pos != text.size()) {
+            return std::nullopt;
+        }
+    }
+    if (year < 100 || month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 ||
+        second > 59) {
+        return std::nullopt;
+    }
+    const Date date = FromParts(year, month, day, hour, minute, second);
+    if (date.ToParts().day != day) { // 31/04 and the like
+        return std::nullopt;
+    }
+    return date;
+}
+
+Date Date::DatePart() const
+{
+    return Date{std::trunc(serial)};
+}
+
+Date Date::TimePart() const
+{
+    return Date{std::fabs(serial - std::trunc(serial))};
+}
+
+bool Date::HasTime() const
+{
+    long long day, seconds;
+    Split(serial, day, seconds);
+    return seconds != 0;
+}
+
+} // namespace vb
