@@ -5,7 +5,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QPointer>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -19,6 +23,27 @@ void RequireUsable(QWidget& control)
         ADD_FAILURE() << "control " << control.objectName().toStdString() << " is not visible";
     if (!control.isEnabled())
         ADD_FAILURE() << "control " << control.objectName().toStdString() << " is disabled";
+}
+
+// Where a person clicks the control: on the box and caption of a check box or option button,
+// which take clicks there only, else in the middle.
+QPoint ClickPoint(QWidget& control)
+{
+    QStyleOptionButton option;
+    option.initFrom(&control);
+    if (auto* check = qobject_cast<QCheckBox*>(&control)) {
+        option.text = check->text();
+        return control.style()
+            ->subElementRect(QStyle::SE_CheckBoxClickRect, &option, &control)
+            .center();
+    }
+    if (auto* radio = qobject_cast<QRadioButton*>(&control)) {
+        option.text = radio->text();
+        return control.style()
+            ->subElementRect(QStyle::SE_RadioButtonClickRect, &option, &control)
+            .center();
+    }
+    return control.rect().center();
 }
 
 } // namespace
@@ -73,7 +98,7 @@ void Key(QWidget& window, const QString& name, Qt::Key key, Qt::KeyboardModifier
 void Click(QWidget& control)
 {
     RequireUsable(control);
-    QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, control.rect().center());
+    QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, ClickPoint(control));
 }
 
 void Click(QWidget& window, const QString& name)
