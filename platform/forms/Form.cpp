@@ -66,6 +66,10 @@ void Form::Show(ShowMode mode, QWidget* owner)
         windowHandle()->setTransientParent(owner->window()->windowHandle());
     }
     if (mode == Modal) {
+        // A window's modality takes effect when it is shown, so a form shown modeless is hidden
+        // first.
+        if (isVisible())
+            hide();
         setWindowModality(Qt::ApplicationModal);
         ShowActive();
         QEventLoop loop;
@@ -120,9 +124,10 @@ bool Form::Unload(UnloadMode mode)
     Form_Unload(cancel);
     if (cancel != 0)
         return false;
+    // Forgotten before it hides, so that a form activated by the hiding no longer reaches it.
     unloaded_ = true;
-    Hide();
     detail::Forget(this);
+    Hide();
     deleteLater();
     return true;
 }

@@ -167,6 +167,14 @@ TEST_F(LifecycleTest, ModelessShowReturnsAtOnce)
     a.Show();
     EXPECT_TRUE(a.isVisible());
     EXPECT_EQ(forms::Form::ModalForm(), nullptr);
+
+    // The same form, already shown modeless, can then be shown modally (the article picker).
+    ShowModal(a, [&] {
+        EXPECT_EQ(a.windowModality(), Qt::ApplicationModal);
+        EXPECT_TRUE(a.isVisible());
+        a.Hide();
+    });
+    EXPECT_EQ(a.windowModality(), Qt::NonModal);
 }
 
 TEST_F(LifecycleTest, ActivateRunsWhenAnotherOfTheProgramsFormsWasActive)
