@@ -406,8 +406,20 @@ std::vector<NumberToken> NumberTokens(std::string_view pattern)
     const auto isDigit = [](const NumberToken& t) {
         return t.kind == NumberKind::Zero || t.kind == NumberKind::Hash;
     };
-    // Only the first "." is the decimal point. Without one, a "," between digits followed only
-    // by fraction digits is the point of a pattern written with the French separator.
+    // A blank or comma counts only between two digits; elsewhere it is text.
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        NumberToken& t = tokens[i];
+        if (t.kind != NumberKind::Comma && t.kind != NumberKind::Blank) {
+            continue;
+        }
+        const bool between =
+            i > 0 && isDigit(tokens[i - 1]) && i + 1 < tokens.size() && isDigit(tokens[i + 1]);
+        if (!between) {
+            t.kind = NumberKind::Literal;
+        }
+    }
+    // Only the first "." is the decimal point. Without one, in a pattern that groups with
+    // blanks ("#\u00A0##0,00"), the last "," is the point, written with the French separator.
     bool point = false;
     for (NumberToken& t : tokens) {
         if (t.kind == NumberKind::Point) {
@@ -420,32 +432,20 @@ std::vector<NumberToken> NumberTokens(std::string_view pattern)
     if (!point) {
         for (size_t i = tokens.size(); i-- > 0;) {
             if (tokens[i].kind == NumberKind::Comma) {
-                bool digitsBefore = false, digitsAfter = false, groupAfter = false;
+                bool blankBefore = false, digitsAfter = false, groupAfter = false;
                 for (size_t j = 0; j < i; ++j) {
-                    digitsBefore = digitsBefore || isDigit(tokens[j]);
+                    blankBefore = blankBefore || tokens[j].kind == NumberKind::Blank;
                 }
                 for (size_t j = i + 1; j < tokens.size(); ++j) {
                     digitsAfter = digitsAfter || isDigit(tokens[j]);
                     groupAfter = groupAfter || tokens[j].kind == NumberKind::Blank ||
                                  tokens[j].kind == NumberKind::Comma;
                 }
-                if (digitsBefore && digitsAfter && !groupAfter) {
+                if (blankBefore && digitsAfter && !groupAfter) {
                     tokens[i].kind = NumberKind::Point;
                 }
                 break;
             }
-        }
-    }
-    // A blank or comma is a group separator only between two digits of the whole part.
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        NumberToken& t = tokens[i];
-        if (t.kind != NumberKind::Comma && t.kind != NumberKind::Blank) {
-            continue;
-        }
-        const bool between =
-            i > 0 && isDigit(tokens[i - 1]) && i + 1 < tokens.size() && isDigit(tokens[i + 1]);
-        if (!between) {
-            t.kind = NumberKind::Literal;
         }
     }
     return tokens;

@@ -53,7 +53,8 @@ template <typename Map> std::string MapCase(std::string_view text, Map map)
     for (size_t pos = 0; pos < text.size();) {
         const size_t start = pos;
         const char32_t ch = utf8::Next(text, pos);
-        const char32_t mapped = map(ch);
+        const bool invalid = pos - start == 1 && ch >= 0x80;
+        const char32_t mapped = invalid ? ch : map(ch);
         if (mapped == ch) {
             result.append(text.substr(start, pos - start));
         } else {
