@@ -28,9 +28,10 @@ bool InstanceLock::TryAcquire(const std::string& name)
     const std::string folder = LockFolder();
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    // A folder of that name that another user made could be used to block us or to watch us.
+    // A folder that another user owns or may write to would let them hold or swap our lock.
     struct stat info;
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 0022) != 0)
         return false;
 
     std::string fileName = name;
