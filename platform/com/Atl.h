@@ -1220,7 +1220,8 @@ template <class C, class... Args, HRESULT (C::*Member)(Args...)> struct Invoker<
     static constexpr bool hasReturn = count > 0 && isOutParameter<Last>;
     static constexpr std::size_t automationCount = hasReturn ? count - 1 : count;
 
-    static HRESULT invoke(void* instance, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+    static HRESULT invoke(void* instance, DISPPARAMS* params, VARIANT* result, UINT* argErr,
+                          HRESULT* callResult)
     {
         UINT given = params ? params->cArgs : 0;
         if (given > automationCount)
@@ -1232,7 +1233,8 @@ template <class C, class... Args, HRESULT (C::*Member)(Args...)> struct Invoker<
         hr = call(static_cast<C*>(instance), arguments, std::index_sequence_for<Args...>{});
         if constexpr (hasReturn)
             std::get<count - 1>(arguments).deliver(result, SUCCEEDED(hr));
-        return hr;
+        *callResult = hr;
+        return S_OK;
     }
 
 private:

@@ -66,9 +66,10 @@ HRESULT CreateErrorInfo(ICreateErrorInfo** createErrorInfo);
 namespace com {
 
 // Calls one member of a dispatch interface: `instance` is the interface pointer, `params` the
-// automation arguments (last first), `result` the return value or null.
+// automation arguments (last first), `result` the return value or null. Returns the failure of
+// the argument conversion, or S_OK with the member's own result in *callResult.
 using DispatchInvoker = HRESULT (*)(void* instance, DISPPARAMS* params, VARIANT* result,
-                                    UINT* argErr);
+                                    UINT* argErr, HRESULT* callResult);
 
 // One member of a dispatch interface. A property's get and put share one identifier.
 struct DispatchEntry

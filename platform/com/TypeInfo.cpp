@@ -1,0 +1,208 @@
+// Type information over dispatch tables, and the registration of a type library's keys.
+
+#include "platform/com/Atl.h"
+#include "platform/registry/Registrar.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+std::string fold(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+class TableTypeInfo final : public ITypeInfo
+{
+public:
+    explicit TableTypeInfo(const com::DispatchTable* table) : m_table(table) {}
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
+            *ppv = static_cast<ITypeInfo*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives as long as the process.
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+
+    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override
+    {
+        if (!names || !ids)
+            return E_INVALIDARG;
+        for (UINT i = 0; i < count; ++i)
+            ids[i] = DISPID_UNKNOWN;
+        if (count == 0)
+            return S_OK;
+        std::string wanted = fold(com::utf8FromUtf16(names[0] ? names[0] : u""));
+        for (const com::DispatchEntry& e : m_table->entries) {
+            if (fold(e.name) == wanted) {
+                ids[0] = e.id;
+                return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+            }
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+
+    HRESULT Invoke(void* instance, MEMBERID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excepInfo, UINT* argErr) override
+    {
+        if (!instance)
+            return E_INVALIDARG;
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        if (!params)
+            params = &none;
+        bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+        if (params->cNamedArgs > 0 &&
+            !(put && params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
+              params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT))
+            return DISP_E_NONAMEDARGS;
+        const com::DispatchEntry* entry = nullptr;
+        for (const com::DispatchEntry& e : m_table->entries) {
+            if (e.id != id)
+                continue;
+            bool matches = put ? e.kind == DISPATCH_PROPERTYPUT
+                               : (e.kind & flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0;
+            if (matches) {
+                entry = &e;
+                break;
+            }
+        }
+        if (!entry)
+            return DISP_E_MEMBERNOTFOUND;
+        HRESULT callResult = S_OK;
+        HRESULT hr = entry->invoke(instance, params, put ? nullptr : result, argErr, &callResult);
+        if (FAILED(hr))
+            return hr;
+        if (SUCCEEDED(callResult))
+            return callResult;
+        // A failing member is reported as an exception carrying its result and error text.
+        if (excepInfo) {
+            *excepInfo = EXCEPINFO{};
+            excepInfo->scode = callResult;
+            IErrorInfo* info = nullptr;
+            if (GetErrorInfo(0, &info) == S_OK) {
+                info->GetSource(&excepInfo->bstrSource);
+                info->GetDescription(&excepInfo->bstrDescription);
+                info->GetHelpFile(&excepInfo->bstrHelpFile);
+                info->GetHelpContext(&excepInfo->dwHelpContext);
+                info->Release();
+            }
+        }
+        return DISP_E_EXCEPTION;
+    }
+
+    HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* docString, DWORD* helpContext,
+                             BSTR* helpFile) override
+    {
+        const char* foundName = nullptr;
+        const char* foundHelp = nullptr;
+        if (id == -1) {
+            foundName = m_table->name;
+            foundHelp = m_table->help;
+        } else {
+            for (const com::DispatchEntry& e : m_table->entries) {
+                if (e.id == id) {
+                    foundName = e.name;
+                    foundHelp = e.help;
+                    break;
+                }
+            }
+        }
+        if (!foundName)
+            return TYPE_E_ELEMENTNOTFOUND;
+        if (name)
+            *name = CComBSTR(foundName).Detach();
+        if (docString)
+            *docString = CComBSTR(foundHelp ? foundHelp : "").Detach();
+        if (helpContext)
+            *helpContext = 0;
+        if (helpFile)
+            *helpFile = nullptr;
+        return S_OK;
+    }
+
+private:
+    const com::DispatchTable* m_table;
+};
+
+// Quoted script text: quotes doubled, percent signs escaped.
+std::string quoted(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += "''";
+        else if (c == '%')
+            out += "%%";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+std::string typeLibraryScript(const com::TypeLibrary& library)
+{
+    char version[32];
+    std::snprintf(version, sizeof version, "%u.%u", library.major, library.minor);
+    char lcid[16];
+    std::snprintf(lcid, sizeof lcid, "%x", library.lcid);
+    std::string libid = com::guidToString(library.libid);
+    std::string script = "HKCR\n{\n NoRemove TypeLib\n {\n  " + quoted(libid) + "\n  {\n   " +
+                         quoted(version) + " = s " +
+                         quoted(library.help && *library.help ? library.help : library.name) +
+                         "\n   {\n    " + quoted(lcid) + "\n    {\n     win32 = s '%MODULE%'\n" +
+                         "    }\n    FLAGS = s '0'\n    HELPDIR = s '%HELPDIR%'\n   }\n  }\n }\n";
+    script += " NoRemove Interface\n {\n";
+    for (const com::DispatchTable* table : library.interfaces) {
+        script += "  ForceRemove " + quoted(com::guidToString(table->iid)) + " = s " +
+                  quoted(table->name) + "\n  {\n" +
+                  "   ProxyStubClsid32 = s '{00020424-0000-0000-C000-000000000046}'\n" +
+                  "   TypeLib = s " + quoted(libid) + "\n   {\n    val Version = s " +
+                  quoted(version) + "\n   }\n  }\n";
+    }
+    return script + " }\n}\n";
+}
+
+std::string folderOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+} // namespace
+
+ITypeInfo* com::typeInfoFor(const DispatchTable& table)
+{
+    static std::mutex lock;
+    static std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>> infos;
+    std::lock_guard<std::mutex> guard(lock);
+    auto& info = infos[&table];
+    if (!info)
+        info = std::make_unique<TableTypeInfo>(&table);
+    return info.get();
+}
+
+HRESULT com::registerTypeLibrary(const TypeLibrary& library, const std::string& modulePath)
+{
+    return registry::runScript(typeLibraryScript(library), true,
+                               {{"MODULE", modulePath}, {"HELPDIR", folderOf(modulePath)}});
+}
+
+HRESULT com::unregisterTypeLibrary(const TypeLibrary& library)
+{
+    return registry::runScript(typeLibraryScript(library), false,
+                               {{"MODULE", ""}, {"HELPDIR", ""}});
+}
