@@ -1,6 +1,7 @@
 #include "platform/ado/Translate.h"
 
 #include "platform/ado/Catalogue.h"
+#include "platform/ado/Session.h"
 
 #include <algorithm>
 #include <array>
@@ -726,9 +727,37 @@ std::string RewriteStatement(const Tokens& t)
 
 } // namespace
 
+namespace detail {
+std::optional<std::string> DateLiteralIso(std::string_view inner)
+{
+    return DateLiteral(inner);
+}
+} // namespace detail
+
 std::string TranslateSql(std::string_view accessSql)
 {
-    Tokens tokens = Substitute(Tokenize(accessSql));
+    return TranslateSql(accessSql, {});
+}
+
+std::string TranslateSql(std::string_view accessSql, const std::vector<Parameter>& parameters)
+{
+    Tokens tokens;
+    for (Token& t : Tokenize(accessSql)) {
+        const Parameter* parameter = nullptr;
+        for (const Parameter& p : parameters) {
+            if (t.kind == Kind::Quoted && Upper(p.name) == Upper(t.name)) {
+                parameter = &p;
+            }
+        }
+        if (parameter == nullptr) {
+            tokens.push_back(std::move(t));
+            continue;
+        }
+        for (Token& a : Tokenize(parameter->argument)) {
+            tokens.push_back(std::move(a));
+        }
+    }
+    tokens = Substitute(tokens);
     DropDeleteStar(tokens);
     RewriteTop(tokens);
     RewriteSelectInto(tokens);

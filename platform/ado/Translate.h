@@ -13,9 +13,20 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ado {
 
 std::string TranslateSql(std::string_view accessSql);
+
+// The same, with each [name] of a parameter replaced by its argument (a literal
+// in the Access dialect: 'text', "text", #date#, a number), as the stored
+// queries run by EXEC take them.
+struct Parameter
+{
+    std::string name;
+    std::string argument;
+};
+std::string TranslateSql(std::string_view accessSql, const std::vector<Parameter>& parameters);
 
 } // namespace ado

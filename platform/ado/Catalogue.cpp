@@ -1,0 +1,136 @@
+#include "platform/ado/Catalogue.h"
+
+#include "platform/ado/Session.h"
+#include "platform/ado/Translate.h"
+#include "platform/vb/Error.h"
+#include "platform/win/FileSearch.h"
+
+#include <filesystem>
+
+namespace ado {
+namespace {
+
+using detail::Raise;
+using detail::Statement;
+
+std::string Quoted(std::string_view name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+void Bind(sqlite3_stmt* stmt, int index, std::string_view text)
+{
+    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+void CreateDatabaseFile(const std::string& path, std::string_view password)
+{
+    const std::string file = win::NormalizePath(path);
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) {
+        Raise(vb::ErrUnspecified, "The file '" + path + "' already exists.");
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close_v2(db);
+        Raise(vb::ErrUnspecified, "Cannot create the file '" + path + "': " + message);
+    }
+    try {
+        Statement(db, "PRAGMA journal_mode=WAL").Step();
+        Statement(db, "CREATE TABLE SysPassword(Password TEXT NOT NULL)").Step();
+        Statement(db, "CREATE TABLE SysQueries(Name TEXT PRIMARY KEY COLLATE NOCASE, "
+                      "Parameters TEXT NOT NULL, Body TEXT NOT NULL)")
+            .Step();
+        if (!password.empty()) {
+            Statement insert(db, "INSERT INTO SysPassword(Password) VALUES (?1)");
+            Bind(insert.get(), 1, password);
+            insert.Step();
+        }
+    } catch (...) {
+        sqlite3_close_v2(db);
+        std::filesystem::remove(file, ec);
+        throw;
+    }
+    sqlite3_close_v2(db);
+}
+
+void DefineQuery(Connection& connection, std::string_view name, std::string_view parameters,
+                 std::string_view body)
+{
+    sqlite3* db = connection.Session()->Handle();
+    {
+        // The body must translate and prepare, with every parameter standing for Null.
+        std::vector<Parameter> nulls;
+        std::string_view list = parameters;
+        while (!list.empty()) {
+            const size_t comma = list.find(',');
+            std::string part(list.substr(0, comma));
+            const size_t b = part.find_first_not_of(" []");
+            const size_t e = part.find_last_not_of(" []");
+            if (b != std::string::npos) {
+                nulls.push_back({part.substr(b, e - b + 1), "Null"});
+            }
+            list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+        }
+        Statement check(db, TranslateSql(body, nulls));
+    }
+    Statement s(db,
+                "INSERT OR REPLACE INTO SysQueries(Name, Parameters, Body) VALUES (?1, ?2, ?3)");
+    Bind(s.get(), 1, name);
+    Bind(s.get(), 2, parameters);
+    Bind(s.get(), 3, body);
+    s.Step();
+}
+
+void DefineView(Connection& connection, std::string_view name, std::string_view accessSql)
+{
+    detail::Session& session = *connection.Session();
+    const std::string view = Quoted(name);
+    session.Run("DROP VIEW IF EXISTS " + view);
+    session.Run("CREATE VIEW " + view + " AS " + TranslateSql(accessSql));
+}
+
+std::string DatabasePassword(Connection& connection)
+{
+    detail::Session& session = *connection.Session();
+    if (!session.Table("SysPassword").exists) {
+        return {};
+    }
+    Statement s(session.Handle(), "SELECT Password FROM SysPassword LIMIT 1");
+    if (s.Step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) == SQLITE_NULL) {
+        return {};
+    }
+    return reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+}
+
+std::optional<StoredQuery> FindStoredQuery(Connection& connection, std::string_view name)
+{
+    detail::Session& session = *connection.Session();
+    if (!session.Table("SysQueries").exists) {
+        return std::nullopt;
+    }
+    Statement s(session.Handle(),
+                "SELECT Name, Parameters, Body FROM SysQueries WHERE Name = ?1 COLLATE NOCASE");
+    Bind(s.get(), 1, name);
+    if (s.Step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    auto column = [&](int i) {
+        const auto* p = sqlite3_column_text(s.get(), i);
+        return p ? std::string(reinterpret_cast<const char*>(p)) : std::string();
+    };
+    return StoredQuery{column(0), column(1), column(2)};
+}
+
+} // namespace ado

@@ -1,0 +1,1073 @@
+#include "platform/ado/Recordset.h"
+
+#include "platform/ado/RecordsetState.h"
+#include "platform/ado/Session.h"
+#include "platform/ado/Text.h"
+#include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace ado {
+
+namespace detail {
+
+void RecordsetState::RequireOpen() const
+{
+    if (!open) {
+        Raise(ErrObjectClosed, "Operation is not allowed when the object is closed.");
+    }
+}
+
+Row& RecordsetState::CurrentRow() const
+{
+    RequireOpen();
+    if (!OnRow()) {
+        Raise(vb::ErrNoCurrentRecord,
+              "Either BOF or EOF is True, or the current record has been deleted. Requested "
+              "operation requires a current record.");
+    }
+    return *view[static_cast<size_t>(pos)];
+}
+
+int RecordsetState::ColumnIndex(std::string_view name) const
+{
+    RequireOpen();
+    std::string_view wanted = name;
+    if (wanted.size() >= 2 && wanted.front() == '[' && wanted.back() == ']') {
+        wanted = wanted.substr(1, wanted.size() - 2);
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (CompareText(columns[i].name, wanted) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    // "Table.Column"
+    if (const size_t dot = wanted.find('.'); dot != std::string_view::npos) {
+        const std::string_view table = wanted.substr(0, dot);
+        const std::string_view column = wanted.substr(dot + 1);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (CompareText(columns[i].table, table) == 0 &&
+                (CompareText(columns[i].column, column) == 0 ||
+                 CompareText(columns[i].name, column) == 0)) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    Raise(ErrNotFoundInCollection,
+          "Item cannot be found in the collection corresponding to the requested name or "
+          "ordinal: " +
+              std::string(name));
+}
+
+vb::Variant RecordsetState::Value(int column) const
+{
+    const Row& row = CurrentRow();
+    if (auto it = edits.find(column); it != edits.end()) {
+        return it->second;
+    }
+    return row.values[static_cast<size_t>(column)];
+}
+
+vb::Variant RecordsetState::OriginalValue(int column) const
+{
+    const Row& row = CurrentRow();
+    return row.values[static_cast<size_t>(column)];
+}
+
+void RecordsetState::SetValue(int column, const vb::Variant& value)
+{
+    CurrentRow();
+    if (lockType == adLockReadOnly) {
+        Raise(ErrCannotUpdate, "Current Recordset does not support updating. This may be a "
+                               "limitation of the provider, or of the selected locktype.");
+    }
+    const ColumnInfo& info = columns[static_cast<size_t>(column)];
+    if (info.table.empty()) {
+        Raise(ErrMultipleStep, "Field '" + info.name + "' cannot be updated.");
+    }
+    vb::Variant coerced;
+    try {
+        coerced = Coerce(info.kind, value);
+    } catch (const vb::Error&) {
+        Raise(ErrMultipleStep,
+              "Multiple-step operation generated errors. Check each status value.");
+    }
+    if (editMode == adEditNone) {
+        editMode = adEditInProgress;
+    }
+    edits[column] = std::move(coerced);
+}
+
+namespace {
+
+void AppendKey(std::string& out, const vb::Variant& v)
+{
+    char buf[40];
+    switch (v.Type()) {
+    case vb::VarType::Empty:
+    case vb::VarType::Null:
+        out += "N";
+        break;
+    case vb::VarType::String:
+        out += "S" + v.StringValue();
+        break;
+    case vb::VarType::Date:
+        std::snprintf(buf, sizeof buf, "D%.17g", v.DateValue().serial);
+        out += buf;
+        break;
+    default:
+        std::snprintf(buf, sizeof buf, "#%.17g", vb::CDbl(v));
+        out += buf;
+        break;
+    }
+    out += '\x1f';
+}
+
+} // namespace
+
+std::string RecordsetState::KeyOf(const Row& row) const
+{
+    std::string key;
+    if (primaryTable >= 0) {
+        const BaseTable& table = tables[static_cast<size_t>(primaryTable)];
+        if (!table.keyFields.empty()) {
+            key = "k";
+            for (int f : table.keyFields) {
+                AppendKey(key, row.values[static_cast<size_t>(f)]);
+            }
+            return key;
+        }
+        // Rows of a table without key are read with their rowid.
+        const int64_t rowid = row.rowids[static_cast<size_t>(primaryTable)];
+        if (rowid != NoRowid) {
+            return "r" + std::to_string(rowid);
+        }
+    }
+    key = "v";
+    for (const vb::Variant& v : row.values) {
+        AppendKey(key, v);
+    }
+    return key;
+}
+
+namespace {
+
+std::string Quoted(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+// Runs the source text and fills columns, tables and rows.
+void Load(RecordsetState& s)
+{
+    Session& session = *s.connection->Session();
+    sqlite3* db = session.Handle();
+    const Source source = Resolve(session, s.source);
+    Statement stmt(db, source.sql);
+    sqlite3_stmt* st = stmt.get();
+    const int count = sqlite3_column_count(st);
+    int rowidColumn = -1;
+    s.columns.clear();
+    s.tables.clear();
+    s.rows.clear();
+    s.view.clear();
+    std::vector<int> map; // statement column of each recordset column
+    for (int i = 0; i < count; ++i) {
+        const char* name = sqlite3_column_name(st, i);
+        if (i == 0 && !source.rowTable.empty() && std::string_view(name) == RowidColumn) {
+            rowidColumn = 0;
+            continue;
+        }
+        ColumnInfo c;
+        c.name = name ? name : "";
+        const char* declared = sqlite3_column_decltype(st, i);
+        c.declared = declared ? declared : "";
+        c.kind = KindOfDeclaredType(c.declared);
+        if (const char* table = sqlite3_column_table_name(st, i)) {
+            c.table = table;
+            c.column = sqlite3_column_origin_name(st, i);
+        }
+        s.columns.push_back(std::move(c));
+        map.push_back(i);
+    }
+    // The base tables, in the order their first column appears.
+    for (size_t i = 0; i < s.columns.size(); ++i) {
+        ColumnInfo& c = s.columns[i];
+        if (c.table.empty()) {
+            continue;
+        }
+        auto it = std::find_if(s.tables.begin(), s.tables.end(),
+                               [&](const BaseTable& t) { return t.name == c.table; });
+        if (it == s.tables.end()) {
+            s.tables.push_back({c.table, {}, {}});
+            it = s.tables.end() - 1;
+        }
+        c.tableIndex = static_cast<int>(it - s.tables.begin());
+        it->fields.push_back(static_cast<int>(i));
+    }
+    s.primaryTable = -1;
+    for (size_t t = 0; t < s.tables.size(); ++t) {
+        BaseTable& table = s.tables[t];
+        const TableInfo& info = session.Table(table.name);
+        for (const std::string& key : info.keyColumns) {
+            auto f = std::find_if(table.fields.begin(), table.fields.end(), [&](int field) {
+                return CompareText(s.columns[static_cast<size_t>(field)].column, key) == 0;
+            });
+            if (f == table.fields.end()) {
+                table.keyFields.clear();
+                break;
+            }
+            table.keyFields.push_back(*f);
+        }
+        const bool isRowTable = CompareText(table.name, source.rowTable) == 0;
+        if (isRowTable || (s.primaryTable < 0 && !table.keyFields.empty())) {
+            s.primaryTable = static_cast<int>(t);
+        }
+    }
+    if (s.primaryTable < 0 && !s.tables.empty()) {
+        s.primaryTable = 0;
+    }
+    int rowTableIndex = -1;
+    for (size_t t = 0; t < s.tables.size(); ++t) {
+        if (CompareText(s.tables[t].name, source.rowTable) == 0) {
+            rowTableIndex = static_cast<int>(t);
+        }
+    }
+    while (stmt.Step() == SQLITE_ROW) {
+        auto row = std::make_unique<Row>();
+        row->values.reserve(s.columns.size());
+        for (size_t i = 0; i < s.columns.size(); ++i) {
+            row->values.push_back(ReadColumn(st, map[i], s.columns[i].kind));
+        }
+        row->rowids.assign(s.tables.size(), NoRowid);
+        if (rowidColumn >= 0 && rowTableIndex >= 0) {
+            row->rowids[static_cast<size_t>(rowTableIndex)] = sqlite3_column_int64(st, rowidColumn);
+        }
+        s.rows.push_back(std::move(row));
+    }
+}
+
+int CompareValues(const vb::Variant& a, const vb::Variant& b)
+{
+    const bool an = a.IsNull() || a.IsEmpty();
+    const bool bn = b.IsNull() || b.IsEmpty();
+    if (an || bn) {
+        return an == bn ? 0 : (an ? -1 : 1);
+    }
+    const bool as = a.Type() == vb::VarType::String;
+    const bool bs = b.Type() == vb::VarType::String;
+    if (as && bs) {
+        return CompareText(a.StringValue(), b.StringValue());
+    }
+    if (as != bs) {
+        return as ? 1 : -1; // numbers before texts
+    }
+    const double x = a.Type() == vb::VarType::Date ? a.DateValue().serial : vb::CDbl(a);
+    const double y = b.Type() == vb::VarType::Date ? b.DateValue().serial : vb::CDbl(b);
+    return (x > y) - (x < y);
+}
+
+bool Evaluate(const FilterNode& node, const RecordsetState& s, const Row& row)
+{
+    switch (node.kind) {
+    case FilterNode::Kind::And:
+        return std::all_of(node.children.begin(), node.children.end(),
+                           [&](const FilterNode& c) { return Evaluate(c, s, row); });
+    case FilterNode::Kind::Or:
+        return std::any_of(node.children.begin(), node.children.end(),
+                           [&](const FilterNode& c) { return Evaluate(c, s, row); });
+    case FilterNode::Kind::Criterion:
+        break;
+    }
+    const int column = s.ColumnIndex(node.criterion.field);
+    return node.criterion.Matches(row.values[static_cast<size_t>(column)]);
+}
+
+// Rebuilds the shown rows from the filter and the sort; the current row stays current when
+// it is still shown, otherwise the recordset goes to its first row.
+void Rebuild(RecordsetState& s, bool keepCurrent)
+{
+    Row* current = s.OnRow() ? s.view[static_cast<size_t>(s.pos)] : nullptr;
+    s.view.clear();
+    s.view.reserve(s.rows.size());
+    for (const auto& row : s.rows) {
+        if (!s.filterNode || Evaluate(*s.filterNode, s, *row)) {
+            s.view.push_back(row.get());
+        }
+    }
+    if (!s.sortKeys.empty()) {
+        std::stable_sort(s.view.begin(), s.view.end(), [&](const Row* a, const Row* b) {
+            for (const SortKey& k : s.sortKeys) {
+                const size_t c = static_cast<size_t>(k.column);
+                const int r = CompareValues(a->values[c], b->values[c]);
+                if (r != 0) {
+                    return k.descending ? r > 0 : r < 0;
+                }
+            }
+            return false;
+        });
+    }
+    s.currentDeleted = false;
+    s.pos = 0;
+    if (keepCurrent && current != nullptr) {
+        auto it = std::find(s.view.begin(), s.view.end(), current);
+        if (it != s.view.end()) {
+            s.pos = it - s.view.begin();
+        }
+    }
+}
+
+void Fire(const std::vector<std::pair<int, Recordset::MoveHandler>>& handlers, EventReason reason)
+{
+    const auto copy = handlers; // a handler may add or remove handlers
+    for (const auto& [id, handler] : copy) {
+        handler(reason);
+    }
+}
+
+std::vector<SortKey> ParseSort(const RecordsetState& s, std::string_view text)
+{
+    std::vector<SortKey> keys;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos) {
+            comma = text.size();
+        }
+        std::string part(text.substr(start, comma - start));
+        start = comma + 1;
+        // "Field", "Field ASC", "[Field] DESC"
+        while (!part.empty() && std::isspace(static_cast<unsigned char>(part.back()))) {
+            part.pop_back();
+        }
+        bool descending = false;
+        const std::string upper = UpperAscii(part);
+        if (upper.ends_with(" DESC")) {
+            descending = true;
+            part.resize(part.size() - 5);
+        } else if (upper.ends_with(" ASC")) {
+            part.resize(part.size() - 4);
+        }
+        const size_t b = part.find_first_not_of(" \t");
+        const size_t e = part.find_last_not_of(" \t");
+        if (b == std::string::npos) {
+            continue;
+        }
+        keys.push_back({s.ColumnIndex(part.substr(b, e - b + 1)), descending});
+    }
+    return keys;
+}
+
+// The WHERE clause that finds the stored row of a base table, and its bound values.
+struct RowMatch
+{
+    std::string where;
+    std::vector<std::pair<ColumnKind, vb::Variant>> values;
+};
+
+RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
+                const std::vector<vb::Variant>& values)
+{
+    const BaseTable& table = s.tables[static_cast<size_t>(tableIndex)];
+    RowMatch m;
+    const int64_t rowid = row.rowids[static_cast<size_t>(tableIndex)];
+    if (rowid != NoRowid) {
+        m.where = "rowid = ?";
+        m.values.emplace_back(ColumnKind::Long, vb::Variant(static_cast<double>(rowid)));
+        return m;
+    }
+    const std::vector<int>& fields = table.keyFields.empty() ? table.fields : table.keyFields;
+    std::string condition;
+    for (int f : fields) {
+        const ColumnInfo& c = s.columns[static_cast<size_t>(f)];
+        if (!condition.empty()) {
+            condition += " AND ";
+        }
+        condition += Quoted(c.column) + " IS ?";
+        m.values.emplace_back(c.kind, values[static_cast<size_t>(f)]);
+    }
+    if (table.keyFields.empty()) {
+        // No key among the fields: the first stored row with all these values.
+        m.where = "rowid = (SELECT rowid FROM " + Quoted(table.name) + " WHERE " + condition +
+                  " LIMIT 1)";
+    } else {
+        m.where = condition;
+    }
+    return m;
+}
+
+void BindAll(sqlite3_stmt* stmt, int first,
+             const std::vector<std::pair<ColumnKind, vb::Variant>>& values)
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        const auto& [kind, value] = values[i];
+        if (value.Type() == vb::VarType::Double && kind == ColumnKind::Long) {
+            sqlite3_bind_int64(stmt, first + static_cast<int>(i),
+                               static_cast<sqlite3_int64>(value.DoubleValue()));
+        } else {
+            Bind(stmt, first + static_cast<int>(i), kind, value);
+        }
+    }
+}
+
+// Reads the stored columns of a base table back into the row (autonumbers, defaults, the
+// stored form of written values).
+void Reload(RecordsetState& s, Row& row, int tableIndex)
+{
+    const BaseTable& table = s.tables[static_cast<size_t>(tableIndex)];
+    const RowMatch m = Locate(s, row, tableIndex, row.values);
+    std::string sql = "SELECT rowid";
+    for (int f : table.fields) {
+        sql += ", " + Quoted(s.columns[static_cast<size_t>(f)].column);
+    }
+    sql += " FROM " + Quoted(table.name) + " WHERE " + m.where;
+    Statement stmt(s.connection->Session()->Handle(), sql);
+    BindAll(stmt.get(), 1, m.values);
+    if (stmt.Step() != SQLITE_ROW) {
+        return;
+    }
+    row.rowids[static_cast<size_t>(tableIndex)] = sqlite3_column_int64(stmt.get(), 0);
+    for (size_t k = 0; k < table.fields.size(); ++k) {
+        const int f = table.fields[k];
+        row.values[static_cast<size_t>(f)] =
+            ReadColumn(stmt.get(), static_cast<int>(k) + 1, s.columns[static_cast<size_t>(f)].kind);
+    }
+}
+
+void RequireWritable(const RecordsetState& s)
+{
+    if (s.lockType == adLockReadOnly) {
+        Raise(ErrCannotUpdate, "Current Recordset does not support updating. This may be a "
+                               "limitation of the provider, or of the selected locktype.");
+    }
+}
+
+void SaveEdits(RecordsetState& s)
+{
+    if (s.editMode == adEditNone) {
+        return;
+    }
+    Row& row = *s.view[static_cast<size_t>(s.pos)];
+    sqlite3* db = s.connection->Session()->Handle();
+    // The changed fields, grouped by base table.
+    std::map<int, std::vector<int>> byTable;
+    for (const auto& [f, value] : s.edits) {
+        byTable[s.columns[static_cast<size_t>(f)].tableIndex].push_back(f);
+    }
+    if (s.editMode == adEditAdd) {
+        if (byTable.empty() && s.primaryTable >= 0) {
+            byTable[s.primaryTable];
+        }
+        for (const auto& [t, fields] : byTable) {
+            const BaseTable& table = s.tables[static_cast<size_t>(t)];
+            std::string sql = "INSERT INTO " + Quoted(table.name);
+            if (fields.empty()) {
+                sql += " DEFAULT VALUES";
+            } else {
+                std::string names, marks;
+                for (int f : fields) {
+                    names += (names.empty() ? "" : ", ") +
+                             Quoted(s.columns[static_cast<size_t>(f)].column);
+                    marks += marks.empty() ? "?" : ", ?";
+                }
+                sql += " (" + names + ") VALUES (" + marks + ")";
+            }
+            Statement stmt(db, sql);
+            int i = 1;
+            for (int f : fields) {
+                Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
+            }
+            stmt.Step();
+            row.rowids[static_cast<size_t>(t)] = sqlite3_last_insert_rowid(db);
+        }
+        for (const auto& [f, value] : s.edits) {
+            row.values[static_cast<size_t>(f)] = value;
+        }
+        for (const auto& [t, fields] : byTable) {
+            Reload(s, row, t);
+        }
+    } else {
+        std::vector<vb::Variant> updated = row.values;
+        for (const auto& [f, value] : s.edits) {
+            updated[static_cast<size_t>(f)] = value;
+        }
+        for (const auto& [t, fields] : byTable) {
+            const BaseTable& table = s.tables[static_cast<size_t>(t)];
+            std::string sql = "UPDATE " + Quoted(table.name) + " SET ";
+            for (size_t k = 0; k < fields.size(); ++k) {
+                sql += (k ? ", " : "") + Quoted(s.columns[static_cast<size_t>(fields[k])].column) +
+                       " = ?";
+            }
+            const RowMatch m = Locate(s, row, t, row.values);
+            sql += " WHERE " + m.where;
+            Statement stmt(db, sql);
+            int i = 1;
+            for (int f : fields) {
+                Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
+            }
+            BindAll(stmt.get(), i, m.values);
+            stmt.Step();
+            if (sqlite3_changes(db) == 0) {
+                Raise(vb::ErrUnspecified, "Row cannot be located for updating. Some values may "
+                                          "have been changed since it was last read.");
+            }
+            (void)table;
+        }
+        row.values = std::move(updated);
+        for (const auto& [t, fields] : byTable) {
+            Reload(s, row, t);
+        }
+    }
+    s.edits.clear();
+    s.editMode = adEditNone;
+    if (!s.sortKeys.empty() || s.filterNode) {
+        Rebuild(s, true);
+    }
+}
+
+// Leaves the current row: an edit in progress is saved, an added row without any field set
+// is dropped.
+void LeaveRow(RecordsetState& s, EventReason reason)
+{
+    Fire(s.willMove, reason);
+    if (s.editMode == adEditAdd && s.edits.empty()) {
+        Row* added = s.view[static_cast<size_t>(s.pos)];
+        s.view.erase(s.view.begin() + s.pos);
+        s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
+                                  [&](const auto& r) { return r.get() == added; }));
+        s.pos = s.positionBeforeAdd;
+        s.editMode = adEditNone;
+        return;
+    }
+    SaveEdits(s);
+}
+
+} // namespace
+} // namespace detail
+
+using detail::Raise;
+using detail::RecordsetState;
+
+Recordset::Recordset() : state_(std::make_shared<RecordsetState>()) {}
+
+void Recordset::SetCursorLocation(long location)
+{
+    state_->cursorLocation = location;
+}
+long Recordset::CursorLocation() const
+{
+    return state_->cursorLocation;
+}
+void Recordset::SetCursorType(long type)
+{
+    state_->cursorType = type;
+}
+long Recordset::CursorType() const
+{
+    return state_->cursorType;
+}
+void Recordset::SetLockType(long lock)
+{
+    state_->lockType = lock;
+}
+long Recordset::LockType() const
+{
+    return state_->lockType;
+}
+
+void Recordset::Open(const Command& command)
+{
+    RecordsetState& s = *state_;
+    if (s.open) {
+        Raise(3705, "Operation is not allowed when the object is open.");
+    }
+    if (!command.ActiveConnection()) {
+        Raise(detail::ErrNotAllowed, "The connection cannot be used to perform this operation.");
+    }
+    s.command = command;
+    s.connection = command.ActiveConnection();
+    s.source = command.CommandText();
+    detail::Load(s);
+    s.open = true;
+    s.editMode = adEditNone;
+    s.edits.clear();
+    s.filter.clear();
+    s.filterNode.reset();
+    s.sort.clear();
+    s.sortKeys.clear();
+    detail::Rebuild(s, false);
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+void Recordset::Open(std::string_view source, const Connection& connection, long cursorType,
+                     long lockType)
+{
+    if (cursorType != adOpenUnspecified) {
+        state_->cursorType = cursorType;
+    }
+    if (lockType != adLockUnspecified) {
+        state_->lockType = lockType;
+    }
+    Command command;
+    command.SetActiveConnection(connection);
+    command.SetCommandText(source);
+    Open(command);
+    state_->command.reset();
+}
+
+void Recordset::Close()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    s.open = false;
+    s.edits.clear();
+    s.editMode = adEditNone;
+    s.view.clear();
+    s.rows.clear();
+    s.columns.clear();
+    s.tables.clear();
+    s.pos = 0;
+    s.currentDeleted = false;
+}
+
+long Recordset::State() const
+{
+    return state_->open ? adStateOpen : adStateClosed;
+}
+
+std::string Recordset::Source() const
+{
+    return state_->source;
+}
+
+std::optional<Command> Recordset::ActiveCommand() const
+{
+    return state_->command;
+}
+
+std::optional<Connection> Recordset::ActiveConnection() const
+{
+    return state_->connection;
+}
+
+bool Recordset::Eof() const
+{
+    state_->RequireOpen();
+    return state_->pos >= static_cast<long>(state_->view.size());
+}
+
+bool Recordset::Bof() const
+{
+    state_->RequireOpen();
+    return state_->pos < 0 || state_->view.empty();
+}
+
+long Recordset::RecordCount() const
+{
+    state_->RequireOpen();
+    return static_cast<long>(state_->view.size());
+}
+
+long Recordset::AbsolutePosition() const
+{
+    const RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (s.view.empty()) {
+        return adPosUnknown;
+    }
+    if (s.pos < 0) {
+        return adPosBOF;
+    }
+    if (s.pos >= static_cast<long>(s.view.size())) {
+        return adPosEOF;
+    }
+    return s.pos + 1;
+}
+
+void Recordset::SetAbsolutePosition(long position)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMove);
+    if (position < 1 || position > static_cast<long>(s.view.size())) {
+        Raise(detail::ErrBadArgument, "Arguments are of the wrong type, are out of acceptable "
+                                      "range, or are in conflict with one another.");
+    }
+    s.pos = position - 1;
+    s.currentDeleted = false;
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+ado::Bookmark Recordset::GetBookmark() const
+{
+    return ado::Bookmark(state_->KeyOf(state_->CurrentRow()));
+}
+
+void Recordset::SetBookmark(const ado::Bookmark& bookmark)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMove);
+    for (size_t i = 0; i < s.view.size(); ++i) {
+        if (s.KeyOf(*s.view[i]) == bookmark.key_) {
+            s.pos = static_cast<long>(i);
+            s.currentDeleted = false;
+            detail::Fire(s.moveComplete, adRsnMove);
+            return;
+        }
+    }
+    Raise(detail::ErrBadArgument, "Arguments are of the wrong type, are out of acceptable range, "
+                                  "or are in conflict with one another.");
+}
+
+void Recordset::MoveFirst()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMoveFirst);
+    s.pos = 0;
+    s.currentDeleted = false;
+    detail::Fire(s.moveComplete, adRsnMoveFirst);
+}
+
+void Recordset::MoveLast()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMoveLast);
+    s.pos = s.view.empty() ? 0 : static_cast<long>(s.view.size()) - 1;
+    s.currentDeleted = false;
+    detail::Fire(s.moveComplete, adRsnMoveLast);
+}
+
+void Recordset::MoveNext()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (Eof() && !s.currentDeleted) {
+        s.CurrentRow(); // raises 3021
+    }
+    detail::LeaveRow(s, adRsnMoveNext);
+    if (s.currentDeleted) {
+        s.currentDeleted = false; // pos already stands on the row after the deleted one
+    } else {
+        ++s.pos;
+    }
+    detail::Fire(s.moveComplete, adRsnMoveNext);
+}
+
+void Recordset::MovePrevious()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (Bof() && !s.currentDeleted) {
+        s.CurrentRow(); // raises 3021
+    }
+    detail::LeaveRow(s, adRsnMovePrevious);
+    s.currentDeleted = false;
+    --s.pos;
+    detail::Fire(s.moveComplete, adRsnMovePrevious);
+}
+
+void Recordset::Move(long numRecords, long start)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMove);
+    const long size = static_cast<long>(s.view.size());
+    long base = s.pos;
+    if (start == adBookmarkFirst) {
+        base = 0;
+    } else if (start == adBookmarkLast) {
+        base = size - 1;
+    }
+    s.currentDeleted = false;
+    s.pos = std::clamp(base + numRecords, -1L, size);
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+ado::Fields Recordset::Fields() const
+{
+    return ado::Fields(state_);
+}
+
+namespace {
+
+void FindFrom(RecordsetState& s, std::string_view criteria, long skipRows, long direction,
+              long begin)
+{
+    const detail::Criterion criterion = detail::ParseCriterion(criteria);
+    const int column = s.ColumnIndex(criterion.field);
+    const long size = static_cast<long>(s.view.size());
+    const long step = direction == adSearchBackward ? -1 : 1;
+    long i = begin + skipRows * step;
+    if (step > 0) {
+        i = std::max(i, 0L);
+    } else {
+        i = std::min(i, size - 1);
+    }
+    s.currentDeleted = false;
+    for (; i >= 0 && i < size; i += step) {
+        if (criterion.Matches(
+                s.view[static_cast<size_t>(i)]->values[static_cast<size_t>(column)])) {
+            s.pos = i;
+            detail::Fire(s.moveComplete, adRsnMove);
+            return;
+        }
+    }
+    s.pos = step > 0 ? size : -1;
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+} // namespace
+
+void Recordset::Find(std::string_view criteria, long skipRows, long searchDirection, long start)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnMove);
+    const long size = static_cast<long>(s.view.size());
+    long begin = s.pos;
+    if (start == adBookmarkFirst) {
+        begin = 0;
+    } else if (start == adBookmarkLast) {
+        begin = size - 1;
+    } else if (s.currentDeleted && searchDirection == adSearchBackward) {
+        begin = s.pos - 1;
+    }
+    FindFrom(s, criteria, skipRows, searchDirection, begin);
+}
+
+void Recordset::Find(std::string_view criteria, long skipRows, long searchDirection,
+                     const ado::Bookmark& start)
+{
+    SetBookmark(start);
+    FindFrom(*state_, criteria, skipRows, searchDirection, state_->pos);
+}
+
+void Recordset::SetSort(std::string_view sort)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    std::vector<detail::SortKey> keys = detail::ParseSort(s, sort);
+    detail::LeaveRow(s, adRsnMove);
+    s.sort = std::string(sort);
+    s.sortKeys = std::move(keys);
+    detail::Rebuild(s, true);
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+std::string Recordset::Sort() const
+{
+    return state_->sort;
+}
+
+void Recordset::SetFilter(std::string_view criteria)
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    std::optional<detail::FilterNode> node;
+    const std::string text(criteria);
+    if (text.find_first_not_of(" \t") != std::string::npos && text != "0") {
+        node = detail::ParseFilter(text);
+    }
+    detail::LeaveRow(s, adRsnMove);
+    s.filter = node ? text : std::string();
+    s.filterNode = std::move(node);
+    detail::Rebuild(s, false);
+    detail::Fire(s.moveComplete, adRsnMove);
+}
+
+std::string Recordset::Filter() const
+{
+    return state_->filter;
+}
+
+void Recordset::AddNew()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::RequireWritable(s);
+    if (s.tables.empty()) {
+        Raise(detail::ErrCannotUpdate, "Current Recordset does not support updating.");
+    }
+    detail::LeaveRow(s, adRsnAddNew);
+    auto row = std::make_unique<detail::Row>();
+    row->values.assign(s.columns.size(), vb::Variant::Null());
+    row->rowids.assign(s.tables.size(), detail::NoRowid);
+    s.positionBeforeAdd = s.pos;
+    s.view.push_back(row.get());
+    s.rows.push_back(std::move(row));
+    s.pos = static_cast<long>(s.view.size()) - 1;
+    s.currentDeleted = false;
+    s.editMode = adEditAdd;
+    s.edits.clear();
+    detail::Fire(s.moveComplete, adRsnAddNew);
+}
+
+void Recordset::AddNew(const std::vector<std::string>& fieldNames,
+                       const std::vector<vb::Variant>& values)
+{
+    AddNew();
+    Update(fieldNames, values);
+}
+
+void Recordset::Update()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (s.editMode == adEditNone) {
+        return;
+    }
+    detail::SaveEdits(s);
+}
+
+void Recordset::Update(const std::vector<std::string>& fieldNames,
+                       const std::vector<vb::Variant>& values)
+{
+    if (fieldNames.size() != values.size()) {
+        Raise(detail::ErrBadArgument, "Arguments are of the wrong type, are out of acceptable "
+                                      "range, or are in conflict with one another.");
+    }
+    for (size_t i = 0; i < fieldNames.size(); ++i) {
+        state_->SetValue(state_->ColumnIndex(fieldNames[i]), values[i]);
+    }
+    Update();
+}
+
+void Recordset::CancelUpdate()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (s.editMode == adEditAdd) {
+        detail::Row* added = s.view[static_cast<size_t>(s.pos)];
+        s.view.erase(s.view.begin() + s.pos);
+        s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
+                                  [&](const auto& r) { return r.get() == added; }));
+        s.pos = s.positionBeforeAdd;
+        s.edits.clear();
+        s.editMode = adEditNone;
+        detail::Fire(s.moveComplete, adRsnUndoUpdate);
+        return;
+    }
+    s.edits.clear();
+    s.editMode = adEditNone;
+}
+
+void Recordset::Delete()
+{
+    RecordsetState& s = *state_;
+    detail::Row& row = s.CurrentRow();
+    detail::RequireWritable(s);
+    if (s.editMode == adEditAdd) {
+        CancelUpdate();
+        return;
+    }
+    s.edits.clear();
+    s.editMode = adEditNone;
+    if (s.primaryTable < 0) {
+        Raise(detail::ErrCannotUpdate, "Current Recordset does not support updating.");
+    }
+    const detail::BaseTable& table = s.tables[static_cast<size_t>(s.primaryTable)];
+    const detail::RowMatch m = detail::Locate(s, row, s.primaryTable, row.values);
+    sqlite3* db = s.connection->Session()->Handle();
+    detail::Statement stmt(db, "DELETE FROM " + detail::Quoted(table.name) + " WHERE " + m.where);
+    detail::BindAll(stmt.get(), 1, m.values);
+    stmt.Step();
+    if (sqlite3_changes(db) == 0) {
+        Raise(vb::ErrUnspecified, "Row cannot be located for deletion.");
+    }
+    detail::Row* removed = &row;
+    s.view.erase(s.view.begin() + s.pos);
+    s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
+                              [&](const auto& r) { return r.get() == removed; }));
+    s.currentDeleted = true;
+}
+
+void Recordset::Requery()
+{
+    RecordsetState& s = *state_;
+    s.RequireOpen();
+    detail::LeaveRow(s, adRsnRequery);
+    if (s.command) {
+        // The command's text may have changed since the recordset opened.
+        if (auto connection = s.command->ActiveConnection()) {
+            s.connection = connection;
+        }
+        s.source = s.command->CommandText();
+    }
+    detail::Load(s);
+    if (!s.sortKeys.empty()) {
+        // The sort stays in force when its fields are still there.
+        try {
+            s.sortKeys = detail::ParseSort(s, s.sort);
+        } catch (const vb::Error&) {
+            s.sort.clear();
+            s.sortKeys.clear();
+        }
+    }
+    try {
+        detail::Rebuild(s, false);
+    } catch (const vb::Error&) {
+        // A filter on a field the new rows lack no longer applies.
+        s.filter.clear();
+        s.filterNode.reset();
+        detail::Rebuild(s, false);
+    }
+    detail::Fire(s.moveComplete, adRsnRequery);
+}
+
+long Recordset::EditMode() const
+{
+    state_->RequireOpen();
+    return state_->editMode;
+}
+
+long Recordset::Status() const
+{
+    const RecordsetState& s = *state_;
+    s.RequireOpen();
+    if (s.currentDeleted) {
+        return adRecDeleted;
+    }
+    if (s.editMode == adEditAdd) {
+        return adRecNew;
+    }
+    if (s.editMode == adEditInProgress) {
+        return adRecModified;
+    }
+    return adRecUnmodified;
+}
+
+int Recordset::OnWillMove(MoveHandler handler)
+{
+    const int id = state_->nextHandlerId++;
+    state_->willMove.emplace_back(id, std::move(handler));
+    return id;
+}
+
+int Recordset::OnMoveComplete(MoveHandler handler)
+{
+    const int id = state_->nextHandlerId++;
+    state_->moveComplete.emplace_back(id, std::move(handler));
+    return id;
+}
+
+void Recordset::RemoveHandler(int id)
+{
+    for (auto* list : {&state_->willMove, &state_->moveComplete}) {
+        std::erase_if(*list, [id](const auto& h) { return h.first == id; });
+    }
+}
+
+} // namespace ado

@@ -1,0 +1,96 @@
+#pragma once
+// The state behind a Recordset handle and its Field views.
+
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Criteria.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/Values.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ado::detail {
+
+inline constexpr int64_t NoRowid = INT64_MIN;
+
+struct ColumnInfo
+{
+    std::string name;
+    std::string declared;
+    ColumnKind kind = ColumnKind::Dynamic;
+    std::string table;  // base table, empty for a computed column
+    std::string column; // base column
+    int tableIndex = -1;
+};
+
+struct BaseTable
+{
+    std::string name;
+    std::vector<int> fields;    // the recordset's columns that come from it
+    std::vector<int> keyFields; // its primary key's columns, when all of them are present
+};
+
+struct Row
+{
+    std::vector<vb::Variant> values;
+    std::vector<int64_t> rowids; // per base table; NoRowid when not known
+};
+
+struct SortKey
+{
+    int column;
+    bool descending;
+};
+
+struct RecordsetState
+{
+    long cursorLocation = adUseServer;
+    long cursorType = adOpenForwardOnly;
+    long lockType = adLockReadOnly;
+
+    bool open = false;
+    std::optional<Command> command; // its current text runs again at Requery
+    std::optional<Connection> connection;
+    std::string source;
+
+    std::vector<ColumnInfo> columns;
+    std::vector<BaseTable> tables;
+    int primaryTable = -1;                  // the table whose key identifies a row
+    std::vector<std::unique_ptr<Row>> rows; // in the order read, added rows last
+    std::vector<Row*> view;                 // the rows shown: filtered, then sorted
+    long pos = 0;                           // index in view; -1 before the first row
+    bool currentDeleted = false;            // the current row was deleted; pos is the next one
+
+    long editMode = adEditNone;
+    std::map<int, vb::Variant> edits;
+    long positionBeforeAdd = 0;
+
+    std::string sort;
+    std::vector<SortKey> sortKeys;
+    std::string filter;
+    std::optional<FilterNode> filterNode;
+
+    int nextHandlerId = 1;
+    std::vector<std::pair<int, Recordset::MoveHandler>> willMove;
+    std::vector<std::pair<int, Recordset::MoveHandler>> moveComplete;
+
+    void RequireOpen() const;
+    bool OnRow() const
+    {
+        return pos >= 0 && pos < static_cast<long>(view.size()) && !currentDeleted;
+    }
+    Row& CurrentRow() const;                      // raises 3021 off the rows
+    int ColumnIndex(std::string_view name) const; // raises 3265 when unknown
+
+    vb::Variant Value(int column) const;
+    void SetValue(int column, const vb::Variant& value);
+    vb::Variant OriginalValue(int column) const;
+
+    std::string KeyOf(const Row& row) const;
+};
+
+} // namespace ado::detail

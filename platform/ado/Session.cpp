@@ -1,0 +1,335 @@
+#include "platform/ado/Session.h"
+
+#include "platform/ado/Catalogue.h"
+#include "platform/ado/Translate.h"
+#include "platform/vb/Error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+namespace ado::detail {
+
+void Raise(int32_t number, std::string description)
+{
+    throw vb::Error(number, std::move(description), ErrorSource);
+}
+
+void RaiseSqlite(sqlite3* db, int rc)
+{
+    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    switch (rc & 0xFF) {
+    case SQLITE_CONSTRAINT:
+        // A unique index or a relation refuses the change.
+        Raise(vb::ErrDatabaseRefused, message);
+    case SQLITE_ERROR:
+        if (message.starts_with("no such table")) {
+            Raise(ErrUnknownTable, message);
+        }
+        if (message.starts_with("no such column")) {
+            Raise(ErrMissingParameter, message);
+        }
+        Raise(vb::ErrDatabaseRefused, message);
+    case SQLITE_MISMATCH:
+        Raise(ErrTypeMismatchCriteria, message);
+    default:
+        Raise(vb::ErrUnspecified, message);
+    }
+}
+
+Statement::Statement(sqlite3* db, const std::string& sql) : db_(db)
+{
+    const int rc =
+        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        RaiseSqlite(db, rc);
+    }
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+int Statement::Step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        RaiseSqlite(db_, rc);
+    }
+    return rc;
+}
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+Session::~Session()
+{
+    Close();
+}
+
+void Session::Close()
+{
+    if (db != nullptr) {
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    tables.clear();
+    transactionLevel = 0;
+}
+
+sqlite3* Session::Handle() const
+{
+    if (db == nullptr) {
+        Raise(ErrObjectClosed, "Operation is not allowed when the object is closed.");
+    }
+    return db;
+}
+
+const TableInfo& Session::Table(const std::string& name)
+{
+    const std::string key = UpperAscii(name);
+    auto found = tables.find(key);
+    if (found != tables.end()) {
+        return found->second;
+    }
+    TableInfo info;
+    {
+        Statement s(Handle(),
+                    "SELECT name, type FROM sqlite_schema WHERE type IN ('table','view') AND "
+                    "name = ?1 COLLATE NOCASE");
+        sqlite3_bind_text(s.get(), 1, name.c_str(), static_cast<int>(name.size()),
+                          SQLITE_TRANSIENT);
+        if (s.Step() == SQLITE_ROW) {
+            info.exists = true;
+            info.name = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+            info.isView =
+                std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1))) ==
+                "view";
+        }
+    }
+    if (info.exists) {
+        Statement s(Handle(), "SELECT name, pk FROM pragma_table_info(?1) ORDER BY cid");
+        sqlite3_bind_text(s.get(), 1, info.name.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::pair<int, std::string>> keys;
+        while (s.Step() == SQLITE_ROW) {
+            std::string column = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+            if (const int pk = sqlite3_column_int(s.get(), 1); pk > 0) {
+                keys.emplace_back(pk, column);
+            }
+            info.columns.push_back(std::move(column));
+        }
+        std::sort(keys.begin(), keys.end());
+        for (auto& k : keys) {
+            info.keyColumns.push_back(k.second);
+        }
+    }
+    return tables.emplace(key, std::move(info)).first->second;
+}
+
+long Session::Run(const std::string& sql)
+{
+    sqlite3* handle = Handle();
+    long changed = 0;
+    const char* tail = sql.c_str();
+    while (*tail != '\0') {
+        sqlite3_stmt* stmt = nullptr;
+        const char* next = nullptr;
+        int rc = sqlite3_prepare_v2(handle, tail, -1, &stmt, &next);
+        if (rc != SQLITE_OK) {
+            RaiseSqlite(handle, rc);
+        }
+        tail = next;
+        if (stmt == nullptr) {
+            continue; // blanks or a lone ";"
+        }
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            sqlite3_finalize(stmt);
+            RaiseSqlite(handle, rc);
+        }
+        if (!sqlite3_stmt_readonly(stmt)) {
+            changed += sqlite3_changes(handle);
+        }
+        sqlite3_finalize(stmt);
+    }
+    // A statement may have changed the schema.
+    tables.clear();
+    return changed;
+}
+
+namespace {
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// The leading name of a text ("[Stock Global] order by x", "Tailles where ..."): the name and
+// the rest.
+std::pair<std::string, std::string_view> LeadingName(std::string_view text)
+{
+    if (!text.empty() && text.front() == '[') {
+        const size_t close = text.find(']');
+        if (close != std::string_view::npos) {
+            return {std::string(text.substr(1, close - 1)), text.substr(close + 1)};
+        }
+    }
+    size_t end = 0;
+    while (end < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
+            static_cast<unsigned char>(text[end]) >= 0x80)) {
+        ++end;
+    }
+    return {std::string(text.substr(0, end)), text.substr(end)};
+}
+
+// Splits EXEC arguments at the commas outside quotes.
+std::vector<std::string> Arguments(std::string_view text)
+{
+    std::vector<std::string> out;
+    std::string current;
+    char quote = 0;
+    for (char c : text) {
+        if (quote != 0) {
+            current += c;
+            if (c == quote) {
+                quote = 0;
+            }
+        } else if (c == '\'' || c == '"' || c == '#') {
+            quote = c;
+            current += c;
+        } else if (c == ',') {
+            out.emplace_back(Trim(current));
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!Trim(current).empty() || !out.empty()) {
+        out.emplace_back(Trim(current));
+    }
+    return out;
+}
+
+std::vector<std::string> ParameterNames(std::string_view list)
+{
+    std::vector<std::string> names;
+    for (const std::string& n : Arguments(list)) {
+        std::string_view name = n;
+        if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+            name = name.substr(1, name.size() - 2);
+        }
+        if (!name.empty()) {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
+bool IsStatement(std::string_view firstWord)
+{
+    static const char* const words[] = {"SELECT",  "INSERT",  "UPDATE",  "DELETE",   "CREATE",
+                                        "DROP",    "ALTER",   "WITH",    "PRAGMA",   "REPLACE",
+                                        "VACUUM",  "BEGIN",   "COMMIT",  "ROLLBACK", "SAVEPOINT",
+                                        "RELEASE", "ANALYZE", "REINDEX", "VALUES"};
+    const std::string u = UpperAscii(firstWord);
+    for (const char* w : words) {
+        if (u == w) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReturnsRows(const std::string& sql)
+{
+    const std::string u = UpperAscii(Trim(sql).substr(0, 10));
+    return u.starts_with("SELECT") || u.starts_with("WITH") || u.starts_with("VALUES") ||
+           u.starts_with("PRAGMA");
+}
+
+} // namespace
+
+Source Resolve(Session& session, std::string_view commandText)
+{
+    const std::string_view text = Trim(commandText);
+    auto [first, rest] = LeadingName(text);
+    const std::string upperFirst = UpperAscii(first);
+    Source source;
+    if (upperFirst == "EXEC" || upperFirst == "EXECUTE") {
+        auto [name, args] = LeadingName(Trim(rest));
+        const std::vector<std::string> arguments = Arguments(args);
+        if (auto query = [&]() -> std::optional<StoredQuery> {
+                const TableInfo& catalogue = session.Table("SysQueries");
+                if (!catalogue.exists) {
+                    return std::nullopt;
+                }
+                Statement s(session.Handle(),
+                            "SELECT Name, Parameters, Body FROM SysQueries WHERE Name = ?1 "
+                            "COLLATE NOCASE");
+                sqlite3_bind_text(s.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
+                if (s.Step() != SQLITE_ROW) {
+                    return std::nullopt;
+                }
+                auto col = [&](int i) {
+                    const auto* p = sqlite3_column_text(s.get(), i);
+                    return p ? std::string(reinterpret_cast<const char*>(p)) : std::string();
+                };
+                return StoredQuery{col(0), col(1), col(2)};
+            }()) {
+            const std::vector<std::string> names = ParameterNames(query->parameters);
+            if (arguments.size() < names.size()) {
+                Raise(ErrMissingParameter, "No value given for one or more required parameters.");
+            }
+            std::vector<Parameter> parameters;
+            for (size_t i = 0; i < names.size(); ++i) {
+                parameters.push_back({names[i], arguments[i]});
+            }
+            source.sql = TranslateSql(query->body, parameters);
+        } else if (session.Table(name).exists) {
+            source.sql = TranslateSql("SELECT * FROM [" + name + "]");
+        } else {
+            Raise(ErrUnknownTable, "Cannot find the input table or query '" + name + "'.");
+        }
+    } else if (!first.empty() && !IsStatement(first) && text.front() != '(') {
+        const TableInfo& table = session.Table(first);
+        std::string translatedRest = TranslateSql(rest);
+        if (!table.exists) {
+            if (!Trim(rest).empty()) {
+                // Not a name followed by a clause: a statement SQLite will judge.
+                source.sql = TranslateSql(text);
+                source.returnsRows = ReturnsRows(source.sql);
+                return source;
+            }
+            // A parameterless query of the catalogue opened by its name.
+            return Resolve(session, "EXEC [" + first + "]");
+        }
+        if (table.isView) {
+            source.sql = "SELECT * FROM \"" + table.name + "\" " + translatedRest;
+        } else {
+            source.sql = "SELECT \"" + table.name + "\".rowid AS \"" + RowidColumn +
+                         "\", * FROM \"" + table.name + "\" " + translatedRest;
+            source.rowTable = table.name;
+        }
+    } else {
+        source.sql = TranslateSql(text);
+    }
+    source.returnsRows = ReturnsRows(source.sql);
+    return source;
+}
+
+} // namespace ado::detail

@@ -1,0 +1,95 @@
+#pragma once
+// Internals shared by connections, commands and recordsets.
+
+#include <sqlite3.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ado::detail {
+
+// Error numbers of the data layer besides those of platform/vb.
+inline constexpr int32_t ErrNotFoundInCollection = 3265;
+inline constexpr int32_t ErrObjectClosed = 3704;
+inline constexpr int32_t ErrNotAllowed = 3219;
+inline constexpr int32_t ErrNoTransaction = 3034;
+inline constexpr int32_t ErrCannotUpdate = 3251;
+inline constexpr int32_t ErrTypeMismatchCriteria = static_cast<int32_t>(0x80040E07);
+inline constexpr int32_t ErrMissingParameter = static_cast<int32_t>(0x80040E10);
+inline constexpr int32_t ErrMultipleStep = static_cast<int32_t>(0x80040E21);
+inline constexpr int32_t ErrUnknownTable = static_cast<int32_t>(0x80040E37);
+inline constexpr int32_t ErrBadArgument = 3001;
+
+inline constexpr const char* ErrorSource = "ado";
+
+[[noreturn]] void Raise(int32_t number, std::string description);
+// Raises the error that matches an SQLite result code and the handle's message.
+[[noreturn]] void RaiseSqlite(sqlite3* db, int rc);
+
+// A prepared statement, finalised on destruction.
+class Statement
+{
+public:
+    Statement(sqlite3* db, const std::string& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return stmt_; }
+    // SQLITE_ROW or SQLITE_DONE; raises on errors.
+    int Step();
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+struct TableInfo
+{
+    bool exists = false;
+    bool isView = false;
+    std::string name; // as the schema spells it
+    std::vector<std::string> columns;
+    std::vector<std::string> keyColumns; // primary key, in key order
+};
+
+struct Session
+{
+    sqlite3* db = nullptr;
+    std::string connectionString;
+    std::string path;
+    int transactionLevel = 0;
+    std::map<std::string, TableInfo> tables; // by upper-case name
+
+    ~Session();
+    void Close();
+    // The open handle; raises 3704 when the connection is closed.
+    sqlite3* Handle() const;
+    const TableInfo& Table(const std::string& name);
+    // Runs SQLite statements (already translated); returns the rows changed.
+    long Run(const std::string& sql);
+};
+
+// What a command text runs.
+struct Source
+{
+    std::string sql;      // SQLite statement
+    std::string rowTable; // set when the statement selects "~rowid" of this table first
+    bool returnsRows = true;
+};
+
+inline constexpr const char* RowidColumn = "~rowid";
+
+// Turns a command text (table or stored-query name, name with a clause, full statement, or
+// "EXEC name args") into the statement to run.
+Source Resolve(Session& session, std::string_view commandText);
+
+std::string UpperAscii(std::string_view text);
+
+// The ISO text of a date literal's inside ("5/12/2024" of #5/12/2024#, read month first);
+// none when it is not a date.
+std::optional<std::string> DateLiteralIso(std::string_view inner);
+
+} // namespace ado::detail

@@ -1,0 +1,31 @@
+#pragma once
+// How the database layer compares texts: without regard to case (accented
+// letters included: "É" equals "é"), in French order for sorting (letters with
+// accents next to their base letter: e < é < f), and the pattern matching of
+// LIKE and Find.
+
+#include <string>
+#include <string_view>
+
+namespace ado {
+
+// -1, 0 or 1. Equal texts differ at most in letter case.
+int CompareText(std::string_view a, std::string_view b);
+
+// LIKE: "*" and "%" stand for any run of characters, "?" and "_" for one;
+// letter case is ignored. `escape` (when not 0) makes the next character literal.
+bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape = 0);
+
+// A LIKE pattern prepared once for matching many texts.
+class LikePattern
+{
+public:
+    explicit LikePattern(std::string_view pattern, char32_t escape = 0);
+    bool Matches(std::string_view text) const;
+
+private:
+    std::u32string pattern_;
+    char32_t escape_;
+};
+
+} // namespace ado

@@ -1,0 +1,60 @@
+#pragma once
+// A database file of its own for each test, in a fresh temporary folder.
+
+#include "platform/ado/Catalogue.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/vb/Error.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace ado::testing {
+
+class TempDatabase
+{
+public:
+    explicit TempDatabase(std::string name = "zad.MDB", std::string password = "secret")
+        : password_(std::move(password))
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ado-XXXXXX").string();
+        folder_ = ::mkdtemp(pattern.data());
+        path_ = (folder_ / name).string();
+        ado::CreateDatabaseFile(path_, password_);
+    }
+    ~TempDatabase() { std::filesystem::remove_all(folder_); }
+
+    const std::string& Path() const { return path_; }
+    const std::filesystem::path& Folder() const { return folder_; }
+    std::string ConnectionString(const std::string& path = {}) const
+    {
+        return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + (path.empty() ? path_ : path) +
+               ";Jet OLEDB:Database Password=" + password_;
+    }
+    ado::Connection Open() const
+    {
+        ado::Connection c;
+        c.Open(ConnectionString());
+        return c;
+    }
+
+private:
+    std::string password_;
+    std::filesystem::path folder_;
+    std::string path_;
+};
+
+// The number of the vb::Error the call raises; 0 when it raises none.
+inline int32_t ErrorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const vb::Error& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+} // namespace ado::testing

@@ -1,0 +1,173 @@
+#include "AdoFixture.h"
+#include "platform/ado/Command.h"
+#include "platform/vb/Convert.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <fstream>
+
+namespace {
+
+using ado::testing::ErrorOf;
+using ado::testing::TempDatabase;
+
+long Count(ado::Connection& c, const std::string& sql)
+{
+    ado::Recordset rs;
+    rs.Open(sql, c);
+    return vb::CLng(rs.Fields(0L).Value());
+}
+
+TEST(ConnectionOpen, RefusesWhatCannotBeOpened)
+{
+    TempDatabase db("zad.MDB", "secret");
+    std::ofstream(db.Folder() / "notes.MDB") << "not a database, only some text";
+    const std::string folder = db.Folder().string();
+    auto open = [](const std::string& text) {
+        return ErrorOf([&] {
+            ado::Connection c;
+            c.Open(text);
+        });
+    };
+    const std::string good = ";Jet OLEDB:Database Password=secret";
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/absent.MDB" + good),
+              vb::ErrUnspecified);
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/zad.MDB"),
+              vb::ErrUnspecified);
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder +
+                   "/zad.MDB;Jet OLEDB:Database Password=Secret"),
+              vb::ErrUnspecified);
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + "/notes.MDB" + good),
+              vb::ErrUnspecified);
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder + good),
+              vb::ErrUnspecified);
+    // Opening never creates a file.
+    EXPECT_FALSE(std::filesystem::exists(db.Folder() / "absent.MDB"));
+    // The name is looked up without regard to case; "\" separates folders too.
+    std::string windowsPath = folder + "\\ZAD.mdb";
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + windowsPath + good), 0);
+    ado::Connection c;
+    c.Open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + folder + "/Zad.mdb" + good);
+    EXPECT_EQ(c.State(), ado::adStateOpen);
+    EXPECT_EQ(c.DataSource(), db.Path());
+    EXPECT_EQ(ErrorOf([&] { c.Open(db.ConnectionString()); }), 3705);
+    c.Close();
+    EXPECT_EQ(c.State(), ado::adStateClosed);
+    EXPECT_EQ(ErrorOf([&] { c.Execute("SELECT 1"); }), 3704);
+}
+
+TEST(ConnectionOpen, NoPasswordRecordedTakesNone)
+{
+    TempDatabase db("CP.MDB", "");
+    ado::Connection c;
+    c.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db.Path());
+    EXPECT_EQ(ado::DatabasePassword(c), "");
+    EXPECT_EQ(ErrorOf([&] {
+                  ado::Connection other;
+                  other.Open(db.ConnectionString() + "x");
+              }),
+              vb::ErrUnspecified);
+}
+
+TEST(ConnectionOpen, SetsJournalLocksAndRelations)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    EXPECT_EQ(Count(c, "PRAGMA foreign_keys"), 1);
+    ado::Recordset mode;
+    mode.Open("PRAGMA journal_mode", c);
+    EXPECT_EQ(vb::CStr(mode.Fields(0L).Value()), "wal");
+    EXPECT_EQ(ErrorOf([&] { ado::CreateDatabaseFile(db.Path(), "x"); }), vb::ErrUnspecified);
+}
+
+TEST(ConnectionOpen, LockedFileCannotBeOpened)
+{
+    TempDatabase db;
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(db.Path().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(ErrorOf([&] { db.Open(); }), vb::ErrUnspecified);
+    sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+}
+
+TEST(ConnectionExecute, RefusalsAndTransactions)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50) UNIQUE)");
+    c.Execute("CREATE TABLE Services (NoService COUNTER, Site LONG REFERENCES Sites(NoSite))");
+    EXPECT_EQ(c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')"), 1);
+    // A unique index and a relation refuse with 0x80040E14, names compared without case.
+    EXPECT_EQ(ErrorOf([&] { c.Execute("INSERT INTO Sites (NomSite) VALUES ('LYON')"); }),
+              vb::ErrDatabaseRefused);
+    EXPECT_EQ(ErrorOf([&] { c.Execute("INSERT INTO Services (Site) VALUES (42)"); }),
+              vb::ErrDatabaseRefused);
+
+    c.BeginTrans();
+    c.Execute("INSERT INTO Sites (NomSite) VALUES ('Paris')");
+    c.BeginTrans();
+    c.Execute("INSERT INTO Sites (NomSite) VALUES ('Nantes')");
+    c.RollbackTrans();
+    c.CommitTrans();
+    c.BeginTrans();
+    c.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
+    c.RollbackTrans();
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites"), 2);
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites WHERE NomSite = 'paris'"), 1);
+    EXPECT_EQ(ErrorOf([&] { c.CommitTrans(); }), 3034);
+
+    // A second connection sees committed rows.
+    ado::Connection other = db.Open();
+    ado::Recordset sites;
+    sites.Open("Sites", other);
+    EXPECT_EQ(sites.RecordCount(), 2);
+}
+
+TEST(ConnectionExecute, StoredQueriesByNameAndWithArguments)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Machines (NoMachine LONG PRIMARY KEY, Location TEXT(50))");
+    c.Execute("CREATE TABLE Remplissage (NoMachine LONG, Etage LONG, Qte LONG)");
+    c.Execute("INSERT INTO Machines VALUES (1, 'Hall'), (3, 'Atelier')");
+    c.Execute("INSERT INTO Remplissage VALUES (3, 1, 5), (3, 2, 0), (1, 1, 7)");
+    ado::DefineQuery(
+        c, "RemplissageMachine", "NoMachine",
+        "SELECT Etage, Qte FROM Remplissage WHERE NoMachine = [NoMachine] ORDER BY Etage");
+    ado::DefineQuery(
+        c, "MachinesDe", "Lieu, Mini",
+        "SELECT NoMachine FROM Machines WHERE Location LIKE [Lieu] AND NoMachine >= [Mini]");
+    ado::DefineQuery(c, "Vider", "Machine",
+                     "DELETE * FROM Remplissage WHERE NoMachine = [Machine]");
+    ado::DefineView(c, "Lieux", "SELECT [Location] & ' (' & NoMachine & ')' AS Lieu FROM Machines");
+
+    ado::Recordset rs;
+    rs.Open("EXEC RemplissageMachine 3", c);
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(vb::CLng(rs["Qte"].Value()), 5);
+    ado::Recordset named;
+    named.Open("EXEC MachinesDe 'at*', 2", c);
+    ASSERT_EQ(named.RecordCount(), 1);
+    EXPECT_EQ(vb::CLng(named["NoMachine"].Value()), 3);
+    ado::Recordset view;
+    view.Open("Lieux order by Lieu", c);
+    EXPECT_EQ(vb::CStr(view["Lieu"].Value()), "Atelier (3)");
+    EXPECT_EQ(c.Execute("EXEC Vider 3"), 2);
+
+    ado::Command command;
+    command.SetActiveConnection(c);
+    command.SetCommandText("EXEC RemplissageMachine");
+    EXPECT_EQ(ErrorOf([&] { command.Execute(); }), static_cast<int32_t>(0x80040E10));
+    command.SetCommandText("EXEC Inconnue 1");
+    EXPECT_EQ(ErrorOf([&] { command.Execute(); }), static_cast<int32_t>(0x80040E37));
+    EXPECT_EQ(ErrorOf([&] { ado::DefineQuery(c, "Faux", "", "SELEC 1"); }), vb::ErrDatabaseRefused);
+    ASSERT_TRUE(ado::FindStoredQuery(c, "remplissagemachine"));
+    EXPECT_EQ(ado::FindStoredQuery(c, "remplissagemachine")->parameters, "NoMachine");
+}
+
+} // namespace
