@@ -255,7 +255,10 @@ private:
             return true;
         }
         char c = m_script[m_pos];
-        if (c == '{' || c == '}' || c == '=') {
+        // A brace that begins a word ("{76FD...}") is part of a class identifier.
+        bool braceWord = c == '{' && m_pos + 1 < m_script.size() &&
+                         !std::isspace(static_cast<unsigned char>(m_script[m_pos + 1]));
+        if ((c == '{' && !braceWord) || c == '}' || c == '=') {
             t->kind = c == '{' ? Token::Open : c == '}' ? Token::Close : Token::Equals;
             ++m_pos;
             return true;
@@ -282,8 +285,8 @@ private:
         t->kind = Token::Word;
         while (m_pos < m_script.size()) {
             char w = m_script[m_pos];
-            if (std::isspace(static_cast<unsigned char>(w)) || w == '{' || w == '}' || w == '=' ||
-                w == '\'')
+            if (std::isspace(static_cast<unsigned char>(w)) || w == '=' || w == '\'' ||
+                (!braceWord && (w == '{' || w == '}')))
                 break;
             t->text += w;
             ++m_pos;
