@@ -110,7 +110,8 @@ void Connection::Open(std::string_view connectionString, std::string_view, std::
     const std::string path = ResolvePath(dataSource);
 
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
         const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close_v2(db);
         Raise(vb::ErrUnspecified, "Cannot open the file '" + dataSource + "': " + message);

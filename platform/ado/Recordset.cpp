@@ -39,6 +39,12 @@ int RecordsetState::ColumnIndex(std::string_view name) const
     if (wanted.size() >= 2 && wanted.front() == '[' && wanted.back() == ']') {
         wanted = wanted.substr(1, wanted.size() - 2);
     }
+    // Callers mostly spell the name as the column does; look for that first.
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].name == wanted) {
+            return static_cast<int>(i);
+        }
+    }
     for (size_t i = 0; i < columns.size(); ++i) {
         if (CompareText(columns[i].name, wanted) == 0) {
             return static_cast<int>(i);

@@ -188,6 +188,24 @@ TEST_F(Translate, SqlServerDialectStatements)
     EXPECT_EQ(Rows(c, deferred),
               (Table{{"10", "GANTS", "Mains", "Sécurité SA", "3"},
                      {"20", "CHAUSSURES", "Pieds", "Sécurité SA", "0,123287671232877"}}));
+    // A chain of right joins whose ON clauses all come at its end: every employee comes,
+    // with the site of the service when there is one.
+    c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(20))");
+    c.Execute("CREATE TABLE Services (NoService COUNTER, NomService TEXT(20), Site LONG)");
+    c.Execute("CREATE TABLE ProfileQuota (NoQuota COUNTER, Profile TEXT(20))");
+    c.Execute("CREATE TABLE Utilisateurs (NoBadge TEXT(20), Service LONG, Quota LONG)");
+    c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
+    c.Execute("INSERT INTO Services (NomService, Site) VALUES ('Atelier', 1), ('Vide', 1)");
+    c.Execute("INSERT INTO ProfileQuota (Profile) VALUES ('Soudeur')");
+    c.Execute("INSERT INTO Utilisateurs VALUES ('1000', 1, 1), ('1001', NULL, 1), ('1002', 1, 7)");
+    EXPECT_EQ(Rows(c, "SELECT Utilisateurs.NoBadge, Sites.NomSite, ProfileQuota.Profile FROM "
+                      "dbo.Sites RIGHT OUTER JOIN  dbo.Services ON dbo.Sites.NoSite = "
+                      "dbo.Services.Site RIGHT OUTER JOIN  dbo.ProfileQuota RIGHT OUTER JOIN  "
+                      "dbo.Utilisateurs ON dbo.ProfileQuota.NoQuota = dbo.Utilisateurs.Quota ON "
+                      "dbo.Services.NoService = dbo.Utilisateurs.Service ORDER BY NoBadge"),
+              (Table{{"1000", "Lyon", "Soudeur"},
+                     {"1001", "Null", "Soudeur"},
+                     {"1002", "Lyon", "Null"}}));
     // CONVERT with style 103 reads day first; the view keeps its ORDER BY.
     c.Execute("CREATE VIEW Consomations AS  SELECT     TOP 100 PERCENT  DetailVente.Reference,  "
               "DetailVente.Designation, SUM( DetailVente.Quantite) AS Total FROM          "
