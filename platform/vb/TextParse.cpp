@@ -61,7 +61,10 @@ std::optional<Number> ReadRadix(std::string_view digits, int radix, bool* overfl
         }
     }
     Number number;
-    if (value <= 0xFFFF) {
+    // Up to four hexadecimal (six octal) digits, leading zeros included, make a 16-bit value:
+    // "&HFFFF" is -1 but "&H0000FFFF" is 65535.
+    const size_t shortDigits = radix == 16 ? 4 : 6;
+    if (digits.size() <= shortDigits && value <= 0xFFFF) {
         number.whole = static_cast<int16_t>(static_cast<uint16_t>(value));
     } else {
         number.whole = static_cast<int32_t>(static_cast<uint32_t>(value));

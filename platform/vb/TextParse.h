@@ -22,8 +22,8 @@ struct Number
 };
 
 // The number of a text written with the given decimal separator; nullopt when the whole text
-// is not one. Hexadecimal and octal texts of up to 16 bits are signed 16-bit values, of up to
-// 32 bits signed 32-bit values; longer ones give nullopt with `overflow` set.
+// is not one. Hexadecimal texts of up to four digits (octal of up to six) are signed 16-bit
+// values, longer ones signed 32-bit values; beyond 32 bits nullopt with `overflow` set.
 std::optional<Number> ReadNumber(std::string_view text, std::string_view separator,
                                  bool* overflow = nullptr);
 

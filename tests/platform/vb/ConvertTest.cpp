@@ -102,6 +102,9 @@ TEST_F(FrenchSettings, TextsAreReadAndWrittenWithTheComma)
     EXPECT_EQ(CLng("&HFFFFFFFF"), -1);
     EXPECT_EQ(CLng("&HFFFF"), -1); // four digits are a 16-bit value
     EXPECT_EQ(CLng("&H10000"), 65536);
+    EXPECT_EQ(CLng("&H00003039"), 12345); // the badge reader's number
+    EXPECT_EQ(CLng("&H00008000"), 32768); // eight digits: a 32-bit value
+    EXPECT_EQ(CLng("&H8000"), -32768);
     EXPECT_EQ(CLng("&O17"), 15);
     // Exact: ten times 0,1 is 1.
     Currency sum;
