@@ -1,0 +1,18 @@
+#pragma once
+// Rows that the database tool writes: the demonstration data of zad.MDB and the
+// towns of CP.MDB.
+
+#include "platform/ado/Connection.h"
+
+#include <string>
+#include <string_view>
+
+namespace database::data {
+
+void FillDemo(ado::Connection& connection);
+void FillPostalCodes(ado::Connection& connection);
+
+// An SQL text literal: quoted, with its quotes doubled.
+std::string Quote(std::string_view text);
+
+} // namespace database::data

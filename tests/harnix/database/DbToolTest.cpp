@@ -1,0 +1,155 @@
+// The database tool run as a program, and the databases it makes.
+
+#include "DatabaseFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace database::testing {
+namespace {
+
+int RunTool(const std::string& arguments)
+{
+    const std::string command = std::string(HARNIX_DBTOOL) + " " + arguments + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+long Count(ado::Connection& connection, const std::string& source)
+{
+    ado::Recordset rs = OpenRecordset(connection, source);
+    return rs.RecordCount();
+}
+
+TEST(DbTool, CreatesTheThreeDatabasesOfAProgramFolderWithDemoData)
+{
+    TempFolder folder;
+    ASSERT_EQ(RunTool("create " + folder.Path().string() + " --demo"), 0);
+
+    ado::Connection zad = Open(folder.File("zad.MDB"), ZadPassword());
+    EXPECT_EQ(Count(zad, "InfoSociete"), 1);
+    // The families that the settings' defaults name: shoes 3, gloves 1.
+    ado::Recordset families = OpenRecordset(zad, "Familles");
+    EXPECT_EQ(ValueWhere(families, "NoFamille", "3", "NomFamille"), "CHAUSSURES");
+    EXPECT_EQ(ValueWhere(families, "NoFamille", "1", "NomFamille"), "GANTS");
+    EXPECT_GE(Count(zad, "StockGlobal"), 20);
+    EXPECT_GE(Count(zad, "GrUtilisateur"), 15);
+    EXPECT_GE(Count(zad, "select * from Machines"), 1);
+
+    ado::Connection mainten = Open(folder.File("MAINTEN.MDB"), "");
+    EXPECT_EQ(Count(mainten, "Erreurs"), 0);
+
+    // The suppliers' window finds a town by its five typed digits.
+    ado::Connection cp = Open(folder.File("CP.MDB"), "");
+    ado::Recordset towns = OpenRecordset(cp, "CodesPostaux order by CodePostal");
+    towns.Find("CodePostal=06000");
+    ASSERT_FALSE(towns.Eof());
+    EXPECT_EQ(Text(towns.Fields("Localite").Value()), "NICE");
+    towns.MoveFirst();
+    towns.Find("CodePostal=99999");
+    EXPECT_TRUE(towns.Eof());
+}
+
+TEST(DbTool, WithoutDemoDataTheTablesAndQueriesAreEmpty)
+{
+    TempFolder folder;
+    ASSERT_EQ(RunTool("create " + folder.Path().string()), 0);
+    ado::Connection zad = Open(folder.File("zad.MDB"), ZadPassword());
+    for (const char* source : {"InfoSociete", "ArticleEnStock", "Familles", "Utilisateurs",
+                               "StockGlobal", "Stock", "GrUtilisateur", "Ventes", "CA"}) {
+        EXPECT_EQ(Count(zad, source), 0) << source;
+    }
+}
+
+TEST(DbTool, NeverOverwritesAFileAndMakesNothingThen)
+{
+    TempFolder folder;
+    const std::string folderArg = folder.Path().string();
+    ASSERT_EQ(RunTool("create " + folderArg + " --demo"), 0);
+    const auto size = std::filesystem::file_size(folder.File("zad.MDB"));
+    EXPECT_EQ(RunTool("create " + folderArg), 1);
+    EXPECT_EQ(std::filesystem::file_size(folder.File("zad.MDB")), size);
+    ado::Connection zad = Open(folder.File("zad.MDB"), ZadPassword());
+    EXPECT_GE(Count(zad, "ArticleEnStock"), 20);
+
+    // One existing file stops the whole creation.
+    TempFolder other;
+    CreateCodesPostaux(other.File("CP.MDB"));
+    EXPECT_EQ(RunTool("create " + other.Path().string()), 1);
+    EXPECT_FALSE(std::filesystem::exists(other.File("zad.MDB")));
+    EXPECT_FALSE(std::filesystem::exists(other.File("MAINTEN.MDB")));
+}
+
+TEST(DbTool, RefusesWrongArguments)
+{
+    TempFolder folder;
+    EXPECT_EQ(RunTool(""), 2);
+    EXPECT_EQ(RunTool("make " + folder.Path().string()), 2);
+    EXPECT_EQ(RunTool("create " + folder.Path().string() + " --demos"), 2);
+    EXPECT_EQ(RunTool("create " + folder.File("missing")), 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("zad.MDB")));
+}
+
+// The demonstration data hold together as the windows expect.
+TEST(DemoData, IsConsistent)
+{
+    TempFolder folder;
+    CreateZad(folder.File("zad.MDB"), true);
+    ado::Connection zad = Open(folder.File("zad.MDB"), ZadPassword());
+    const std::pair<const char*, const char*> none[] = {
+        {"articles whose size is not of their family",
+         "SELECT ArticleEnStock.Reference FROM ArticleEnStock INNER JOIN Tailles ON "
+         "ArticleEnStock.Taille = Tailles.NoTaille WHERE Tailles.NoFamille <> "
+         "ArticleEnStock.Famille"},
+        {"shoe sizes outside family 3",
+         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
+         "Utilisateurs.TailleChaussure = Tailles.NoTaille WHERE Tailles.NoFamille <> 3"},
+        {"glove sizes outside family 1",
+         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
+         "Utilisateurs.TailleMain = Tailles.NoTaille WHERE Tailles.NoFamille <> 1"},
+        {"codes held by an article and free in the pool, or the other way",
+         "SELECT CodeArticle.CodeArticle FROM CodeArticle LEFT JOIN ArticleEnStock ON "
+         "CodeArticle.CodeArticle = ArticleEnStock.CodeArticle WHERE "
+         "(ArticleEnStock.Reference IS NULL AND CodeArticle.Reference IS NOT NULL) OR "
+         "(ArticleEnStock.Reference <> CodeArticle.Reference) OR "
+         "(CodeArticle.Reference IS NULL AND ArticleEnStock.Reference IS NOT NULL)"},
+        {"articles with a code outside the pool",
+         "SELECT Reference FROM ArticleEnStock WHERE CodeArticle IS NOT NULL AND CodeArticle "
+         "NOT IN (SELECT CodeArticle FROM CodeArticle)"},
+        {"suppliers whose number is not their autonumber",
+         "SELECT Nauto FROM Fournisseur WHERE [No] <> Nauto"},
+        {"articles whose supplier does not exist",
+         "SELECT Reference FROM ArticleEnStock WHERE NoFournisseur NOT IN (SELECT [No] FROM "
+         "Fournisseur)"},
+        {"quota lines of missing articles or profiles",
+         "SELECT NoLigne FROM Quota WHERE RefArticle NOT IN (SELECT Reference FROM "
+         "ArticleEnStock) OR NoQota NOT IN (SELECT NoQuota FROM ProfileQuota)"},
+        {"services of a site whose employees are on another site",
+         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Services ON "
+         "Utilisateurs.Service = Services.NoService WHERE Services.Site <> Utilisateurs.Site"},
+        {"pack prices other than unit price times units",
+         "SELECT Reference FROM ArticleEnStock WHERE ABS(PrixAchatGlobal - PrixAchatUnit * "
+         "QteParPaket) > 0.00005"},
+    };
+    for (const auto& [what, sql] : none) {
+        EXPECT_EQ(Count(zad, sql), 0) << what;
+    }
+    // Authorised machines name rows of the machine list by position.
+    ado::Recordset machines = OpenRecordset(zad, "select * from Machines");
+    ado::Recordset staff = OpenRecordset(zad, "Utilisateurs");
+    for (const std::string& list : Column(staff, "MachineAutorise")) {
+        for (char c : list) {
+            if (c != ',' && list != "Null") {
+                EXPECT_LE(c - '0', machines.RecordCount()) << list;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace database::testing
