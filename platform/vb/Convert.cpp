@@ -224,8 +224,7 @@ Date CDate(const Variant& value)
     }
     default: {
         const double serial = CDbl(value);
-        // 01/01/100 to 31/12/9999.
-        if (!(serial > -657435.0 && serial < 2958466.0)) {
+        if (!(serial > Date::FirstDay - 1 && serial < Date::EndDay)) {
             Raise(ErrOverflow);
         }
         return Date{serial};

@@ -167,6 +167,33 @@ Date Date::TimePart() const
     return Date{std::fabs(serial - std::trunc(serial))};
 }
 
+namespace {
+
+// The serial's backward days before 30/12/1899 made forward.
+double Linear(Date date)
+{
+    const double day = std::trunc(date.serial);
+    return day + std::fabs(date.serial - day);
+}
+
+} // namespace
+
+Date operator+(Date date, double days)
+{
+    const double linear = Linear(date) + days;
+    if (!(linear >= Date::FirstDay && linear < Date::EndDay)) {
+        Raise(ErrOverflow);
+    }
+    const double day = std::floor(linear);
+    const double fraction = linear - day;
+    return Date{day >= 0 ? day + fraction : day - fraction};
+}
+
+double operator-(Date a, Date b)
+{
+    return Linear(a) - Linear(b);
+}
+
 bool Date::HasTime() const
 {
     long long day, seconds;

@@ -25,6 +25,10 @@ struct Date
 {
     double serial = 0;
 
+    // 01/01/100 and the day after 31/12/9999, the ends of the calendar, in days from 30/12/1899.
+    static constexpr double FirstDay = -657434;
+    static constexpr double EndDay = 2958466;
+
     // Months, days, hours ... out of their range carry over, as DateSerial and TimeSerial do.
     // Raises error 5 for a year outside 100..9999.
     static Date FromParts(int year, int month, int day, int hour = 0, int minute = 0,
@@ -41,6 +45,13 @@ struct Date
     Date DatePart() const;
     Date TimePart() const;
     bool HasTime() const;
+
+    // Arithmetic in days, continuous across 30/12/1899 (as the language's date + number);
+    // error 6 for a result outside the calendar.
+    friend Date operator+(Date date, double days);
+    friend Date operator-(Date date, double days) { return date + -days; }
+    // The days from b to a.
+    friend double operator-(Date a, Date b);
 
     friend bool operator==(Date a, Date b) { return a.serial == b.serial; }
     friend auto operator<=>(Date a, Date b) { return a.serial <=> b.serial; }

@@ -39,24 +39,18 @@ void CheckFirstDay(int firstDayOfWeek)
     }
 }
 
-// A date as a continuous count of days: the serial's backward days before 30/12/1899 made
-// forward, so that adding and subtracting work across it.
+// A date as a continuous count of days from 30/12/1899, and back; error 5 outside the calendar.
 double Linear(Date date)
 {
-    const double day = std::trunc(date.serial);
-    return day + std::fabs(date.serial - day);
+    return date - Date{0};
 }
 
 Date FromLinear(double linear)
 {
-    const double day = std::floor(linear);
-    const double fraction = linear - day;
-    const Date date{day >= 0 ? day + fraction : day - fraction};
-    const int year = date.ToParts().year;
-    if (year < 100 || year > 9999) {
+    if (!(linear >= Date::FirstDay && linear < Date::EndDay)) {
         Raise(ErrInvalidCall);
     }
-    return date;
+    return Date{0} + linear;
 }
 
 // The day as ToParts sees it (a time that rounds to the next midnight is the next day).

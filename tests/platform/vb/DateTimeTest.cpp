@@ -49,6 +49,19 @@ TEST(Date, SerialsCountDaysFrom30December1899)
     EXPECT_DOUBLE_EQ(Date{-1.25}.TimePart().serial, 0.25);
 }
 
+TEST(Date, ArithmeticInDays)
+{
+    EXPECT_EQ(Day(2007, 1, 1) - 7, Day(2006, 12, 25));
+    EXPECT_EQ(Day(2007, 1, 1) + 0.5, Day(2007, 1, 1, 12));
+    EXPECT_DOUBLE_EQ(Day(2007, 1, 1) - Day(2006, 12, 31, 12), 0.5);
+    // Across 30/12/1899 the serial runs backwards but the arithmetic does not.
+    EXPECT_DOUBLE_EQ((Date{-1.25} + 1).serial, 0.25);
+    EXPECT_DOUBLE_EQ((Date{0.25} - 1).serial, -1.25);
+    EXPECT_DOUBLE_EQ(Date{0.25} - Date{-1.25}, 1);
+    EXPECT_VB_ERROR(Day(9999, 12, 31) + 1, ErrOverflow);
+    EXPECT_VB_ERROR(Day(100, 1, 1) - 1, ErrOverflow);
+}
+
 TEST(Date, IsoTextOfTheDatabase)
 {
     EXPECT_EQ(Iso(Day(2006, 12, 31, 8, 5, 9)), "2006-12-31 08:05:09");
