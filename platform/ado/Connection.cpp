@@ -3,11 +3,14 @@
 #include "platform/ado/Catalogue.h"
 #include "platform/ado/Functions.h"
 #include "platform/ado/Session.h"
+#include "platform/ado/Text.h"
 #include "platform/vb/Error.h"
 #include "platform/win/FileSearch.h"
 
 #include <cctype>
+#include <filesystem>
 #include <map>
+#include <optional>
 
 namespace ado {
 namespace {
@@ -66,16 +69,51 @@ std::string Lookup(const std::map<std::string, std::string>& m, const char* key)
     return it == m.end() ? std::string() : it->second;
 }
 
+// The folder as spelt on disk, each part matched without regard to case when it is not found
+// as written; none when a part has no match.
+std::optional<std::filesystem::path> FindFolder(const std::string& folder)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) {
+        return std::filesystem::path(folder);
+    }
+    const std::filesystem::path wanted(folder);
+    std::filesystem::path found = wanted.root_path();
+    for (const auto& part : wanted.relative_path()) {
+        const std::filesystem::path exact = found / part;
+        if (part == "." || part == ".." || std::filesystem::is_directory(exact, ec)) {
+            found = exact;
+            continue;
+        }
+        std::optional<std::filesystem::path> match;
+        const std::filesystem::path base = found.empty() ? std::filesystem::path(".") : found;
+        for (const auto& entry : std::filesystem::directory_iterator(base, ec)) {
+            if (entry.is_directory(ec) &&
+                CompareText(entry.path().filename().string(), part.string()) == 0) {
+                match = entry.path();
+                break;
+            }
+        }
+        if (!match) {
+            return std::nullopt;
+        }
+        found = *match;
+    }
+    return found;
+}
+
 std::string ResolvePath(const std::string& dataSource)
 {
     const std::string path = win::NormalizePath(dataSource);
     const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) {
-        Raise(vb::ErrUnspecified, "Could not find file '" + dataSource + "'.");
+    std::optional<std::string> found;
+    if (!name.empty()) {
+        if (auto where = FindFolder(folder)) {
+            found = win::FindFileIgnoringCase(where->string(), name);
+        }
     }
-    auto found = win::FindFileIgnoringCase(folder.empty() ? "/" : folder, name);
     if (!found) {
         Raise(vb::ErrUnspecified, "Could not find file '" + dataSource + "'.");
     }

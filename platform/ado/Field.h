@@ -43,6 +43,13 @@ public:
         SetValue(value);
         return *this;
     }
+    // rs2("Nom") = rs1("Nom") copies the value, as the language's default property does.
+    Field& operator=(const Field& other)
+    {
+        SetValue(other.Value());
+        return *this;
+    }
+    Field(const Field&) = default;
     operator vb::Variant() const { return Value(); }
 
     DataType Type() const;

@@ -757,12 +757,34 @@ std::string TranslateSql(std::string_view accessSql, const std::vector<Parameter
             tokens.push_back(std::move(a));
         }
     }
-    tokens = Substitute(tokens);
-    DropDeleteStar(tokens);
-    RewriteTop(tokens);
-    RewriteSelectInto(tokens);
-    RewriteCreateTable(tokens);
-    return RewriteStatement(tokens);
+    // Each statement of a script on its own.
+    std::string out;
+    size_t start = 0;
+    int depth = 0;
+    for (size_t i = 0; i <= tokens.size(); ++i) {
+        if (i < tokens.size()) {
+            if (IsPunct(tokens[i], "(")) {
+                ++depth;
+            } else if (IsPunct(tokens[i], ")")) {
+                --depth;
+            }
+            if (depth != 0 || !IsPunct(tokens[i], ";")) {
+                continue;
+            }
+        }
+        Tokens statement = Substitute(Tokens(tokens.begin() + static_cast<long>(start),
+                                             tokens.begin() + static_cast<long>(i)));
+        DropDeleteStar(statement);
+        RewriteTop(statement);
+        RewriteSelectInto(statement);
+        RewriteCreateTable(statement);
+        out += RewriteStatement(statement);
+        if (i < tokens.size()) {
+            out += ";";
+        }
+        start = i + 1;
+    }
+    return out;
 }
 
 } // namespace ado

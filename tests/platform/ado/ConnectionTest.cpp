@@ -48,6 +48,12 @@ TEST(ConnectionOpen, RefusesWhatCannotBeOpened)
     // The name is looked up without regard to case; "\" separates folders too.
     std::string windowsPath = folder + "\\ZAD.mdb";
     EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + windowsPath + good), 0);
+    // So are the folders, when they are not found as written.
+    std::filesystem::create_directories(db.Folder() / "Programme");
+    std::filesystem::copy_file(db.Path(), db.Folder() / "Programme" / "zad.MDB");
+    EXPECT_EQ(open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder +
+                   "\\PROGRAMME\\ZAD.MDB" + good),
+              0);
     ado::Connection c;
     c.Open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + folder + "/Zad.mdb" + good);
     EXPECT_EQ(c.State(), ado::adStateOpen);

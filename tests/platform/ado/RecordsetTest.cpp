@@ -253,6 +253,16 @@ TEST_F(RecordsetTest, AddNewUpdateDeleteWriteAtOnce)
     EXPECT_EQ(rs["LaDate"].Value().DateValue(), vb::Date::FromParts(2024, 5, 12, 14, 30));
     rs.AddNew({"Utilisateur", "Total"}, {vb::Variant("1001"), vb::Variant(7.5)});
     EXPECT_EQ(vb::CLng(rs["NumVente"].Value()), 2);
+    // Assigning one field to another copies its value.
+    ado::Recordset copy = Open("Ventes order by NumVente");
+    copy.AddNew();
+    for (long i = 1; i < rs.Fields().Count(); ++i) {
+        copy.Fields(rs.Fields(i).Name()) = rs.Fields(i);
+    }
+    copy.Update();
+    EXPECT_EQ(vb::CLng(copy["NumVente"].Value()), 3);
+    EXPECT_EQ(vb::CStr(copy["Utilisateur"].Value()), "1001");
+    copy.Delete();
     EXPECT_EQ(rs.RecordCount(), 2);
 
     // Stored forms: ISO text dates, exact currency.

@@ -238,6 +238,13 @@ TEST_F(Translate, StatementsThatChangeData)
               (Table{{"GANTS XL", vb::CStr(vb::Variant(false))}}));
 }
 
+TEST_F(Translate, ScriptsTranslateEachStatement)
+{
+    c.Execute("CREATE TABLE Un (Nom TEXT(10)); CREATE TABLE Deux (Nom TEXT(10), No COUNTER); "
+              "INSERT INTO Deux (Nom) VALUES (\"Été\");");
+    EXPECT_EQ(Rows(c, "SELECT No FROM Deux WHERE Nom = 'ÉTÉ'"), (Table{{"1"}}));
+}
+
 TEST_F(Translate, ErrorsCarryTheDatabaseNumbers)
 {
     EXPECT_EQ(ErrorOf([&] { c.Execute("SELEC * FROM Ventes"); }), vb::ErrDatabaseRefused);
