@@ -43,6 +43,12 @@ TEST(Strings, PositionsCountCharacters)
     EXPECT_EQ(Mid("élève", 3), "ève");
     EXPECT_EQ(Mid("abc", 5), "");
     EXPECT_EQ(Mid("abc", 2, 10), "bc");
+    // Bytes that are not UTF-8 (a cut sequence, a lone 8-bit code) count one each.
+    EXPECT_EQ(Len("a\xE9"
+                  "b\xC3"),
+              4);
+    EXPECT_EQ(Left("\xE9\xE9", 1), "\xE9");
+    EXPECT_EQ(Right("é\xC3", 1), "\xC3");
     EXPECT_VB_ERROR(Mid("abc", 0), ErrInvalidCall);
     EXPECT_VB_ERROR(Mid("abc", 1, -1), ErrInvalidCall);
     EXPECT_VB_ERROR(Left("abc", -1), ErrInvalidCall);
