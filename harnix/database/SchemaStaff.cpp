@@ -1,5 +1,6 @@
 // Tables and stored queries of the employees and entitlements: sites and
-// services, profiles with their quota lines, and the employees.
+// services, profiles with their quota lines, the employees and the
+// maintenance badges.
 
 #include "harnix/database/Schema.h"
 
@@ -62,6 +63,8 @@ Part Staff()
                 "CREATE INDEX UtilisateursSite ON Utilisateurs (Site)",
                 "CREATE INDEX UtilisateursService ON Utilisateurs (Service)",
                 "CREATE INDEX UtilisateursQuota ON Utilisateurs (Quota)",
+                // Badge numbers reserved for maintenance, each once.
+                "CREATE TABLE BadgeMaintenance (NoBadge TEXT(20) NOT NULL PRIMARY KEY)",
             },
         .views =
             {
