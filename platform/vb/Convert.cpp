@@ -73,16 +73,15 @@ std::string CStr(const Variant& value)
         return text;
     }
     case VarType::Date: {
-        const Date date = value.DateValue();
-        const DateParts p = date.ToParts();
+        const DateParts p = value.DateValue().ToParts();
         char day[16], time[16];
         std::snprintf(day, sizeof day, "%02d/%02d/%04d", p.day, p.month, p.year);
         std::snprintf(time, sizeof time, "%02d:%02d:%02d", p.hour, p.minute, p.second);
         // Day 0 (30/12/1899) is a time alone; midnight is a day alone.
-        if (date.DatePart().serial == 0) {
+        if (p.year == 1899 && p.month == 12 && p.day == 30) {
             return time;
         }
-        return date.HasTime() ? std::string(day) + " " + time : std::string(day);
+        return p.hour || p.minute || p.second ? std::string(day) + " " + time : std::string(day);
     }
     case VarType::String:
         return value.StringValue();

@@ -159,12 +159,16 @@ std::optional<Date> Date::FromIsoText(std::string_view text)
 
 Date Date::DatePart() const
 {
-    return Date{std::trunc(serial)};
+    long long day, seconds;
+    Split(serial, day, seconds);
+    return Date{static_cast<double>(day)};
 }
 
 Date Date::TimePart() const
 {
-    return Date{std::fabs(serial - std::trunc(serial))};
+    long long day, seconds;
+    Split(serial, day, seconds);
+    return Date{static_cast<double>(seconds) / 86400.0};
 }
 
 namespace {

@@ -41,7 +41,8 @@ struct Date
     // nullopt for anything else or an impossible date.
     static std::optional<Date> FromIsoText(std::string_view text);
 
-    // The day without its time, and the time without its day.
+    // The day without its time, and the time without its day, to the second as ToParts sees
+    // them.
     Date DatePart() const;
     Date TimePart() const;
     bool HasTime() const;

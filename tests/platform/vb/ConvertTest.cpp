@@ -184,6 +184,8 @@ TEST(Convert, DatesAsTexts)
     EXPECT_EQ(CStr(CDate("08:05")), "08:05:00");
     EXPECT_EQ(CStr(Date{0}), "00:00:00");
     EXPECT_EQ(CStr(Date{-1.25}), "29/12/1899 06:00:00");
+    EXPECT_EQ(CStr(Date{39082 - 0.1 / 86400}), "31/12/2006"); // rounds to midnight
+    EXPECT_EQ(CStr(Date{1 - 0.1 / 86400}), "31/12/1899");
 }
 
 TEST(Convert, ValReadsTheLeadingNumber)
