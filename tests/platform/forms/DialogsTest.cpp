@@ -2,8 +2,11 @@
 #include "platform/forms/DialogService.h"
 #include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
+#include "platform/forms/testing/ProgramFolder.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -153,6 +156,52 @@ TEST_F(DialogsTest, RealBoxesReturnTheAnswerOfTheButtonPressed)
         dialog->reject();
     });
     EXPECT_EQ(InputBox("Enter Sort Column:"), "") << "Cancel gives the empty text";
+}
+
+// The real choosers, answered by choosing in them.
+TEST_F(DialogsTest, RealChoosersReturnThePathChosenOrNothing)
+{
+    SetDialogService(nullptr);
+    forms::testing::ProgramFolder folder;
+    const QString picture = folder.Write("image/1000.jpg", "jpeg");
+    auto choose = [](const QString& path, QStringList* filters, QString* title) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            *filters = dialog->nameFilters();
+            *title = dialog->windowTitle();
+            if (path.isEmpty())
+                return dialog->reject();
+            // Typed into the name box, as a person would, in the folder of the path.
+            const QFileInfo chosen(path);
+            dialog->setDirectory(chosen.path());
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (!name) {
+                ADD_FAILURE() << "the chooser has no name box";
+                return dialog->reject();
+            }
+            name->setText(chosen.fileName());
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the chooser did not take " << path.toStdString();
+                dialog->reject();
+            }
+        });
+    };
+    QStringList filters;
+    QString title;
+    choose(picture, &filters, &title);
+    EXPECT_EQ(GetOpenFileName("Choisir une image", "Images JPEG|*.jpg", folder.Path()), picture);
+    EXPECT_EQ(filters, QStringList{"Images JPEG (*.jpg)"});
+    EXPECT_EQ(title, "Choisir une image");
+
+    choose({}, &filters, &title);
+    EXPECT_EQ(GetSaveFileName("Capture", "Bitmap|*.bmp", folder.Path()), "");
+
+    choose(folder.FilePath("image"), &filters, &title);
+    EXPECT_EQ(BrowseForFolder("Dossier contenant des vidéos", folder.Path()),
+              folder.FilePath("image"));
+    EXPECT_EQ(title, "Dossier contenant des vidéos");
 }
 
 TEST_F(DialogsTest, ScriptRecordsAndAnswersEveryBox)
