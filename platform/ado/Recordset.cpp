@@ -886,6 +886,16 @@ void Recordset::SetFilter(std::string_view criteria)
     const std::string text(criteria);
     if (text.find_first_not_of(" \t") != std::string::npos && text != "0") {
         node = detail::ParseFilter(text);
+        // Every field named must exist before the filter takes effect.
+        std::function<void(const detail::FilterNode&)> check = [&](const detail::FilterNode& n) {
+            if (n.kind == detail::FilterNode::Kind::Criterion) {
+                s.ColumnIndex(n.criterion.field);
+            }
+            for (const auto& child : n.children) {
+                check(child);
+            }
+        };
+        check(*node);
     }
     detail::LeaveRow(s, adRsnMove);
     s.filter = node ? text : std::string();

@@ -2,6 +2,7 @@
 
 #include "platform/vb/Utf8.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,26 @@ int Sign(int v)
 
 int CompareText(std::string_view a, std::string_view b)
 {
+    // Texts of plain ASCII compare letter by letter in lower case, without folding.
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            break;
+        }
+        const int lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
+        const int ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+        if (lx != ly) {
+            return lx < ly ? -1 : 1;
+        }
+    }
+    if (i == n) {
+        return Sign(static_cast<int>(a.size() > b.size()) - static_cast<int>(a.size() < b.size()));
+    }
+    a.remove_prefix(i);
+    b.remove_prefix(i);
     const Folded fa = Fold(a);
     const Folded fb = Fold(b);
     if (int c = Sign(fa.primary.compare(fb.primary))) {

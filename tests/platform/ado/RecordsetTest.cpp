@@ -211,6 +211,8 @@ TEST_F(RecordsetTest, FilterAndBookmarks)
     EXPECT_EQ(Ref(rs), 1000);
     rs.MoveNext();
     EXPECT_EQ(Ref(rs), 1002);
+    EXPECT_EQ(ErrorOf([&] { rs.SetFilter("Inconnu = 1"); }), 3265);
+    EXPECT_EQ(rs.RecordCount(), 2); // the filter in force stays
     rs.SetFilter("");
     EXPECT_EQ(rs.RecordCount(), 5);
 
