@@ -589,6 +589,11 @@ class CComModule
 {
 public:
     CComModule();
+    // The default module of a shared object without a module of its own: not registered.
+    struct Fallback
+    {
+    };
+    explicit CComModule(Fallback) {}
     ~CComModule();
     CComModule(const CComModule&) = delete;
     CComModule& operator=(const CComModule&) = delete;
@@ -630,7 +635,7 @@ __attribute__((visibility("hidden"))) inline CComModule& atlModule()
 {
     if (g_currentModule)
         return *g_currentModule;
-    static CComModule fallback;
+    static CComModule fallback{CComModule::Fallback{}};
     return fallback;
 }
 } // namespace com
@@ -1252,6 +1257,7 @@ private:
                 *argErr = static_cast<UINT>(given - 1 - index);
         };
         (one(std::get<I>(arguments), I), ...);
+        (void)one; // a member without parameters
         return hr;
     }
     template <class Tuple, std::size_t... I>

@@ -31,6 +31,10 @@ inline constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;
 inline constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
 inline constexpr DWORD CLSCTX_ALL = 0x17;
 
+// Marks an in-process server's exported entry points (DllGetClassObject, DllCanUnloadNow,
+// DllRegisterServer, DllUnregisterServer).
+#define COM_EXPORT extern "C" __attribute__((visibility("default")))
+
 // Signatures of an in-process server's exports.
 using DllGetClassObjectFunction = HRESULT (*)(REFCLSID, REFIID, void**);
 using DllCanUnloadNowFunction = HRESULT (*)();

@@ -65,10 +65,13 @@ public:
         if (!params)
             params = &none;
         bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
-        if (params->cNamedArgs > 0 &&
-            !(put && params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
-              params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT))
+        bool namedValue = params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
+                          params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+        if (params->cNamedArgs > 0 && !(put && namedValue))
             return DISP_E_NONAMEDARGS;
+        // A put names its value argument.
+        if (put && !namedValue)
+            return DISP_E_PARAMNOTFOUND;
         const com::DispatchEntry* entry = nullptr;
         for (const com::DispatchEntry& e : m_table->entries) {
             if (e.id != id)
