@@ -189,10 +189,18 @@ void Form::Move(int leftTwips, int topTwips, int widthTwips, int heightTwips)
     const QRect inner = geometry();
     const int extraW = frame.width() - inner.width();
     const int extraH = frame.height() - inner.height();
-    move(win::TwipsToPixels(leftTwips), win::TwipsToPixels(topTwips));
     const int w = widthTwips < 0 ? inner.width() : win::TwipsToPixels(widthTwips) - extraW;
     const int h = heightTwips < 0 ? inner.height() : win::TwipsToPixels(heightTwips) - extraH;
+    move(win::TwipsToPixels(leftTwips), win::TwipsToPixels(topTwips));
     resize(qMax(0, w), qMax(0, h));
+    // Before the first show the frame is not known yet: the request is applied again then.
+    if (!isVisible()) {
+        if (pendingOuter_ && widthTwips < 0)
+            widthTwips = pendingOuter_->width();
+        if (pendingOuter_ && heightTwips < 0)
+            heightTwips = pendingOuter_->height();
+        pendingOuter_ = QRect(leftTwips, topTwips, widthTwips, heightTwips);
+    }
 }
 
 int Form::ScaleWidth() const
@@ -226,6 +234,16 @@ void Form::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (loaded_)
         Form_Resize();
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (pendingOuter_) {
+        const QRect outer = *pendingOuter_;
+        pendingOuter_.reset();
+        Move(outer.x(), outer.y(), outer.width(), outer.height());
+    }
 }
 
 void Form::BecomeActive()

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class QEventLoop;
 
@@ -90,6 +93,7 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Fires Form_Activate when this form takes over from another form of the program.
@@ -101,6 +105,8 @@ private:
     bool unloaded_ = false;
     bool keyPreview_ = false;
     QEventLoop* modalLoop_ = nullptr;
+    // The outer geometry in twips asked for before the frame's size was known.
+    std::optional<QRect> pendingOuter_;
 };
 
 } // namespace forms

@@ -234,6 +234,18 @@ TEST_F(LifecycleTest, PositionAndSizeAreInTwipsOfTheOuterFrame)
     EXPECT_EQ(a.Left(), 1500);
 }
 
+TEST_F(LifecycleTest, SizeSetBeforeTheFirstShowIsTheOuterSizeOnceShown)
+{
+    First& a = form<First>();
+    a.Move(300, 450, 6000, 9210);
+    a.SetWidth(6390);
+    a.Show();
+    EXPECT_EQ(a.Left(), 300);
+    EXPECT_EQ(a.Top(), 450);
+    EXPECT_EQ(a.Width(), 6390 / 15 * 15);
+    EXPECT_EQ(a.Height(), 9210 / 15 * 15);
+}
+
 TEST_F(LifecycleTest, CentringUsesTheFormsInnerSizeAndThePanelsContainer)
 {
     First& a = form<First>();
