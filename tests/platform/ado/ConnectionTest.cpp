@@ -164,6 +164,16 @@ TEST(ConnectionExecute, StoredQueriesByNameAndWithArguments)
     view.Open("Lieux order by Lieu", c);
     EXPECT_EQ(vb::CStr(view["Lieu"].Value()), "Atelier (3)");
     EXPECT_EQ(c.Execute("EXEC Vider 3"), 2);
+    // Date arguments, written as the Access dialect writes them.
+    c.Execute("CREATE TABLE Ventes (NumVente COUNTER, LaDate DATETIME)");
+    c.Execute("INSERT INTO Ventes (LaDate) VALUES (#5/1/2024#), (#5/2/2024 10:00#), (#6/1/2024#)");
+    ado::DefineQuery(
+        c, "VentesEntre", "[Debut], [Fin]",
+        "SELECT NumVente FROM Ventes WHERE LaDate > [Debut] AND LaDate < CDate([Fin])");
+    ado::Recordset period;
+    period.Open("EXEC VentesEntre #5/1/2024#, '31/05/2024 23:59:59'", c);
+    ASSERT_EQ(period.RecordCount(), 1);
+    EXPECT_EQ(vb::CLng(period["NumVente"].Value()), 2);
 
     ado::Command command;
     command.SetActiveConnection(c);
