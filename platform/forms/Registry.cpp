@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <cstdlib>
+#include <cxxabi.h>
+
 #include <map>
 #include <vector>
 
@@ -13,6 +16,18 @@ std::map<std::type_index, Form*>& Instances()
 {
     static std::map<std::type_index, Form*> instances;
     return instances;
+}
+
+// The class name without its namespaces, as the window's object name.
+QString ClassName(std::type_index type)
+{
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    QString name = QString::fromLatin1(status == 0 && demangled ? demangled : type.name());
+    std::free(demangled);
+    const qsizetype template_ = name.indexOf('<');
+    const qsizetype scope = name.lastIndexOf("::", template_ < 0 ? -1 : template_);
+    return scope < 0 ? name : name.mid(scope + 2);
 }
 
 } // namespace
@@ -28,6 +43,8 @@ Form* Find(std::type_index type)
 Form* Create(std::type_index type, const std::function<Form*()>& make)
 {
     Form* created = make();
+    if (created->objectName().isEmpty())
+        created->setObjectName(ClassName(type));
     // Registered before Form_Load, so that the load code reaches this same instance.
     Instances()[type] = created;
     try {

@@ -63,6 +63,12 @@ public:
 };
 
 using First = Window<1>;
+
+namespace screens {
+class FrmStock : public forms::Form
+{
+};
+} // namespace screens
 using Second = Window<2>;
 
 class LifecycleTest : public WindowTest
@@ -90,6 +96,9 @@ TEST_F(LifecycleTest, FirstUseLoadsHiddenAndEveryCallerGetsTheSameInstance)
     EXPECT_EQ(&form<First>(), &a);
     EXPECT_EQ(First::events().loads, 1);
     EXPECT_FALSE(IsLoaded<Second>());
+
+    EXPECT_EQ(a.objectName(), "Window1") << "a name the form gives itself stays";
+    EXPECT_EQ(form<screens::FrmStock>().objectName(), "FrmStock");
 }
 
 TEST_F(LifecycleTest, UseAfterUnloadCreatesANewFormAndLoadsItAgain)
