@@ -378,6 +378,7 @@ std::vector<SortKey> ParseSort(const RecordsetState& s, std::string_view text)
 struct RowMatch
 {
     std::string where;
+    std::optional<int64_t> rowid;
     std::vector<std::pair<ColumnKind, vb::Variant>> values;
 };
 
@@ -389,7 +390,7 @@ RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
     const int64_t rowid = row.rowids[static_cast<size_t>(tableIndex)];
     if (rowid != NoRowid) {
         m.where = "rowid = ?";
-        m.values.emplace_back(ColumnKind::Long, vb::Variant(static_cast<double>(rowid)));
+        m.rowid = rowid;
         return m;
     }
     const std::vector<int>& fields = table.keyFields.empty() ? table.fields : table.keyFields;
@@ -412,17 +413,14 @@ RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
     return m;
 }
 
-void BindAll(sqlite3_stmt* stmt, int first,
-             const std::vector<std::pair<ColumnKind, vb::Variant>>& values)
+void BindAll(sqlite3_stmt* stmt, int first, const RowMatch& m)
 {
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto& [kind, value] = values[i];
-        if (value.Type() == vb::VarType::Double && kind == ColumnKind::Long) {
-            sqlite3_bind_int64(stmt, first + static_cast<int>(i),
-                               static_cast<sqlite3_int64>(value.DoubleValue()));
-        } else {
-            Bind(stmt, first + static_cast<int>(i), kind, value);
-        }
+    if (m.rowid) {
+        sqlite3_bind_int64(stmt, first, *m.rowid);
+        return;
+    }
+    for (size_t i = 0; i < m.values.size(); ++i) {
+        Bind(stmt, first + static_cast<int>(i), m.values[i].first, m.values[i].second);
     }
 }
 
@@ -438,7 +436,7 @@ void Reload(RecordsetState& s, Row& row, int tableIndex)
     }
     sql += " FROM " + Quoted(table.name) + " WHERE " + m.where;
     Statement stmt(s.connection->Session()->Handle(), sql);
-    BindAll(stmt.get(), 1, m.values);
+    BindAll(stmt.get(), 1, m);
     if (stmt.Step() != SQLITE_ROW) {
         return;
     }
@@ -458,6 +456,8 @@ void RequireWritable(const RecordsetState& s)
     }
 }
 
+void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<int>>& byTable);
+
 void SaveEdits(RecordsetState& s)
 {
     if (s.editMode == adEditNone) {
@@ -470,10 +470,37 @@ void SaveEdits(RecordsetState& s)
     for (const auto& [f, value] : s.edits) {
         byTable[s.columns[static_cast<size_t>(f)].tableIndex].push_back(f);
     }
-    if (s.editMode == adEditAdd) {
-        if (byTable.empty() && s.primaryTable >= 0) {
-            byTable[s.primaryTable];
+    if (s.editMode == adEditAdd && byTable.empty() && s.primaryTable >= 0) {
+        byTable[s.primaryTable];
+    }
+    // Writes to several tables succeed or fail together.
+    const bool several = byTable.size() > 1;
+    if (several) {
+        Statement(db, "SAVEPOINT recordset_update").Step();
+    }
+    try {
+        WriteTables(s, row, byTable);
+    } catch (...) {
+        if (several) {
+            sqlite3_exec(db, "ROLLBACK TO recordset_update; RELEASE recordset_update", nullptr,
+                         nullptr, nullptr);
         }
+        throw;
+    }
+    if (several) {
+        Statement(db, "RELEASE recordset_update").Step();
+    }
+    s.edits.clear();
+    s.editMode = adEditNone;
+    if (!s.sortKeys.empty() || s.filterNode) {
+        Rebuild(s, true);
+    }
+}
+
+void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<int>>& byTable)
+{
+    sqlite3* db = s.connection->Session()->Handle();
+    if (s.editMode == adEditAdd) {
         for (const auto& [t, fields] : byTable) {
             const BaseTable& table = s.tables[static_cast<size_t>(t)];
             std::string sql = "INSERT INTO " + Quoted(table.name);
@@ -521,23 +548,17 @@ void SaveEdits(RecordsetState& s)
             for (int f : fields) {
                 Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
             }
-            BindAll(stmt.get(), i, m.values);
+            BindAll(stmt.get(), i, m);
             stmt.Step();
             if (sqlite3_changes(db) == 0) {
                 Raise(vb::ErrUnspecified, "Row cannot be located for updating. Some values may "
                                           "have been changed since it was last read.");
             }
-            (void)table;
         }
         row.values = std::move(updated);
         for (const auto& [t, fields] : byTable) {
             Reload(s, row, t);
         }
-    }
-    s.edits.clear();
-    s.editMode = adEditNone;
-    if (!s.sortKeys.empty() || s.filterNode) {
-        Rebuild(s, true);
     }
 }
 
@@ -807,6 +828,23 @@ ado::Fields Recordset::Fields() const
     return ado::Fields(state_);
 }
 
+vb::Variant Recordset::ValueAt(long position, long fieldIndex) const
+{
+    const RecordsetState& s = *state_;
+    s.RequireOpen();
+    ado::Fields(state_).Item(fieldIndex); // raises 3265 for an unknown ordinal
+    const long index = position - 1;
+    if (index == s.pos && s.OnRow()) {
+        return s.Value(static_cast<int>(fieldIndex));
+    }
+    if (index < 0 || index >= static_cast<long>(s.view.size())) {
+        detail::Raise(vb::ErrNoCurrentRecord, "Either BOF or EOF is True, or the current record "
+                                              "has been deleted. Requested operation requires "
+                                              "a current record.");
+    }
+    return s.view[static_cast<size_t>(index)]->values[static_cast<size_t>(fieldIndex)];
+}
+
 namespace {
 
 void FindFrom(RecordsetState& s, std::string_view criteria, long skipRows, long direction,
@@ -942,6 +980,7 @@ void Recordset::Update()
 {
     RecordsetState& s = *state_;
     s.RequireOpen();
+    detail::Fire(s.willUpdate, adRsnUpdate);
     if (s.editMode == adEditNone) {
         return;
     }
@@ -998,7 +1037,7 @@ void Recordset::Delete()
     const detail::RowMatch m = detail::Locate(s, row, s.primaryTable, row.values);
     sqlite3* db = s.connection->Session()->Handle();
     detail::Statement stmt(db, "DELETE FROM " + detail::Quoted(table.name) + " WHERE " + m.where);
-    detail::BindAll(stmt.get(), 1, m.values);
+    detail::BindAll(stmt.get(), 1, m);
     stmt.Step();
     if (sqlite3_changes(db) == 0) {
         Raise(vb::ErrUnspecified, "Row cannot be located for deletion.");
@@ -1079,9 +1118,16 @@ int Recordset::OnMoveComplete(MoveHandler handler)
     return id;
 }
 
+int Recordset::OnWillUpdate(MoveHandler handler)
+{
+    const int id = state_->nextHandlerId++;
+    state_->willUpdate.emplace_back(id, std::move(handler));
+    return id;
+}
+
 void Recordset::RemoveHandler(int id)
 {
-    for (auto* list : {&state_->willMove, &state_->moveComplete}) {
+    for (auto* list : {&state_->willMove, &state_->moveComplete, &state_->willUpdate}) {
         std::erase_if(*list, [id](const auto& h) { return h.first == id; });
     }
 }

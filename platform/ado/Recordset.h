@@ -120,6 +120,10 @@ public:
     void Move(long numRecords, long start = adBookmarkCurrent);
 
     ado::Fields Fields() const;
+    // The value of a field (by ordinal) on the row at a 1-based position of the current
+    // order, read without moving; the current row gives its edit in progress. Grids read
+    // their cells this way. Raises vb::Error 3021 for a position off the rows.
+    vb::Variant ValueAt(long position, long fieldIndex) const;
     Field Fields(std::string_view name) const { return Fields().Item(name); }
     Field Fields(long index) const { return Fields().Item(index); }
     Field operator[](std::string_view name) const { return Fields().Item(name); }
@@ -158,6 +162,9 @@ public:
     using MoveHandler = std::function<void(EventReason)>;
     int OnWillMove(MoveHandler handler);
     int OnMoveComplete(MoveHandler handler);
+    // Runs when Update is called, before the row is saved (reason adRsnUpdate), so that bound
+    // controls write their edits into the fields first.
+    int OnWillUpdate(MoveHandler handler);
     void RemoveHandler(int id);
 
     bool operator==(const Recordset& other) const { return state_ == other.state_; }

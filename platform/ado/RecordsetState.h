@@ -77,6 +77,7 @@ struct RecordsetState
     int nextHandlerId = 1;
     std::vector<std::pair<int, Recordset::MoveHandler>> willMove;
     std::vector<std::pair<int, Recordset::MoveHandler>> moveComplete;
+    std::vector<std::pair<int, Recordset::MoveHandler>> willUpdate;
 
     void RequireOpen() const;
     bool OnRow() const
