@@ -360,6 +360,16 @@ TEST_F(RecordsetTest, WritesThroughAViewThatJoinsTables)
     rs.Find("NoBadge = '1001'", 0, ado::adSearchForward, ado::adBookmarkFirst);
     EXPECT_EQ(vb::CStr(rs["Nom"].Value()), "MARTINEZ");
     EXPECT_EQ(vb::CStr(rs["NomSite"].Value()), "Lyon");
+    // A change to two tables that one of them refuses leaves both as they were.
+    c.Execute("CREATE UNIQUE INDEX SitesNom ON Sites (NomSite)");
+    rs["Nom"] = vb::Variant("X");
+    rs["NomSite"] = vb::Variant("paris");
+    EXPECT_EQ(ErrorOf([&] { rs.Update(); }), vb::ErrDatabaseRefused);
+    rs.CancelUpdate();
+    rs.Requery();
+    rs.Find("NoBadge = '1001'");
+    EXPECT_EQ(vb::CStr(rs["Nom"].Value()), "MARTINEZ");
+    EXPECT_EQ(vb::CStr(rs["NomSite"].Value()), "Lyon");
     // A computed column cannot be written.
     ado::DefineView(c, "Noms", "SELECT NoBadge, Nom & '!' AS Cri FROM Utilisateurs");
     ado::Recordset computed = Open("Noms");
