@@ -106,11 +106,14 @@ HKCR
         m_value = value;
         return S_OK;
     }
+    // Callers on several threads add at once: the object's critical section serialises them.
     HRESULT Add(LONG amount, LONG* pTotal) override
     {
+        Lock();
         m_value += amount;
         if (pTotal)
             *pTotal = m_value;
+        Unlock();
         return S_OK;
     }
     HRESULT get_Name(BSTR* pVal) override { return m_name.CopyTo(pVal); }
