@@ -422,6 +422,30 @@ TEST_F(RecordsetTest, MoveNotificationsLetBoundControlsWriteFirst)
     rs.Requery();
     EXPECT_EQ(log,
               (std::vector<std::string>{"will 13", "done 13", "will 10", "done 10", "will 7"}));
+
+    // Update asks the bound controls for their edits before it saves.
+    rs.OnWillUpdate([&](ado::EventReason) { rs["Designation"] = vb::Variant("SAISI"); });
+    rs.Update();
+    ado::Recordset check = Open("Articles where Reference = 1000");
+    EXPECT_EQ(vb::CStr(check["Designation"].Value()), "SAISI");
+}
+
+TEST_F(RecordsetTest, GridsReadRowsWithoutMoving)
+{
+    ado::Recordset rs = Open("Articles order by Reference");
+    int moves = 0;
+    rs.OnMoveComplete([&](ado::EventReason) { ++moves; });
+    rs.SetSort("Designation");
+    rs.MoveFirst();
+    rs["Designation"] = vb::Variant("AAA");
+    const long designation = 1;
+    EXPECT_EQ(vb::CStr(rs.ValueAt(1, designation)), "AAA"); // the edit in progress
+    EXPECT_EQ(vb::CStr(rs.ValueAt(2, designation)), "ECHARPE");
+    EXPECT_EQ(vb::CStr(rs.ValueAt(5, designation)), "O'Brien");
+    EXPECT_EQ(ErrorOf([&] { rs.ValueAt(6, designation); }), vb::ErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs.ValueAt(1, 42); }), 3265);
+    EXPECT_EQ(moves, 2);
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
 }
 
 } // namespace
