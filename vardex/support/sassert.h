@@ -1,0 +1,24 @@
+#pragma once
+// Assertion reports of the support library. Every check of the library reports
+// a failed condition through LogAssert and then goes on. The logging facility
+// installs its own handler when it starts; until then (and in programs without
+// it) reports go to standard error.
+
+// The receiver of assertion reports: source file, line (as text), the failed
+// expression and a free information text (empty when there is none).
+using LogAssertHandler = void (*)(const char* file, const char* line, const char* expression,
+                                  const char* information);
+
+// Reports a failed assertion through the installed handler and returns.
+void LogAssert(const char* file, const char* line, const char* expression, const char* information);
+
+// Installs `handler` (null: the standard-error default) and returns the previous one.
+LogAssertHandler SetLogAssertHandler(LogAssertHandler handler);
+
+#define SASSERT_STR2(x) #x
+#define SASSERT_STR(x) SASSERT_STR2(x)
+
+// Evaluates `expr` once; when false, reports its text with `info` and goes on.
+#define SASSERT_INFO(expr, info)                                                                   \
+    ((expr) ? (void)0 : LogAssert(__FILE__, SASSERT_STR(__LINE__), #expr, (info)))
+#define SASSERT(expr) SASSERT_INFO(expr, "")

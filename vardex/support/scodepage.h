@@ -1,0 +1,23 @@
+#pragma once
+// Conversions between multi-byte text of a code page and UTF-16.
+//
+// The ANSI code page of this platform is UTF-8: the code pages -1 (the
+// library's "ANSI code page"), 0 (ANSI), 1 (OEM), 3 (thread ANSI) and 65001
+// all mean UTF-8. Other Windows code page numbers go through iconv
+// (1252 -> CP1252, 28591 -> ISO-8859-1, 20127 -> ASCII, ...).
+//
+// Both calls convert exactly the units given (zeros included) and return the
+// number of units the result has; with out == nullptr they only count. They
+// return -1 when the code page is unknown or `out` (outSize units) is too
+// small. Undecodable input becomes U+FFFD; characters the target code page
+// cannot represent become '?'.
+
+#include <cstdint>
+
+int32_t SMultiByteToWide(int codePage, const char* in, int32_t inBytes, char16_t* out,
+                         int32_t outSize);
+int32_t SWideToMultiByte(int codePage, const char16_t* in, int32_t inUnits, char* out,
+                         int32_t outSize);
+
+// Number of 16-bit units before the terminating zero.
+int32_t SWideLength(const char16_t* text);
