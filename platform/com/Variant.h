@@ -121,7 +121,8 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
 // Converts src to type vt into dest (dest may be src). Numbers, Booleans, currency, dates and
 // texts convert among each other (DISP_E_OVERFLOW out of range, DISP_E_TYPEMISMATCH for text that
 // is not a number); an object converts through its default value (DISPID_VALUE) unless
-// VARIANT_NOVALUEPROP; VT_NULL converts only to itself. Texts use the invariant format ("1.5").
+// VARIANT_NOVALUEPROP; VT_NULL converts only to itself. Texts use the invariant format ("1.5",
+// dates "YYYY-MM-DD" with " HH:MM:SS" when the time is not midnight). VT_DECIMAL is not held.
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, USHORT flags,
                             VARTYPE vt);

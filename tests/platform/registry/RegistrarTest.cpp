@@ -68,6 +68,19 @@ TEST_F(Registrar, ForceRemoveDropsWhatAnEarlierRegistrationLeft)
     EXPECT_EQ(readText(HKEY_CLASSES_ROOT, classKey + "\\ProgID"), "VeltrixEnterprise.Topics.1");
 }
 
+TEST_F(Registrar, DeleteRemovesAKeyOnRegistrationOnly)
+{
+    writeText(HKEY_CLASSES_ROOT, "Old.ProgId\\CLSID", nullptr, "{x}");
+    const char* script = "HKCR { Delete Old.ProgId New.ProgId = s 'New' }";
+    ASSERT_EQ(registry::runScript(script, true, module), S_OK);
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, "Old.ProgId"));
+    EXPECT_EQ(readText(HKEY_CLASSES_ROOT, "New.ProgId"), "New");
+    writeText(HKEY_CLASSES_ROOT, "Old.ProgId", nullptr, "back");
+    ASSERT_EQ(registry::runScript(script, false, module), S_OK);
+    EXPECT_EQ(readText(HKEY_CLASSES_ROOT, "Old.ProgId"), "back");
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, "New.ProgId"));
+}
+
 TEST_F(Registrar, UnregisterRemovesTheScriptsKeysAndSparesOthers)
 {
     writeText(HKEY_CLASSES_ROOT, "CLSID\\{00000000-1111-2222-3333-444444444444}", nullptr, "Other");
