@@ -47,6 +47,8 @@ std::vector<ButtonDef> ButtonSet(int set)
     }
 }
 
+// Roles place the buttons. Only Cancel takes the reject role, so that Qt never makes another
+// button the escape button of a box without Cancel (Yes/No, Abort/Retry/Ignore).
 QMessageBox::ButtonRole RoleOf(int answer)
 {
     switch (answer) {
@@ -55,10 +57,7 @@ QMessageBox::ButtonRole RoleOf(int answer)
     case vbRetry:
     case vbTryAgain:
         return QMessageBox::AcceptRole;
-    case vbNo:
-        return QMessageBox::NoRole;
     case vbCancel:
-    case vbAbort:
         return QMessageBox::RejectRole;
     default:
         return QMessageBox::ActionRole;

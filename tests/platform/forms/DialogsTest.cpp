@@ -141,6 +141,16 @@ TEST_F(DialogsTest, RealBoxesReturnTheAnswerOfTheButtonPressed)
                        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
     EXPECT_EQ(MsgBox("Quitter ?", 1), vbCancel);
 
+    // A box without Cancel stays open on Escape and on its frame's close.
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        EXPECT_TRUE(box->isVisible());
+    });
+    press("Oui");
+    EXPECT_EQ(MsgBox("Confirmer la suppression !", 52, "Confirmation"), vbYes);
+
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
