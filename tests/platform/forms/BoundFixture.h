@@ -5,6 +5,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/forms/testing/ProgramFolder.h"
 #include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
 
 #include <string>
 

@@ -1,0 +1,217 @@
+#include "BoundFixture.h"
+
+#include "platform/forms/BoundControls.h"
+#include "platform/forms/DataControl.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/testing/Drive.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace forms;
+using namespace forms::testing;
+
+namespace {
+
+// The article window's arrangement: a grid over data1 and a card over data2, both on the
+// articles; the card follows the grid by the article's number, the grid sorts on header clicks.
+class StockWindow : public Form
+{
+public:
+    StockWindow(const ado::Recordset& rs1, const ado::Recordset& rs2)
+    {
+        setObjectName("StockWindow");
+        resize(800, 400);
+        auto* layout = new QVBoxLayout(this);
+        data1 = new DataControl("data1", this);
+        data2 = new DataControl("data2", this);
+        DBGrid2 = new DataGrid("DBGrid2", this);
+        Text1 = new BoundText("Text1", this);
+        for (QWidget* w : std::initializer_list<QWidget*>{data1, data2, DBGrid2, Text1})
+            layout->addWidget(w);
+        DBGrid2->SetCaption("Article en stock");
+        DBGrid2->AddColumn("Réference", "Reference", 1500);
+        DBGrid2->AddColumn("Désignation", "Designation", 3000);
+        DBGrid2->AddColumn("Prix achat Unitaire", "PrixAchatUnit");
+        DBGrid2->AddColumn("Date", "DateCreation");
+        DBGrid2->AddColumn("Famille", "Famille");
+        DBGrid2->Columns(0).SetLocked(true);
+        DBGrid2->Columns(3).SetNumberFormat("Short Date");
+        DBGrid2->Columns(4).SetVisible(false);
+        DBGrid2->SetDataSource(data1);
+        Text1->Bind(data2, "Designation");
+        data2->SetRecordset(rs2);
+        data1->SetRecordset(rs1);
+
+        connect(data1, &DataControl::MoveComplete, this, [this] {
+            ado::Recordset grid = data1->Recordset();
+            if (grid.Eof() || grid.Bof())
+                return;
+            data2->Recordset().Find("[Reference]=" + vb::CStr(grid.Fields("Reference").Value()), 0,
+                                    ado::adSearchForward, ado::adBookmarkFirst);
+        });
+        connect(DBGrid2, &DataGrid::HeadClick, this, [this](int col) {
+            heads.push_back(col);
+            data1->Recordset().SetSort(DBGrid2->Columns(col).DataField().toStdString());
+        });
+        connect(DBGrid2, &DataGrid::DblClick, this, [this] { ++doubleClicks; });
+        connect(DBGrid2, &DataGrid::RowColChange, this, [this](const vb::Variant& lastRow, int) {
+            lastRows.push_back(lastRow.IsNull() ? 0 : lastRow.LongValue());
+        });
+    }
+
+    QRect Cell(int row, int col) const
+    {
+        return DBGrid2->View()->visualRect(DBGrid2->View()->model()->index(row, col));
+    }
+    QString Shown(int row, int col) const
+    {
+        return DBGrid2->View()->model()->index(row, col).data().toString();
+    }
+
+    DataControl* data1;
+    DataControl* data2;
+    DataGrid* DBGrid2;
+    BoundText* Text1;
+    std::vector<int> heads;
+    std::vector<int32_t> lastRows;
+    int doubleClicks = 0;
+};
+
+class DataGridTest : public WindowTest
+{
+protected:
+    void SetUp() override { window.Show(); }
+
+    void ClickCell(int row, int col)
+    {
+        QTest::mouseClick(window.DBGrid2->View()->viewport(), Qt::LeftButton, {},
+                          window.Cell(row, col).center());
+    }
+
+    BoundDatabase db;
+    ado::Recordset rs1 = db.Recordset("Articles");
+    ado::Recordset rs2 = db.Recordset("Articles");
+    StockWindow window{rs1, rs2};
+};
+
+TEST_F(DataGridTest, ColumnsShowCaptionsWidthsFormatsAndHiddenColumns)
+{
+    QTableView* view = window.DBGrid2->View();
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString(), "Désignation");
+    EXPECT_EQ(view->horizontalHeader()->sectionSize(0), 100) << "1500 twips";
+    EXPECT_EQ(window.DBGrid2->Columns(1).Width(), 3000);
+    EXPECT_EQ(window.Shown(0, 3), "12/05/2024");
+    EXPECT_EQ(window.Shown(1, 3), "") << "Null shows as the empty text";
+    EXPECT_TRUE(view->isColumnHidden(4));
+    EXPECT_FALSE(view->model()->flags(view->model()->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(view->model()->flags(view->model()->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_EQ(window.DBGrid2->Caption(), "Article en stock");
+    EXPECT_THROW(window.DBGrid2->Columns(5), vb::Error);
+}
+
+TEST_F(DataGridTest, GridAndCardStayOnTheSameRowBothWays)
+{
+    ClickCell(2, 1);
+    EXPECT_EQ(rs1.AbsolutePosition(), 3);
+    EXPECT_EQ(window.Text1->Text(), "BOTTES");
+
+    rs1.MoveFirst(); // a move of the recordset moves the grid and, through it, the card
+    EXPECT_EQ(window.DBGrid2->Row(), 0);
+    EXPECT_EQ(window.Text1->Text(), "GANTS");
+
+    // An edit on the card is saved when the grid moves the card to another row.
+    Type(*window.Text1, "X");
+    ClickCell(1, 0);
+    EXPECT_EQ(window.Text1->Text(), "CASQUE");
+    EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1000"), "GANTSX");
+}
+
+TEST_F(DataGridTest, RowColChangeGivesThePreviousRow)
+{
+    window.lastRows.clear();
+    ClickCell(1, 1);
+    ClickCell(2, 1);
+    ASSERT_EQ(window.lastRows.size(), 2u);
+    EXPECT_EQ(window.lastRows[0], 1);
+    EXPECT_EQ(window.lastRows[1], 2);
+}
+
+TEST_F(DataGridTest, HeaderClickReachesTheWindowWhichSorts)
+{
+    ClickCell(0, 1); // on GANTS
+    QHeaderView* header = window.DBGrid2->View()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    ASSERT_EQ(window.heads, std::vector<int>{1});
+    EXPECT_EQ(window.Shown(0, 1), "BOTTES");
+    EXPECT_EQ(window.Shown(2, 1), "GANTS");
+    EXPECT_EQ(window.DBGrid2->Row(), 2) << "the grid stays on the recordset's row";
+    EXPECT_EQ(window.Text1->Text(), "GANTS");
+}
+
+TEST_F(DataGridTest, DoubleClickIsReported)
+{
+    QTest::mouseDClick(window.DBGrid2->View()->viewport(), Qt::LeftButton, {},
+                       window.Cell(1, 1).center());
+    EXPECT_EQ(window.doubleClicks, 1);
+}
+
+TEST_F(DataGridTest, TypedCellIsSavedWhenTheRowChanges)
+{
+    ClickCell(1, 1);
+    QTableView* view = window.DBGrid2->View();
+    QTest::keyClick(view, 'C'); // the first key opens the cell's editor
+    QTest::keyClicks(QApplication::focusWidget(), "ASQUE BLANC");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ClickCell(0, 1);
+    EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1001"), "CASQUE BLANC");
+    // A locked cell takes no typing.
+    ClickCell(0, 0);
+    QTest::keyClicks(view, "5");
+    ClickCell(2, 0);
+    EXPECT_EQ(db.Stored("SELECT COUNT(*) FROM Articles WHERE Reference = 1000"), "1");
+}
+
+TEST_F(DataGridTest, RequeryShowsRowsAddedElsewhere)
+{
+    db.Open().Execute("INSERT INTO Articles (Reference, Designation) VALUES (1003, 'LUNETTES')");
+    EXPECT_EQ(window.DBGrid2->View()->model()->rowCount(), 3);
+    window.data1->Refresh();
+    ASSERT_EQ(window.DBGrid2->View()->model()->rowCount(), 4);
+    EXPECT_EQ(window.Shown(3, 1), "LUNETTES");
+    EXPECT_EQ(window.DBGrid2->Row(), rs1.AbsolutePosition() - 1);
+}
+
+TEST_F(DataGridTest, CellButtonOfItsColumnIsReported)
+{
+    window.DBGrid2->Columns(2).SetButton(true);
+    std::vector<int> clicks;
+    QObject::connect(window.DBGrid2, &DataGrid::ButtonClick,
+                     [&](int col) { clicks.push_back(col); });
+    ClickCell(1, 1);
+    EXPECT_TRUE(window.DBGrid2->CellButtonRect().isEmpty()) << "no button in another column";
+    ClickCell(1, 2);
+    const QRect button = window.DBGrid2->CellButtonRect();
+    ASSERT_FALSE(button.isEmpty());
+    QTest::mouseClick(window.DBGrid2->View()->viewport(), Qt::LeftButton, {}, button.center());
+    EXPECT_EQ(clicks, std::vector<int>{2});
+}
+
+TEST_F(DataGridTest, GridWithoutColumnsShowsEveryField)
+{
+    DataGrid grid("DBGrid1");
+    grid.SetDataSource(window.data2);
+    EXPECT_EQ(grid.ColumnCount(), 5);
+    EXPECT_EQ(grid.Columns(1).Caption(), "Designation");
+    EXPECT_EQ(grid.Columns(1).Text(), window.Text1->Text());
+}
+
+} // namespace
