@@ -233,17 +233,17 @@ void Device::PutDestination(const QRect& rect)
     renderWake_.notify_one();
 }
 
+// The render functions are never called from two threads at once: the
+// callback is set before the renderer thread starts and removed after it ended.
 void Device::StartRenderer()
 {
     renderSize_ = destination_.size();
-    renderThread_ = std::thread([this] { RenderLoop(); });
     mpv_render_context_set_update_callback(render_, &Device::OnRenderUpdate, this);
+    renderThread_ = std::thread([this] { RenderLoop(); });
 }
 
 void Device::StopRenderer()
 {
-    if (render_)
-        mpv_render_context_set_update_callback(render_, nullptr, nullptr);
     if (renderThread_.joinable()) {
         {
             std::lock_guard lock(renderMutex_);
@@ -252,6 +252,8 @@ void Device::StopRenderer()
         renderWake_.notify_one();
         renderThread_.join();
     }
+    if (render_)
+        mpv_render_context_set_update_callback(render_, nullptr, nullptr);
 }
 
 void Device::OnRenderUpdate(void* context)

@@ -22,7 +22,6 @@ enum Error : int {
     ErrCannotLoadDriver = 266,
     ErrMissingCommandString = 267,
     ErrParamOverflow = 268,
-    ErrMissingStringArgument = 269,
     ErrBadInteger = 270,
     ErrMissingParameter = 273,
     ErrUnsupportedFunction = 274,
@@ -31,6 +30,18 @@ enum Error : int {
     ErrDuplicateAlias = 289,
     ErrInvalidFile = 296,
 };
+
+// The commands ({a} is the alias; words are case-insensitive; a path with
+// blanks is written in double quotes):
+//   open [mpegvideo!]path [type mpegvideo] [alias {a}] [parent handle] [style n]
+//       the device stands stopped at 0; its video window is a child of parent
+//   play {a} [from ms]   stop {a}   close {a}   seek {a} to ms|start|end (stops)
+//   set {a} time format milliseconds|ms   set {a} speed n (1000 = normal)
+//   set {a} audio all on|off   setaudio {a} volume to n (0 to 1000)
+//   status {a} length|position|speed|volume|audio   (position at the end = length)
+//   put {a} window|destination at x y w h   where {a} destination -> "x y w h"
+// The words wait, notify and shareable are accepted and change nothing.
+// Commands are sent from the thread of the windows.
 
 // Sends one command. The answer of a query goes to returnText, cut to
 // returnLength - 1 characters as a buffer of returnLength characters with its

@@ -198,6 +198,24 @@ TEST_F(Player, ActivationPlaysTheIntroductionVideo)
 
     form.Timer1_Timer();
     EXPECT_NE(form.Label2->Caption(), "0:00:00.000");
+
+    // A double click on the status line looks its first four characters up.
+    Script().ExpectMsgBox(forms::vbOK, "Code FOURCC inconnu.");
+    forms::testing::DoubleClick(form, "Label1");
+    EXPECT_EQ(Script().Boxes().size(), 1u);
+}
+
+TEST_F(Player, OnTopSwitch)
+{
+    Form1& form = forms::form<Form1>();
+    form.Timer1->stop();
+    form.Show();
+    forms::testing::Click(*form.Check2);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form.isVisible());
+    forms::testing::Click(*form.Check2);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(Player, MissingVideoKeepsTheProgramRunning)
@@ -576,7 +594,8 @@ TEST_F(Capture, ToClipboardIsIndependentOfTheFileCapture)
 // The program itself, in a folder of its own: it plays zad.wmv and ends at its end.
 TEST(SlidoraProgram, EndsAtTheEndOfTheVideo)
 {
-    const auto folder = testmedia::TempFolder("slidora-run");
+    // A blank in the folder's name: the video's path is quoted in the open command.
+    const auto folder = testmedia::TempFolder("slidora run");
     std::filesystem::copy_file(SLIDORA_EXECUTABLE, folder / "slidora");
     testmedia::MakeWmv(folder / "zad.wmv", 1.0);
     const std::string command = "cd '" + folder.string() +
