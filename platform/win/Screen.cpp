@@ -16,7 +16,7 @@ struct ScreenState
 {
     std::mutex mutex;
     std::optional<std::pair<int, int>> override;
-    std::optional<std::pair<int, int>> display; // looked up once per run
+    std::optional<std::pair<int, int>> display; // looked up once per run, when it answers
 };
 
 ScreenState& State()
@@ -32,11 +32,12 @@ std::pair<int, int> ScreenSize()
     if (state.override)
         return *state.override;
     if (!state.display) {
+        // Only a display that answered is remembered; without one the default stands for now.
         XcbConnection connection;
-        if (const xcb_screen_t* screen = connection.screen())
-            state.display = std::pair<int, int>(screen->width_in_pixels, screen->height_in_pixels);
-        else
-            state.display = kDefaultSize;
+        const xcb_screen_t* screen = connection.screen();
+        if (!screen)
+            return kDefaultSize;
+        state.display = std::pair<int, int>(screen->width_in_pixels, screen->height_in_pixels);
     }
     return *state.display;
 }

@@ -3,6 +3,8 @@
 
 #include "WaitFor.h"
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +16,20 @@
 extern char** environ;
 
 namespace {
+
+// The virtual display resets itself whenever its last client leaves, and a program that connects
+// during the reset is refused. One connection held for the whole run keeps it from resetting.
+class DisplayKeeper : public ::testing::Environment
+{
+public:
+    void SetUp() override { connection_ = xcb_connect(nullptr, nullptr); }
+    void TearDown() override { xcb_disconnect(connection_); }
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+};
+
+const auto* const keeper = ::testing::AddGlobalTestEnvironment(new DisplayKeeper);
 
 bool HasCaption(const std::string& caption)
 {
