@@ -69,8 +69,9 @@ TEST(WindowCaptions, FindsTheWindowOfAnotherProgram)
         const char* mode;
         const char* caption;
     };
-    for (const Case& c : {Case{"net", "Loading ZAD – créé"}, Case{"latin1", "Chargé Loading ZAD"},
-                          Case{"framed", "Loading ZAD (cadre)"}}) {
+    for (const Case& c :
+         {Case{"net", "Loading ZAD – créé"}, Case{"latin1", "Chargé Loading ZAD"},
+          Case{"framed", "Loading ZAD (cadre)"}, Case{"hidden", "Loading ZAD (cachée)"}}) {
         SCOPED_TRACE(c.mode);
         ASSERT_FALSE(HasCaption(c.caption));
         {

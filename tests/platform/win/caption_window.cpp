@@ -4,6 +4,7 @@
 //   caption_window latin1 <caption>   caption in WM_NAME only, as Latin-1 text
 //   caption_window framed <caption>   caption on a child of an uncaptioned window, as a window
 //                                     manager's frame holds a program's window
+//   caption_window hidden <caption>   like net, but the window is never shown
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -74,7 +75,8 @@ int main(int argc, char** argv)
         SetText(c, captioned, Atom(c, "_NET_WM_NAME"), Atom(c, "UTF8_STRING"), caption);
         SetText(c, captioned, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "fallback only");
     }
-    xcb_map_window(c, top);
+    if (mode != "hidden")
+        xcb_map_window(c, top);
     xcb_flush(c);
     // The window exists on the server once a round trip has passed.
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
