@@ -18,7 +18,7 @@ packages=(
   libdw-dev
   xvfb xauth x11-utils xdotool
   poppler-utils
-  xdg-utils
+  xdg-utils locales
   fonts-dejavu-core
 )
 
