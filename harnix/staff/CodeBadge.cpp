@@ -1,0 +1,61 @@
+#include "harnix/staff/CodeBadge.h"
+
+#include "platform/vb/Strings.h"
+
+namespace CodeBadge {
+
+namespace {
+
+// The value of the character at a position from 1; 0 past the end or for a non-digit.
+int Chiffre(const std::string& code, long position)
+{
+    const std::string c = vb::Mid(code, position, 1);
+    return c.size() == 1 && c[0] >= '0' && c[0] <= '9' ? c[0] - '0' : 0;
+}
+
+// The sets of d2 to d7 by the first digit: 'A' or 'B' (the left half's parity).
+constexpr const char* Parites[10] = {"AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
+                                     "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
+
+} // namespace
+
+void Completer12(std::string& code)
+{
+    const long longueur = vb::Len(code);
+    if (longueur < 12)
+        code += std::string(size_t(12 - longueur), '0');
+}
+
+std::string CalculChecksumEAN13(std::string& code)
+{
+    int somme = 0;
+    for (long position = 1; position <= 12; ++position)
+        somme += Chiffre(code, position) * (position % 2 == 0 ? 3 : 1);
+    code += char('0' + (10 - somme % 10) % 10);
+    return code;
+}
+
+std::string EAN13(std::string& code)
+{
+    if (vb::Len(code) > 12)
+        return {};
+    Completer12(code);
+    for (char c : code) {
+        if (c < '0' || c > '9')
+            return {};
+    }
+    CalculChecksumEAN13(code);
+
+    std::string texte;
+    texte += code[0];
+    const char* parite = Parites[code[0] - '0'];
+    for (int i = 1; i <= 6; ++i)
+        texte += char((parite[i - 1] == 'A' ? 'A' : 'K') + (code[size_t(i)] - '0'));
+    texte += '*';
+    for (int i = 7; i <= 12; ++i)
+        texte += char('a' + (code[size_t(i)] - '0'));
+    texte += '+';
+    return texte;
+}
+
+} // namespace CodeBadge
