@@ -21,9 +21,9 @@ public:
     int _refCount() const { return m_refcount.load(std::memory_order_acquire); }
 
 protected:
-    // Takes back a reference without ever deleting the object (used when a
-    // thread start fails and the reference meant for the new thread is returned).
-    void _dropRefNoDelete() { m_refcount.fetch_sub(1, std::memory_order_acq_rel); }
+    // Gives up a reference without deleting the object; true when it was the
+    // last one, and the caller is then to delete the object.
+    bool _decRefNoDelete() { return m_refcount.fetch_sub(1, std::memory_order_acq_rel) == 1; }
 
 private:
     std::atomic<int> m_refcount{0};

@@ -36,7 +36,7 @@ void JTCThread::start()
             std::lock_guard guard(m_mutex);
             m_state = State::created;
         }
-        _dropRefNoDelete();
+        _decRefNoDelete(); // the caller's handle still holds the object
         throw JTCSystemCallException(
             std::string("JTCThread::start: cannot create thread: ") + std::strerror(error), error);
     }
@@ -54,12 +54,18 @@ void* JTCThread::entry(void* arg)
         std::fprintf(stderr, "JTCThread: run() ended with an unknown exception\n");
     }
     t_current = nullptr;
+    // The thread's reference is given up before joiners wake, so that a joiner
+    // that drops its handle afterwards deletes the object. When it was the
+    // last reference nobody can be joining.
+    bool last;
     {
         std::lock_guard guard(self->m_mutex);
         self->m_state = State::ended;
+        last = self->_decRefNoDelete();
         self->m_ended.notify_all();
     }
-    self->_decRef();
+    if (last)
+        delete self;
     return nullptr;
 }
 

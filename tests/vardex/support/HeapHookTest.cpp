@@ -1,6 +1,7 @@
 // Built three times: HEAP_SCENARIO_NONE (no heap-allocator library), HEAP_SCENARIO_FULL (one
 // with all three entries) and HEAP_SCENARIO_PARTIAL (one lacking vxHeapRealloc).
 
+#include "vardex/support/scontainers.h"
 #include "vardex/support/sheap.h"
 #include "vardex/support/sstring.h"
 
@@ -22,16 +23,25 @@ void* FindLibrary()
 
 void ExerciseStrings()
 {
-    std::vector<SString> texts;
+    SIArray<SString> texts;
     for (int i = 0; i < 100; ++i) {
         SString s("item ");
         s.AppendNumber(int32_t(i));
-        texts.push_back(s);
-        texts.back().Append(" and more text to make it grow past its slack");
+        texts.ElementAt(texts.Add(s)).Append(" and more text to make it grow past its slack");
     }
     SStringW wide("wide text");
-    std::vector<int, SHeapAllocator<int>> numbers(1000, 3);
-    EXPECT_EQ(numbers[999], 3);
+    SIArray<int32_t> numbers;
+    numbers.SetSize(1000);
+    numbers.SetAt(999, 3);
+    SIMap<SStringBinary, int32_t> index;
+    SISet<SStringCaseInsensitive> names;
+    for (int32_t i = 0; i < 50; ++i) {
+        index.SetAt(texts[i], i);
+        names.Insert(texts[i]);
+    }
+    EXPECT_EQ(numbers.GetAt(999), 3);
+    EXPECT_EQ(index.GetCount(), 50);
+    EXPECT_EQ(names.GetCount(), 50);
     EXPECT_EQ(texts[42].Left(7).GetString(), std::string("item 42"));
     EXPECT_EQ(wide.GetLength(), 9);
 }
