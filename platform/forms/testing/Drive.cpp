@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 namespace forms::testing {
 
 namespace {
@@ -119,6 +122,66 @@ void ProcessEvents()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+namespace {
+
+// Runs the close check on a form once its action is done.
+void RunInModal(Form& form, const std::function<void(Form&)>& action)
+{
+    QPointer<Form> shown = &form;
+    action(form);
+    if (shown && shown->IsModalShown()) {
+        ADD_FAILURE() << "form " << shown->objectName().toStdString() << " is still shown modally";
+        shown->Hide();
+    }
+}
+
+// Watches, while an event loop runs, for a modal form other than the one that was modal when the
+// action was given.
+struct ModalWatch
+{
+    QTimer* timer;
+    QPointer<Form> outer;
+    std::function<void(Form&)> action;
+};
+
+std::vector<ModalWatch>& Watches()
+{
+    static std::vector<ModalWatch> watches;
+    return watches;
+}
+
+} // namespace
+
+void OnNextModal(std::function<void(Form&)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(0);
+    Watches().push_back({timer, Form::ModalForm(), std::move(action)});
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        Form* modal = Form::ModalForm();
+        auto& watches = Watches();
+        auto it = std::find_if(watches.begin(), watches.end(),
+                               [timer](const ModalWatch& w) { return w.timer == timer; });
+        if (!modal || it == watches.end() || modal == it->outer.data())
+            return;
+        const std::function<void(Form&)> action = std::move(it->action);
+        watches.erase(it);
+        timer->stop();
+        timer->deleteLater();
+        RunInModal(*modal, action);
+    });
+    timer->start();
+}
+
+bool DropModalActions()
+{
+    const bool any = !Watches().empty();
+    for (ModalWatch& watch : Watches())
+        delete watch.timer;
+    Watches().clear();
+    return any;
+}
+
 void ShowModal(Form& form, const std::function<void()>& whileShown, QWidget* owner)
 {
     QPointer<Form> shown = &form;
@@ -136,6 +199,8 @@ void ShowModal(Form& form, const std::function<void()>& whileShown, QWidget* own
 void WindowTest::TearDown()
 {
     Script().VerifyAllAnswered();
+    if (DropModalActions())
+        ADD_FAILURE() << "a modal form was expected and never shown";
     UnloadAll();
 }
 

@@ -48,6 +48,13 @@ void ProcessEvents();
 // unloaded by the time whileShown returns; otherwise the test fails and the form is hidden.
 void ShowModal(Form& form, const std::function<void()>& whileShown, QWidget* owner = nullptr);
 
+// Runs action on the next form that the code under test shows modally (a click that opens a
+// modal window), inside that form's modal loop. The action must hide or unload the form; otherwise
+// the test fails and the form is hidden. An action still waiting at the end of the test is dropped.
+void OnNextModal(std::function<void(Form&)> action);
+// Drops the actions of OnNextModal that no modal form met; true when there were any.
+bool DropModalActions();
+
 // The base of window tests: unloads every form and checks that every expected box appeared.
 class WindowTest : public ::testing::Test
 {

@@ -4,6 +4,7 @@
 #include "platform/forms/MousePointer.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/Dialogs.h"
+#include "platform/forms/testing/Drive.h"
 #include "platform/win/Screen.h"
 
 #include <QApplication>
@@ -51,7 +52,11 @@ public:
         forms::SetMousePointer(forms::MousePointer::Default);
     }
 
-    void OnTestEnd(const ::testing::TestInfo&) override { forms::UnloadAll(); }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        forms::testing::DropModalActions();
+        forms::UnloadAll();
+    }
 };
 
 // Fails a test whose modal form nobody closes, instead of letting it wait forever.

@@ -63,6 +63,46 @@ TEST_F(HarnessTest, AModalFormLeftOpenFailsTheTestInsteadOfWaiting)
     EXPECT_FALSE(dialog.isVisible());
 }
 
+// A window whose button opens another one modally, as the main window's buttons do.
+class Opener : public forms::Form
+{
+public:
+    Opener()
+    {
+        auto* button = new QPushButton("Familles", this);
+        button->setObjectName("CmdFamilles");
+        connect(button, &QPushButton::clicked, this, [this] {
+            forms::form<Dialog>().Show(forms::Modal, this);
+            returned = true;
+        });
+    }
+    bool returned = false;
+};
+
+TEST_F(HarnessTest, AnActionRunsInsideTheModalFormThatAClickOpens)
+{
+    Opener& opener = forms::form<Opener>();
+    opener.Show();
+    QString seen;
+    OnNextModal([&](forms::Form& shown) {
+        seen = shown.objectName();
+        EXPECT_FALSE(opener.returned);
+        shown.Unload();
+    });
+    Click(opener, "CmdFamilles");
+    EXPECT_TRUE(opener.returned);
+    EXPECT_EQ(seen, "Dialog");
+    EXPECT_EQ(forms::Form::ModalForm(), nullptr);
+    EXPECT_FALSE(forms::IsLoaded<Dialog>());
+
+    OnNextModal([](forms::Form&) {});
+    EXPECT_NONFATAL_FAILURE(Click(opener, "CmdFamilles"), "is still shown modally");
+    EXPECT_FALSE(DropModalActions());
+
+    OnNextModal([](forms::Form& shown) { shown.Hide(); });
+    EXPECT_TRUE(DropModalActions()) << "no modal form was shown";
+}
+
 TEST_F(HarnessTest, ControlsArePlacedInTwipsAndResizingAFormRunsItsResize)
 {
     Dialog& dialog = forms::form<Dialog>();
