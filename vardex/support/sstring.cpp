@@ -13,6 +13,34 @@
 #include <locale.h>
 #include <vector>
 
+template <class CharT> void SStringImpl<CharT>::AssignBuffer(Buffer* buffer)
+{
+    SASSERT(buffer != 0);
+    if (buffer == buffer_)
+        return;
+    if (!buffer)
+        buffer = EmptyBuffer();
+    if (!IsStatic(buffer))
+        buffer->refCount.fetch_add(1, std::memory_order_relaxed);
+    Release();
+    buffer_ = buffer;
+}
+
+template <class CharT> void SStringImpl<CharT>::SetLength(int32_t nativeCharsUsed)
+{
+    Buffer* buffer = buffer_;
+    SASSERT(nativeCharsUsed < buffer->nativeCharsAllocated);
+    if (nativeCharsUsed < 0 || nativeCharsUsed >= buffer->nativeCharsAllocated)
+        return;
+    if (IsStatic(buffer))
+        return; // length 0 already; the empty buffer is never written
+    buffer->chars()[nativeCharsUsed] = 0;
+    buffer->nativeCharsUsed = nativeCharsUsed;
+}
+
+template class SStringImpl<char>;
+template class SStringImpl<char16_t>;
+
 namespace SMbcs {
 
 namespace {

@@ -96,30 +96,10 @@ protected:
             SHeapFree(buffer);
     }
 
-    void AssignBuffer(Buffer* buffer)
-    {
-        SASSERT(buffer != 0);
-        if (buffer == buffer_)
-            return;
-        if (!buffer)
-            buffer = EmptyBuffer();
-        if (!IsStatic(buffer))
-            buffer->refCount.fetch_add(1, std::memory_order_relaxed);
-        Release();
-        buffer_ = buffer;
-    }
-
-    void SetLength(int32_t nativeCharsUsed)
-    {
-        Buffer* buffer = buffer_;
-        SASSERT(nativeCharsUsed < buffer->nativeCharsAllocated);
-        if (nativeCharsUsed < 0 || nativeCharsUsed >= buffer->nativeCharsAllocated)
-            return;
-        if (IsStatic(buffer))
-            return; // length 0 already; the empty buffer is never written
-        buffer->chars()[nativeCharsUsed] = 0;
-        buffer->nativeCharsUsed = nativeCharsUsed;
-    }
+    // Shares `buffer` (released first; its own buffer: nothing).
+    void AssignBuffer(Buffer* buffer);
+    // Stores the length and writes the terminator; beyond the allocation: reported, nothing.
+    void SetLength(int32_t nativeCharsUsed);
 
     // Makes the buffer this string's own with room for at least m characters.
     void Reserve(int32_t m)
@@ -238,3 +218,7 @@ private:
         buffer_ = fresh;
     }
 };
+
+// Defined and instantiated with the string types (sstring.cpp).
+extern template class SStringImpl<char>;
+extern template class SStringImpl<char16_t>;

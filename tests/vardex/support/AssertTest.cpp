@@ -1,0 +1,52 @@
+#include "vardex/support/sassert.h"
+
+#include "AssertRecorder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int g_evaluations = 0;
+
+bool Counted(bool value)
+{
+    ++g_evaluations;
+    return value;
+}
+
+TEST(LogAssert, DefaultHandlerWritesToStandardErrorAndGoesOn)
+{
+    testing::internal::CaptureStderr();
+    SASSERT_INFO(1 + 1 == 3, "arithmetic");
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_NE(written.find("AssertTest.cpp"), std::string::npos) << written;
+    EXPECT_NE(written.find("1 + 1 == 3"), std::string::npos) << written;
+    EXPECT_NE(written.find("arithmetic"), std::string::npos) << written;
+}
+
+TEST(LogAssert, HandlerReceivesFileLineExpressionAndInformation)
+{
+    AssertRecorder recorder;
+    g_evaluations = 0;
+    SASSERT(Counted(true));
+    EXPECT_TRUE(recorder.Reports().empty());
+    const int line = __LINE__ + 1;
+    SASSERT_INFO(Counted(false), "some information");
+    EXPECT_EQ(g_evaluations, 2) << "the condition is evaluated once";
+    const auto reports = recorder.Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].file, "AssertTest");
+    EXPECT_EQ(reports[0].line, std::to_string(line));
+    EXPECT_EQ(reports[0].expression, "Counted(false)");
+    EXPECT_EQ(reports[0].information, "some information");
+}
+
+TEST(LogAssert, InstallingReturnsThePreviousHandlerAndNullRestoresTheDefault)
+{
+    auto first = [](const char*, const char*, const char*, const char*) {};
+    LogAssertHandler original = SetLogAssertHandler(first);
+    EXPECT_EQ(SetLogAssertHandler(nullptr), static_cast<LogAssertHandler>(first));
+    EXPECT_EQ(SetLogAssertHandler(original), original) << "null put the default back";
+}
+
+} // namespace
