@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <new>
 #include <utility>
 
