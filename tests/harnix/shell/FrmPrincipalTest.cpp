@@ -1,0 +1,392 @@
+#include "Fixture.h"
+
+#include "harnix/shell/FenLoading.h"
+#include "harnix/shell/FrmAbout.h"
+#include "harnix/shell/FrmPrincipal.h"
+#include "harnix/shell/Global.h"
+#include "harnix/shell/Version.h"
+#include "platform/dmo/Dmo.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/Geometry.h"
+#include "platform/forms/MousePointer.h"
+#include "platform/forms/Registry.h"
+#include "platform/forms/testing/Dialogs.h"
+#include "platform/forms/testing/Drive.h"
+#include "platform/vb/Convert.h"
+#include "platform/win/End.h"
+#include "platform/win/Screen.h"
+#include "platform/win/Twips.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace forms::testing;
+using shelltest::Programme;
+
+namespace {
+
+constexpr const char* PasDeBase = "Pas de base de donnée, l'application va se terminer.";
+
+class FrmPrincipalTest : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        win::SetEndHandler(win::ThrowEndCalled);
+        // As the start-up does.
+        forms::SetAppTitle(Version::ProductName);
+    }
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        win::SetEndHandler({});
+        win::SetScreenSizeOverride(1280, 1024);
+        Global::AdresseEmail.clear();
+    }
+
+    // The stored procedure is there already, so that the upgrade step reports nothing.
+    void AvecEtatCA() { programme.AjouterProcedure("EtatCA", "ancien texte"); }
+
+    FrmPrincipal& Charger() { return forms::form<FrmPrincipal>(); }
+
+    Programme programme;
+};
+
+TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
+{
+    programme.CopierAsset("icon/door02.gif", "icon/door02.gif");
+    programme.CopierAsset("icon/fonts.gif", "icon/Fonts.GIF");
+    programme.CopierAsset("icon/wrench.ico", "icon/wrench.ico");
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    EXPECT_TRUE(Script().Boxes().empty());
+    EXPECT_EQ(f.Caption(), "Gestion de");
+    EXPECT_EQ(Global::CheminRapports, programme.Chemin() + "/RPT SQL/");
+    EXPECT_FALSE(f.SSPanelInfoCom->isVisible());
+    EXPECT_EQ(f.TextNom->Text(), "ATELIERS DU RHONE");
+    EXPECT_EQ(f.TextTel->Text(), "04 72 00 00 00");
+
+    EXPECT_FALSE(f.CmdClose->icon().isNull());
+    EXPECT_FALSE(f.CmdFamilles->icon().isNull());
+    EXPECT_FALSE(f.CmdMachines->icon().isNull());
+    EXPECT_TRUE(f.CmdReport->icon().isNull());
+    EXPECT_TRUE(f.CmdStock->icon().isNull());
+
+    // Only the windows that exist can be opened.
+    for (QWidget* b : {f.CmdApropos, f.CmdInfoCom, f.CmdClose})
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_FALSE(f.CmdStock->isEnabled());
+    EXPECT_FALSE(f.CmdComptoir->isEnabled());
+
+    // The button panel is centred on the screen.
+    EXPECT_EQ(forms::LeftTwips(*f.SSpanel1),
+              (win::ScreenWidthTwips() - forms::WidthTwips(*f.SSpanel1)) / 2);
+}
+
+TEST_F(FrmPrincipalTest, WarnsOnceOnAScreenNarrowerThan1024Pixels)
+{
+    programme.Parametres();
+    for (int largeur : {1024, 1023}) {
+        Script().Reset();
+        win::SetScreenSizeOverride(largeur, 768);
+        if (largeur < 1024)
+            Script().ExpectMsgBox(forms::vbOK, "La résolution de l'écran doit être au moin de "
+                                               "1024 x 768.\rVeuillez configurer votre écran");
+        Charger();
+        ASSERT_EQ(Script().Boxes().size(), largeur < 1024 ? 1u : 0u) << largeur;
+        if (largeur < 1024) {
+            EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKOnly + forms::vbExclamation);
+            EXPECT_EQ(Script().Boxes()[0].title, "Attention");
+        }
+        forms::UnloadAll();
+        ProcessEvents();
+    }
+}
+
+TEST_F(FrmPrincipalTest, AllocationButtonShowsOnlyForOUI)
+{
+    const struct
+    {
+        QByteArray ini;
+        bool visible;
+    } cas[] = {
+        {"[APPLICATION]\r\nDotation=OUI\r\n", true},
+        {"[APPLICATION]\r\nDotation=oui\r\n", false},
+        {"[APPLICATION]\r\nDotation=NON\r\n", false},
+        {"", true},
+    };
+    for (const auto& c : cas) {
+        programme.Parametres(c.ini);
+        FrmPrincipal& f = Charger();
+        EXPECT_EQ(!f.CmdDotation->isHidden(), c.visible) << c.ini.toStdString();
+        forms::UnloadAll();
+        ProcessEvents();
+    }
+}
+
+TEST_F(FrmPrincipalTest, UpgradeStepRunsOnlyBelowLevelOne)
+{
+    programme.Parametres();
+    const struct
+    {
+        vb::Variant avant;
+        const char* apres;
+    } cas[] = {
+        {"001abc", "001abc"}, {"002", "002"},
+        {"123456", "123456"}, {"abc", "001"},
+        {"", "001"},          {vb::Variant::Null(), "001"},
+        {"000xyz", "001xyz"}, {"00a1234", "0011234"},
+    };
+    for (const auto& c : cas) {
+        programme.Executer("DROP TABLE IF EXISTS " + std::string(dmo::ProceduresTable));
+        AvecEtatCA();
+        programme.Executer(
+            "UPDATE InfoSociete SET VD = " +
+            (c.avant.IsNull() ? std::string("NULL") : "'" + c.avant.StringValue() + "'"));
+        Charger();
+        EXPECT_TRUE(Script().Boxes().empty());
+        EXPECT_EQ(vb::CStr(programme.Societe("VD")), c.apres) << vb::CStr(c.avant);
+        const bool mis =
+            std::string(c.apres).starts_with("001") &&
+            !(c.avant.Type() == vb::VarType::String && c.avant.StringValue().starts_with("001"));
+        EXPECT_EQ(programme.Procedures(),
+                  std::string("EtatCA=") + (mis ? FrmPrincipal::ProcedureEtatCA : "ancien texte") +
+                      "\n");
+        forms::UnloadAll();
+        ProcessEvents();
+    }
+}
+
+TEST_F(FrmPrincipalTest, UpgradeStepStampsTheLevelEvenWhenTheServerFails)
+{
+    // A database never upgraded has no procedure to remove: that is reported, then it is made.
+    programme.Parametres();
+    programme.Executer("UPDATE InfoSociete SET VD = NULL");
+    Script().ExpectMsgBox(forms::vbOK, "EffacerStoredProcedure");
+    Charger();
+    EXPECT_EQ(Script().Boxes().size(), 1u);
+    EXPECT_EQ(programme.Procedures(),
+              std::string("EtatCA=") + FrmPrincipal::ProcedureEtatCA + "\n");
+    EXPECT_EQ(vb::CStr(programme.Societe("VD")), "001");
+    forms::UnloadAll();
+    ProcessEvents();
+
+    programme.Parametres("[Base de donnée]\r\nServeur=AILLEURS\\ZAD\r\n");
+    programme.Executer("UPDATE InfoSociete SET VD = 'x'");
+    Script()
+        .ExpectMsgBox(forms::vbOK, "EffacerStoredProcedure")
+        .ExpectMsgBox(forms::vbOK, "VerifierStoredProcedure");
+    Charger();
+    EXPECT_EQ(vb::CStr(programme.Societe("VD")), "001");
+}
+
+TEST_F(FrmPrincipalTest, WithoutTheDatabaseTheProgramEnds)
+{
+    QFile::remove(QString::fromStdString(programme.Fichier("zad.MDB")));
+    programme.Parametres();
+    win::SetScreenSizeOverride(800, 600);
+    Script().ExpectMsgBox(forms::vbOK, "La résolution").ExpectMsgBox(forms::vbOK, PasDeBase);
+    EXPECT_THROW(Charger(), win::EndCalled);
+    ASSERT_EQ(Script().Boxes().size(), 2u);
+    EXPECT_EQ(Script().Boxes()[1].text, PasDeBase);
+    EXPECT_EQ(Script().Boxes()[1].style, forms::vbOKOnly);
+    EXPECT_EQ(Script().Boxes()[1].title, "Harnix");
+}
+
+TEST_F(FrmPrincipalTest, AWrongPasswordEndsTheProgramToo)
+{
+    programme.Parametres("[Base de donnée]\r\nP=1\r\n");
+    Script().ExpectMsgBox(forms::vbOK, PasDeBase);
+    EXPECT_THROW(Charger(), win::EndCalled);
+}
+
+TEST_F(FrmPrincipalTest, ACompanyTableWithoutRowIsReportedAndTheWindowShows)
+{
+    programme.Parametres();
+    programme.Executer("DELETE FROM InfoSociete");
+    Script().ExpectMsgBox(forms::vbOK, "Form load frm principale");
+    FrmPrincipal& f = Charger();
+    f.Show();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(Script().Boxes()[0].text.startsWith("Form load frm principale\r\nN°: 3021 "));
+}
+
+TEST_F(FrmPrincipalTest, CompanyPanelFiltersItsKeys)
+{
+    AvecEtatCA();
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    Click(f, "CmdInfoCom");
+    ASSERT_TRUE(f.SSPanelInfoCom->isVisible());
+    const struct
+    {
+        const char* nom;
+        const char* tape;
+        const char* resultat;
+    } cas[] = {
+        {"TextTel", "01 ab-23", "01 23"},      {"TextTel", "45\b", "4"},
+        {"TextFax", "x9 8.", "9 8"},           {"TextNom", "dupont é", "DUPONT É"},
+        {"TextAdd", "12, rue b", "12, rue b"}, {"TextCP", "69a", "69a"},
+    };
+    for (const auto& c : cas) {
+        auto& texte = Find<forms::BoundText>(f, c.nom);
+        texte.SetText("");
+        Type(texte, c.tape);
+        EXPECT_EQ(texte.Text(), c.resultat) << c.nom << " " << c.tape;
+    }
+}
+
+TEST_F(FrmPrincipalTest, OkSavesTheCompanyRowAndHidesThePanel)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    Click(f, "CmdInfoCom");
+    EXPECT_EQ(forms::TopTwips(*f.SSPanelInfoCom),
+              (win::ScreenHeightTwips() - forms::HeightTwips(*f.SSPanelInfoCom)) / 2);
+    f.TextVille->SetText("");
+    Type(*f.TextVille, "VILLEURBANNE");
+    Click(f, "cmdOK");
+    EXPECT_FALSE(f.SSPanelInfoCom->isVisible());
+    EXPECT_EQ(vb::CStr(programme.Societe("Ville")), "VILLEURBANNE");
+}
+
+TEST_F(FrmPrincipalTest, AFailingSaveIsReportedAndKeepsThePanelOpen)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    programme.Executer("CREATE TRIGGER refus BEFORE UPDATE ON InfoSociete "
+                       "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Click(f, "CmdInfoCom");
+    f.TextVille->SetText("");
+    Type(*f.TextVille, "GRENOBLE");
+    Script().ExpectMsgBox(forms::vbOK, "cmdOK_Click");
+    Click(f, "cmdOK");
+    EXPECT_TRUE(f.SSPanelInfoCom->isVisible());
+    EXPECT_EQ(f.TextVille->Text(), "GRENOBLE");
+    EXPECT_EQ(vb::CStr(programme.Societe("Ville")), "LYON");
+}
+
+TEST_F(FrmPrincipalTest, ClosingStoresTheLastAddressAndEndsTheProgram)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    Global::AdresseEmail = "achats@exemple.fr";
+    EXPECT_THROW(f.CmdClose_Click(), win::EndCalled);
+    EXPECT_EQ(vb::CStr(programme.Societe("AdEmail")), "achats@exemple.fr");
+}
+
+TEST_F(FrmPrincipalTest, ClosingEndsTheProgramEvenWhenTheSaveFails)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    programme.Executer("CREATE TRIGGER refus BEFORE UPDATE ON InfoSociete "
+                       "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Global::AdresseEmail = "achats@exemple.fr";
+    EXPECT_THROW(f.CmdClose_Click(), win::EndCalled);
+    EXPECT_TRUE(Script().Boxes().empty());
+    EXPECT_TRUE(programme.Societe("AdEmail").IsNull());
+}
+
+TEST_F(FrmPrincipalTest, ActivationPutsThePointerBackToNormal)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    forms::SetMousePointer(forms::MousePointer::Hourglass);
+    f.Form_Activate();
+    EXPECT_EQ(forms::MousePointer(), forms::MousePointer::Default);
+}
+
+TEST_F(FrmPrincipalTest, NetworkDriveIsAWritableFolder)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    EXPECT_TRUE(f.ConnecterLecteurReseau(programme.Chemin(), "pw", "\\\\serveur\\partage"));
+    EXPECT_FALSE(f.ConnecterLecteurReseau(programme.Chemin() + "/absent", "pw", "\\\\s\\p"));
+}
+
+using AboutTest = FrmPrincipalTest;
+
+TEST_F(AboutTest, ShowsTheProgramsIdentity)
+{
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    ShowModal(
+        forms::form<frmAbout>(),
+        [&] {
+            frmAbout& a = forms::form<frmAbout>();
+            EXPECT_EQ(a.Caption(), "A propos de Harnix");
+            EXPECT_EQ(a.lblVersion->Caption(), "Version 3.0.164");
+            EXPECT_EQ(a.lblTitle->Caption(), "Gestion de stock d'E.P.I.");
+            EXPECT_EQ(a.lblDescription->Caption(), "");
+            EXPECT_EQ(a.Label1->Caption(), frmAbout::AdresseWeb);
+            EXPECT_EQ(a.Width(), 6600);
+            EXPECT_EQ(a.Height(), 3465);
+            Click(a, "cmdOK");
+        },
+        &f);
+    EXPECT_FALSE(forms::IsLoaded<frmAbout>());
+}
+
+TEST_F(AboutTest, UpdateButtonWithoutTheUpdaterDoesNothing)
+{
+    programme.Parametres();
+    frmAbout& a = forms::form<frmAbout>();
+    EXPECT_NO_THROW(a.Command1_Click());
+    EXPECT_TRUE(Script().Boxes().empty());
+    EXPECT_TRUE(forms::IsLoaded<frmAbout>());
+}
+
+TEST_F(AboutTest, UpdateButtonStartsTheUpdaterAndEndsAtOnce)
+{
+    programme.Parametres();
+    Global::AdresseEmail = "pas@enregistre.fr";
+    const QString marque = programme.dossier.FilePath("lance");
+    const QString updater = programme.dossier.Write("revanto", "#!/bin/sh\necho \"$PWD $#\" > '" +
+                                                                   marque.toUtf8() + "'\n");
+    QFile::setPermissions(updater, QFile::permissions(updater) | QFile::ExeOwner);
+    FrmPrincipal& f = Charger();
+    f.Show();
+    frmAbout& a = forms::form<frmAbout>();
+    EXPECT_THROW(a.Command1_Click(), win::EndCalled);
+    for (int i = 0; i < 100 && !QFile::exists(marque); ++i)
+        QThread::msleep(20);
+    QFile lu(marque);
+    ASSERT_TRUE(lu.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lu.readAll().trimmed(), programme.dossier.Path().toUtf8() + " 0");
+    // The main window's closing steps did not run.
+    EXPECT_TRUE(programme.Societe("AdEmail").IsNull());
+}
+
+TEST_F(AboutTest, AnUpdaterThatCannotStartIsReported)
+{
+    programme.Parametres();
+    programme.dossier.Write("Revanto", "pas un programme");
+    frmAbout& a = forms::form<frmAbout>();
+    Script().ExpectMsgBox(forms::vbOK, "Command1_Click");
+    EXPECT_NO_THROW(a.Command1_Click());
+}
+
+using LoadingTest = FrmPrincipalTest;
+
+TEST_F(LoadingTest, TakesTheSizeOfItsPanelAndShowsTheVersion)
+{
+    FenLoading& l = forms::form<FenLoading>();
+    l.Show();
+    EXPECT_EQ(l.Caption(), "Loading ZAD");
+    EXPECT_EQ(l.Width(), forms::WidthTwips(*l.SSPanel1));
+    EXPECT_EQ(l.Height(), forms::HeightTwips(*l.SSPanel1));
+    EXPECT_EQ(l.lblVersion->Caption(), "Version 3.0.164");
+    EXPECT_EQ(l.lblTitle->Caption(), "Gestion de stock d'E.P.I.");
+    EXPECT_EQ(forms::MousePointer(), forms::MousePointer::Hourglass);
+}
+
+} // namespace
