@@ -1,5 +1,8 @@
 #include "platform/forms/DataControl.h"
 
+#include "platform/forms/Dialogs.h"
+#include "platform/vb/Error.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -95,10 +98,21 @@ DataControl::DataControl(const QString& name, QWidget* parent) : QWidget(parent)
     layout->addWidget(caption_, 1);
     layout->addWidget(next);
     layout->addWidget(last);
-    connect(first, &QToolButton::clicked, this, &DataControl::MoveFirst);
-    connect(previous, &QToolButton::clicked, this, &DataControl::MovePrevious);
-    connect(next, &QToolButton::clicked, this, &DataControl::MoveNext);
-    connect(last, &QToolButton::clicked, this, &DataControl::MoveLast);
+    // A move that the recordset refuses (a bound control's value it cannot take) is reported
+    // and the row stays current.
+    auto button = [this](QToolButton* b, void (DataControl::*move)()) {
+        connect(b, &QToolButton::clicked, this, [this, move] {
+            try {
+                (this->*move)();
+            } catch (const vb::Error& error) {
+                MsgBox(QString::fromStdString(error.what()), vbExclamation);
+            }
+        });
+    };
+    button(first, &DataControl::MoveFirst);
+    button(previous, &DataControl::MovePrevious);
+    button(next, &DataControl::MoveNext);
+    button(last, &DataControl::MoveLast);
 }
 
 DataControl::~DataControl()

@@ -3,7 +3,9 @@
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/DataControl.h"
+#include "platform/forms/Dialogs.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Error.h"
 
@@ -132,6 +134,29 @@ TEST_F(BoundTest, RefusedValueRaisesOnTheMoveAndIsNotWrittenAgain)
     rs.MoveNext();
     EXPECT_EQ(window.Text2(1).Text(), "CASQUE");
     EXPECT_EQ(db.Stored("SELECT PrixAchatUnit FROM Articles WHERE Reference = 1000"), "12,5");
+}
+
+TEST_F(BoundTest, RefusedMoveOfTheNavigationBarIsReported)
+{
+    Type(window, "Text2(2)", "abc");
+    Script().ExpectMsgBox(vbOK);
+    Click(window, "MoveNext");
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    EXPECT_EQ(window.Text2(1).Text(), "GANTS");
+    rs.CancelUpdate();
+}
+
+TEST_F(BoundTest, NumbersAndDatesAreWrittenBackFromTheirTexts)
+{
+    BoundText date("TextDate", &window);
+    date.SetDataFormat("Short Date");
+    date.Bind(window.data2, "DateCreation");
+    EXPECT_EQ(date.Text(), "12/05/2024");
+    date.SetText("13/06/2024");
+    window.Text2(2).SetText("13,75");
+    rs.Update();
+    EXPECT_EQ(db.Stored("SELECT DateCreation FROM Articles WHERE Reference = 1000"), "13/06/2024");
+    EXPECT_EQ(db.Stored("SELECT PrixAchatUnit FROM Articles WHERE Reference = 1000"), "13,75");
 }
 
 TEST_F(BoundTest, TableWithoutKeyIsSavedThroughItsBoxes)
