@@ -1,0 +1,939 @@
+#include "harnix/catalogue/FrmStock.h"
+
+#include "harnix/catalogue/ArticleCodes.h"
+#include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/FonctionUtilitaires.h"
+#include "harnix/shell/Global.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/Geometry.h"
+#include "platform/forms/Keys.h"
+#include "platform/forms/MousePointer.h"
+#include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
+#include "platform/vb/ResumeNext.h"
+#include "platform/vb/Strings.h"
+
+#include <QEvent>
+
+namespace {
+
+// The grid's columns: header and field.
+struct Colonne
+{
+    const char* entete;
+    const char* champ;
+    int largeur;
+};
+constexpr Colonne Colonnes[] = {
+    {"Réference", "Reference", 900},           {"Ref. Fournisseur", "RefFournisseur", 1400},
+    {"Désignation", "Designation", 3000},      {"Taille", "Taille", 700},
+    {"Code Article", "CodeArticle", 1000},     {"Famille", "NomFamille", 1400},
+    {"Prix achat Unitaire", "PrixAchatUnit", 1100}, {"Valeur stock", "ValeurStock", 1100},
+    {"Qté en réserve", "QteEnStock", 1000},    {"Qté en machine", "QteEnMachine", 1000},
+    {"Qté Global", "QteGlobal", 900},          {"Stock Alarm", "StockAlert", 900},
+};
+
+// The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
+struct Boite
+{
+    int index;
+    int source;
+    const char* champ;
+    const char* libelle;
+    bool lecture;
+};
+constexpr Boite Boites[] = {
+    {0, 2, "Reference", "Réference:", true},
+    {1, 2, "Designation", "Désignation:", false},
+    {2, 2, "Prix", "Prix de vente TTC:", false},
+    {3, 0, "", "Nb de pack:", false},
+    {4, 2, "QteParPaket", "Nb Unit./Pack:", false},
+    {5, 2, "StockAlert", "Stock alerte:", false},
+    {6, 1, "NomContact", "Contact:", true},
+    {7, 2, "PrixAchatUnit", "Prix achat/Unit. HT:", false},
+    {8, 1, "CodeFournisseur", "Code:", true},
+    {9, 2, "PrixAchatGlobal", "Prix achat/Pack. HT:", false},
+    {10, 1, "Adresse", "Adresse:", true},
+    {11, 1, "CodePostal", "Code postal:", true},
+    {12, 1, "Ville", "Ville:", true},
+    {13, 1, "Tel", "Tel:", true},
+    {14, 1, "Fax", "Fax:", true},
+    {15, 2, "Norme", "Norme:", false},
+    {16, 2, "RefFournisseur", "Réf. fournisseur:", false},
+    {17, 2, "Marque", "Marque:", false},
+    {18, 2, "DelaiLivraison", "Délais Livraison:", false},
+};
+
+// Where each box of the card lies (left, top, width in twips, inside its frame).
+struct Place
+{
+    int index;
+    int gauche;
+    int haut;
+    int largeur;
+};
+// First column: the article; SSFrame1: the supplier; Text2(3) sits in the receipt area.
+constexpr Place PlacesArticle[] = {
+    {0, 1900, 300, 1200},  {1, 1900, 700, 4200},  {16, 1900, 1100, 2200}, {17, 1900, 1500, 2200},
+    {15, 1900, 1900, 2200}, {2, 1900, 4700, 1200}, {7, 1900, 5100, 1200},  {9, 1900, 5500, 1200},
+    {4, 1900, 5900, 1200},  {5, 1900, 6300, 1200}, {18, 1900, 6700, 1200},
+};
+constexpr Place PlacesFournisseur[] = {
+    {8, 1300, 700, 1500},   {6, 1300, 1100, 3000}, {10, 1300, 1500, 3000},
+    {11, 1300, 1900, 1000}, {12, 1300, 2300, 3000}, {13, 1300, 2700, 1500},
+    {14, 1300, 3100, 1500},
+};
+
+constexpr const char* ChampsTri[] = {"", "Reference", "Designation", "CodeArticle",
+                                     "RefFournisseur"};
+
+std::string Nombre(const vb::Variant& valeur)
+{
+    return vb::CStr(FonctionUtilitaires::ConvertNullNum(valeur));
+}
+
+// A text put between quotes of a criterion: a quote stands doubled.
+std::string Litteral(const std::string& texte)
+{
+    std::string resultat;
+    for (char c : texte) {
+        resultat += c;
+        if (c == '\'')
+            resultat += '\'';
+    }
+    return resultat;
+}
+
+forms::Label* Libelle(const QString& texte, QWidget* parent, int gauche, int haut, int largeur)
+{
+    auto* label = new forms::Label({}, texte, parent);
+    forms::MoveTwips(*label, gauche, haut + 40, largeur, 285);
+    return label;
+}
+
+} // namespace
+
+FrmStock::FrmStock()
+{
+    setObjectName("FrmStock");
+    SetCaption("Articles en stock");
+    forms::Form::Move(0, 0, 15600, 10200);
+
+    data1 = new forms::DataControl("data1", this);
+    data2 = new forms::DataControl("data2", this);
+    data3 = new forms::DataControl("data3", this);
+    data4 = new forms::DataControl("data4", this);
+    data5 = new forms::DataControl("data5", this);
+    data6 = new forms::DataControl("data6", this);
+    for (forms::DataControl* d : {data3, data4, data5, data6})
+        d->hide();
+
+    FrameOptData2 = new forms::Frame("FrameOptData2", {}, this);
+    SSOptionRef = new forms::OptionButton("SSOptionRef", "Par Réference", FrameOptData2);
+    SSOptionRefFour =
+        new forms::OptionButton("SSOptionRefFour", "Par Ref. Fournisseur", FrameOptData2);
+    SSOptionDesi = new forms::OptionButton("SSOptionDesi", "Par désignation", FrameOptData2);
+    SSOptionCodArticle =
+        new forms::OptionButton("SSOptionCodArticle", "Par code article", FrameOptData2);
+    forms::MoveTwips(*FrameOptData2, 120, 60, 7800, 600);
+    forms::MoveTwips(*SSOptionRef, 120, 200, 1700, 300);
+    forms::MoveTwips(*SSOptionRefFour, 1900, 200, 2100, 300);
+    forms::MoveTwips(*SSOptionDesi, 4100, 200, 1800, 300);
+    forms::MoveTwips(*SSOptionCodArticle, 6000, 200, 1700, 300);
+    SSOptionRef->SetValue(true);
+
+    Libelle("Rechercher:", this, 8100, 240, 1100);
+    TextCherche = new QLineEdit(this);
+    TextCherche->setObjectName("TextCherche");
+    forms::MoveTwips(*TextCherche, 9200, 240, 2600, 330);
+
+    SSPanel1 = new forms::Panel("SSPanel1", {}, this);
+    OptionTableau = new forms::OptionButton("OptionTableau", "Tableau", SSPanel1);
+    OptionFiche = new forms::OptionButton("OptionFiche", "Fiche", SSPanel1);
+    forms::MoveTwips(*SSPanel1, 12000, 120, 2200, 480);
+    forms::MoveTwips(*OptionTableau, 100, 90, 1000, 300);
+    forms::MoveTwips(*OptionFiche, 1150, 90, 950, 300);
+    OptionTableau->SetValue(true);
+
+    DBGrid2 = new forms::DataGrid("DBGrid2", this);
+    DBGrid2->SetCaption("Article en stock");
+    for (const Colonne& c : Colonnes)
+        DBGrid2->AddColumn(QString::fromUtf8(c.entete), c.champ, c.largeur);
+    DBGrid2->SetDataSource(data1);
+    forms::MoveTwips(*DBGrid2, 120, 780, 15240, 8200);
+    forms::MoveTwips(*data1, 120, 9060, 5000, 330);
+
+    CreerFiche();
+
+    CmdAjout = new forms::CommandButton("CmdAjout", "Ajout article", this);
+    CmdSelectioner = new forms::CommandButton("CmdSelectioner", "Séléctionner", this);
+    CmdClose = new forms::CommandButton("CmdClose", "Fermer", this);
+    forms::MoveTwips(*CmdAjout, 9000, 9060, 1800, 420);
+    forms::MoveTwips(*CmdSelectioner, 11000, 9060, 1800, 420);
+    forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
+    CmdSelectioner->hide();
+
+    connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
+    connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
+    for (forms::OptionButton* option :
+         {SSOptionRef, SSOptionRefFour, SSOptionDesi, SSOptionCodArticle})
+        connect(option, &forms::OptionButton::Click, this, [this] { AppliquerModeRecherche(); });
+    connect(OptionTableau, &forms::OptionButton::Click, this, [this] { OptionTableau_Click(); });
+    connect(OptionFiche, &forms::OptionButton::Click, this, [this] { OptionFiche_Click(); });
+    connect(DBGrid2, &forms::DataGrid::HeadClick, this,
+            [this](int col) { DBGrid2_HeadClick(col); });
+    connect(DBGrid2, &forms::DataGrid::DblClick, this, [this] { DBGrid2_DblClick(); });
+    connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
+    forms::OnKeyPress(TextCherche, [this](int& k) { TextCherche_KeyPress(k); });
+    TextCherche->installEventFilter(this);
+    forms::AcceptOnly(DBGrid2, "0123456789");
+    connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
+    connect(CmdAjout, &QPushButton::clicked, this, [this] { CmdAjout_Click(); });
+}
+
+void FrmStock::CreerFiche()
+{
+    FrameFicheProduit = new forms::Frame("FrameFicheProduit", "Fiche produit:", this);
+    forms::MoveTwips(*FrameFicheProduit, 120, 780, 15240, 8200);
+    FrameFicheProduit->hide();
+    QWidget* fiche = FrameFicheProduit;
+
+    SSFrame1 = new forms::Frame("SSFrame1", "Fournisseur", fiche);
+    forms::MoveTwips(*SSFrame1, 6400, 240, 4600, 3600);
+
+    for (const Boite& b : Boites) {
+        auto& boite = Text2.Add(b.index, new forms::BoundText({}, fiche));
+        boite.SetLocked(b.lecture);
+        if (b.source != 0)
+            boite.Bind(b.source == 1 ? data1 : data2, b.champ);
+        forms::OnKeyPress(&boite, [this, i = b.index](int& k) { Text2_KeyPress(i, k); });
+        boite.installEventFilter(this);
+    }
+    auto libelleDe = [](int index) {
+        for (const Boite& b : Boites)
+            if (b.index == index)
+                return QString::fromUtf8(b.libelle);
+        return QString();
+    };
+    for (const Place& p : PlacesArticle) {
+        forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
+        Libelle(libelleDe(p.index), fiche, 120, p.haut, 1750);
+    }
+    for (const Place& p : PlacesFournisseur) {
+        Text2(p.index).setParent(SSFrame1);
+        forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
+        Libelle(libelleDe(p.index), SSFrame1, 120, p.haut, 1150);
+    }
+    // The receipt area of the card (packs received) under the supplier frame.
+    forms::MoveTwips(Text2(3), 8300, 4700, 1000, 330);
+    Libelle(libelleDe(3), fiche, 6500, 4700, 1750);
+
+    DBCombo2 = new forms::DataCombo("DBCombo2", forms::DataCombo::dbcDropdownList, SSFrame1);
+    DBCombo2->SetRowSource(data4);
+    DBCombo2->SetListField("Societe");
+    DBCombo2->SetBoundColumn("No");
+    DBCombo2->Bind(data2, "NoFournisseur");
+    forms::MoveTwips(*DBCombo2, 1300, 300, 3000, 330);
+    Libelle("Société:", SSFrame1, 120, 300, 1150);
+
+    DBCombo1 = new forms::DataCombo("DBCombo1", forms::DataCombo::dbcDropdownList, fiche);
+    DBCombo1->SetRowSource(data3);
+    DBCombo1->SetListField("NomFamille");
+    DBCombo1->SetBoundColumn("NoFamille");
+    DBCombo1->Bind(data2, "Famille");
+    DataCombo3 = new forms::DataCombo("DataCombo3", forms::DataCombo::dbcDropdownList, fiche);
+    DataCombo3->SetRowSource(data6);
+    DataCombo3->SetListField("Taille");
+    DataCombo3->SetBoundColumn("NoTaille");
+    DataCombo3->Bind(data2, "Taille");
+    DBCombo3 = new forms::DataCombo("DBCombo3", forms::DataCombo::dbcDropdownCombo, fiche);
+    DBCombo3->SetRowSource(data5);
+    DBCombo3->SetListField("CodeArticle");
+    Check1 = new forms::CheckBox("Check1", "Intervertir", fiche);
+    Command2 = new forms::CommandButton("Command2", "Créer des Codes Articles", fiche);
+    forms::MoveTwips(*DBCombo1, 1900, 2300, 2200, 330);
+    Libelle("Famille:", fiche, 120, 2300, 1750);
+    forms::MoveTwips(*DataCombo3, 1900, 2700, 1200, 330);
+    Libelle("Taille:", fiche, 120, 2700, 1750);
+    forms::MoveTwips(*DBCombo3, 1900, 3100, 1200, 330);
+    Libelle("Code Article:", fiche, 120, 3100, 1750);
+    forms::MoveTwips(*Check1, 3200, 3100, 1300, 330);
+    forms::MoveTwips(*Command2, 1900, 3500, 2600, 375);
+
+    CmdCodeBar = new forms::CommandButton("CmdCodeBar", "Code à Bar", fiche);
+    forms::MoveTwips(*CmdCodeBar, 4600, 3500, 1500, 375);
+
+    auto etiquette = [&](int index, forms::DataControl* source, const char* champ,
+                         const char* libelle, int gauche, int haut) {
+        auto& label = Label2.Add(index, new forms::BoundLabel({}, fiche));
+        auto& lie = static_cast<forms::BoundLabel&>(label);
+        lie.Bind(source, champ);
+        if (index == LabelDateCreation || index == LabelDateModif)
+            lie.SetDataFormat("Short Date");
+        forms::MoveTwips(label, gauche + 1750, haut + 40, 1400, 285);
+        Libelle(QString::fromUtf8(libelle), fiche, gauche, haut, 1700);
+    };
+    etiquette(LabelDateCreation, data2, "DateCreation", "Date création:", 120, 7100);
+    etiquette(LabelDateModif, data2, "DateDernierMouvement", "Date modif:", 120, 7450);
+    etiquette(LabelCodeBar, data2, "CodeBar", "Code EAN:", 120, 3950);
+    etiquette(LabelQteEnStock, data1, "QteEnStock", "Qté en réserve:", 3300, 5100);
+    etiquette(LabelQteEnMachine, data1, "QteEnMachine", "Qté en machine:", 3300, 5500);
+    etiquette(LabelQteGlobal, data1, "QteGlobal", "Qté Total:", 3300, 5900);
+    auto& paquets = Label2.Add(LabelPaquets, new forms::Label({}, {}, fiche));
+    forms::MoveTwips(paquets, 3200, 6340, 1800, 285);
+
+    Frame1 = new forms::Frame("Frame1", "Création Codes Articles", fiche);
+    forms::MoveTwips(*Frame1, 1900, 3900, 3600, 1200);
+    new forms::Label("Label3", "De 1 jusqu'a :", Frame1);
+    forms::MoveTwips(*Frame1->findChild<forms::Label*>("Label3"), 120, 340, 1300, 285);
+    Text3 = new QLineEdit("99", Frame1);
+    Text3->setObjectName("Text3");
+    forms::MoveTwips(*Text3, 1450, 300, 900, 330);
+    Command3 = new forms::CommandButton("Command3", "OK", Frame1);
+    Command4 = new forms::CommandButton("Command4", "Annuler", Frame1);
+    forms::MoveTwips(*Command3, 600, 720, 1100, 375);
+    forms::MoveTwips(*Command4, 1800, 720, 1100, 375);
+    Frame1->hide();
+    Frame1->raise();
+
+    forms::MoveTwips(*data2, 120, 7850, 5000, 330);
+
+    forms::AcceptOnly(Text3, "0123456789");
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Check1, &forms::CheckBox::Click, this, [this] { Check1_Click(); });
+    connect(DBCombo3, &forms::DataCombo::Click, this, [this](int a) { DBCombo3_Click(a); });
+    connect(DBCombo1, &forms::DataCombo::Click, this, [this](int a) { DBCombo1_Click(a); });
+    connect(DBCombo2, &forms::DataCombo::Click, this, [this](int a) { DBCombo2_Click(a); });
+    connect(CmdCodeBar, &QPushButton::clicked, this, [this] { CmdCodeBar_Click(); });
+}
+
+bool FrmStock::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == TextCherche && event->type() == QEvent::MouseButtonPress) {
+        TextCherche_Click();
+    } else if (event->type() == QEvent::FocusOut) {
+        for (const Boite& b : Boites)
+            if (watched == &Text2(b.index))
+                Text2_LostFocus(b.index);
+    }
+    return forms::Form::eventFilter(watched, event);
+}
+
+// Loading, activation, closing.
+
+void FrmStock::Form_Load()
+{
+    SetKeyPreview(true);
+    SetCaption("Articles en stock");
+    FonctionUtilitaires::CentrerFenetre(*this);
+    DBGridStockVisible();
+    try {
+        cn.Open(Global::ChaineConnexion);
+        OuvrirTable("Familles", 3);
+        OuvrirTable("Fournisseur", 4);
+        OuvrirTable("CodeArticle", 5);
+        OuvrirTable("ArticleEnStock", 2);
+        data2->SetRecordset(rs[2]);
+        OuvrirTable("StockGlobal", 1);
+        data1->SetRecordset(rs[1]);
+        data3->SetRecordset(rs[3]);
+        data4->SetRecordset(rs[4]);
+        data5->SetRecordset(rs[5]);
+        OuvrirTable("Tailles", 6);
+        data6->SetRecordset(rs[6]);
+        SuivreGrille();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+    for (int c = 0; c <= 7; ++c) {
+        DBGrid2->Columns(c).SetAllowSizing(false);
+        DBGrid2->Columns(c).SetLocked(true);
+    }
+}
+
+void FrmStock::OuvrirTable(const std::string& texte, int slot)
+{
+    cmd[slot].SetActiveConnection(cn);
+    cmd[slot].SetCommandText(texte);
+    rs[slot].SetCursorLocation(ado::adUseClient);
+    rs[slot].SetCursorType(ado::adOpenDynamic);
+    rs[slot].SetLockType(ado::adLockPessimistic);
+    rs[slot].Open(cmd[slot]);
+}
+
+void FrmStock::Form_Activate()
+{
+    forms::SetMousePointer(forms::MousePointer::Hourglass);
+    SSOptionRef->SetValue(true);
+    FenetreActivee = true;
+    try {
+        for (int slot = 1; slot <= 6; ++slot)
+            if (rs[slot].State() == ado::adStateOpen)
+                rs[slot].Requery();
+        // The card's requery put it on its first row: back to the grid's article.
+        SuivreGrille();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+    forms::SetMousePointer(forms::MousePointer::Default);
+}
+
+void FrmStock::Form_Unload(int& cancel)
+{
+    (void)cancel;
+    EnregistrerFiche();
+    cmd[1].ReleaseConnection();
+    vb::ResumeNext span;
+    span([&] { cn.Close(); });
+}
+
+bool FrmStock::CarteSurUneLigne() const
+{
+    return rs[2].State() == ado::adStateOpen && !rs[2].Eof() && !rs[2].Bof();
+}
+
+void FrmStock::EnregistrerFiche()
+{
+    vb::ResumeNext span;
+    span([&] {
+        if (CarteSurUneLigne())
+            data2->UpdateRecord();
+    });
+}
+
+void FrmStock::CmdClose_Click()
+{
+    if (!CmdSelectioner->isHidden() && (!Global::ConfigMachineOuverte || !Global::FenQuotaOuverte)) {
+        Hide();
+    } else {
+        try {
+            if (CarteSurUneLigne())
+                data2->UpdateRecord();
+        } catch (const vb::Error& erreur) {
+            // The edit stays on the card, to be put right.
+            FnTundrel::AfficherErreur(erreur.Description(), erreur);
+            return;
+        }
+        Hide();
+    }
+    DBGridStockVisible();
+}
+
+void FrmStock::DBGridStockVisible()
+{
+    CmdSelectioner->hide();
+    TextCherche->clear();
+    FrameOptData2->show();
+    DBGrid2->show();
+    data1->show();
+    data2->hide();
+    CmdAjout->show();
+    SSPanel1->show();
+    ModeRecherche = ModeDesOptions();
+}
+
+void FrmStock::Form_KeyPress(int& keyAscii)
+{
+    if (keyAscii != '@')
+        return;
+    RechercheCodeBar = true;
+    TextCherche->clear();
+    TextCherche->setFocus();
+    keyAscii = 0;
+}
+
+// Grid and card.
+
+void FrmStock::SuivreGrille()
+{
+    if (rs[1].State() != ado::adStateOpen || rs[2].State() != ado::adStateOpen ||
+        rs[1].RecordCount() == 0 || rs[2].RecordCount() == 0 || rs[1].Eof() || rs[1].Bof())
+        return;
+    const vb::Variant reference = rs[1]["Reference"].Value();
+    if (reference.IsNull())
+        return;
+    if (CarteSurUneLigne()) {
+        const vb::Variant carte = rs[2]["Reference"].Value();
+        if (!carte.IsNull() && vb::CLng(carte) == vb::CLng(reference))
+            return;
+    }
+    rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+               ado::adBookmarkFirst);
+}
+
+void FrmStock::data1_MoveComplete()
+{
+    if (rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
+        return;
+    long position = rs[1].AbsolutePosition();
+    if (position < 0)
+        position = 1;
+    data1->SetCaption(QString::number(position) + " / " + QString::number(rs[1].RecordCount()));
+    vb::ResumeNext span;
+    span([&] {
+        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1)
+            SuivreGrille();
+    });
+    span([&] { ColorerNombres(); });
+    span([&] { AfficherPaquets(); });
+}
+
+void FrmStock::ColorerNombres()
+{
+    for (int index : {2, 4, 5, 6, 7, 8, 9}) {
+        forms::BoundText& boite = Text2(index);
+        const std::string texte = boite.Text().toStdString();
+        const bool negatif = vb::IsNumeric(texte) && vb::CDbl(texte) < 0;
+        QPalette palette = boite.palette();
+        palette.setColor(QPalette::Text, negatif ? Qt::red : Qt::black);
+        boite.setPalette(palette);
+    }
+}
+
+void FrmStock::data2_MoveComplete()
+{
+    if (!CarteSurUneLigne())
+        return;
+    vb::ResumeNext span;
+    span([&] {
+        long position = rs[2].AbsolutePosition();
+        if (position < 0)
+            position = 1;
+        data2->SetCaption(QString::number(position) + " / " +
+                          QString::number(rs[2].RecordCount()));
+    });
+    span([&] {
+        const vb::Variant famille = rs[2]["Famille"].Value();
+        if (rs[6].State() == ado::adStateOpen && !famille.IsNull()) {
+            cmd[6].SetCommandText("Tailles where NoFamille=" + vb::CStr(famille) +
+                                  " order by Ordre");
+            rs[6].Requery();
+        }
+    });
+    span([&] { ListerCodes("CodeArticle where (Reference Is Null)"); });
+    span([&] {
+        const vb::Variant code = rs[2]["CodeArticle"].Value();
+        DBCombo3->setEnabled(code.IsNull());
+        DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
+    });
+}
+
+void FrmStock::ListerCodes(const std::string& commande)
+{
+    if (rs[5].State() != ado::adStateOpen)
+        return;
+    cmd[5].SetCommandText(commande);
+    rs[5].Requery();
+}
+
+void FrmStock::OptionFiche_Click()
+{
+    FrameFicheProduit->show();
+    FrameFicheProduit->raise();
+}
+
+void FrmStock::OptionTableau_Click()
+{
+    FrameFicheProduit->hide();
+    if (rs[1].State() != ado::adStateOpen || rs[1].RecordCount() < 0)
+        return;
+    try {
+        const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
+        const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
+        rs[1].Requery();
+        if (surUneLigne)
+            rs[1].SetBookmark(signet);
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmStock::DBGrid2_DblClick()
+{
+    if (CmdSelectioner->isHidden())
+        OptionFiche->SetValue(true);
+}
+
+// Search.
+
+int FrmStock::ModeDesOptions() const
+{
+    if (SSOptionRef->Value())
+        return 1;
+    if (SSOptionCodArticle->Value())
+        return 3;
+    if (SSOptionRefFour->Value())
+        return 4;
+    return 2;
+}
+
+void FrmStock::AppliquerModeRecherche()
+{
+    if (!FenetreActivee)
+        return;
+    forms::SetMousePointer(forms::MousePointer::Hourglass);
+    OptionTableau->SetValue(true);
+    TextCherche->clear();
+    TextCherche->setFocus();
+    ModeRecherche = ModeDesOptions();
+    try {
+        rs[1].SetSort(ChampsTri[ModeRecherche]);
+        rs[2].SetSort(ChampsTri[ModeRecherche]);
+        rs[2].Requery();
+        DBGrid2->Refresh();
+        rs[3].Requery();
+        rs[4].Requery();
+        SuivreGrille();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+    forms::SetMousePointer(forms::MousePointer::Default);
+}
+
+void FrmStock::ChoisirOption(forms::OptionButton* option)
+{
+    if (option->Value())
+        AppliquerModeRecherche();
+    else
+        option->SetValue(true);
+}
+
+void FrmStock::DBGrid2_HeadClick(int colIndex)
+{
+    switch (colIndex) {
+    case 0:
+        ChoisirOption(SSOptionRef);
+        return;
+    case 1:
+        ChoisirOption(SSOptionRefFour);
+        return;
+    case 2:
+        ChoisirOption(SSOptionDesi);
+        return;
+    case 4:
+        ChoisirOption(SSOptionCodArticle);
+        return;
+    case 3:
+        return;
+    default:
+        break;
+    }
+    if (colIndex < 5 || colIndex > 11)
+        return;
+    try {
+        rs[1].SetSort(Colonnes[colIndex].champ);
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmStock::TextCherche_Change()
+{
+    std::string texte = TextCherche->text().toStdString();
+    if (texte.empty() || rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
+        return;
+    try {
+        const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
+        const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
+        std::string critere;
+        if (RechercheCodeBar) {
+            if (texte.front() == '@')
+                texte.erase(0, 1);
+            critere = "[CodeBar] like '" + Litteral(texte) + "*'";
+        } else if (ModeRecherche == 2) {
+            critere = "[Designation] like '" + Litteral(vb::UCase(texte)) + "*'";
+        } else if (ModeRecherche == 1) {
+            critere = "[Reference]=" + Nombre(texte);
+        } else if (ModeRecherche == 4) {
+            critere = "[RefFournisseur] like '" + Litteral(vb::UCase(texte)) + "*'";
+        } else {
+            critere = "[CodeArticle]=" + Nombre(texte);
+        }
+        rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkCurrent);
+        if (rs[1].Eof() && surUneLigne)
+            rs[1].SetBookmark(signet);
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmStock::TextCherche_KeyPress(int& keyAscii)
+{
+    if (keyAscii == forms::vbKeyReturn) {
+        RechercheCodeBar = false;
+        keyAscii = 0;
+        return;
+    }
+    if (ModeRecherche == 1)
+        keyAscii = forms::AcceptKey(keyAscii, "0123456789");
+}
+
+void FrmStock::TextCherche_Click()
+{
+    OptionTableau->SetValue(true);
+    TextCherche->clear();
+}
+
+// New articles.
+
+void FrmStock::CmdAjout_Click()
+{
+    try {
+        if (!OptionFiche->Value())
+            OptionFiche->SetValue(true);
+        const int32_t reference = CodesArticles::AjouterArticle(cn);
+        AppliquerModeRecherche();
+        // The new article by its number: under a sort the last row is another article.
+        if (rs[1].State() == ado::adStateOpen && rs[1].RecordCount() > 0)
+            rs[1].Find("[Reference]=" + std::to_string(reference), 0, ado::adSearchForward,
+                       ado::adBookmarkFirst);
+        SuivreGrille();
+        if (!OptionFiche->Value())
+            OptionFiche->SetValue(true);
+        Text2(1).setFocus();
+    } catch (const vb::Error& erreur) {
+        forms::MsgBox(QString::fromStdString(erreur.Description()), forms::vbOKOnly);
+    }
+}
+
+// The pool of article codes.
+
+void FrmStock::Command2_Click()
+{
+    Frame1->show();
+    Frame1->raise();
+}
+
+void FrmStock::Command4_Click()
+{
+    Frame1->hide();
+}
+
+void FrmStock::Command3_Click()
+{
+    int32_t plusHaut = 0;
+    if (!CodesArticles::LireCodeMaximum(Text3->text().toStdString(), plusHaut))
+        return;
+    forms::SetMousePointer(forms::MousePointer::Hourglass);
+    try {
+        CodesArticles::CreerCodes(cn, plusHaut);
+        if (rs[5].State() == ado::adStateOpen)
+            rs[5].Requery();
+        Text3->setText("99");
+    } catch (const vb::Error& erreur) {
+        forms::SetMousePointer(forms::MousePointer::Default);
+        FnTundrel::AfficherErreur("", erreur);
+    }
+    forms::SetMousePointer(forms::MousePointer::Default);
+    Frame1->hide();
+}
+
+void FrmStock::Check1_Click()
+{
+    DBCombo3->setEnabled(true);
+    try {
+        ListerCodes("CodeArticle");
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmStock::DBCombo3_Click(int area)
+{
+    if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
+        return;
+    const vb::Variant choisi = DBCombo3->BoundText();
+    if (choisi.IsNull())
+        return;
+    try {
+        const int32_t code = vb::CLng(choisi);
+        if (Check1->Value() == 0)
+            AttribuerCode(code);
+        else
+            EchangerCode(code);
+    } catch (const vb::Error& erreur) {
+        vb::ResumeNext span;
+        span([&] { rs[2].CancelUpdate(); });
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+    DBCombo3->setEnabled(false);
+    vb::ResumeNext span;
+    span([&] {
+        const vb::Variant code = rs[2]["CodeArticle"].Value();
+        DBCombo3->ReFill();
+        DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
+    });
+}
+
+void FrmStock::AttribuerCode(int32_t code)
+{
+    const vb::Variant reference = rs[2]["Reference"].Value();
+    const vb::Variant ancien = rs[2]["CodeArticle"].Value();
+    const vb::Variant detenteur = CodesArticles::Detenteur(cn, code);
+    // A code another article holds is only given through an exchange.
+    if (!detenteur.IsNull() && vb::CLng(detenteur) != vb::CLng(reference))
+        return;
+    rs[2]["CodeArticle"] = code;
+    rs[2].Update();
+    CodesArticles::MarquerCode(cn, code, reference);
+    if (!ancien.IsNull() && vb::CLng(ancien) != code)
+        CodesArticles::MarquerCode(cn, vb::CLng(ancien), vb::Variant::Null());
+    ListerCodes("CodeArticle where (Reference Is Null)");
+}
+
+void FrmStock::EchangerCode(int32_t code)
+{
+    const vb::Variant ancien = rs[2]["CodeArticle"].Value();
+    const vb::Variant reference = rs[2]["Reference"].Value();
+    rs[2]["CodeArticle"] = vb::Variant::Null();
+    rs[2].Update();
+    const ado::Bookmark signet = rs[2].GetBookmark();
+    rs[2].Find("CodeArticle =" + std::to_string(code), 0, ado::adSearchForward,
+               ado::adBookmarkFirst);
+    if (rs[2].Eof()) {
+        // No article holds the chosen code: it is given as in assign mode.
+        rs[2].SetBookmark(signet);
+        rs[2]["CodeArticle"] = ancien;
+        rs[2].Update();
+        AttribuerCode(code);
+        return;
+    }
+    const vb::Variant autre = rs[2]["Reference"].Value();
+    rs[2]["CodeArticle"] = ancien;
+    rs[2].Update();
+    ListerCodes("CodeArticle");
+    rs[2].SetBookmark(signet);
+    rs[2]["CodeArticle"] = code;
+    rs[2].Update();
+    // The pool follows the holders.
+    CodesArticles::MarquerCode(cn, code, reference);
+    if (!ancien.IsNull())
+        CodesArticles::MarquerCode(cn, vb::CLng(ancien), autre);
+}
+
+// Bar code, combos.
+
+void FrmStock::CmdCodeBar_Click()
+{
+    std::string texte = forms::InputBox("Veuiilez scanner le Code EAN !", "Code à Bar").toStdString();
+    if (!texte.empty() && texte.front() == '@')
+        texte.erase(0, 1);
+    if (texte.empty() || !CarteSurUneLigne())
+        return;
+    try {
+        rs[2]["CodeBar"] = texte;
+        rs[2].Update();
+        Label2(LabelCodeBar).SetCaption(QString::fromStdString(texte));
+    } catch (const vb::Error& erreur) {
+        vb::ResumeNext span;
+        span([&] { rs[2].CancelUpdate(); });
+        if (erreur.Number() == vb::ErrDatabaseRefused) {
+            forms::MsgBox("Code à bar déjà utilisé !", forms::vbCritical + forms::vbOKOnly,
+                          "Erreur");
+            TextCherche->clear();
+        }
+    }
+}
+
+void FrmStock::DBCombo1_Click(int area)
+{
+    if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
+        return;
+    try {
+        rs[2]["Taille"] = vb::Variant::Null();
+        rs[2].Update();
+        const vb::Variant famille = rs[2]["Famille"].Value();
+        if (rs[6].State() == ado::adStateOpen && !famille.IsNull()) {
+            cmd[6].SetCommandText("Tailles where NoFamille=" + vb::CStr(famille) +
+                                  " order by Ordre");
+            rs[6].Requery();
+        }
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmStock::DBCombo2_Click(int area)
+{
+    if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
+        return;
+    try {
+        rs[2].Update();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+// Keys and prices of the card's boxes.
+
+void FrmStock::Text2_KeyPress(int index, int& keyAscii)
+{
+    if (keyAscii == forms::vbKeyReturn) {
+        OptionFiche->setFocus();
+        keyAscii = 0;
+        return;
+    }
+    keyAscii = PrixArticles::FiltreTouche(index, keyAscii, Global::SeparateurDecimal);
+}
+
+int32_t FrmStock::UnitesParPaquet() const
+{
+    return PrixArticles::ValeurEntiere(Text2(4).Text().toStdString());
+}
+
+void FrmStock::Text2_LostFocus(int index)
+{
+    const std::string texte = Text2(index).Text().toStdString();
+    if (texte.empty() || !CarteSurUneLigne())
+        return;
+    auto afficher = [this](int boite, const char* champ) {
+        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), "0.00"));
+    };
+    vb::ResumeNext span;
+    switch (index) {
+    case 4:
+        span([&] {
+            const vb::Currency paquet = vb::CCur(rs[2]["PrixAchatGlobal"].Value());
+            const int32_t unites = PrixArticles::ValeurEntiere(texte);
+            if (unites == 0)
+                vb::Raise(vb::ErrDivisionByZero);
+            rs[2]["PrixAchatUnit"] = paquet / vb::CCur(unites);
+            afficher(7, "PrixAchatUnit");
+        });
+        span([&] { AfficherPaquets(); });
+        break;
+    case 5:
+        span([&] { AfficherPaquets(); });
+        break;
+    case 7:
+        span([&] {
+            const vb::Currency unitaire = PrixArticles::PrixSaisi(texte);
+            rs[2]["PrixAchatUnit"] = unitaire;
+            afficher(7, "PrixAchatUnit");
+            rs[2]["PrixAchatGlobal"] = unitaire * vb::CCur(UnitesParPaquet());
+            afficher(9, "PrixAchatGlobal");
+        });
+        break;
+    case 9:
+        span([&] {
+            const vb::Currency paquet = PrixArticles::PrixSaisi(texte);
+            rs[2]["PrixAchatGlobal"] = paquet;
+            afficher(9, "PrixAchatGlobal");
+            rs[2]["PrixAchatUnit"] = PrixArticles::PrixUnitaire(paquet, UnitesParPaquet());
+            afficher(7, "PrixAchatUnit");
+        });
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmStock::AfficherPaquets()
+{
+    const int32_t seuil = PrixArticles::ValeurEntiere(Text2(5).Text().toStdString());
+    Label2(LabelPaquets)
+        .SetCaption(QString::fromStdString(PrixArticles::TextePaquets(seuil, UnitesParPaquet())));
+}

@@ -1,0 +1,139 @@
+#pragma once
+// The article window: the catalogue shown twice, as a grid over StockGlobal (data1) and as an
+// editable card over ArticleEnStock (data2), kept on the same article; search keys that also
+// sort, a type-ahead search box, bar-code search started by "@", new articles, the pool of
+// machine article codes, bar codes, the family, size and supplier combos and the prices.
+
+#include "platform/ado/Command.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/forms/BoundControls.h"
+#include "platform/forms/ControlArray.h"
+#include "platform/forms/Controls.h"
+#include "platform/forms/DataCombo.h"
+#include "platform/forms/DataControl.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/Form.h"
+
+#include <QLineEdit>
+
+#include <array>
+#include <string>
+
+class FrmStock : public forms::Form
+{
+    Q_OBJECT
+
+public:
+    FrmStock();
+
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_Unload(int& cancel) override;
+    void Form_KeyPress(int& keyAscii) override;
+
+    // Back to normal browsing: the grid with its search options and buttons, the search box
+    // empty, the search key of the selected option.
+    void DBGridStockVisible();
+    // Saves the card's pending edit; errors are skipped. The program calls it before it ends,
+    // as ending runs no window's closing steps.
+    void EnregistrerFiche();
+
+    // Event procedures.
+    void data1_MoveComplete();
+    void data2_MoveComplete();
+    void OptionTableau_Click();
+    void OptionFiche_Click();
+    void DBGrid2_HeadClick(int colIndex);
+    void DBGrid2_DblClick();
+    void TextCherche_Change();
+    void TextCherche_KeyPress(int& keyAscii);
+    void TextCherche_Click();
+    void CmdClose_Click();
+    void CmdAjout_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Check1_Click();
+    void DBCombo3_Click(int area);
+    void CmdCodeBar_Click();
+    void DBCombo1_Click(int area);
+    void DBCombo2_Click(int area);
+    void Text2_KeyPress(int index, int& keyAscii);
+    void Text2_LostFocus(int index);
+
+    // 1 Reference, 2 Designation, 3 CodeArticle, 4 RefFournisseur.
+    int ModeRecherche = 1;
+    bool RechercheCodeBar = false;
+    bool FenetreActivee = false;
+
+    forms::DataControl* data1;
+    forms::DataControl* data2;
+    forms::DataControl* data3;
+    forms::DataControl* data4;
+    forms::DataControl* data5;
+    forms::DataControl* data6;
+    forms::DataGrid* DBGrid2;
+    forms::Frame* FrameFicheProduit;
+    forms::ControlArray<forms::BoundText> Text2{"Text2"};
+    forms::ControlArray<forms::Label> Label2{"Label2"};
+    forms::Frame* SSFrame1;
+    forms::DataCombo* DBCombo1;
+    forms::DataCombo* DataCombo3;
+    forms::DataCombo* DBCombo2;
+    forms::DataCombo* DBCombo3;
+    forms::CheckBox* Check1;
+    forms::CommandButton* Command2;
+    forms::Frame* Frame1;
+    QLineEdit* Text3;
+    forms::CommandButton* Command3;
+    forms::CommandButton* Command4;
+    forms::CommandButton* CmdCodeBar;
+    forms::Frame* FrameOptData2;
+    forms::OptionButton* SSOptionRef;
+    forms::OptionButton* SSOptionRefFour;
+    forms::OptionButton* SSOptionDesi;
+    forms::OptionButton* SSOptionCodArticle;
+    QLineEdit* TextCherche;
+    forms::Panel* SSPanel1;
+    forms::OptionButton* OptionTableau;
+    forms::OptionButton* OptionFiche;
+    forms::CommandButton* CmdClose;
+    forms::CommandButton* CmdSelectioner;
+    forms::CommandButton* CmdAjout;
+
+    // Label2 elements bound to fields, and the packs label.
+    static constexpr int LabelDateCreation = 19;
+    static constexpr int LabelDateModif = 20;
+    static constexpr int LabelCodeBar = 21;
+    static constexpr int LabelQteEnStock = 22;
+    static constexpr int LabelQteEnMachine = 23;
+    static constexpr int LabelQteGlobal = 24;
+    static constexpr int LabelPaquets = 29;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreerFiche();
+    void OuvrirTable(const std::string& texte, int slot);
+    void AppliquerModeRecherche();
+    // The search key of the selected option.
+    int ModeDesOptions() const;
+    // Selects the option, or applies it again when it is selected already.
+    void ChoisirOption(forms::OptionButton* option);
+    // Puts the card on the grid's article unless it stands there already.
+    void SuivreGrille();
+    void AfficherPaquets();
+    void ColorerNombres();
+    void AttribuerCode(int32_t code);
+    void EchangerCode(int32_t code);
+    void ListerCodes(const std::string& commande);
+    // The whole value of the units-per-pack box.
+    int32_t UnitesParPaquet() const;
+    bool CarteSurUneLigne() const;
+
+    ado::Connection cn;
+    std::array<ado::Command, 7> cmd;
+    std::array<ado::Recordset, 7> rs;
+};
