@@ -24,7 +24,6 @@ FenLoading::FenLoading()
 {
     setObjectName("FenLoading");
     SetCaption("Loading ZAD");
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     SSPanel1 = new forms::Panel("SSPanel1", {}, this);
     picIcon = new forms::Label("picIcon", {}, SSPanel1);
     picIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(48, 48));

@@ -134,6 +134,24 @@ TEST_F(StartupTest, WithTheVideoTheMainWindowFollowsSixteenSecondsLater)
     EXPECT_NE(Global::TrouverFenetre("loading zad"), 0);
 }
 
+TEST_F(StartupTest, APlayerThatCannotStartIsReportedAndTheLoadingWindowShows)
+{
+    programmeDossier.dossier.Write("zad.wmv", "video");
+    programmeDossier.dossier.Write("slidora", "pas un programme");
+    QElapsedTimer depuis;
+    depuis.start();
+    QProcess& harnix = Lancer();
+    ASSERT_TRUE(Attendre([] { return Fenetres("Harnix") == 1; }, 20000));
+    for (int i = 0; i < 10 && Fenetres(Principale) == 0; ++i) {
+        QProcess::execute("xdotool", {"key", "Return"});
+        Attendre([] { return Fenetres(Principale) == 1; }, 500);
+    }
+    ASSERT_EQ(Fenetres(Principale), 1);
+    EXPECT_LT(depuis.elapsed(), 16000);
+    EXPECT_EQ(Fenetres("Loading ZAD"), 1);
+    EXPECT_EQ(harnix.state(), QProcess::Running);
+}
+
 TEST_F(StartupTest, AnotherProgramsLoadingZadWindowStopsTheStart)
 {
     EXPECT_EQ(Global::TrouverFenetre("Loading ZAD"), 0);
