@@ -175,20 +175,19 @@ int CommControl::InBufferCount()
 bool CommControl::WaitForInput(std::chrono::milliseconds most)
 {
     RequireOpen();
-    Receive();
-    if (!buffer_.empty())
-        return true;
+    // The device reports bytes that it holds and the buffer does not have yet.
     pollfd p{fd_, POLLIN, 0};
     const int ready = ::poll(&p, 1, int(most.count() < 0 ? 0 : most.count()));
     if (ready < 0 && errno != EINTR)
         Fail(ErrReadWrite, "Error waiting for the device", errno);
-    if (ready > 0) {
-        Receive();
-        // A line that hung up gives no more bytes; waiting on would only spin.
-        if (buffer_.empty() && (p.revents & (POLLHUP | POLLERR)))
-            Fail(ErrReadWrite, "The device hung up");
-    }
-    return !buffer_.empty();
+    if (ready <= 0)
+        return false;
+    const size_t before = buffer_.size();
+    Receive();
+    // A line that hung up gives no more bytes; waiting on would only spin.
+    if (buffer_.size() == before && (p.revents & (POLLHUP | POLLERR)))
+        Fail(ErrReadWrite, "The device hung up");
+    return buffer_.size() > before;
 }
 
 } // namespace comm

@@ -64,8 +64,9 @@ public:
     // The number of bytes waiting in the input buffer.
     int InBufferCount();
 
-    // Waits until bytes are waiting or the time has passed, without using the processor meanwhile;
-    // whether bytes are waiting. Events are not processed: this is a plain blocking wait.
+    // Waits until the device delivers bytes that the input buffer does not hold yet, or the time
+    // has passed, without using the processor meanwhile; whether bytes came. Events are not
+    // processed: this is a plain blocking wait.
     bool WaitForInput(std::chrono::milliseconds most);
 
 private:

@@ -93,7 +93,6 @@ TEST(CommControl, OpeningAppliesTheSettingsToTheDevice)
     ASSERT_EQ(::tcgetattr(pty.Slave(), &tio), 0);
     EXPECT_EQ(::cfgetospeed(&tio), speed_t(B19200));
     EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
 
     port.SetSettings("2400,N,8,1");
     ASSERT_EQ(::tcgetattr(pty.Slave(), &tio), 0);
@@ -155,6 +154,11 @@ TEST(CommControl, WaitBlocksWithoutSpinningAndWakesOnTheFirstByte)
     EXPECT_TRUE(port.WaitForInput(2s));
     EXPECT_LT(std::chrono::steady_clock::now() - woken, 1s);
     sender.join();
+    EXPECT_EQ(port.InBufferCount(), 1);
+
+    const auto again = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.WaitForInput(200ms)) << "bytes already in the buffer do not end a wait";
+    EXPECT_GE(std::chrono::steady_clock::now() - again, 200ms);
     EXPECT_EQ(port.Input(), "B");
 }
 

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 // A pseudo-terminal whose slave side stands for a serial device: the program opens the slave by
@@ -29,6 +30,11 @@ public:
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
             throw std::runtime_error("openpty failed");
         path_ = name;
+        // A serial line does not echo: neither does the terminal before the program opens it.
+        termios tio{};
+        ::tcgetattr(slave_, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave_, TCSANOW, &tio);
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
     ~Pty()

@@ -1,0 +1,612 @@
+#include "harnix/staff/FrmUtilisateur.h"
+
+#include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/FonctionUtilitaires.h"
+#include "harnix/shell/Global.h"
+#include "harnix/staff/CodeBadge.h"
+#include "harnix/staff/EuroKey.h"
+#include "harnix/staff/Saisie.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/Geometry.h"
+#include "platform/forms/Keys.h"
+#include "platform/forms/MousePointer.h"
+#include "platform/vb/Convert.h"
+#include "platform/vb/ResumeNext.h"
+#include "platform/vb/Strings.h"
+
+#include <QEvent>
+#include <QPalette>
+
+#include <charconv>
+#include <optional>
+
+using FonctionUtilitaires::ConvertNullStr;
+
+namespace {
+
+QString Q(const std::string& texte)
+{
+    return QString::fromStdString(texte);
+}
+
+std::string S(const QString& texte)
+{
+    return texte.toStdString();
+}
+
+// The value of a badge number made only of digits; nothing for any other text.
+std::optional<long long> NumeroEntier(const std::string& badge)
+{
+    if (badge.empty() || badge.size() > 18)
+        return std::nullopt;
+    long long valeur = 0;
+    const auto [fin, erreur] = std::from_chars(badge.data(), badge.data() + badge.size(), valeur);
+    if (erreur != std::errc() || fin != badge.data() + badge.size() || badge[0] == '-')
+        return std::nullopt;
+    return valeur;
+}
+
+void Colorer(QWidget& bouton, const QColor& couleur)
+{
+    QPalette palette = bouton.palette();
+    palette.setColor(QPalette::Button, couleur);
+    bouton.setPalette(palette);
+    bouton.setAutoFillBackground(true);
+}
+
+} // namespace
+
+std::string& FrmUtilisateur::TableId::operator()(int ligne, int colonne)
+{
+    if (ligne < 0 || ligne >= int(lignes_.size()) || colonne < 0 || colonne > 2)
+        vb::Raise(vb::ErrSubscript);
+    return lignes_[size_t(ligne)][size_t(colonne)];
+}
+
+FrmUtilisateur::FrmUtilisateur()
+{
+    setObjectName("FrmUtilisateur");
+    SetCaption("Gestion des salariés");
+
+    auto libelle = [this](const QString& texte, int top) {
+        auto* label = new forms::Label("Label" + QString::number(top), texte, this);
+        forms::MoveTwips(*label, 240, top + 45, 1560, 285);
+    };
+    const char* libelles[] = {"No Badge:", "Nom:", "Prénom:", "No Matricule:"};
+    for (int i = 0; i <= 4; ++i) {
+        auto& boite = Text2.Add(i, new QLineEdit(this));
+        const int top = 240 + i * 420;
+        forms::MoveTwips(boite, 1860, top, 2640, 345);
+        if (i < 4)
+            libelle(libelles[i], top);
+        forms::OnKeyPress(&boite, [this, i](int& keyAscii) { Text2_KeyPress(i, keyAscii); });
+    }
+    // The fifth box takes digits and serves nothing else.
+    Text2(4).hide();
+    forms::DigitsOnly(&Text2(4));
+
+    auto liste = [this, &libelle](const QString& nom, const QString& texte, int top) {
+        auto* combo = new forms::ComboBox(nom, forms::ComboBox::DropdownCombo, this);
+        forms::MoveTwips(*combo, 1860, top, 2640, 345);
+        libelle(texte, top);
+        Saisie::SuivreSaisie(*combo);
+        return combo;
+    };
+    Combo5 = liste("Combo5", "Taille chaussures:", 1920);
+    Combo4 = liste("Combo4", "Taille mains:", 2340);
+    Combo1 = liste("Combo1", "Site:", 2760);
+    Combo2 = liste("Combo2", "Service:", 3180);
+    Combo3 = liste("Combo3", "Profile:", 3600);
+
+    auto bouton = [this](const QString& nom, const QString& texte, int colonne) {
+        auto* b = new forms::CommandButton(nom, texte, this);
+        forms::MoveTwips(*b, 240 + colonne * 1080, 4200, 1020, 420);
+        return b;
+    };
+    CmdAdd = bouton("CmdAdd", "Ajouter", 0);
+    CmdModif = bouton("CmdModif", "Modifier", 1);
+    CmdDelete = bouton("CmdDelete", "Supprimer", 2);
+    CmdClose = bouton("CmdClose", "Fermer", 3);
+
+    auto* labelCherche = new forms::Label("LabelCherche", "Rechercher:", this);
+    forms::MoveTwips(*labelCherche, 4800, 285, 1080, 285);
+    TextCherche = new QLineEdit(this);
+    TextCherche->setObjectName("TextCherche");
+    forms::MoveTwips(*TextCherche, 5880, 240, 2400, 345);
+    TextCherche->installEventFilter(this);
+    auto* cadre = new forms::Frame("FrameRecherche", {}, this);
+    forms::MoveTwips(*cadre, 8400, 120, 4200, 480);
+    SSOptionBadge = new forms::OptionButton("SSOptionBadge", "Par No Badge", cadre);
+    forms::MoveTwips(*SSOptionBadge, 120, 120, 1380, 285);
+    SSOptionNom = new forms::OptionButton("SSOptionNom", "Par Nom", cadre);
+    forms::MoveTwips(*SSOptionNom, 1560, 120, 1080, 285);
+    SSOptionMatricule = new forms::OptionButton("SSOptionMatricule", "No Matricule", cadre);
+    forms::MoveTwips(*SSOptionMatricule, 2700, 120, 1440, 285);
+
+    DBGrid1 = new forms::DataGrid("DBGrid1", this);
+    forms::MoveTwips(*DBGrid1, 4800, 720, 7800, 6600);
+    DBGrid1->SetCaption("Salariés");
+    data1 = new forms::DataControl("data1", this);
+    forms::MoveTwips(*data1, 4800, 7440, 7800, 360);
+    data1->SetCaption("Salarié");
+    DBGrid1->SetDataSource(data1);
+    const std::pair<const char*, const char*> colonnes[] = {{"No Matricule ", "MatriculeSalarie"},
+                                                            {"No Badge", "NoBadge"},
+                                                            {"Nom", "Nom"},
+                                                            {"Prénom", "Prenom"},
+                                                            {"Taille Chauss.", "TailleCh"},
+                                                            {"Taille Mains", "TailleM"},
+                                                            {"", ""},
+                                                            {"Site", "NomSite"},
+                                                            {"Service", "NomService"},
+                                                            {"Accès Machine", "MachineAutorise"}};
+    for (const auto& [entete, champ] : colonnes)
+        DBGrid1->AddColumn(entete, champ);
+    // The joined columns belong to other tables: employees are edited in the boxes only.
+    DBGrid1->SetAllowUpdate(false);
+
+    connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
+    connect(Combo1, &forms::ComboBox::Click, this, [this] { Combo1_Click(); });
+    connect(CmdAdd, &QPushButton::clicked, this, [this] { CmdAdd_Click(); });
+    connect(CmdModif, &QPushButton::clicked, this, [this] { CmdModif_Click(); });
+    connect(CmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
+    connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
+    connect(DBGrid1, &forms::DataGrid::HeadClick, this,
+            [this](int colonne) { DBGrid1_HeadClick(colonne); });
+    for (forms::OptionButton* option : {SSOptionBadge, SSOptionNom, SSOptionMatricule})
+        connect(option, &forms::OptionButton::Click, this, [this] { AppliquerTriRecherche(); });
+    connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
+
+    Move(0, 0, 12900, 8400);
+}
+
+std::string FrmUtilisateur::EAN13(std::string& code)
+{
+    return CodeBadge::EAN13(code);
+}
+
+std::string FrmUtilisateur::CalculChecksumEAN13(std::string& code)
+{
+    return CodeBadge::CalculChecksumEAN13(code);
+}
+
+void FrmUtilisateur::Form_Load()
+{
+    try {
+        if (Saisie::TypeLecteurBadge() == 3)
+            Saisie::LimiterSaisie(Text2(0), 12);
+        cn.Open(Global::ChaineConnexion);
+        cmd.SetActiveConnection(cn);
+        cmd.SetCommandText("GrUtilisateur");
+        rs.SetCursorLocation(ado::adUseClient);
+        rs.SetCursorType(ado::adOpenDynamic);
+        rs.SetLockType(ado::adLockOptimistic);
+        rs.Open(cmd);
+        data1->SetRecordset(rs);
+        CouleurModif = CmdModif->palette().color(QPalette::Button);
+        RemplirColSite();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("FrmUtilisateur Form_Load", erreur);
+    }
+}
+
+void FrmUtilisateur::Form_Activate()
+{
+    SSOptionBadge->SetValue(true);
+    AppliquerTriRecherche();
+    forms::SetMousePointer(forms::MousePointer::Default);
+}
+
+void FrmUtilisateur::Form_Unload(int& cancel)
+{
+    (void)cancel;
+    vb::ResumeNext span;
+    span.Run([&] { cmd.ReleaseConnection(); }, [&] { cn.Close(); });
+}
+
+ado::Recordset FrmUtilisateur::OuvrirListe(const std::string& texte, ado::Command& commande,
+                                           long verrou)
+{
+    commande.SetActiveConnection(cn);
+    commande.SetCommandText(texte);
+    ado::Recordset liste;
+    liste.SetCursorLocation(ado::adUseClient);
+    liste.SetCursorType(ado::adOpenDynamic);
+    liste.SetLockType(verrou);
+    liste.Open(commande);
+    return liste;
+}
+
+void FrmUtilisateur::RemplirColSite()
+{
+    // Each list: its command, the list, its id table, the id field and the shown field (one id
+    // column only for the sizes).
+    struct Liste
+    {
+        std::string texte;
+        forms::ComboBox* combo;
+        TableId* table;
+        const char* id;
+        const char* nom;
+        bool deuxColonnes;
+    };
+    const std::string tailles = "Tailles where NoFamille=";
+    const Liste listes[] = {
+        {"Sites", Combo1, &TableSite, "NoSite", "NomSite", true},
+        {"ProfileQuota", Combo3, &TableProfile, "NoQuota", "Profile", true},
+        {tailles + std::to_string(Global::FamilleGants) + " order by Ordre", Combo4,
+         &TableTailleMain, "NoTaille", "Taille", false},
+        {tailles + std::to_string(Global::FamilleChaussures) + " order by Ordre", Combo5,
+         &TableTailleChaussure, "NoTaille", "Taille", false},
+    };
+    try {
+        for (const Liste& l : listes) {
+            ado::Command commande;
+            ado::Recordset liste = OuvrirListe(l.texte, commande);
+            l.combo->Clear();
+            if (liste.RecordCount() > 0) {
+                for (int i = 0; !liste.Eof(); ++i, liste.MoveNext()) {
+                    (*l.table)(i, 0) = ConvertNullStr(liste[l.id].Value());
+                    const std::string nom = ConvertNullStr(liste[l.nom].Value());
+                    if (l.deuxColonnes)
+                        (*l.table)(i, 1) = nom;
+                    l.combo->AddItem(Q(nom));
+                }
+            }
+            liste.Close();
+            commande.ReleaseConnection();
+        }
+    } catch (const vb::Error& erreur) {
+        forms::MsgBox(
+            Q("RemplirColSite " + std::to_string(erreur.Number()) + " " + erreur.Description()),
+            forms::vbOKOnly);
+    }
+}
+
+void FrmUtilisateur::RemplirColService(int32_t& site)
+{
+    try {
+        ado::Command commande;
+        ado::Recordset liste = OuvrirListe("Services where Site=" + std::to_string(site), commande);
+        Combo2->Clear();
+        if (liste.RecordCount() > 0) {
+            for (int i = 0; !liste.Eof(); ++i, liste.MoveNext()) {
+                TableService(i, 0) = ConvertNullStr(liste["NoService"].Value());
+                TableService(i, 1) = ConvertNullStr(liste["NomService"].Value());
+                Combo2->AddItem(Q(TableService(i, 1)));
+            }
+        }
+        liste.Close();
+        commande.ReleaseConnection();
+    } catch (const vb::Error& erreur) {
+        forms::MsgBox(
+            Q("RemplirColService " + std::to_string(erreur.Number()) + " " + erreur.Description()),
+            forms::vbOKOnly);
+    }
+}
+
+void FrmUtilisateur::data1_MoveComplete()
+{
+    try {
+        if (!rs.State() || rs.RecordCount() == 0 || rs.EditMode() == ado::adEditAdd)
+            return;
+        if (rs.AbsolutePosition() < 0) {
+            if (recherche_)
+                return;
+            rs.SetAbsolutePosition(1);
+        }
+        for (int i = 0; i <= 3; ++i)
+            Text2(i).clear();
+        const vb::Variant site = rs["Site"].Value();
+        if (!site.IsNull()) {
+            int32_t numero = vb::CLng(site);
+            RemplirColService(numero);
+        } else {
+            Combo2->Clear();
+        }
+        for (forms::ComboBox* combo : {Combo1, Combo2, Combo3, Combo4, Combo5})
+            Saisie::ChoisirTexte(*combo, {});
+
+        const std::pair<const char*, QLineEdit*> boites[] = {{"NoBadge", &Text2(0)},
+                                                             {"Nom", &Text2(1)},
+                                                             {"MatriculeSalarie", &Text2(3)},
+                                                             {"Prenom", &Text2(2)}};
+        for (const auto& [champ, boite] : boites) {
+            const vb::Variant valeur = rs[champ].Value();
+            if (!valeur.IsNull())
+                boite->setText(Q(vb::CStr(valeur)));
+        }
+        const std::pair<const char*, forms::ComboBox*> listes[] = {{"TailleCh", Combo5},
+                                                                   {"TailleM", Combo4},
+                                                                   {"NomSite", Combo1},
+                                                                   {"NomService", Combo2},
+                                                                   {"Profile", Combo3}};
+        for (const auto& [champ, combo] : listes) {
+            const vb::Variant valeur = rs[champ].Value();
+            if (!valeur.IsNull())
+                Saisie::ChoisirTexte(*combo, Q(vb::CStr(valeur)));
+        }
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("data1_MoveComplete", erreur);
+    }
+}
+
+void FrmUtilisateur::Combo1_Click()
+{
+    const int position = Combo1->ListIndex();
+    if (position < 0)
+        return;
+    try {
+        int32_t site = vb::CLng(TableSite(position, 0));
+        RemplirColService(site);
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("Combo1_Click", erreur);
+    }
+}
+
+std::string FrmUtilisateur::NumeroSuivant()
+{
+    rs.SetSort("NoBadge asc");
+    long champ = -1;
+    const ado::Fields champs = rs.Fields();
+    for (long i = 0; i < champs.Count(); ++i) {
+        if (vb::UCase(champs.Item(i).Name()) == "NOBADGE")
+            champ = i;
+    }
+    std::optional<long long> plusGrand;
+    for (long position = 1; position <= rs.RecordCount(); ++position) {
+        const vb::Variant badge = rs.ValueAt(position, champ);
+        if (badge.IsNull())
+            continue;
+        if (const auto valeur = NumeroEntier(vb::CStr(badge)))
+            plusGrand = plusGrand ? std::max(*plusGrand, *valeur) : *valeur;
+    }
+    return plusGrand ? std::to_string(*plusGrand + 1) : Global::PremierNumeroBadge;
+}
+
+void FrmUtilisateur::CmdAdd_Click()
+{
+    std::string numero;
+    const int type = Saisie::TypeLecteurBadge();
+    if (type == 2) {
+        try {
+            numero = EuroKey::LireBadge();
+        } catch (const vb::Error& erreur) {
+            FnTundrel::AfficherErreur("LireBadge", erreur);
+            return;
+        }
+    }
+    try {
+        if (type == 3) {
+            CodeBadge::Completer12(numero);
+            CalculChecksumEAN13(numero);
+        } else if (type != 2) {
+            numero = rs.RecordCount() > 0 ? NumeroSuivant() : Global::PremierNumeroBadge;
+        }
+        if (numero == "ERREUR" || numero.empty())
+            return;
+        if (BadgeEnMaintenance(numero))
+            return;
+        std::string copie = numero;
+        rs.AddNew();
+        rs["NoBadge"] = numero;
+        rs["TailleChaussure"] = vb::Variant::Null();
+        rs["TailleMain"] = vb::Variant::Null();
+        rs["NoUtilisateur"] = EAN13(copie);
+        rs.Update();
+        Text2(1).setFocus();
+        CmdModif->setText("Enregistrer");
+        Colorer(*CmdModif, QColor(255, 0, 0));
+    } catch (const vb::Error&) {
+        vb::ResumeNext span;
+        span([&] {
+            if (rs.EditMode() != ado::adEditNone)
+                rs.CancelUpdate();
+        });
+        forms::MsgBox("Badge déjà utilisé !", forms::vbOKCancel + forms::vbExclamation, "Erreur");
+    }
+}
+
+void FrmUtilisateur::CmdModif_Click()
+{
+    CmdModif->setText("Modifier");
+    Colorer(*CmdModif, CouleurModif);
+    try {
+        std::string badge = S(Text2(0).text());
+        if (!badge.empty()) {
+            if (Saisie::TypeLecteurBadge() == 3) {
+                if (vb::Len(badge) < 13) {
+                    CodeBadge::Completer12(badge);
+                    Text2(0).setText(Q(badge));
+                    std::string code = badge;
+                    rs["NoBadge"] = CalculChecksumEAN13(code);
+                    code = badge;
+                    rs["NoUtilisateur"] = EAN13(code);
+                }
+            } else {
+                rs["NoBadge"] = badge;
+            }
+            rs.Update();
+        }
+        const std::pair<const char*, int> boites[] = {
+            {"Nom", 1}, {"Prenom", 2}, {"MatriculeSalarie", 3}};
+        for (const auto& [champ, index] : boites) {
+            if (!Text2(index).text().isEmpty())
+                rs[champ] = S(Text2(index).text());
+        }
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("CmdModif_Click", erreur);
+        vb::ResumeNext span;
+        span([&] {
+            if (rs.RecordCount() > 0)
+                rs.CancelUpdate();
+        });
+        return;
+    }
+
+    // A list without a choice keeps the stored value, except the service, which is then emptied.
+    vb::ResumeNext span;
+    const std::tuple<forms::ComboBox*, TableId*, const char*> listes[] = {
+        {Combo5, &TableTailleChaussure, "TailleChaussure"},
+        {Combo4, &TableTailleMain, "TailleMain"},
+        {Combo1, &TableSite, "Site"},
+        {Combo3, &TableProfile, "Quota"}};
+    for (const auto& [combo, table, champ] : listes) {
+        span([&, combo = combo, table = table, champ = champ] {
+            const int position = combo->ListIndex();
+            if (position >= 0 && !(*table)(position, 0).empty())
+                rs[champ] = vb::CLng((*table)(position, 0));
+        });
+    }
+    span([&] {
+        const int position = Combo2->ListIndex();
+        if (position < 0)
+            rs["Service"] = vb::Variant::Null();
+        else if (!TableService(position, 0).empty())
+            rs["Service"] = vb::CLng(TableService(position, 0));
+    });
+
+    try {
+        rs.Update();
+        const ado::Bookmark signet = rs.GetBookmark();
+        rs.Requery();
+        rs.SetBookmark(signet);
+    } catch (const vb::Error& erreur) {
+        // The boxes keep what was typed; the row shows what the database holds.
+        FnTundrel::AfficherErreur("CmdModif_Click", erreur);
+        vb::ResumeNext annulation;
+        annulation([&] { rs.CancelUpdate(); });
+    }
+}
+
+void FrmUtilisateur::CmdDelete_Click()
+{
+    ado::Command commande;
+    ado::Recordset table;
+    try {
+        const std::string nom = ConvertNullStr(rs["Nom"].Value());
+        const std::string prenom = ConvertNullStr(rs["Prenom"].Value());
+        if (forms::MsgBox(Q("Confirmer la suppression de: " + nom + " " + prenom + " !"),
+                          forms::vbYesNo + forms::vbExclamation, "Confirmation") == forms::vbNo)
+            return;
+        table = OuvrirListe("Utilisateurs", commande);
+        if (table.RecordCount() > 0) {
+            const std::string badge = ConvertNullStr(rs["NoBadge"].Value());
+            table.Find("[NoBadge]like '" + Saisie::Apostrophes(badge) + "'", 0,
+                       ado::adSearchForward, ado::adBookmarkFirst);
+            if (!table.Eof() && ConvertNullStr(table["NoBadge"].Value()) == badge)
+                table.Delete();
+            table.Close();
+            commande.ReleaseConnection();
+            rs.Requery();
+        }
+    } catch (const vb::Error& erreur) {
+        if (erreur.Number() != vb::ErrDatabaseRefused)
+            return;
+        forms::MsgBox("Suppression non autorisée !", forms::vbOKCancel + forms::vbExclamation,
+                      "Erreur");
+        vb::ResumeNext span;
+        span([&] { table.CancelUpdate(); });
+    }
+}
+
+bool FrmUtilisateur::BadgeEnMaintenance(std::string& badge)
+{
+    ado::Command commande;
+    ado::Recordset maintenance = OuvrirListe("BadgeMaintenance", commande, ado::adLockPessimistic);
+    bool trouve = false;
+    if (maintenance.RecordCount() > 0) {
+        maintenance.Find("[NoBadge] like '" + Saisie::Apostrophes(badge) + "'", 0,
+                         ado::adSearchForward, ado::adBookmarkFirst);
+        trouve = !maintenance.Eof();
+    }
+    if (trouve)
+        forms::MsgBox("Badge déjà utilisé pour la maintenance!",
+                      forms::vbOKCancel + forms::vbExclamation, "Erreur");
+    maintenance.Close();
+    commande.ReleaseConnection();
+    return trouve;
+}
+
+void FrmUtilisateur::AppliquerTriRecherche()
+{
+    try {
+        TextCherche->setFocus();
+        ModeRecherche = SSOptionBadge->Value() ? 1 : SSOptionNom->Value() ? 2 : 3;
+        TextCherche->clear();
+        rs.SetSort(ModeRecherche == 1   ? "NoBadge"
+                   : ModeRecherche == 2 ? "Nom"
+                                        : "MatriculeSalarie");
+        rs.Requery();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
+}
+
+void FrmUtilisateur::DBGrid1_HeadClick(int colonne)
+{
+    if (colonne == 0)
+        SSOptionMatricule->SetValue(true);
+    else if (colonne == 1)
+        SSOptionBadge->SetValue(true);
+    else if (colonne == 2)
+        SSOptionNom->SetValue(true);
+}
+
+void FrmUtilisateur::TextCherche_Change()
+{
+    const std::string texte = Saisie::Apostrophes(S(TextCherche->text()));
+    try {
+        if (!rs.State() || rs.RecordCount() == 0)
+            return;
+        const ado::Bookmark signet = rs.GetBookmark();
+        recherche_ = true;
+        if (ModeRecherche == 2)
+            rs.Find("[Nom] like '" + vb::UCase(texte) + "*'", 0, ado::adSearchForward,
+                    ado::adBookmarkFirst);
+        else if (ModeRecherche == 1)
+            rs.Find("[NoBadge]like '" + texte + "'", 0, ado::adSearchForward);
+        else
+            rs.Find("[MatriculeSalarie]like '" + texte + "'", 0, ado::adSearchForward);
+        recherche_ = false;
+        if (rs.Eof())
+            rs.SetBookmark(signet);
+    } catch (const vb::Error&) {
+        recherche_ = false;
+        TextCherche->clear();
+    }
+}
+
+void FrmUtilisateur::TextCherche_Click()
+{
+    TextCherche->clear();
+}
+
+bool FrmUtilisateur::eventFilter(QObject* objet, QEvent* evenement)
+{
+    if (objet == TextCherche && evenement->type() == QEvent::MouseButtonPress)
+        TextCherche_Click();
+    return forms::Form::eventFilter(objet, evenement);
+}
+
+void FrmUtilisateur::Text2_KeyPress(int index, int& keyAscii)
+{
+    (void)index;
+    if (keyAscii != forms::vbKeyReturn && keyAscii != forms::vbKeyTab)
+        return;
+    try {
+        if (rs.State() && rs.EditMode() != ado::adEditNone)
+            rs.Update();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("Text2_KeyPress", erreur);
+    }
+    if (keyAscii == forms::vbKeyReturn) {
+        keyAscii = 0;
+        forms::SendTab();
+    }
+}
+
+void FrmUtilisateur::CmdClose_Click()
+{
+    Hide();
+}
