@@ -11,6 +11,7 @@
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 #include "platform/win/Clock.h"
+#include "platform/win/Codepage.h"
 #include "platform/win/FileSearch.h"
 #include "platform/win/Profile.h"
 
@@ -18,7 +19,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <limits>
+#include <optional>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace FnTundrel {
@@ -36,6 +41,55 @@ bool IsSeparator(char c)
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+std::string_view SansBlancs(std::string_view texte)
+{
+    const auto debut = texte.find_first_not_of(" \t");
+    if (debut == std::string_view::npos)
+        return {};
+    return texte.substr(debut, texte.find_last_not_of(" \t") - debut + 1);
+}
+
+// The section name of a "[name]" line, or nothing.
+std::optional<std::string_view> Section(std::string_view ligne)
+{
+    ligne = SansBlancs(ligne);
+    if (ligne.size() < 2 || ligne.front() != '[' || ligne.back() != ']')
+        return std::nullopt;
+    return SansBlancs(ligne.substr(1, ligne.size() - 2));
+}
+
+// The key of a "key=value" line, or nothing.
+std::optional<std::string_view> Cle(std::string_view ligne)
+{
+    const auto egal = ligne.find('=');
+    if (egal == std::string_view::npos || Section(ligne))
+        return std::nullopt;
+    return SansBlancs(ligne.substr(0, egal));
+}
+
+// The profile file's lines (without their ends; UTF-8), and whether they end with CR LF.
+std::vector<std::string> LireLignes(const std::string& chemin, bool& crlf)
+{
+    std::vector<std::string> lignes;
+    crlf = true;
+    std::ifstream in(chemin, std::ios::binary);
+    if (!in)
+        return lignes;
+    std::ostringstream octets;
+    octets << in.rdbuf();
+    std::string texte = std::move(octets).str();
+    if (!win::IsValidUtf8(texte))
+        texte = win::Cp1252ToUtf8(texte);
+    crlf = texte.empty() || texte.find("\r\n") != std::string::npos;
+    std::istringstream flot(texte);
+    for (std::string ligne; std::getline(flot, ligne);) {
+        if (!ligne.empty() && ligne.back() == '\r')
+            ligne.pop_back();
+        lignes.push_back(std::move(ligne));
+    }
+    return lignes;
 }
 
 } // namespace
@@ -121,6 +175,59 @@ int16_t LireIniInteger(const std::string& fichier, const std::string& section,
     } catch (const vb::Error& erreur) {
         forms::MsgBox(Q(TexteErreur(erreur)), forms::vbOKOnly, "LireIniInteger");
         return 0;
+    }
+}
+
+void EcrireIniString(const std::string& fichier, const std::string& section, const std::string& cle,
+                     const std::string& valeur)
+{
+    try {
+        const std::string chemin =
+            win::ResolvePathIgnoringCase(fichier).value_or(win::NormalizePath(fichier));
+        bool crlf = true;
+        std::vector<std::string> lignes = LireLignes(chemin, crlf);
+        const std::string nouvelle = cle + "=" + valeur;
+
+        // The section's first line, and the line after its last key.
+        auto debut = lignes.end();
+        for (auto it = lignes.begin(); it != lignes.end(); ++it) {
+            const auto nom = Section(*it);
+            if (nom && win::EqualsIgnoringCase(*nom, section)) {
+                debut = it;
+                break;
+            }
+        }
+        if (debut == lignes.end()) {
+            if (!lignes.empty() && !SansBlancs(lignes.back()).empty())
+                lignes.emplace_back();
+            lignes.push_back("[" + section + "]");
+            lignes.push_back(nouvelle);
+        } else {
+            auto fin = debut + 1;
+            auto apres = fin;
+            bool remplace = false;
+            for (; fin != lignes.end() && !Section(*fin); ++fin) {
+                const auto nom = Cle(*fin);
+                if (nom && win::EqualsIgnoringCase(*nom, cle)) {
+                    *fin = std::string(*nom) + "=" + valeur;
+                    remplace = true;
+                    break;
+                }
+                if (!SansBlancs(*fin).empty())
+                    apres = fin + 1;
+            }
+            if (!remplace)
+                lignes.insert(apres, nouvelle);
+        }
+
+        std::ofstream out(chemin, std::ios::binary | std::ios::trunc);
+        for (const std::string& ligne : lignes)
+            out << ligne << (crlf ? "\r\n" : "\n");
+        out.close();
+        if (!out)
+            throw vb::Error(75, "Path/File access error");
+    } catch (const vb::Error& erreur) {
+        forms::MsgBox(Q(TexteErreur(erreur)), forms::vbOKOnly, "EcrireIniString");
     }
 }
 

@@ -32,6 +32,11 @@ std::string LireIniString(const std::string& fichier, const std::string& section
 // an overflow: a message box titled "LireIniInteger" with TexteErreur, then 0.
 int16_t LireIniInteger(const std::string& fichier, const std::string& section,
                        const std::string& cle, int16_t defaut);
+// Writes the value of the key, replacing the key's line, adding it at the end of its section, or
+// adding the section at the end of the file; the file is made when missing. On an error, a
+// message box titled "EcrireIniString" with TexteErreur.
+void EcrireIniString(const std::string& fichier, const std::string& section, const std::string& cle,
+                     const std::string& valeur);
 // "Erreur N°:", the number, the description and "Appuyez sur (A) pour continuer", one a line.
 std::string TexteErreur(const vb::Error& erreur);
 

@@ -134,6 +134,44 @@ TEST_F(HelpersTest, ProfileReadersTrimAndFallBackToTheirDefault)
     EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKOnly);
 }
 
+TEST_F(HelpersTest, EcrireIniStringReplacesOrAddsTheKey)
+{
+    ProgramFolder dossier;
+    const QByteArray avant = "; réglages\r\n[Badge]\r\nTypeLecteurBadge=1\r\n\r\n[PortCom]\r\n"
+                             "PortLecteurBadge=1\r\n";
+    const struct
+    {
+        const char* section;
+        const char* cle;
+        QByteArray apres;
+    } cas[] = {
+        {"badge", "typelecteurbadge",
+         "; réglages\r\n[Badge]\r\nTypeLecteurBadge=3\r\n\r\n"
+         "[PortCom]\r\nPortLecteurBadge=1\r\n"},
+        {"Badge", "Gants",
+         "; réglages\r\n[Badge]\r\nTypeLecteurBadge=1\r\nGants=3\r\n\r\n"
+         "[PortCom]\r\nPortLecteurBadge=1\r\n"},
+        {"Base de donnée", "Nom", avant + "\r\n[Base de donnée]\r\nNom=3\r\n"},
+    };
+    for (const auto& c : cas) {
+        const std::string ini = dossier.Write("automat.ini", avant).toStdString();
+        FnTundrel::EcrireIniString(ini, c.section, c.cle, "3");
+        QFile lu(QString::fromStdString(ini));
+        ASSERT_TRUE(lu.open(QIODevice::ReadOnly));
+        EXPECT_EQ(lu.readAll(), c.apres) << c.section << " " << c.cle;
+        EXPECT_EQ(FnTundrel::LireIniString(ini, c.section, c.cle, ""), "3");
+    }
+
+    const std::string nouveau = dossier.FilePath("nouveau.ini").toStdString();
+    FnTundrel::EcrireIniString(nouveau, "S", "K", "v");
+    EXPECT_EQ(FnTundrel::LireIniString(nouveau, "S", "K", ""), "v");
+    EXPECT_TRUE(Script().Boxes().empty());
+
+    Script().ExpectMsgBox(forms::vbOK, "Appuyez sur (A) pour continuer");
+    FnTundrel::EcrireIniString(dossier.FilePath("absent/a.ini").toStdString(), "S", "K", "v");
+    EXPECT_EQ(Script().Boxes().back().title, "EcrireIniString");
+}
+
 TEST_F(HelpersTest, ConvertNullConversions)
 {
     const struct
