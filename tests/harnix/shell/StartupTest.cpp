@@ -86,7 +86,7 @@ protected:
     void EndsSilently(QProcess& p)
     {
         // waitForFinished is false for a process that has ended already.
-        ASSERT_TRUE(p.state() == QProcess::NotRunning || p.waitForFinished(5000));
+        ASSERT_TRUE(p.state() == QProcess::NotRunning || p.waitForFinished(15000));
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p.exitCode(), 0);
     }
