@@ -146,6 +146,7 @@ FrmUtilisateur::FrmUtilisateur()
     DBGrid1->SetAllowUpdate(false);
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
+    connect(data1, &forms::DataControl::RecordsetChanged, this, [this] { data1_MoveComplete(); });
     connect(Combo1, &forms::ComboBox::Click, this, [this] { Combo1_Click(); });
     connect(CmdAdd, &QPushButton::clicked, this, [this] { CmdAdd_Click(); });
     connect(CmdModif, &QPushButton::clicked, this, [this] { CmdModif_Click(); });
