@@ -219,3 +219,23 @@ TEST_F(FenTaillesTest, RenameAsksAndUndoesADuplicate)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FenTaillesTest, AddRefusedByTheDatabaseIsReportedAndTheListStaysUsable)
+{
+    Execute("CREATE TRIGGER RefusTailles BEFORE INSERT ON Tailles "
+            "BEGIN SELECT RAISE(ABORT, 'refus'); END");
+    FenTailles& fen = Ouvrir();
+    ChoisirFamille(fen, 3);
+    Script().ExpectMsgBox(forms::vbOK, "CmdAdd_Click");
+    fen.Text1->setText("43");
+    Click(fen, "CmdAdd");
+    EXPECT_EQ(Ordres(3), (Strings{"41:1", "42:2"}));
+    Execute("DROP TRIGGER RefusTailles");
+    fen.Text1->setText("44");
+    Click(fen, "CmdAdd");
+    EXPECT_EQ(Ordres(3), (Strings{"41:1", "42:2", "44:3"}));
+}
+
+} // namespace
