@@ -6,6 +6,7 @@
 #include "platform/vb/Format.h"
 
 #include <cmath>
+#include <map>
 
 namespace CodesArticles {
 
@@ -22,6 +23,32 @@ ado::Recordset Ouvrir(const ado::Connection& cn, const std::string& source, long
 std::string Texte(int32_t n)
 {
     return std::to_string(n);
+}
+
+void MettreAJourPool(ado::Recordset& pool, const std::map<int32_t, ado::Bookmark>& lignes,
+                     const std::map<int32_t, int32_t>& detenteurs, int32_t plusHaut)
+{
+    for (int32_t i = 1; i <= plusHaut; ++i) {
+        const auto ligne = lignes.find(i);
+        if (ligne == lignes.end()) {
+            pool.AddNew();
+            pool["CodeArticle"] = i;
+            pool.Update();
+            continue;
+        }
+        const auto detenteur = detenteurs.find(i);
+        const vb::Variant attendu =
+            detenteur == detenteurs.end() ? vb::Variant::Null() : vb::Variant(detenteur->second);
+        pool.SetBookmark(ligne->second);
+        const vb::Variant inscrit = pool["Reference"].Value();
+        const bool pareil = inscrit.IsNull()
+                                ? attendu.IsNull()
+                                : !attendu.IsNull() && vb::CLng(inscrit) == vb::CLng(attendu);
+        if (!pareil) {
+            pool["Reference"] = attendu;
+            pool.Update();
+        }
+    }
 }
 
 } // namespace
@@ -60,34 +87,30 @@ void CreerCodes(const ado::Connection& cn, int32_t plusHaut)
 {
     ado::Recordset pool = Ouvrir(cn, "CodeArticle", ado::adLockOptimistic);
     ado::Recordset articles = Ouvrir(cn, "ArticleEnStock", ado::adLockOptimistic);
-    for (int32_t i = 1; i <= plusHaut; ++i) {
-        const std::string critere = "CodeArticle =" + Texte(i);
-        // From the first row: a pool whose rows are not in code order must not get a code twice.
-        if (pool.RecordCount() > 0)
-            pool.Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
-        if (pool.RecordCount() == 0 || pool.Eof()) {
-            pool.AddNew();
-            pool["CodeArticle"] = i;
-            pool.Update();
-            continue;
-        }
-        vb::Variant detenteur = vb::Variant::Null();
-        if (articles.RecordCount() > 0) {
-            articles.Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
-            if (!articles.Eof())
-                detenteur = articles["Reference"].Value();
-        }
-        const vb::Variant inscrit = pool["Reference"].Value();
-        const bool pareil = inscrit.IsNull()
-                                ? detenteur.IsNull()
-                                : !detenteur.IsNull() && vb::CLng(inscrit) == vb::CLng(detenteur);
-        if (!pareil) {
-            pool["Reference"] = detenteur;
-            pool.Update();
-        }
+    // Read once: the pool's rows by code, and the article holding each code.
+    std::map<int32_t, ado::Bookmark> lignes;
+    for (; !pool.Eof(); pool.MoveNext())
+        lignes[vb::CLng(pool["CodeArticle"].Value())] = pool.GetBookmark();
+    std::map<int32_t, int32_t> detenteurs;
+    for (; !articles.Eof(); articles.MoveNext()) {
+        const vb::Variant code = articles["CodeArticle"].Value();
+        const vb::Variant reference = articles["Reference"].Value();
+        if (!code.IsNull() && !reference.IsNull())
+            detenteurs[vb::CLng(code)] = vb::CLng(reference);
     }
-    pool.Close();
     articles.Close();
+    // One transaction for the whole pool, committed also when a step fails, so that the codes
+    // written before the failure stay.
+    ado::Connection connexion = cn;
+    connexion.BeginTrans();
+    try {
+        MettreAJourPool(pool, lignes, detenteurs, plusHaut);
+    } catch (...) {
+        connexion.CommitTrans();
+        throw;
+    }
+    connexion.CommitTrans();
+    pool.Close();
 }
 
 vb::Variant Detenteur(const ado::Connection& cn, int32_t code)

@@ -26,12 +26,18 @@ struct Colonne
     int largeur;
 };
 constexpr Colonne Colonnes[] = {
-    {"Réference", "Reference", 900},           {"Ref. Fournisseur", "RefFournisseur", 1400},
-    {"Désignation", "Designation", 3000},      {"Taille", "Taille", 700},
-    {"Code Article", "CodeArticle", 1000},     {"Famille", "NomFamille", 1400},
-    {"Prix achat Unitaire", "PrixAchatUnit", 1100}, {"Valeur stock", "ValeurStock", 1100},
-    {"Qté en réserve", "QteEnStock", 1000},    {"Qté en machine", "QteEnMachine", 1000},
-    {"Qté Global", "QteGlobal", 900},          {"Stock Alarm", "StockAlert", 900},
+    {"Réference", "Reference", 900},
+    {"Ref. Fournisseur", "RefFournisseur", 1400},
+    {"Désignation", "Designation", 3000},
+    {"Taille", "Taille", 700},
+    {"Code Article", "CodeArticle", 1000},
+    {"Famille", "NomFamille", 1400},
+    {"Prix achat Unitaire", "PrixAchatUnit", 1100},
+    {"Valeur stock", "ValeurStock", 1100},
+    {"Qté en réserve", "QteEnStock", 1000},
+    {"Qté en machine", "QteEnMachine", 1000},
+    {"Qté Global", "QteGlobal", 900},
+    {"Stock Alarm", "StockAlert", 900},
 };
 
 // The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
@@ -75,14 +81,13 @@ struct Place
 };
 // First column: the article; SSFrame1: the supplier; Text2(3) sits in the receipt area.
 constexpr Place PlacesArticle[] = {
-    {0, 1900, 300, 1200},  {1, 1900, 700, 4200},  {16, 1900, 1100, 2200}, {17, 1900, 1500, 2200},
+    {0, 1900, 300, 1200},   {1, 1900, 700, 4200},  {16, 1900, 1100, 2200}, {17, 1900, 1500, 2200},
     {15, 1900, 1900, 2200}, {2, 1900, 4700, 1200}, {7, 1900, 5100, 1200},  {9, 1900, 5500, 1200},
     {4, 1900, 5900, 1200},  {5, 1900, 6300, 1200}, {18, 1900, 6700, 1200},
 };
 constexpr Place PlacesFournisseur[] = {
-    {8, 1300, 700, 1500},   {6, 1300, 1100, 3000}, {10, 1300, 1500, 3000},
-    {11, 1300, 1900, 1000}, {12, 1300, 2300, 3000}, {13, 1300, 2700, 1500},
-    {14, 1300, 3100, 1500},
+    {8, 1300, 700, 1500},   {6, 1300, 1100, 3000},  {10, 1300, 1500, 3000}, {11, 1300, 1900, 1000},
+    {12, 1300, 2300, 3000}, {13, 1300, 2700, 1500}, {14, 1300, 3100, 1500},
 };
 
 constexpr const char* ChampsTri[] = {"", "Reference", "Designation", "CodeArticle",
@@ -406,7 +411,8 @@ void FrmStock::EnregistrerFiche()
 
 void FrmStock::CmdClose_Click()
 {
-    if (!CmdSelectioner->isHidden() && (!Global::ConfigMachineOuverte || !Global::FenQuotaOuverte)) {
+    if (!CmdSelectioner->isHidden() &&
+        (!Global::ConfigMachineOuverte || !Global::FenQuotaOuverte)) {
         Hide();
     } else {
         try {
@@ -460,8 +466,7 @@ void FrmStock::SuivreGrille()
         if (!carte.IsNull() && vb::CLng(carte) == vb::CLng(reference))
             return;
     }
-    rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
-               ado::adBookmarkFirst);
+    rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward, ado::adBookmarkFirst);
 }
 
 void FrmStock::data1_MoveComplete()
@@ -502,8 +507,7 @@ void FrmStock::data2_MoveComplete()
         long position = rs[2].AbsolutePosition();
         if (position < 0)
             position = 1;
-        data2->SetCaption(QString::number(position) + " / " +
-                          QString::number(rs[2].RecordCount()));
+        data2->SetCaption(QString::number(position) + " / " + QString::number(rs[2].RecordCount()));
     });
     span([&] {
         const vb::Variant famille = rs[2]["Famille"].Value();
@@ -526,6 +530,8 @@ void FrmStock::ListerCodes(const std::string& commande)
     if (rs[5].State() != ado::adStateOpen)
         return;
     cmd[5].SetCommandText(commande);
+    // Emptied first: the combo must not look its old text up among the new entries.
+    DBCombo3->SetText({});
     rs[5].Requery();
 }
 
@@ -818,7 +824,8 @@ void FrmStock::EchangerCode(int32_t code)
 
 void FrmStock::CmdCodeBar_Click()
 {
-    std::string texte = forms::InputBox("Veuiilez scanner le Code EAN !", "Code à Bar").toStdString();
+    std::string texte =
+        forms::InputBox("Veuiilez scanner le Code EAN !", "Code à Bar").toStdString();
     if (!texte.empty() && texte.front() == '@')
         texte.erase(0, 1);
     if (texte.empty() || !CarteSurUneLigne())

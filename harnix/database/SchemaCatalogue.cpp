@@ -24,9 +24,11 @@ constexpr std::string_view StockSql = R"(SELECT ArticleEnStock.[No], ArticleEnSt
     LEFT JOIN Tailles ON ArticleEnStock.Taille = Tailles.NoTaille)";
 
 // The grid of the article window: the article, its supplier's details and its
-// quantities. The units in machines are the machine slots that hold the article.
+// quantities. The units in machines are the machine slots that hold the article. The bar
+// code is there for the window's bar-code search.
 constexpr std::string_view StockGlobalSql = R"(SELECT ArticleEnStock.[No],
     ArticleEnStock.Reference, ArticleEnStock.RefFournisseur, ArticleEnStock.Designation,
+    ArticleEnStock.CodeBar,
     Tailles.Taille, ArticleEnStock.CodeArticle, Familles.NomFamille,
     ArticleEnStock.PrixAchatUnit,
     ArticleEnStock.PrixAchatUnit * COALESCE(ArticleEnStock.QteEnStock, 0) AS ValeurStock,

@@ -4,6 +4,7 @@
 #include "FrmStockFixture.h"
 
 #include "harnix/shell/Global.h"
+#include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 
 #include <QTableView>

@@ -52,8 +52,8 @@ protected:
     // Puts the grid on an article, as a click on its row would.
     static void AllerA(FrmStock& f, long reference)
     {
-        f.data1->Recordset().Find("Reference=" + std::to_string(reference), 0,
-                                  ado::adSearchForward, ado::adBookmarkFirst);
+        f.data1->Recordset().Find("Reference=" + std::to_string(reference), 0, ado::adSearchForward,
+                                  ado::adBookmarkFirst);
         ASSERT_EQ(Grille(f), reference);
     }
 
@@ -69,6 +69,7 @@ protected:
 
 // The grid and the card stand on the same article.
 #define EXPECT_SUIVI(f)                                                                            \
-    EXPECT_EQ(catalogue::testing::FrmStockTest::Carte(f), catalogue::testing::FrmStockTest::Grille(f))
+    EXPECT_EQ(catalogue::testing::FrmStockTest::Carte(f),                                          \
+              catalogue::testing::FrmStockTest::Grille(f))
 
 } // namespace catalogue::testing

@@ -1,0 +1,333 @@
+// Editing in the article window: new articles and their numbers, the pool of article codes,
+// bar codes, the family combo, the key filters and the price computations.
+
+#include "FrmStockFixture.h"
+
+#include "harnix/catalogue/ArticleCodes.h"
+#include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/shell/Global.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/testing/Drive.h"
+#include "platform/vb/Strings.h"
+
+using namespace forms::testing;
+using catalogue::testing::FrmStockTest;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// Picks the entry of a data combo's list, as a click on it does.
+void Choisir(forms::DataCombo& combo, const QString& texte)
+{
+    const int index = combo.findText(texte);
+    ASSERT_GE(index, 0) << texte.toStdString();
+    combo.setCurrentIndex(index);
+    emit combo.activated(index);
+}
+
+QStringList Entrees(const forms::DataCombo& combo)
+{
+    QStringList entrees;
+    for (int i = 0; i < combo.count(); ++i)
+        entrees << combo.itemText(i);
+    return entrees;
+}
+
+TEST_F(FrmStockTest, NewArticleNumbers)
+{
+    struct Case
+    {
+        const char* nom;
+        const char* preparation;
+        long premier;
+        long second;
+    } cases[] = {
+        {"catalogue", nullptr, 1051, 1052},
+        {"empty catalogue", "DELETE FROM ArticleEnStock", 1000, 1001},
+        {"greatest number 0",
+         "DELETE FROM ArticleEnStock WHERE Reference > 0; INSERT INTO ArticleEnStock (Reference) "
+         "VALUES (0)",
+         1000, 1001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nom);
+        database::testing::TempFolder dossier;
+        const std::string chemin = dossier.File("zad.MDB");
+        database::CreateZad(chemin, false);
+        ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
+        cn.Execute("INSERT INTO ArticleEnStock (Reference) VALUES (1050)");
+        if (c.preparation)
+            for (const std::string& sql : vb::Split(c.preparation, "; "))
+                cn.Execute(sql);
+        EXPECT_EQ(CodesArticles::AjouterArticle(cn), c.premier);
+        EXPECT_EQ(CodesArticles::AjouterArticle(cn), c.second);
+    }
+}
+
+TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
+{
+    FrmStock& f = Ouvrir();
+    // Under the designation sort the new article, without designation, is not the last row.
+    f.SSOptionDesi->SetValue(true);
+    Click(*f.CmdAjout);
+    EXPECT_EQ(Grille(f), 1051);
+    EXPECT_SUIVI(f);
+    EXPECT_TRUE(f.OptionFiche->Value());
+    EXPECT_TRUE(f.FrameFicheProduit->isVisible());
+    EXPECT_TRUE(f.Text2(1).hasFocus());
+    EXPECT_EQ(f.data1->Recordset().RecordCount(), 6);
+    EXPECT_EQ(Stocke(1051, "Designation"), "Null");
+    EXPECT_NE(Stocke(1051, "DateCreation"), "Null");
+    // The designation typed is saved with the row, in capitals.
+    Type(f.Text2(1), "casque\r");
+    EXPECT_EQ(f.Text2(1).Text(), "CASQUE");
+    f.EnregistrerFiche();
+    EXPECT_EQ(Stocke(1051, "Designation"), "CASQUE");
+}
+
+TEST_F(FrmStockTest, CreatingCodes)
+{
+    // A pool of 1 to 99, where code 7 is still marked for an article that no longer has it.
+    for (int code = 5; code <= 99; ++code)
+        Execute("INSERT INTO CodeArticle (CodeArticle) VALUES (" + std::to_string(code) + ")");
+    Execute("UPDATE CodeArticle SET Reference = 1003 WHERE CodeArticle = 7");
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    Click(*f.Command2);
+    EXPECT_TRUE(f.Frame1->isVisible());
+
+    struct Case
+    {
+        const char* texte;
+        bool cree;
+        const char* nombre;
+    } cases[] = {
+        {"150", true, "150"},
+        {"2001", false, "150"},
+        {"abc", false, "150"},
+        {"2000", true, "2000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.texte);
+        f.Frame1->show();
+        f.Text3->setText(c.texte);
+        Click(*f.Command3);
+        EXPECT_EQ(f.Frame1->isVisible(), !c.cree);
+        EXPECT_EQ(f.Text3->text(), c.cree ? "99" : c.texte);
+        EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM CodeArticle", "N"), Strings{c.nombre});
+    }
+    EXPECT_EQ(Stored("SELECT CodeArticle FROM CodeArticle WHERE Reference IS NOT NULL "
+                     "ORDER BY CodeArticle",
+                     "CodeArticle"),
+              (Strings{"1", "2", "3"}));
+    EXPECT_EQ(Stored("SELECT MAX(CodeArticle) AS M FROM CodeArticle", "M"), Strings{"2000"});
+    EXPECT_EQ(f.data5->Recordset().RecordCount(), 1997);
+
+    Type(*f.Text3, "\b\b12x");
+    EXPECT_EQ(f.Text3->text(), "12");
+}
+
+TEST_F(FrmStockTest, AssigningCodes)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1002);
+    EXPECT_TRUE(f.DBCombo3->isEnabled());
+    EXPECT_EQ(Entrees(*f.DBCombo3), QStringList{"4"});
+    Choisir(*f.DBCombo3, "4");
+    EXPECT_FALSE(f.DBCombo3->isEnabled());
+    EXPECT_EQ(Stocke(1002, "CodeArticle"), "4");
+    EXPECT_EQ(Stored("SELECT Reference FROM CodeArticle WHERE CodeArticle = 4", "Reference"),
+              Strings{"1002"});
+
+    // Another code for an article that has one frees its old code.
+    Execute("INSERT INTO CodeArticle (CodeArticle) VALUES (5)");
+    AllerA(f, 1000);
+    EXPECT_FALSE(f.DBCombo3->isEnabled());
+    EXPECT_EQ(f.DBCombo3->Text(), "1");
+    Click(*f.Check1);
+    Click(*f.Check1);
+    EXPECT_EQ(Entrees(*f.DBCombo3).size(), 5);
+    Choisir(*f.DBCombo3, "5");
+    EXPECT_EQ(Stocke(1000, "CodeArticle"), "5");
+    EXPECT_EQ(
+        Stored("SELECT CodeArticle, Reference FROM CodeArticle ORDER BY CodeArticle", "Reference"),
+        (Strings{"Null", "1001", "1050", "1002", "1000"}));
+
+    // A code another article holds is not taken away from it.
+    f.Check1->SetValue(1);
+    f.Check1->SetValue(0);
+    Choisir(*f.DBCombo3, "2");
+    EXPECT_EQ(Stocke(1000, "CodeArticle"), "5");
+    EXPECT_EQ(Stocke(1001, "CodeArticle"), "2");
+}
+
+TEST_F(FrmStockTest, ExchangingCodes)
+{
+    Execute("INSERT INTO CodeArticle (CodeArticle) VALUES (5)");
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000);
+    Click(*f.Check1);
+    EXPECT_TRUE(f.DBCombo3->isEnabled());
+    Choisir(*f.DBCombo3, "2");
+    EXPECT_EQ(Carte(f), 1000);
+    EXPECT_EQ(Stocke(1000, "CodeArticle"), "2");
+    EXPECT_EQ(Stocke(1001, "CodeArticle"), "1");
+    EXPECT_EQ(Stored("SELECT Reference FROM CodeArticle ORDER BY CodeArticle", "Reference"),
+              (Strings{"1001", "1000", "1050", "Null", "Null"}));
+    EXPECT_FALSE(f.DBCombo3->isEnabled());
+
+    // A free code picked in exchange mode is given as in assign mode.
+    f.DBCombo3->setEnabled(true);
+    Choisir(*f.DBCombo3, "5");
+    EXPECT_EQ(Carte(f), 1000);
+    EXPECT_EQ(Stocke(1000, "CodeArticle"), "5");
+    EXPECT_EQ(Stored("SELECT Reference FROM CodeArticle ORDER BY CodeArticle", "Reference"),
+              (Strings{"1001", "Null", "1050", "Null", "1000"}));
+}
+
+TEST_F(FrmStockTest, BarCodeInput)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1002);
+    Script().ExpectInputBox("@123", "Veuiilez scanner le Code EAN !");
+    Click(*f.CmdCodeBar);
+    EXPECT_EQ(Script().Boxes().back().title, "Code à Bar");
+    EXPECT_EQ(Stocke(1002, "CodeBar"), "123");
+    EXPECT_EQ(f.Label2(FrmStock::LabelCodeBar).Caption(), "123");
+
+    Script().ExpectInputBox("456");
+    Click(*f.CmdCodeBar);
+    EXPECT_EQ(Stocke(1002, "CodeBar"), "456");
+
+    // A code another article holds: refused, and the change is not left pending.
+    AllerA(f, 1000);
+    f.TextCherche->setText("9");
+    Script().ExpectInputBox("@222").ExpectMsgBox(forms::vbOK, "Code à bar déjà utilisé !");
+    Click(*f.CmdCodeBar);
+    const RecordedBox& box = Script().Boxes().back();
+    EXPECT_EQ(box.style, forms::vbCritical);
+    EXPECT_EQ(box.title, "Erreur");
+    EXPECT_EQ(f.TextCherche->text(), "");
+    EXPECT_EQ(Stocke(1000, "CodeBar"), "111");
+    AllerA(f, 1001);
+    EXPECT_EQ(Stocke(1000, "CodeBar"), "111");
+
+    // Cancel does nothing.
+    Script().ExpectInputBoxCancel();
+    Click(*f.CmdCodeBar);
+    EXPECT_EQ(Stocke(1001, "CodeBar"), "222");
+}
+
+TEST_F(FrmStockTest, FamilyChangeEmptiesTheSizeAndOffersTheFamilysSizes)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000);
+    EXPECT_EQ(Entrees(*f.DataCombo3), (QStringList{"8", "9"}));
+    EXPECT_EQ(f.DataCombo3->Text(), "8");
+    Choisir(*f.DBCombo1, "CHAUSSURES");
+    EXPECT_EQ(Stocke(1000, "Famille"), "3");
+    EXPECT_EQ(Stocke(1000, "Taille"), "Null");
+    EXPECT_EQ(Entrees(*f.DataCombo3), (QStringList{"41", "42"}));
+    EXPECT_EQ(f.DataCombo3->Text(), "");
+
+    Choisir(*f.DBCombo2, "CHAUSSEUR DU SUD");
+    EXPECT_EQ(Stocke(1000, "NoFournisseur"), "2");
+}
+
+TEST(FiltreTouche, KeysOfTheCardBoxes)
+{
+    struct Case
+    {
+        int index;
+        char tape;
+        const char* separateur;
+        int garde;
+    } cases[] = {
+        {1, 'a', ",", 'A'}, {1, '%', ",", '%'}, {7, ',', ".", '.'}, {7, '.', ",", ','},
+        {9, '.', ".", '.'}, {2, ',', ",", ','}, {8, 'x', ",", 0},   {7, '-', ",", 0},
+        {3, '-', ",", '-'}, {3, '.', ",", 0},   {4, '5', ",", '5'}, {5, ',', ",", 0},
+        {18, 'a', ",", 0},  {4, 8, ",", 8},     {0, 'x', ",", 'x'}, {15, '.', ",", '.'},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PrixArticles::FiltreTouche(c.index, c.tape, c.separateur), c.garde)
+            << "box " << c.index << " key " << c.tape << " separator " << c.separateur;
+}
+
+TEST_F(FrmStockTest, TypedDecimalSeparatorFollowsTheSettings)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1002);
+    Type(f.Text2(2), "12.5");
+    EXPECT_EQ(f.Text2(2).Text(), "12,5");
+    Global::SeparateurDecimal = ".";
+    Type(f.Text2(2), "\b\b,7");
+    EXPECT_EQ(f.Text2(2).Text(), "12.7");
+    Type(f.Text2(4), "1a2");
+    EXPECT_EQ(f.Text2(4).Text(), "12");
+}
+
+TEST(PrixArticles, Computations)
+{
+    EXPECT_EQ(PrixArticles::PrixSaisi("12,5"), vb::Currency::FromText("12.5"));
+    EXPECT_EQ(PrixArticles::PrixSaisi("1,005"), vb::Currency::FromText("1.01"));
+    EXPECT_EQ(PrixArticles::PrixUnitaire(vb::Currency::FromText("12.5"), 12),
+              vb::Currency::FromText("1.04"));
+    EXPECT_EQ(PrixArticles::PrixUnitaire(vb::Currency::FromText("10"), 3),
+              vb::Currency::FromText("3.33"));
+    EXPECT_EQ(PrixArticles::TextePaquets(27, 12), "2 P + 3 U");
+    EXPECT_EQ(PrixArticles::TextePaquets(5, 12), "0 P + 5 U");
+    EXPECT_EQ(database::testing::ErrorOf([] { PrixArticles::PrixUnitaire({}, 0); }),
+              vb::ErrDivisionByZero);
+    EXPECT_EQ(database::testing::ErrorOf([] { PrixArticles::TextePaquets(27, 0); }),
+              vb::ErrDivisionByZero);
+}
+
+TEST_F(FrmStockTest, PricesFollowThePackSize)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000); // 12 units a pack
+    // Pack price: typed with "." under a "," separator, the unit price follows to the cent.
+    Type(f.Text2(9), QString(f.Text2(9).Text().size(), '\b') + "12.5");
+    EXPECT_EQ(f.Text2(9).Text(), "12,5");
+    Type(f.Text2(9), "\r");
+    EXPECT_TRUE(f.OptionFiche->hasFocus());
+    EXPECT_EQ(f.Text2(9).Text(), "12,50");
+    EXPECT_EQ(f.Text2(7).Text(), "1,04");
+
+    // Unit price: the pack price is the unit price times the pack size.
+    Type(f.Text2(7), "\b\b\b\b2,5\r");
+    EXPECT_EQ(f.Text2(7).Text(), "2,50");
+    EXPECT_EQ(f.Text2(9).Text(), "30,00");
+
+    // Pack size: the pack price stays, the unit price follows; the packs label too.
+    EXPECT_EQ(f.Label2(FrmStock::LabelPaquets).Caption(), "0 P + 5 U");
+    Type(f.Text2(4), "\b\b4\r");
+    EXPECT_EQ(f.Text2(7).Text(), "7,50");
+    EXPECT_EQ(f.Label2(FrmStock::LabelPaquets).Caption(), "1 P + 1 U");
+
+    f.EnregistrerFiche();
+    EXPECT_EQ(Stocke(1000, "PrixAchatGlobal"), "30");
+    EXPECT_EQ(Stocke(1000, "PrixAchatUnit"), "7.5");
+    EXPECT_EQ(Stocke(1000, "QteParPaket"), "4");
+
+    // The threshold in packs: 27 units at 10 a pack.
+    AllerA(f, 1050);
+    EXPECT_EQ(f.Label2(FrmStock::LabelPaquets).Caption(), "2 P + 7 U");
+
+    // Without a pack size the unit price keeps its value and the label stays.
+    AllerA(f, 1002);
+    Type(f.Text2(9), "5\r");
+    EXPECT_EQ(f.Text2(7).Text(), "");
+    EXPECT_EQ(f.Label2(FrmStock::LabelPaquets).Caption(), "2 P + 7 U");
+    f.EnregistrerFiche();
+    EXPECT_EQ(Stocke(1002, "PrixAchatGlobal"), "5");
+    EXPECT_EQ(Stocke(1002, "PrixAchatUnit"), "Null");
+}
+
+} // namespace
