@@ -395,6 +395,8 @@ void FrmUtilisateur::CmdAdd_Click()
         rs["TailleMain"] = vb::Variant::Null();
         rs["NoUtilisateur"] = EAN13(copie);
         rs.Update();
+        // The boxes show the new employee, whose names are typed next.
+        data1_MoveComplete();
         Text2(1).setFocus();
         CmdModif->setText("Enregistrer");
         Colorer(*CmdModif, QColor(255, 0, 0));
