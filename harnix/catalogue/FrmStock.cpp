@@ -14,7 +14,7 @@
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 
 namespace {
 
@@ -26,18 +26,18 @@ struct Colonne
     int largeur;
 };
 constexpr Colonne Colonnes[] = {
-    {"Réference", "Reference", 900},
-    {"Ref. Fournisseur", "RefFournisseur", 1400},
-    {"Désignation", "Designation", 3000},
+    {"Réference", "Reference", 1000},
+    {"Ref. Fournisseur", "RefFournisseur", 1500},
+    {"Désignation", "Designation", 2800},
     {"Taille", "Taille", 700},
-    {"Code Article", "CodeArticle", 1000},
+    {"Code Article", "CodeArticle", 1100},
     {"Famille", "NomFamille", 1400},
-    {"Prix achat Unitaire", "PrixAchatUnit", 1100},
-    {"Valeur stock", "ValeurStock", 1100},
-    {"Qté en réserve", "QteEnStock", 1000},
-    {"Qté en machine", "QteEnMachine", 1000},
-    {"Qté Global", "QteGlobal", 900},
-    {"Stock Alarm", "StockAlert", 900},
+    {"Prix achat Unitaire", "PrixAchatUnit", 1500},
+    {"Valeur stock", "ValeurStock", 1200},
+    {"Qté en réserve", "QteEnStock", 1300},
+    {"Qté en machine", "QteEnMachine", 1400},
+    {"Qté Global", "QteGlobal", 1100},
+    {"Stock Alarm", "StockAlert", 1100},
 };
 
 // The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
@@ -81,9 +81,9 @@ struct Place
 };
 // First column: the article; SSFrame1: the supplier; Text2(3) sits in the receipt area.
 constexpr Place PlacesArticle[] = {
-    {0, 1900, 300, 1200},   {1, 1900, 700, 4200},  {16, 1900, 1100, 2200}, {17, 1900, 1500, 2200},
-    {15, 1900, 1900, 2200}, {2, 1900, 4700, 1200}, {7, 1900, 5100, 1200},  {9, 1900, 5500, 1200},
-    {4, 1900, 5900, 1200},  {5, 1900, 6300, 1200}, {18, 1900, 6700, 1200},
+    {0, 2050, 300, 1200},   {1, 2050, 700, 4200},  {16, 2050, 1100, 2200}, {17, 2050, 1500, 2200},
+    {15, 2050, 1900, 2200}, {2, 2050, 4700, 1200}, {7, 2050, 5100, 1200},  {9, 2050, 5500, 1200},
+    {4, 2050, 5900, 1200},  {5, 2050, 6300, 1200}, {18, 2050, 6700, 1200},
 };
 constexpr Place PlacesFournisseur[] = {
     {8, 1300, 700, 1500},   {6, 1300, 1100, 3000},  {10, 1300, 1500, 3000}, {11, 1300, 1900, 1000},
@@ -108,6 +108,13 @@ std::string Litteral(const std::string& texte)
             resultat += '\'';
     }
     return resultat;
+}
+
+// A box keeps its edit while another window (a message box, a combo's list) takes the focus.
+bool FocusVersUneAutreFenetre(const QEvent& event)
+{
+    const Qt::FocusReason raison = static_cast<const QFocusEvent&>(event).reason();
+    return raison == Qt::ActiveWindowFocusReason || raison == Qt::PopupFocusReason;
 }
 
 forms::Label* Libelle(const QString& texte, QWidget* parent, int gauche, int haut, int largeur)
@@ -201,11 +208,13 @@ void FrmStock::CreerFiche()
 {
     FrameFicheProduit = new forms::Frame("FrameFicheProduit", "Fiche produit:", this);
     forms::MoveTwips(*FrameFicheProduit, 120, 780, 15240, 8200);
+    // The card covers the grid.
+    FrameFicheProduit->setAutoFillBackground(true);
     FrameFicheProduit->hide();
     QWidget* fiche = FrameFicheProduit;
 
     SSFrame1 = new forms::Frame("SSFrame1", "Fournisseur", fiche);
-    forms::MoveTwips(*SSFrame1, 6400, 240, 4600, 3600);
+    forms::MoveTwips(*SSFrame1, 6550, 240, 4600, 3600);
 
     for (const Boite& b : Boites) {
         auto& boite = Text2.Add(b.index, new forms::BoundText({}, fiche));
@@ -223,7 +232,7 @@ void FrmStock::CreerFiche()
     };
     for (const Place& p : PlacesArticle) {
         forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
-        Libelle(libelleDe(p.index), fiche, 120, p.haut, 1750);
+        Libelle(libelleDe(p.index), fiche, 120, p.haut, 1900);
     }
     for (const Place& p : PlacesFournisseur) {
         Text2(p.index).setParent(SSFrame1);
@@ -257,17 +266,17 @@ void FrmStock::CreerFiche()
     DBCombo3->SetListField("CodeArticle");
     Check1 = new forms::CheckBox("Check1", "Intervertir", fiche);
     Command2 = new forms::CommandButton("Command2", "Créer des Codes Articles", fiche);
-    forms::MoveTwips(*DBCombo1, 1900, 2300, 2200, 330);
+    forms::MoveTwips(*DBCombo1, 2050, 2300, 2200, 330);
     Libelle("Famille:", fiche, 120, 2300, 1750);
-    forms::MoveTwips(*DataCombo3, 1900, 2700, 1200, 330);
+    forms::MoveTwips(*DataCombo3, 2050, 2700, 1200, 330);
     Libelle("Taille:", fiche, 120, 2700, 1750);
-    forms::MoveTwips(*DBCombo3, 1900, 3100, 1200, 330);
+    forms::MoveTwips(*DBCombo3, 2050, 3100, 1200, 330);
     Libelle("Code Article:", fiche, 120, 3100, 1750);
-    forms::MoveTwips(*Check1, 3200, 3100, 1300, 330);
-    forms::MoveTwips(*Command2, 1900, 3500, 2600, 375);
+    forms::MoveTwips(*Check1, 3350, 3100, 1300, 330);
+    forms::MoveTwips(*Command2, 2050, 3500, 2600, 375);
 
     CmdCodeBar = new forms::CommandButton("CmdCodeBar", "Code à Bar", fiche);
-    forms::MoveTwips(*CmdCodeBar, 4600, 3500, 1500, 375);
+    forms::MoveTwips(*CmdCodeBar, 4750, 3500, 1500, 375);
 
     auto etiquette = [&](int index, forms::DataControl* source, const char* champ,
                          const char* libelle, int gauche, int haut) {
@@ -282,14 +291,14 @@ void FrmStock::CreerFiche()
     etiquette(LabelDateCreation, data2, "DateCreation", "Date création:", 120, 7100);
     etiquette(LabelDateModif, data2, "DateDernierMouvement", "Date modif:", 120, 7450);
     etiquette(LabelCodeBar, data2, "CodeBar", "Code EAN:", 120, 3950);
-    etiquette(LabelQteEnStock, data1, "QteEnStock", "Qté en réserve:", 3300, 5100);
-    etiquette(LabelQteEnMachine, data1, "QteEnMachine", "Qté en machine:", 3300, 5500);
-    etiquette(LabelQteGlobal, data1, "QteGlobal", "Qté Total:", 3300, 5900);
+    etiquette(LabelQteEnStock, data1, "QteEnStock", "Qté en réserve:", 3400, 5100);
+    etiquette(LabelQteEnMachine, data1, "QteEnMachine", "Qté en machine:", 3400, 5500);
+    etiquette(LabelQteGlobal, data1, "QteGlobal", "Qté Total:", 3400, 5900);
     auto& paquets = Label2.Add(LabelPaquets, new forms::Label({}, {}, fiche));
-    forms::MoveTwips(paquets, 3200, 6340, 1800, 285);
+    forms::MoveTwips(paquets, 3350, 6340, 1800, 285);
 
     Frame1 = new forms::Frame("Frame1", "Création Codes Articles", fiche);
-    forms::MoveTwips(*Frame1, 1900, 3900, 3600, 1200);
+    forms::MoveTwips(*Frame1, 2050, 3900, 3600, 1200);
     new forms::Label("Label3", "De 1 jusqu'a :", Frame1);
     forms::MoveTwips(*Frame1->findChild<forms::Label*>("Label3"), 120, 340, 1300, 285);
     Text3 = new QLineEdit("99", Frame1);
@@ -319,7 +328,7 @@ bool FrmStock::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == TextCherche && event->type() == QEvent::MouseButtonPress) {
         TextCherche_Click();
-    } else if (event->type() == QEvent::FocusOut) {
+    } else if (event->type() == QEvent::FocusOut && !FocusVersUneAutreFenetre(*event)) {
         for (const Boite& b : Boites)
             if (watched == &Text2(b.index))
                 Text2_LostFocus(b.index);
