@@ -75,7 +75,11 @@ void Form::Show(ShowMode mode, QWidget* owner)
         QEventLoop loop;
         modalLoop_ = &loop;
         modalForms.push_back(this);
+        // The form may be deleted while its loop runs (its destructor then leaves the loop).
+        QPointer<Form> self = this;
         loop.exec(QEventLoop::DialogExec);
+        if (!self)
+            return;
         modalForms.erase(std::remove(modalForms.begin(), modalForms.end(), this), modalForms.end());
         modalLoop_ = nullptr;
         return;

@@ -170,6 +170,14 @@ TEST_F(LifecycleTest, ModalShowReturnsWhenTheFormHidesOrUnloads)
     EXPECT_FALSE(IsLoaded<Second>());
 }
 
+TEST_F(LifecycleTest, AFormDeletedWhileShownModallyReturnsFromShow)
+{
+    First& a = form<First>();
+    ShowModal(a, [] { forms::UnloadAll(); });
+    EXPECT_FALSE(IsLoaded<First>());
+    EXPECT_EQ(forms::Form::ModalForm(), nullptr);
+}
+
 TEST_F(LifecycleTest, ModelessShowReturnsAtOnce)
 {
     First& a = form<First>();
