@@ -164,3 +164,23 @@ TEST_F(FenSitesTest, DeleteRemovesOnlyTheRowOrReportsTheRefusal)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FenSitesTest, ServiceModificationRenamesTheCurrentServiceWithoutDuplicateTest)
+{
+    FenSites& fen = Ouvrir();
+    fen.data2->Recordset().Find("NomService='MAINTENANCE'", 0, ado::adSearchForward,
+                                ado::adBookmarkFirst);
+    for (const char* nom : {"ATELIER", "ZONE1"}) {
+        fen.Text1->setText(nom);
+        fen.Text2->setText("Bâtiment B");
+        Click(fen, "CmdModifier"); // no box: a rename is not tested for duplicates
+        EXPECT_EQ(fen.Text1->text(), nom);
+    }
+    EXPECT_EQ(LesServices(), (Strings{"0:VOLANTE", "1:ATELIER", "1:ZONE1", "2:ATELIER"}));
+    EXPECT_EQ(Stored("SELECT Info FROM Services WHERE NomService='ZONE1'", "Info"),
+              Strings{"Bâtiment B"});
+}
+
+} // namespace
