@@ -285,7 +285,7 @@ void FrmStock::CreerFiche()
         lie.Bind(source, champ);
         if (index == LabelDateCreation || index == LabelDateModif)
             lie.SetDataFormat("Short Date");
-        forms::MoveTwips(label, gauche + 1750, haut + 40, 1400, 285);
+        forms::MoveTwips(label, gauche + 1750, haut + 40, 2000, 285);
         Libelle(QString::fromUtf8(libelle), fiche, gauche, haut, 1700);
     };
     etiquette(LabelDateCreation, data2, "DateCreation", "Date création:", 120, 7100);
