@@ -44,6 +44,7 @@ FenBadgeMaintenance::FenBadgeMaintenance()
     DBGrid1->SetCaption("Badges de maintenances");
     data2 = new forms::DataControl("data2", this);
     forms::MoveTwips(*data2, 120, 7620, 3120, 360);
+    data2->SetCaption({});
     DBGrid1->SetDataSource(data2);
     DBGrid1->AddColumn("N° de Badge", "NoBadge");
     DBGrid1->SetAllowUpdate(false);

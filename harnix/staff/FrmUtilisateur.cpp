@@ -112,16 +112,16 @@ FrmUtilisateur::FrmUtilisateur()
     forms::MoveTwips(*labelCherche, 4800, 285, 1080, 285);
     TextCherche = new QLineEdit(this);
     TextCherche->setObjectName("TextCherche");
-    forms::MoveTwips(*TextCherche, 5880, 240, 2400, 345);
+    forms::MoveTwips(*TextCherche, 5880, 240, 1800, 345);
     TextCherche->installEventFilter(this);
     auto* cadre = new forms::Frame("FrameRecherche", {}, this);
-    forms::MoveTwips(*cadre, 8400, 120, 4200, 480);
+    forms::MoveTwips(*cadre, 7800, 120, 4800, 480);
     SSOptionBadge = new forms::OptionButton("SSOptionBadge", "Par No Badge", cadre);
-    forms::MoveTwips(*SSOptionBadge, 120, 120, 1380, 285);
+    forms::MoveTwips(*SSOptionBadge, 120, 120, 1740, 285);
     SSOptionNom = new forms::OptionButton("SSOptionNom", "Par Nom", cadre);
-    forms::MoveTwips(*SSOptionNom, 1560, 120, 1080, 285);
+    forms::MoveTwips(*SSOptionNom, 1920, 120, 1200, 285);
     SSOptionMatricule = new forms::OptionButton("SSOptionMatricule", "No Matricule", cadre);
-    forms::MoveTwips(*SSOptionMatricule, 2700, 120, 1440, 285);
+    forms::MoveTwips(*SSOptionMatricule, 3180, 120, 1560, 285);
 
     DBGrid1 = new forms::DataGrid("DBGrid1", this);
     forms::MoveTwips(*DBGrid1, 4800, 720, 7800, 6600);

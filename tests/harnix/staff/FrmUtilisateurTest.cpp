@@ -285,6 +285,23 @@ TEST_F(Registre, NameSearchFindsAPrefixFromTheTopAndBadgeSearchLooksOnwards)
     EXPECT_TRUE(Script().Boxes().empty());
 }
 
+TEST_F(Registre, ANameWithAQuoteIsSavedAndFound)
+{
+    FrmUtilisateur& f = Ouvrir();
+    Aller(f, "1002");
+    f.Text2(1).clear();
+    Type(f.Text2(1), "D'ARC");
+    Click(*f.CmdModif);
+    EXPECT_EQ(Champ("1002", "Nom"), "D'ARC");
+
+    Click(*f.SSOptionNom);
+    Aller(f, "1000");
+    Type(*f.TextCherche, "d'a");
+    EXPECT_EQ(f.Text2(0).text(), "1002");
+    Script().ExpectMsgBox(forms::vbNo, "Confirmer la suppression de: D'ARC Ana !");
+    Click(*f.CmdDelete);
+}
+
 TEST_F(Registre, HeaderClicksChooseTheSearchKeyAndActivationGoesBackToBadges)
 {
     FrmUtilisateur& f = Ouvrir();
