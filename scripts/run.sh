@@ -5,9 +5,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 bash "$root/scripts/build.sh"
 cd "$build/program"
-# Until the main program exists, start what the build has produced.
 program=./harnix
-[ -x "$program" ] || program=./slidora
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: starting under xvfb-run" >&2
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$program"

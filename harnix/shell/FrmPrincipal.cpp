@@ -1,9 +1,16 @@
 #include "harnix/shell/FrmPrincipal.h"
 
+#include "harnix/catalogue/FenFamille.h"
+#include "harnix/catalogue/FenFournisseur.h"
+#include "harnix/catalogue/FenTailles.h"
+#include "harnix/catalogue/FrmStock.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/Global.h"
+#include "harnix/staff/FenBadgeMaintenance.h"
+#include "harnix/staff/FenSites.h"
+#include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -85,10 +92,8 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b :
-         {CmdStock, CmdMouvementStock, CmdFournissueur, CmdFamilles, CmdTailles, CmdEmplacement,
-          CmdProfile, CmdSites, CmdBadgeMainten, CmdDotation, CmdComptoir, CmdVente, CmdMachines,
-          CmdReport})
+    for (forms::CommandButton* b : {CmdMouvementStock, CmdProfile, CmdDotation, CmdComptoir,
+                                    CmdVente, CmdMachines, CmdReport})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -120,6 +125,13 @@ FrmPrincipal::FrmPrincipal()
     forms::AcceptOnly(TextFax, "0123456789 ");
     forms::UpperCase(TextNom);
 
+    connect(CmdStock, &QPushButton::clicked, this, [this] { CmdStock_Click(); });
+    connect(CmdFournissueur, &QPushButton::clicked, this, [this] { CmdFournissueur_Click(); });
+    connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
+    connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
+    connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
+    connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
+    connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -154,6 +166,8 @@ void FrmPrincipal::Form_Load()
         MettreAJourBase(niveau);
 
         FonctionUtilitaires::CentrerPanneau(*SSpanel1);
+        // The article window is loaded hidden now, so that it is ready when its button shows it.
+        forms::form<FrmStock>();
     } catch (const vb::Error& erreur) {
         if (erreur.Number() == vb::ErrUnspecified) {
             forms::MsgBox("Pas de base de donnée, l'application va se terminer.", forms::vbOKOnly);
@@ -204,6 +218,43 @@ void FrmPrincipal::Form_Unload(int& cancel)
     span.Run([&] { rs["AdEmail"] = Global::AdresseEmail; }, [&] { data1->UpdateRecord(); },
              [&] { cn.Close(); });
     win::End();
+}
+
+void FrmPrincipal::CmdStock_Click()
+{
+    Ouvrir<FrmStock>(Pointeur::Sablier, Panneau::Cache, forms::Modeless, [](FrmStock&) {});
+}
+
+void FrmPrincipal::CmdFournissueur_Click()
+{
+    Ouvrir<FenFournisseur>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenFournisseur&) {});
+}
+
+void FrmPrincipal::CmdFamilles_Click()
+{
+    Ouvrir<FenFamille>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenFamille&) {});
+}
+
+void FrmPrincipal::CmdTailles_Click()
+{
+    Ouvrir<FenTailles>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenTailles&) {});
+}
+
+void FrmPrincipal::CmdEmplacement_Click()
+{
+    Ouvrir<FrmUtilisateur>(Pointeur::Sablier, Panneau::Garde, forms::Modeless,
+                           [](FrmUtilisateur&) {});
+}
+
+void FrmPrincipal::CmdSites_Click()
+{
+    Ouvrir<FenSites>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenSites&) {});
+}
+
+void FrmPrincipal::CmdBadgeMainten_Click()
+{
+    Ouvrir<FenBadgeMaintenance>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                                [](FenBadgeMaintenance&) {});
 }
 
 void FrmPrincipal::CmdApropos_Click()

@@ -1,10 +1,12 @@
 #include "Fixture.h"
 
+#include "harnix/catalogue/FrmStock.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
+#include "harnix/staff/FrmUtilisateur.h"
 #include "platform/dmo/Dmo.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -19,6 +21,7 @@
 
 #include <QFile>
 #include <QThread>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -76,14 +79,56 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdApropos, f.CmdInfoCom, f.CmdClose})
+    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
+                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdStock->isEnabled());
     EXPECT_FALSE(f.CmdComptoir->isEnabled());
+
+    // The article window is loaded, hidden, by the main window's load.
+    ASSERT_TRUE(forms::IsLoaded<FrmStock>());
+    EXPECT_FALSE(forms::form<FrmStock>().isVisible());
 
     // The button panel is centred on the screen.
     EXPECT_EQ(forms::LeftTwips(*f.SSpanel1),
               (win::ScreenWidthTwips() - forms::WidthTwips(*f.SSpanel1)) / 2);
+}
+
+TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
+{
+    AvecEtatCA();
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+
+    // Modal windows are owned by the main window; the company panel is hidden first.
+    struct Cas
+    {
+        QWidget* bouton;
+        const char* fenetre;
+        bool cachePanneau;
+    };
+    for (const Cas& c :
+         {Cas{f.CmdFamilles, "FenFamille", true}, Cas{f.CmdTailles, "FenTailles", true},
+          Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
+          Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
+          Cas{f.CmdApropos, "frmAbout", false}}) {
+        f.CmdInfoCom_Click();
+        std::string vu;
+        OnNextModal([&](forms::Form& modale) {
+            vu = modale.objectName().toStdString();
+            EXPECT_EQ(modale.windowHandle()->transientParent(), f.windowHandle()) << c.fenetre;
+            EXPECT_EQ(f.SSPanelInfoCom->isVisible(), !c.cachePanneau) << c.fenetre;
+            modale.Hide();
+        });
+        Click(f, c.bouton->objectName());
+        EXPECT_EQ(vu, c.fenetre);
+    }
+
+    // The article window and the employee register are shown modeless.
+    Click(f, "CmdStock");
+    EXPECT_TRUE(forms::form<FrmStock>().isVisible());
+    Click(f, "CmdEmplacement");
+    EXPECT_TRUE(forms::form<FrmUtilisateur>().isVisible());
 }
 
 TEST_F(FrmPrincipalTest, WarnsOnceOnAScreenNarrowerThan1024Pixels)
