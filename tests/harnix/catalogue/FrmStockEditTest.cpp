@@ -8,6 +8,7 @@
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
+#include "platform/vb/DateTime.h"
 #include "platform/vb/Strings.h"
 
 using namespace forms::testing;
@@ -77,7 +78,13 @@ TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
     EXPECT_TRUE(f.Text2(1).hasFocus());
     EXPECT_EQ(f.data1->Recordset().RecordCount(), 6);
     EXPECT_EQ(Stocke(1051, "Designation"), "Null");
-    EXPECT_NE(Stocke(1051, "DateCreation"), "Null");
+    // Created today, stored as a date (not as the text of one).
+    ado::Recordset cree = database::testing::OpenRecordset(
+        zad.Connection(), "SELECT DateCreation FROM ArticleEnStock WHERE Reference = 1051 AND "
+                          "DateCreation >= Date()");
+    ASSERT_EQ(cree.RecordCount(), 1);
+    EXPECT_EQ(cree["DateCreation"].Value().Type(), vb::VarType::Date);
+    EXPECT_EQ(vb::CStr(cree["DateCreation"].Value()), vb::CStr(vb::Today()));
     // The designation typed is saved with the row, in capitals.
     Type(f.Text2(1), "casque\r");
     EXPECT_EQ(f.Text2(1).Text(), "CASQUE");
