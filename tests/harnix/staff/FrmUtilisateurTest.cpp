@@ -229,6 +229,22 @@ TEST_F(Registre, ListsWithoutAChoiceKeepTheirColumnExceptTheService)
     EXPECT_EQ(f.Combo2->Text(), "ATELIER") << "the saved row shows again";
 }
 
+TEST_F(Registre, ATypedListTextChoosesItsEntryAndAnEmptiedListNone)
+{
+    FrmUtilisateur& f = Ouvrir();
+    QLineEdit& service = *f.Combo2->lineEdit();
+    service.end(false);
+    Type(service, QString(7, '\b'));
+    EXPECT_EQ(f.Combo2->ListIndex(), -1);
+    Type(service, "MAINTENANCE");
+    EXPECT_EQ(f.Combo2->ListIndex(), 0);
+    Type(service, "\b");
+    EXPECT_EQ(f.Combo2->ListIndex(), -1);
+    EXPECT_EQ(f.Combo2->Text(), "MAINTENANC");
+    Click(*f.CmdModif);
+    EXPECT_EQ(Champ("1000", "Service"), "Null");
+}
+
 TEST_F(Registre, AFailingSaveIsReported)
 {
     Execute("INSERT INTO Sites (NomSite) VALUES ('PARIS')");
