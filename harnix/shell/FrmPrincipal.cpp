@@ -217,6 +217,9 @@ void FrmPrincipal::Form_Unload(int& cancel)
     vb::ResumeNext span;
     span.Run([&] { rs["AdEmail"] = Global::AdresseEmail; }, [&] { data1->UpdateRecord(); },
              [&] { cn.Close(); });
+    // Ending runs no window's closing steps: the article card's pending edit is saved here.
+    if (forms::IsLoaded<FrmStock>())
+        forms::form<FrmStock>().EnregistrerFiche();
     win::End();
 }
 

@@ -7,6 +7,8 @@
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
 #include "harnix/staff/FrmUtilisateur.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "platform/dmo/Dmo.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -325,6 +327,26 @@ TEST_F(FrmPrincipalTest, ClosingStoresTheLastAddressAndEndsTheProgram)
     Global::AdresseEmail = "achats@exemple.fr";
     EXPECT_THROW(f.CmdClose_Click(), win::EndCalled);
     EXPECT_EQ(vb::CStr(programme.Societe("AdEmail")), "achats@exemple.fr");
+}
+
+TEST_F(FrmPrincipalTest, ClosingSavesTheArticleCardsPendingEdit)
+{
+    AvecEtatCA();
+    programme.Parametres();
+    FrmPrincipal& f = Charger();
+    f.Show();
+    FrmStock& stock = forms::form<FrmStock>();
+    const std::string reference = stock.Text2(0).Text().toStdString();
+    ASSERT_FALSE(reference.empty());
+    stock.Text2(1).SetText("CASQUE ANTIBRUIT");
+    EXPECT_THROW(f.CmdClose_Click(), win::EndCalled);
+
+    ado::Connection cn;
+    cn.Open(Global::ChaineConnexion);
+    ado::Recordset rs;
+    rs.Open("select Designation from ArticleEnStock where Reference=" + reference, cn);
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(vb::CStr(rs["Designation"].Value()), "CASQUE ANTIBRUIT");
 }
 
 TEST_F(FrmPrincipalTest, ClosingEndsTheProgramEvenWhenTheSaveFails)
