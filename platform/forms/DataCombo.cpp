@@ -135,8 +135,9 @@ vb::Variant DataCombo::BoundText() const
     const QString typed = currentText();
     if (typed.isEmpty())
         return vb::Variant::Null();
+    // While the list is being refilled its items may still be those of the old entries.
     const int match = findText(typed, Qt::MatchFixedString);
-    if (match >= 0)
+    if (match >= 0 && match < int(Entries().values.size()))
         return Entries().values[size_t(match)];
     return vb::Variant(typed.toStdString());
 }
@@ -182,7 +183,7 @@ void DataCombo::WriteField()
     const int match = currentIndex() >= 0 && typed == itemText(currentIndex())
                           ? currentIndex()
                           : findText(typed, Qt::MatchFixedString);
-    if (match >= 0)
+    if (match >= 0 && match < int(Entries().values.size()))
         SetFieldValue(Entries().values[size_t(match)]);
     else if (typed.isEmpty())
         SetFieldValue(vb::Variant::Null());

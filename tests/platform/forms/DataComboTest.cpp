@@ -165,4 +165,19 @@ TEST_F(DataComboTest, ComboWithoutDataFieldOnlyPicks)
     EXPECT_EQ(StoredFamily(1000), "1");
 }
 
+TEST_F(DataComboTest, RowSourceShrinkingUnderTheChosenEntryEmptiesTheChoice)
+{
+    // The chosen entry is the last one; after the requery the list holds one row.
+    DataCombo DBCombo3("DBCombo3", DataCombo::dbcDropdownCombo, &window);
+    DBCombo3.SetRowSource(window.data3);
+    DBCombo3.SetListField("NomFamille");
+    DBCombo3.SetBoundColumn("NoFamille");
+    DBCombo3.SetBoundText(int32_t(3));
+    ASSERT_EQ(DBCombo3.Text(), "CHAUSSURES");
+    families.SetFilter("NomFamille = 'GANTS'");
+    ASSERT_EQ(DBCombo3.count(), 1);
+    EXPECT_EQ(DBCombo3.ListIndex(), -1);
+    EXPECT_EQ(DBCombo3.Text(), "");
+}
+
 } // namespace
