@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <langinfo.h>
 #include <locale.h>
+#include <optional>
 
 namespace win {
 namespace {
@@ -36,12 +37,30 @@ std::string DecimalSeparatorOfLocale(const std::string& localeName)
 std::string DecimalSeparator()
 {
     // The same precedence as the C library's own choice of the numeric locale.
+    std::string name;
     for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
-        const std::string name = EnvironmentValue(variable);
+        name = EnvironmentValue(variable);
         if (!name.empty())
-            return DecimalSeparatorOfLocale(name);
+            break;
     }
-    return ",";
+    if (name.empty() || IsCLocale(name))
+        return ",";
+    // Loading a locale is slow and numbers are converted often: the answer is kept for the
+    // environment it was read in (the locale's name, and LOCPATH, where the C library looks for
+    // it), and read again once either changes.
+    struct Known
+    {
+        std::string name;
+        std::string localePath;
+        std::string separator;
+    };
+    thread_local std::optional<Known> known;
+    std::string localePath = EnvironmentValue("LOCPATH");
+    if (!known || known->name != name || known->localePath != localePath) {
+        std::string separator = DecimalSeparatorOfLocale(name);
+        known = Known{std::move(name), std::move(localePath), std::move(separator)};
+    }
+    return known->separator;
 }
 
 } // namespace win

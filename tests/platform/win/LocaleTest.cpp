@@ -89,6 +89,19 @@ TEST_F(DecimalSeparatorTest, FollowsTheNumericLocaleOfTheEnvironment)
     }
 }
 
+// The answer is kept between calls, but not past a change of the folder the locales come from.
+TEST_F(DecimalSeparatorTest, ReadsTheLocaleAgainFromAnotherLocaleFolder)
+{
+    setenv("LANG", "en_US.UTF-8", 1);
+    EXPECT_EQ(win::DecimalSeparator(), ".");
+    EXPECT_EQ(win::DecimalSeparator(), ".");
+    TempDir empty;
+    setenv("LOCPATH", empty.path().c_str(), 1);
+    EXPECT_EQ(win::DecimalSeparator(), ",") << "en_US is not in the new folder";
+    setenv("LOCPATH", locales->path().c_str(), 1);
+    EXPECT_EQ(win::DecimalSeparator(), ".");
+}
+
 TEST_F(DecimalSeparatorTest, ReadsANamedLocale)
 {
     EXPECT_EQ(win::DecimalSeparatorOfLocale("en_US.UTF-8"), ".");
