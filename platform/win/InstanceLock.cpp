@@ -22,17 +22,17 @@ std::string InstanceLock::LockFolder()
     return "/tmp/" + std::to_string(getuid());
 }
 
-bool InstanceLock::TryAcquire(const std::string& name)
+InstanceLock::Outcome InstanceLock::Acquire(const std::string& name)
 {
     Release();
     const std::string folder = LockFolder();
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
+        return Outcome::Unavailable;
     // A folder that another user owns or may write to would let them hold or swap our lock.
     struct stat info;
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
         (info.st_mode & 0022) != 0)
-        return false;
+        return Outcome::Unavailable;
 
     std::string fileName = name;
     for (char& c : fileName) {
@@ -43,13 +43,17 @@ bool InstanceLock::TryAcquire(const std::string& name)
     // Close-on-exec, so that a program we start does not keep the lock after we end.
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return Outcome::Unavailable;
+    int locked;
+    while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        const int error = errno;
         close(fd);
-        return false;
+        return error == EWOULDBLOCK ? Outcome::HeldByAnother : Outcome::Unavailable;
     }
     fd_ = fd;
-    return true;
+    return Outcome::Acquired;
 }
 
 void InstanceLock::Release()

@@ -14,9 +14,15 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // True when this object now holds the lock of that name; false when another holder has it
-    // or the lock file cannot be made. Acquiring again releases the earlier lock first.
-    bool TryAcquire(const std::string& name);
+    enum class Outcome {
+        Acquired,      // this object now holds the lock
+        HeldByAnother, // another holder (a running copy) has it
+        Unavailable,   // the lock folder or file cannot be made or is not safe to use
+    };
+    // Takes the lock of that name. Acquiring again releases the earlier lock first.
+    Outcome Acquire(const std::string& name);
+    // True when this object now holds the lock; false for either of the failures above.
+    bool TryAcquire(const std::string& name) { return Acquire(name) == Outcome::Acquired; }
     void Release();
     bool IsHeld() const { return fd_ >= 0; }
 

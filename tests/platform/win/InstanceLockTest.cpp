@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -88,6 +89,7 @@ TEST_F(InstanceLockTest, SecondProcessIsRefusedWhileTheFirstHoldsTheLock)
 
     win::InstanceLock lock;
     EXPECT_FALSE(lock.TryAcquire("harnix"));
+    EXPECT_EQ(lock.Acquire("harnix"), win::InstanceLock::Outcome::HeldByAnother);
     EXPECT_FALSE(lock.IsHeld());
     EXPECT_TRUE(lock.TryAcquire("slidora")) << "locks of other names are separate";
 
@@ -148,11 +150,46 @@ TEST_F(InstanceLockTest, WithoutARuntimeFolderUsesAPrivateFolderOfTheUser)
     std::filesystem::remove(folder + "/harnix-test-" + std::to_string(getpid()) + ".lock");
 }
 
-TEST_F(InstanceLockTest, FailsWhenTheFolderCannotBeMade)
+// A lock that cannot be made is told apart from one that a running copy holds.
+TEST_F(InstanceLockTest, IsUnavailableWhenTheLockFileCannotBeMadeSafely)
 {
-    setenv("XDG_RUNTIME_DIR", (runtime_ / "missing/deeper").c_str(), 1);
-    win::InstanceLock lock;
-    EXPECT_FALSE(lock.TryAcquire("harnix"));
+    struct Case
+    {
+        const char* what;
+        std::function<std::string()> prepare; // makes the case, returns the lock folder
+    };
+    const Case cases[] = {
+        {"folder cannot be made", [&] { return runtime_ / "missing/deeper"; }},
+        {"folder others may write to",
+         [&] {
+             const std::string folder = runtime_ / "shared";
+             mkdir(folder.c_str(), 0700);
+             chmod(folder.c_str(), 0777);
+             return folder;
+         }},
+        {"lock file is a link",
+         [&] {
+             const std::string folder = runtime_ / "linked";
+             mkdir(folder.c_str(), 0700);
+             std::filesystem::create_symlink(runtime_ / "elsewhere.lock", folder + "/harnix.lock");
+             return folder;
+         }},
+        {"lock file is a folder",
+         [&] {
+             const std::string folder = runtime_ / "blocked";
+             std::filesystem::create_directories(folder + "/harnix.lock");
+             chmod(folder.c_str(), 0700);
+             return folder;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setenv("XDG_RUNTIME_DIR", c.prepare().c_str(), 1);
+        win::InstanceLock lock;
+        EXPECT_EQ(lock.Acquire("harnix"), win::InstanceLock::Outcome::Unavailable);
+        EXPECT_FALSE(lock.TryAcquire("harnix"));
+        EXPECT_FALSE(lock.IsHeld());
+    }
 }
 
 } // namespace
