@@ -1,5 +1,6 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Types.h"
+#include "platform/registry/Ascii.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,23 +23,12 @@ std::string com::guidToString(REFGUID g)
 }
 
 namespace {
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Reads `digits` hex digits at text[pos].
 bool readHex(const std::string& text, std::size_t pos, int digits, std::uint64_t* value)
 {
     *value = 0;
     for (int i = 0; i < digits; ++i) {
-        int v = hexValue(text[pos + i]);
+        int v = ascii::hexDigit(text[pos + i]);
         if (v < 0)
             return false;
         *value = *value * 16 + static_cast<unsigned>(v);

@@ -1,6 +1,7 @@
 // Type information over dispatch tables, and the registration of a type library's keys.
 
 #include "platform/com/Atl.h"
+#include "platform/registry/Ascii.h"
 #include "platform/registry/Registrar.h"
 
 #include <cstdio>
@@ -9,14 +10,6 @@
 #include <mutex>
 
 namespace {
-
-std::string fold(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 class TableTypeInfo final : public ITypeInfo
 {
@@ -46,9 +39,9 @@ public:
             ids[i] = DISPID_UNKNOWN;
         if (count == 0)
             return S_OK;
-        std::string wanted = fold(com::utf8FromUtf16(names[0] ? names[0] : u""));
+        std::string wanted = com::utf8FromUtf16(names[0] ? names[0] : u"");
         for (const com::DispatchEntry& e : m_table->entries) {
-            if (fold(e.name) == wanted) {
+            if (ascii::equalNoCase(e.name, wanted)) {
                 ids[0] = e.id;
                 return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
             }

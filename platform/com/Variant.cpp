@@ -3,6 +3,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/SafeArray.h"
 #include "platform/com/Unknown.h"
+#include "platform/registry/Ascii.h"
 
 #include <cfloat>
 #include <charconv>
@@ -134,17 +135,6 @@ std::string trim(std::string s)
     std::size_t b = s.find_first_not_of(" \t");
     std::size_t e = s.find_last_not_of(" \t");
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
-
-bool equalsNoCase(const std::string& a, const char* b)
-{
-    std::size_t n = std::strlen(b);
-    if (a.size() != n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i])
-            return false;
-    return true;
 }
 
 // Days from the civil date (proleptic Gregorian) to 1899-12-30.
@@ -451,12 +441,12 @@ HRESULT convert(VARIANT* out, const VARIANT* in, USHORT flags, VARTYPE vt, int d
     if (isText) {
         if (vt == VT_BOOL) {
             std::string t = trim(text);
-            if (equalsNoCase(t, "true") || equalsNoCase(t, "#true#")) {
+            if (ascii::equalNoCase(t, "true") || ascii::equalNoCase(t, "#true#")) {
                 out->vt = VT_BOOL;
                 out->boolVal = VARIANT_TRUE;
                 return S_OK;
             }
-            if (equalsNoCase(t, "false") || equalsNoCase(t, "#false#")) {
+            if (ascii::equalNoCase(t, "false") || ascii::equalNoCase(t, "#false#")) {
                 out->vt = VT_BOOL;
                 out->boolVal = VARIANT_FALSE;
                 return S_OK;

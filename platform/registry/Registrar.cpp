@@ -1,5 +1,6 @@
 #include "platform/registry/Registrar.h"
 
+#include "platform/registry/Ascii.h"
 #include "platform/registry/Registry.h"
 
 #include <cctype>
@@ -10,16 +11,7 @@
 namespace registry {
 namespace {
 
-bool sameWord(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
+using ascii::equalNoCase;
 
 struct Token
 {
@@ -78,11 +70,11 @@ public:
 private:
     static HKEY hiveOf(std::string_view name)
     {
-        if (sameWord(name, "HKCR") || sameWord(name, "HKEY_CLASSES_ROOT"))
+        if (equalNoCase(name, "HKCR") || equalNoCase(name, "HKEY_CLASSES_ROOT"))
             return HKEY_CLASSES_ROOT;
-        if (sameWord(name, "HKCU") || sameWord(name, "HKEY_CURRENT_USER"))
+        if (equalNoCase(name, "HKCU") || equalNoCase(name, "HKEY_CURRENT_USER"))
             return HKEY_CURRENT_USER;
-        if (sameWord(name, "HKLM") || sameWord(name, "HKEY_LOCAL_MACHINE"))
+        if (equalNoCase(name, "HKLM") || equalNoCase(name, "HKEY_LOCAL_MACHINE"))
             return HKEY_LOCAL_MACHINE;
         return nullptr;
     }
@@ -98,7 +90,7 @@ private:
                 return true;
             if (t.kind != Token::Word && t.kind != Token::Quoted)
                 return false;
-            if (t.kind == Token::Word && sameWord(t.text, "val")) {
+            if (t.kind == Token::Word && equalNoCase(t.text, "val")) {
                 return false; // values belong inside a key
             }
             Node node;
@@ -111,11 +103,11 @@ private:
     bool parseKey(Token t, Node* node)
     {
         while (t.kind == Token::Word) {
-            if (sameWord(t.text, "ForceRemove"))
+            if (equalNoCase(t.text, "ForceRemove"))
                 node->forceRemove = true;
-            else if (sameWord(t.text, "NoRemove"))
+            else if (equalNoCase(t.text, "NoRemove"))
                 node->noRemove = true;
-            else if (sameWord(t.text, "Delete"))
+            else if (equalNoCase(t.text, "Delete"))
                 node->remove = true;
             else
                 break;
@@ -148,7 +140,7 @@ private:
                 return false;
             if (inner.kind == Token::Close)
                 return true;
-            if (inner.kind == Token::Word && sameWord(inner.text, "val")) {
+            if (inner.kind == Token::Word && equalNoCase(inner.text, "val")) {
                 Token name;
                 ScriptValue value;
                 if (!next(&name) || (name.kind != Token::Word && name.kind != Token::Quoted) ||
@@ -173,12 +165,12 @@ private:
         if (!next(&type) || type.kind != Token::Word || !next(&data) ||
             (data.kind != Token::Quoted && data.kind != Token::Word))
             return false;
-        if (sameWord(type.text, "s") || sameWord(type.text, "e")) {
-            value->type = sameWord(type.text, "s") ? REG_SZ : REG_EXPAND_SZ;
+        if (equalNoCase(type.text, "s") || equalNoCase(type.text, "e")) {
+            value->type = equalNoCase(type.text, "s") ? REG_SZ : REG_EXPAND_SZ;
             value->data = data.text + '\0';
             return true;
         }
-        if (sameWord(type.text, "d")) {
+        if (equalNoCase(type.text, "d")) {
             char* end = nullptr;
             unsigned long number = std::strtoul(data.text.c_str(), &end, 0);
             if (data.text.empty() || *end || number > 0xFFFFFFFFul)
@@ -188,17 +180,9 @@ private:
             value->data.assign(reinterpret_cast<const char*>(&dword), sizeof dword);
             return true;
         }
-        if (sameWord(type.text, "b")) {
-            if (data.text.size() % 2)
-                return false;
+        if (equalNoCase(type.text, "b")) {
             value->type = REG_BINARY;
-            for (std::size_t i = 0; i < data.text.size(); i += 2) {
-                if (!std::isxdigit(static_cast<unsigned char>(data.text[i])) ||
-                    !std::isxdigit(static_cast<unsigned char>(data.text[i + 1])))
-                    return false;
-                value->data += static_cast<char>(std::stoi(data.text.substr(i, 2), nullptr, 16));
-            }
-            return true;
+            return ascii::appendHexBytes(data.text, &value->data);
         }
         return false;
     }

@@ -1,5 +1,7 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/registry/Ascii.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -32,13 +34,12 @@ namespace {
 const REGSAM readRights = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
 const REGSAM writeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
+using ascii::hexDigit;
+
+// Names compare by their folded form.
 std::string fold(std::string_view name)
 {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return ascii::lower(name);
 }
 
 struct Value
@@ -59,13 +60,16 @@ struct Key
         auto it = subkeys.find(fold(child));
         return it == subkeys.end() ? nullptr : it->second.get();
     }
-    Value* findValue(std::string_view valueName)
+    std::vector<Value>::iterator valuePosition(std::string_view valueName)
     {
         std::string folded = fold(valueName);
-        for (Value& v : values)
-            if (fold(v.name) == folded)
-                return &v;
-        return nullptr;
+        return std::find_if(values.begin(), values.end(),
+                            [&](const Value& v) { return fold(v.name) == folded; });
+    }
+    Value* findValue(std::string_view valueName)
+    {
+        auto it = valuePosition(valueName);
+        return it == values.end() ? nullptr : &*it;
     }
 };
 
@@ -88,17 +92,6 @@ std::string encode(std::string_view text, std::string_view special)
         }
     }
     return out;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 bool decode(std::string_view text, std::string* out)
@@ -224,16 +217,8 @@ void parse(std::istream& in, Key& root)
                 return;
             v.data += '\0';
         } else if (data.substr(0, 4) == "hex:") {
-            data.remove_prefix(4);
-            if (data.size() % 2)
+            if (!ascii::appendHexBytes(data.substr(4), &v.data))
                 return;
-            for (std::size_t i = 0; i < data.size(); i += 2) {
-                int hi = hexDigit(data[i]);
-                int lo = hexDigit(data[i + 1]);
-                if (hi < 0 || lo < 0)
-                    return;
-                v.data += static_cast<char>(hi * 16 + lo);
-            }
         } else {
             return;
         }
@@ -381,12 +366,63 @@ HKEY makeHandle(HKEY hive, std::vector<std::string> path, REGSAM access)
     return handle;
 }
 
-std::vector<std::string> joined(std::vector<std::string> base, const char* subKey)
+// Resolves a handle and a subkey below it (null or empty for the key itself) to the hive and
+// the subkey's path.
+bool resolveSubKey(HKEY key, const char* subKey, HKEY* hive, std::vector<std::string>* path,
+                   REGSAM* granted)
 {
+    if (!resolve(key, hive, path, granted))
+        return false;
     if (subKey)
         for (std::string& part : split(subKey))
-            base.push_back(std::move(part));
-    return base;
+            path->push_back(std::move(part));
+    return true;
+}
+
+// Runs `work` on the node of an open key under the hive's lock, once the handle's rights and the
+// seam allow `wanted`; ERROR_KEY_DELETED when the key has gone since it was opened.
+template <class Work> LONG withKey(HKEY key, REGSAM wanted, bool write, Work work)
+{
+    HKEY hive;
+    std::vector<std::string> path;
+    REGSAM granted;
+    if (!resolve(key, &hive, &path, &granted))
+        return ERROR_INVALID_HANDLE;
+    if (LONG status = check(hive, path, granted, wanted); status != ERROR_SUCCESS)
+        return status;
+    return withHive(hive, write, [&](Key& root, bool& changed) {
+        Key* k = descend(root, path, false);
+        return k ? work(*k, changed) : ERROR_KEY_DELETED;
+    });
+}
+
+// Copies a name into a caller's buffer of *size characters (zero included).
+LONG copyName(const std::string& name, char* buffer, DWORD* size)
+{
+    if (!buffer || !size)
+        return ERROR_INVALID_PARAMETER;
+    if (name.size() + 1 > *size)
+        return ERROR_MORE_DATA;
+    std::memcpy(buffer, name.c_str(), name.size() + 1);
+    *size = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// Copies a value's bytes into a caller's buffer of *dataSize bytes (data null: only the size is
+// asked for); *dataSize gets the size of the data.
+LONG copyData(const Value& v, BYTE* data, DWORD* dataSize)
+{
+    DWORD size = static_cast<DWORD>(v.data.size());
+    LONG status = ERROR_SUCCESS;
+    if (data) {
+        if (*dataSize < size)
+            status = ERROR_MORE_DATA;
+        else
+            std::memcpy(data, v.data.data(), size);
+    }
+    if (dataSize)
+        *dataSize = size;
+    return status;
 }
 
 } // namespace
@@ -422,11 +458,10 @@ LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* r
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     HKEY hive;
-    std::vector<std::string> base;
+    std::vector<std::string> path;
     REGSAM granted;
-    if (!resolve(key, &hive, &base, &granted))
+    if (!resolveSubKey(key, subKey, &hive, &path, &granted))
         return ERROR_INVALID_HANDLE;
-    std::vector<std::string> path = joined(base, subKey);
     LONG status = withHive(hive, false, [&](Key& root, bool&) {
         if (!descend(root, path, false))
             return ERROR_FILE_NOT_FOUND;
@@ -444,11 +479,10 @@ LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     HKEY hive;
-    std::vector<std::string> base;
+    std::vector<std::string> path;
     REGSAM granted;
-    if (!resolve(key, &hive, &base, &granted))
+    if (!resolveSubKey(key, subKey, &hive, &path, &granted))
         return ERROR_INVALID_HANDLE;
-    std::vector<std::string> path = joined(base, subKey);
     LONG status = withHive(hive, true, [&](Key& root, bool& changed) {
         bool exists = descend(root, path, false) != nullptr;
         if (!exists) {
@@ -485,33 +519,13 @@ LSTATUS RegQueryValueEx(HKEY key, const char* valueName, DWORD*, DWORD* type, BY
 {
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolve(key, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (LONG status = check(hive, path, granted, KEY_QUERY_VALUE); status != ERROR_SUCCESS)
-        return status;
-    return withHive(hive, false, [&](Key& root, bool&) {
-        Key* k = descend(root, path, false);
-        if (!k)
-            return ERROR_KEY_DELETED;
-        Value* v = k->findValue(valueName ? valueName : "");
+    return withKey(key, KEY_QUERY_VALUE, false, [&](Key& k, bool&) {
+        Value* v = k.findValue(valueName ? valueName : "");
         if (!v)
             return ERROR_FILE_NOT_FOUND;
         if (type)
             *type = v->type;
-        DWORD size = static_cast<DWORD>(v->data.size());
-        LONG status = ERROR_SUCCESS;
-        if (data) {
-            if (*dataSize < size)
-                status = ERROR_MORE_DATA;
-            else
-                std::memcpy(data, v->data.data(), size);
-        }
-        if (dataSize)
-            *dataSize = size;
-        return status;
+        return copyData(*v, data, dataSize);
     });
 }
 
@@ -520,22 +534,12 @@ LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD, DWORD type, const 
 {
     if (!data && dataSize)
         return ERROR_INVALID_PARAMETER;
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolve(key, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (LONG status = check(hive, path, granted, KEY_SET_VALUE); status != ERROR_SUCCESS)
-        return status;
-    return withHive(hive, true, [&](Key& root, bool& changed) {
-        Key* k = descend(root, path, false);
-        if (!k)
-            return ERROR_KEY_DELETED;
+    return withKey(key, KEY_SET_VALUE, true, [&](Key& k, bool& changed) {
         std::string name = valueName ? valueName : "";
-        Value* v = k->findValue(name);
+        Value* v = k.findValue(name);
         if (!v) {
-            k->values.push_back({name, REG_NONE, {}});
-            v = &k->values.back();
+            k.values.push_back({name, REG_NONE, {}});
+            v = &k.values.back();
         }
         v->type = type;
         v->data.assign(reinterpret_cast<const char*>(data), dataSize);
@@ -544,37 +548,13 @@ LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD, DWORD type, const 
     });
 }
 
-namespace {
-// Copies a name into a caller's buffer of *size characters (zero included).
-LONG copyName(const std::string& name, char* buffer, DWORD* size)
-{
-    if (!buffer || !size)
-        return ERROR_INVALID_PARAMETER;
-    if (name.size() + 1 > *size)
-        return ERROR_MORE_DATA;
-    std::memcpy(buffer, name.c_str(), name.size() + 1);
-    *size = static_cast<DWORD>(name.size());
-    return ERROR_SUCCESS;
-}
-} // namespace
-
 LSTATUS RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD*, char* keyClass,
                      DWORD* keyClassSize, FILETIME*)
 {
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolve(key, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (LONG status = check(hive, path, granted, KEY_ENUMERATE_SUB_KEYS); status != ERROR_SUCCESS)
-        return status;
-    return withHive(hive, false, [&](Key& root, bool&) {
-        Key* k = descend(root, path, false);
-        if (!k)
-            return ERROR_KEY_DELETED;
-        if (index >= k->subkeys.size())
+    return withKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Key& k, bool&) {
+        if (index >= k.subkeys.size())
             return ERROR_NO_MORE_ITEMS;
-        auto it = std::next(k->subkeys.begin(), index);
+        auto it = std::next(k.subkeys.begin(), index);
         if (keyClass && keyClassSize && *keyClassSize) {
             keyClass[0] = '\0';
             *keyClassSize = 0;
@@ -588,35 +568,16 @@ LSTATUS RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSiz
 {
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolve(key, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (LONG status = check(hive, path, granted, KEY_QUERY_VALUE); status != ERROR_SUCCESS)
-        return status;
-    return withHive(hive, false, [&](Key& root, bool&) {
-        Key* k = descend(root, path, false);
-        if (!k)
-            return ERROR_KEY_DELETED;
-        if (index >= k->values.size())
+    return withKey(key, KEY_QUERY_VALUE, false, [&](Key& k, bool&) {
+        if (index >= k.values.size())
             return ERROR_NO_MORE_ITEMS;
-        const Value& v = k->values[index];
+        const Value& v = k.values[index];
         LONG status = copyName(v.name, valueName, valueNameSize);
         if (status != ERROR_SUCCESS)
             return status;
         if (type)
             *type = v.type;
-        DWORD size = static_cast<DWORD>(v.data.size());
-        if (data) {
-            if (*dataSize < size)
-                status = ERROR_MORE_DATA;
-            else
-                std::memcpy(data, v.data.data(), size);
-        }
-        if (dataSize)
-            *dataSize = size;
-        return status;
+        return copyData(v, data, dataSize);
     });
 }
 
@@ -626,11 +587,10 @@ LONG deleteKey(HKEY key, const char* subKey, bool tree)
     if (!subKey || !*subKey)
         return ERROR_INVALID_PARAMETER;
     HKEY hive;
-    std::vector<std::string> base;
+    std::vector<std::string> path;
     REGSAM granted;
-    if (!resolve(key, &hive, &base, &granted))
+    if (!resolveSubKey(key, subKey, &hive, &path, &granted))
         return ERROR_INVALID_HANDLE;
-    std::vector<std::string> path = joined(base, subKey);
     if (path.empty())
         return ERROR_INVALID_PARAMETER;
     return withHive(hive, true, [&](Key& root, bool& changed) {
@@ -660,23 +620,11 @@ LSTATUS RegDeleteTree(HKEY key, const char* subKey)
 
 LSTATUS RegDeleteValue(HKEY key, const char* valueName)
 {
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolve(key, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (LONG status = check(hive, path, granted, KEY_SET_VALUE); status != ERROR_SUCCESS)
-        return status;
-    return withHive(hive, true, [&](Key& root, bool& changed) {
-        Key* k = descend(root, path, false);
-        if (!k)
-            return ERROR_KEY_DELETED;
-        std::string folded = fold(valueName ? valueName : "");
-        auto it = std::find_if(k->values.begin(), k->values.end(),
-                               [&](const Value& v) { return fold(v.name) == folded; });
-        if (it == k->values.end())
+    return withKey(key, KEY_SET_VALUE, true, [&](Key& k, bool& changed) {
+        auto it = k.valuePosition(valueName ? valueName : "");
+        if (it == k.values.end())
             return ERROR_FILE_NOT_FOUND;
-        k->values.erase(it);
+        k.values.erase(it);
         changed = true;
         return ERROR_SUCCESS;
     });
