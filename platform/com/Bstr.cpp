@@ -27,6 +27,12 @@ BSTR allocate(const void* data, UINT bytes)
 }
 } // namespace
 
+BSTR com::bstrCopy(BSTR bstr)
+{
+    return bstr ? SysAllocStringByteLen(reinterpret_cast<const char*>(bstr), SysStringByteLen(bstr))
+                : nullptr;
+}
+
 std::size_t com::olestrlen(LPCOLESTR text)
 {
     std::size_t n = 0;

@@ -31,6 +31,9 @@ std::size_t olestrlen(LPCOLESTR text);
 // UTF-8 <-> UTF-16 conversions; invalid sequences become U+FFFD.
 std::u16string utf16FromUtf8(std::string_view text);
 std::string utf8FromUtf16(std::u16string_view text);
+// A new BSTR with the same content (embedded zeros included); null for a null BSTR or when out
+// of memory.
+BSTR bstrCopy(BSTR bstr);
 // A BSTR's whole content (embedded zeros included); empty for a null BSTR.
 inline std::u16string_view bstrView(BSTR bstr)
 {

@@ -59,11 +59,7 @@ public:
 
     unsigned int Length() const noexcept { return SysStringLen(m_str); }
     unsigned int ByteLength() const noexcept { return SysStringByteLen(m_str); }
-    BSTR Copy() const
-    {
-        return m_str ? SysAllocStringByteLen(reinterpret_cast<const char*>(m_str), ByteLength())
-                     : nullptr;
-    }
+    BSTR Copy() const { return com::bstrCopy(m_str); }
     HRESULT CopyTo(BSTR* out) const
     {
         if (!out)

@@ -8,6 +8,28 @@
 #include <cstdint>
 #include <new>
 
+namespace com::detail {
+// Release of an object that deletes itself when the count reaches 0.
+template <class T> ULONG releaseOwned(T* object)
+{
+    ULONG count = object->InternalRelease();
+    if (count == 0)
+        delete object;
+    return count;
+}
+
+// The steps of a new object: it learns its outer object (pv), then FinalConstruct runs under a
+// guarding reference.
+template <class T> HRESULT finalConstruct(T* object, void* pv)
+{
+    object->SetVoid(pv);
+    object->InternalFinalConstructAddRef();
+    HRESULT hr = object->FinalConstruct();
+    object->InternalFinalConstructRelease();
+    return hr;
+}
+} // namespace com::detail
+
 // A creatable object: counts in the module's lock count while it lives.
 template <class Base> class CComObject final : public Base
 {
@@ -21,13 +43,7 @@ public:
         com::atlModule().Unlock();
     }
     ULONG AddRef() override { return this->InternalAddRef(); }
-    ULONG Release() override
-    {
-        ULONG count = this->InternalRelease();
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG Release() override { return com::detail::releaseOwned(this); }
     HRESULT QueryInterface(REFIID riid, void** ppv) override
     {
         return CComObjectRootBase::InternalQueryInterface(this, Base::_GetEntries(), riid, ppv);
@@ -48,10 +64,7 @@ template <class Base> HRESULT CComObject<Base>::CreateInstance(CComObject<Base>*
     auto* p = new (std::nothrow) CComObject<Base>();
     if (!p)
         return E_OUTOFMEMORY;
-    p->SetVoid(nullptr);
-    p->InternalFinalConstructAddRef();
-    HRESULT hr = p->FinalConstruct();
-    p->InternalFinalConstructRelease();
+    HRESULT hr = com::detail::finalConstruct(p, nullptr);
     if (FAILED(hr)) {
         delete p;
         return hr;
@@ -72,13 +85,7 @@ public:
         this->FinalRelease();
     }
     ULONG AddRef() override { return this->InternalAddRef(); }
-    ULONG Release() override
-    {
-        ULONG count = this->InternalRelease();
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG Release() override { return com::detail::releaseOwned(this); }
     HRESULT QueryInterface(REFIID riid, void** ppv) override
     {
         return CComObjectRootBase::InternalQueryInterface(this, Base::_GetEntries(), riid, ppv);
@@ -126,13 +133,7 @@ public:
     void InternalFinalConstructAddRef() { m_contained.InternalFinalConstructAddRef(); }
     void InternalFinalConstructRelease() { m_contained.InternalFinalConstructRelease(); }
     ULONG AddRef() override { return this->InternalAddRef(); }
-    ULONG Release() override
-    {
-        ULONG count = this->InternalRelease();
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG Release() override { return com::detail::releaseOwned(this); }
     HRESULT QueryInterface(REFIID riid, void** ppv) override
     {
         if (!ppv)
@@ -158,10 +159,7 @@ template <class T1> struct CComCreator
         T1* p = new (std::nothrow) T1(pv);
         if (!p)
             return E_OUTOFMEMORY;
-        p->SetVoid(pv);
-        p->InternalFinalConstructAddRef();
-        HRESULT hr = p->FinalConstruct();
-        p->InternalFinalConstructRelease();
+        HRESULT hr = com::detail::finalConstruct(p, pv);
         if (SUCCEEDED(hr))
             hr = p->QueryInterface(riid, ppv);
         if (FAILED(hr))

@@ -2,26 +2,19 @@
 
 CComVariant::CComVariant(const char* text)
 {
-    VariantInit(this);
-    vt = VT_BSTR;
-    bstrVal = CComBSTR(text ? text : "").Detach();
-    CheckAlloc();
+    HoldText(CComBSTR(text ? text : "").Detach(), true);
 }
 
 CComVariant::CComVariant(IDispatch* value) noexcept
 {
-    VariantInit(this);
-    vt = VT_DISPATCH;
-    pdispVal = value;
+    Hold(VT_DISPATCH, &VARIANT::pdispVal, value);
     if (value)
         value->AddRef();
 }
 
 CComVariant::CComVariant(IUnknown* value) noexcept
 {
-    VariantInit(this);
-    vt = VT_UNKNOWN;
-    punkVal = value;
+    Hold(VT_UNKNOWN, &VARIANT::punkVal, value);
     if (value)
         value->AddRef();
 }

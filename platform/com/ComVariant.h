@@ -4,6 +4,8 @@
 #include "platform/com/ComBstr.h"
 #include "platform/com/Unknown.h"
 
+#include <type_traits>
+
 class CComVariant : public VARIANT
 {
 public:
@@ -20,79 +22,29 @@ public:
         VariantInit(&src);
     }
     // A null text gives a null BSTR.
-    CComVariant(LPCOLESTR text)
-    {
-        VariantInit(this);
-        vt = VT_BSTR;
-        bstrVal = SysAllocString(text);
-        if (text)
-            CheckAlloc();
-    }
+    CComVariant(LPCOLESTR text) { HoldText(SysAllocString(text), text != nullptr); }
     CComVariant(const char* text);
-    CComVariant(const CComBSTR& text)
-    {
-        VariantInit(this);
-        vt = VT_BSTR;
-        bstrVal = text.Copy();
-        if (text.m_str)
-            CheckAlloc();
-    }
+    CComVariant(const CComBSTR& text) { HoldText(text.Copy(), text.m_str != nullptr); }
     CComVariant(bool value) noexcept
     {
-        VariantInit(this);
-        vt = VT_BOOL;
-        boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        Hold(VT_BOOL, &VARIANT::boolVal, value ? VARIANT_TRUE : VARIANT_FALSE);
     }
-    CComVariant(BYTE value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_UI1;
-        bVal = value;
-    }
-    CComVariant(SHORT value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_I2;
-        iVal = value;
-    }
+    CComVariant(BYTE value) noexcept { Hold(VT_UI1, &VARIANT::bVal, value); }
+    CComVariant(SHORT value) noexcept { Hold(VT_I2, &VARIANT::iVal, value); }
     // VT_I4, or VT_ERROR for an error code.
     CComVariant(LONG value, VARTYPE type = VT_I4) noexcept
     {
-        VariantInit(this);
-        vt = type == VT_ERROR ? VT_ERROR : VT_I4;
-        lVal = value;
+        Hold(type == VT_ERROR ? VT_ERROR : VT_I4, &VARIANT::lVal, value);
     }
-    CComVariant(ULONG value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_UI4;
-        ulVal = value;
-    }
-    CComVariant(LONGLONG value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_I8;
-        llVal = value;
-    }
-    CComVariant(FLOAT value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_R4;
-        fltVal = value;
-    }
+    CComVariant(ULONG value) noexcept { Hold(VT_UI4, &VARIANT::ulVal, value); }
+    CComVariant(LONGLONG value) noexcept { Hold(VT_I8, &VARIANT::llVal, value); }
+    CComVariant(FLOAT value) noexcept { Hold(VT_R4, &VARIANT::fltVal, value); }
     // VT_R8, or VT_DATE for a date.
     CComVariant(DOUBLE value, VARTYPE type = VT_R8) noexcept
     {
-        VariantInit(this);
-        vt = type == VT_DATE ? VT_DATE : VT_R8;
-        dblVal = value;
+        Hold(type == VT_DATE ? VT_DATE : VT_R8, &VARIANT::dblVal, value);
     }
-    CComVariant(CY value) noexcept
-    {
-        VariantInit(this);
-        vt = VT_CY;
-        cyVal = value;
-    }
+    CComVariant(CY value) noexcept { Hold(VT_CY, &VARIANT::cyVal, value); }
     CComVariant(IDispatch* value) noexcept;
     CComVariant(IUnknown* value) noexcept;
     ~CComVariant() { Clear(); }
@@ -147,6 +99,22 @@ public:
     bool operator==(const VARIANT& other) const noexcept;
 
 private:
+    // Starts as a value of the given type, held in the given member.
+    template <class T>
+    void Hold(VARTYPE type, T VARIANT::*member, std::type_identity_t<T> value) noexcept
+    {
+        VariantInit(this);
+        vt = type;
+        this->*member = value;
+    }
+    // Starts as a text; one that should have been made (from a non-null source) but was not
+    // leaves VT_ERROR E_OUTOFMEMORY.
+    void HoldText(BSTR text, bool made)
+    {
+        Hold(VT_BSTR, &VARIANT::bstrVal, text);
+        if (made)
+            CheckAlloc();
+    }
     void InternalCopy(const VARIANT* src)
     {
         HRESULT hr = Copy(src);

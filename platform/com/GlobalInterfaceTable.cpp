@@ -8,24 +8,9 @@
 
 namespace {
 
-class GlobalInterfaceTable final : public IGlobalInterfaceTable
+class GlobalInterfaceTable final : public com::ProcessObject<IGlobalInterfaceTable>
 {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IGlobalInterfaceTable) {
-            *ppv = static_cast<IGlobalInterfaceTable*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    // The table lives as long as the process.
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-
     HRESULT RegisterInterfaceInGlobal(IUnknown* pUnk, REFIID riid, DWORD* pdwCookie) override
     {
         if (!pUnk || !pdwCookie)
@@ -49,15 +34,9 @@ public:
     {
         if (!com::inApartment())
             return CO_E_NOTINITIALIZED;
-        IUnknown* object = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            auto it = m_entries.find(dwCookie);
-            if (it == m_entries.end())
-                return E_INVALIDARG;
-            object = it->second.object;
-            m_entries.erase(it);
-        }
+        IUnknown* object = take(dwCookie, true);
+        if (!object)
+            return E_INVALIDARG;
         object->Release();
         return S_OK;
     }
@@ -69,21 +48,32 @@ public:
         *ppv = nullptr;
         if (!com::inApartment())
             return CO_E_NOTINITIALIZED;
-        IUnknown* object = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            auto it = m_entries.find(dwCookie);
-            if (it == m_entries.end())
-                return E_INVALIDARG;
-            object = it->second.object;
-            object->AddRef(); // keeps it alive past a concurrent revoke
-        }
+        IUnknown* object = take(dwCookie, false);
+        if (!object)
+            return E_INVALIDARG;
         HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();
         return hr;
     }
 
 private:
+    // The object of a cookie (null for an unknown cookie) with a reference for the caller to
+    // release: a revoke takes the table's own as the entry leaves; otherwise a new one keeps the
+    // object alive past a concurrent revoke.
+    IUnknown* take(DWORD cookie, bool revoke)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto it = m_entries.find(cookie);
+        if (it == m_entries.end())
+            return nullptr;
+        IUnknown* object = it->second.object;
+        if (revoke)
+            m_entries.erase(it);
+        else
+            object->AddRef();
+        return object;
+    }
+
     struct Entry
     {
         IUnknown* object;

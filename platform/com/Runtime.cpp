@@ -44,22 +44,9 @@ struct LoadedServer
 std::map<std::string, LoadedServer> g_servers;
 
 // The class object of the Global Interface Table: creates nothing, hands out the one table.
-class GitClassFactory final : public IClassFactory
+class GitClassFactory final : public com::ProcessObject<IClassFactory>
 {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
     {
         if (!ppv)

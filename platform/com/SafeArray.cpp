@@ -152,6 +152,40 @@ bool allocateData(SAFEARRAY* psa)
     return psa->pvData != nullptr;
 }
 
+// Copies one element of the array into an empty slot: a new BSTR, one more reference, a copy of
+// the VARIANT, or the bytes themselves.
+HRESULT copyElement(const SAFEARRAY* psa, const void* from, void* to)
+{
+    if (psa->fFeatures & FADF_BSTR) {
+        BSTR text = *static_cast<const BSTR*>(from);
+        BSTR copy = com::bstrCopy(text);
+        if (text && !copy)
+            return E_OUTOFMEMORY;
+        *static_cast<BSTR*>(to) = copy;
+    } else if (psa->fFeatures & (FADF_UNKNOWN | FADF_DISPATCH)) {
+        auto* unknown = *static_cast<IUnknown* const*>(from);
+        if (unknown)
+            unknown->AddRef();
+        *static_cast<IUnknown**>(to) = unknown;
+    } else if (psa->fFeatures & FADF_VARIANT) {
+        VariantInit(static_cast<VARIANT*>(to));
+        return VariantCopy(static_cast<VARIANT*>(to), static_cast<const VARIANT*>(from));
+    } else {
+        std::memcpy(to, from, psa->cbElements);
+    }
+    return S_OK;
+}
+
+// The arguments of a bound query: an array, a place for the answer and one of its dimensions.
+HRESULT checkDimension(const SAFEARRAY* psa, UINT nDim, const LONG* answer)
+{
+    if (!psa || !answer)
+        return E_INVALIDARG;
+    if (nDim < 1 || nDim > psa->cDims)
+        return DISP_E_BADINDEX;
+    return S_OK;
+}
+
 } // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* bounds)
@@ -241,20 +275,16 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* vt)
 
 HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound)
 {
-    if (!psa || !plLbound)
-        return E_INVALIDARG;
-    if (nDim < 1 || nDim > psa->cDims)
-        return DISP_E_BADINDEX;
+    if (HRESULT hr = checkDimension(psa, nDim, plLbound); FAILED(hr))
+        return hr;
     *plLbound = bound(psa, nDim).lLbound;
     return S_OK;
 }
 
 HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound)
 {
-    if (!psa || !plUbound)
-        return E_INVALIDARG;
-    if (nDim < 1 || nDim > psa->cDims)
-        return DISP_E_BADINDEX;
+    if (HRESULT hr = checkDimension(psa, nDim, plUbound); FAILED(hr))
+        return hr;
     const SAFEARRAYBOUND& b = bound(psa, nDim);
     *plUbound = static_cast<LONG>(static_cast<long long>(b.lLbound) + b.cElements - 1);
     return S_OK;
@@ -279,13 +309,9 @@ HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* indices, void* pv)
         return hr;
     if (psa->fFeatures & FADF_BSTR) {
         auto text = static_cast<BSTR>(pv);
-        BSTR copy = nullptr;
-        if (text) {
-            copy =
-                SysAllocStringByteLen(reinterpret_cast<const char*>(text), SysStringByteLen(text));
-            if (!copy)
-                return E_OUTOFMEMORY;
-        }
+        BSTR copy = com::bstrCopy(text);
+        if (text && !copy)
+            return E_OUTOFMEMORY;
         SysFreeString(*static_cast<BSTR*>(element));
         *static_cast<BSTR*>(element) = copy;
     } else if (psa->fFeatures & (FADF_UNKNOWN | FADF_DISPATCH)) {
@@ -315,28 +341,7 @@ HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* indices, void* pv)
     HRESULT hr = SafeArrayPtrOfIndex(psa, indices, &element);
     if (FAILED(hr))
         return hr;
-    if (psa->fFeatures & FADF_BSTR) {
-        BSTR text = *static_cast<BSTR*>(element);
-        BSTR copy = nullptr;
-        if (text) {
-            copy =
-                SysAllocStringByteLen(reinterpret_cast<const char*>(text), SysStringByteLen(text));
-            if (!copy)
-                return E_OUTOFMEMORY;
-        }
-        *static_cast<BSTR*>(pv) = copy;
-    } else if (psa->fFeatures & (FADF_UNKNOWN | FADF_DISPATCH)) {
-        auto* unknown = *static_cast<IUnknown**>(element);
-        if (unknown)
-            unknown->AddRef();
-        *static_cast<IUnknown**>(pv) = unknown;
-    } else if (psa->fFeatures & FADF_VARIANT) {
-        VariantInit(static_cast<VARIANT*>(pv));
-        return VariantCopy(static_cast<VARIANT*>(pv), static_cast<VARIANT*>(element));
-    } else {
-        std::memcpy(pv, element, psa->cbElements);
-    }
-    return S_OK;
+    return copyElement(psa, element, pv);
 }
 
 HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData)
@@ -378,31 +383,10 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut)
     auto* from = static_cast<char*>(psa->pvData);
     auto* to = static_cast<char*>(copy->pvData);
     for (std::size_t i = 0; i < count; ++i) {
-        void* src = from + i * psa->cbElements;
-        void* dst = to + i * psa->cbElements;
-        if (psa->fFeatures & FADF_BSTR) {
-            BSTR text = *static_cast<BSTR*>(src);
-            if (text) {
-                *static_cast<BSTR*>(dst) = SysAllocStringByteLen(
-                    reinterpret_cast<const char*>(text), SysStringByteLen(text));
-                if (!*static_cast<BSTR*>(dst)) {
-                    SafeArrayDestroy(copy);
-                    return E_OUTOFMEMORY;
-                }
-            }
-        } else if (psa->fFeatures & (FADF_UNKNOWN | FADF_DISPATCH)) {
-            auto* unknown = *static_cast<IUnknown**>(src);
-            if (unknown)
-                unknown->AddRef();
-            *static_cast<IUnknown**>(dst) = unknown;
-        } else if (psa->fFeatures & FADF_VARIANT) {
-            HRESULT hr = VariantCopy(static_cast<VARIANT*>(dst), static_cast<VARIANT*>(src));
-            if (FAILED(hr)) {
-                SafeArrayDestroy(copy);
-                return hr;
-            }
-        } else {
-            std::memcpy(dst, src, psa->cbElements);
+        HRESULT hr = copyElement(psa, from + i * psa->cbElements, to + i * psa->cbElements);
+        if (FAILED(hr)) {
+            SafeArrayDestroy(copy);
+            return hr;
         }
     }
     *ppsaOut = copy;

@@ -1,6 +1,7 @@
 // Type information over dispatch tables, and the registration of a type library's keys.
 
 #include "platform/com/Atl.h"
+#include "platform/com/Internal.h"
 #include "platform/registry/Ascii.h"
 #include "platform/registry/Registrar.h"
 
@@ -11,25 +12,11 @@
 
 namespace {
 
-class TableTypeInfo final : public ITypeInfo
+// Made once for each table, and kept for the whole run.
+class TableTypeInfo final : public com::ProcessObject<ITypeInfo>
 {
 public:
     explicit TableTypeInfo(const com::DispatchTable* table) : m_table(table) {}
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
-            *ppv = static_cast<ITypeInfo*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Lives as long as the process.
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
 
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override
     {

@@ -606,8 +606,7 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src)
             }
         } else if (src->vt == VT_BSTR) {
             if (src->bstrVal) {
-                copy.bstrVal = SysAllocStringByteLen(reinterpret_cast<const char*>(src->bstrVal),
-                                                     SysStringByteLen(src->bstrVal));
+                copy.bstrVal = com::bstrCopy(src->bstrVal);
                 if (!copy.bstrVal)
                     return E_OUTOFMEMORY;
             }
