@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace vb {
@@ -18,11 +19,10 @@ namespace {
 
 constexpr std::string_view NoBreakSpace = "\u00A0";
 
-// Splits a pattern at ";" outside quotes and escapes.
-std::vector<std::string_view> Sections(std::string_view pattern)
+// Calls visit(i) for each character of the pattern outside quotes and escapes, until it returns
+// true; whether one did.
+template <typename Visit> bool AnyUnquoted(std::string_view pattern, Visit visit)
 {
-    std::vector<std::string_view> sections;
-    size_t start = 0;
     bool quoted = false;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
@@ -30,11 +30,25 @@ std::vector<std::string_view> Sections(std::string_view pattern)
             quoted = !quoted;
         } else if (c == '\\' && !quoted) {
             ++i;
-        } else if (c == ';' && !quoted) {
+        } else if (!quoted && visit(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Splits a pattern at ";" outside quotes and escapes.
+std::vector<std::string_view> Sections(std::string_view pattern)
+{
+    std::vector<std::string_view> sections;
+    size_t start = 0;
+    AnyUnquoted(pattern, [&](size_t i) {
+        if (pattern[i] == ';') {
             sections.push_back(pattern.substr(start, i - start));
             start = i + 1;
         }
-    }
+        return false;
+    });
     sections.push_back(pattern.substr(start));
     return sections;
 }
@@ -45,6 +59,23 @@ std::string_view NextCharacter(std::string_view text, size_t& pos)
     const size_t start = pos;
     utf8::Next(text, pos);
     return text.substr(start, pos - start);
+}
+
+// A quoted text or an escaped character at pattern[i]: its text (empty for a "\\" that ends the
+// pattern), with i moved past it; none, and i unchanged, for any other character.
+std::optional<std::string_view> Literal(std::string_view pattern, size_t& i)
+{
+    if (pattern[i] == '"') {
+        const size_t end = std::min(pattern.find('"', i + 1), pattern.size());
+        const std::string_view text = pattern.substr(i + 1, end - i - 1);
+        i = end == pattern.size() ? end : end + 1;
+        return text;
+    }
+    if (pattern[i] == '\\') {
+        ++i;
+        return i < pattern.size() ? NextCharacter(pattern, i) : std::string_view();
+    }
+    return std::nullopt;
 }
 
 // ---- Dates ----
@@ -139,18 +170,9 @@ std::vector<DateToken> DateTokens(std::string_view pattern)
         case 'c':
             field(DateField::General);
             break;
-        case '"': {
-            const size_t end = pattern.find('"', i + 1);
-            literal(pattern.substr(i + 1,
-                                   (end == std::string_view::npos ? pattern.size() : end) - i - 1));
-            i = end == std::string_view::npos ? pattern.size() : end + 1;
-            break;
-        }
+        case '"':
         case '\\':
-            ++i;
-            if (i < pattern.size()) {
-                literal(NextCharacter(pattern, i));
-            }
+            literal(*Literal(pattern, i));
             break;
         default:
             literal(NextCharacter(pattern, i));
@@ -194,6 +216,12 @@ std::string TwoDigits(int value)
     return buffer;
 }
 
+// A date field's number, with two digits at least for the doubled letter.
+std::string Number(int value, bool twoDigits)
+{
+    return twoDigits ? TwoDigits(value) : std::to_string(value);
+}
+
 std::string FormatDate(Date date, std::string_view pattern);
 
 std::string ShortDate(Date date)
@@ -216,10 +244,8 @@ std::string FormatDate(Date date, std::string_view pattern)
             out += token.text;
             break;
         case DateField::Day:
-            out += std::to_string(p.day);
-            break;
         case DateField::Day2:
-            out += TwoDigits(p.day);
+            out += Number(p.day, token.field == DateField::Day2);
             break;
         case DateField::DayName:
             out += WeekdayName(Weekday(date), true);
@@ -234,10 +260,8 @@ std::string FormatDate(Date date, std::string_view pattern)
             out += LongDate(date);
             break;
         case DateField::MonthOrMinute:
-            out += std::to_string(p.month);
-            break;
         case DateField::MonthOrMinute2:
-            out += TwoDigits(p.month);
+            out += Number(p.month, token.field == DateField::MonthOrMinute2);
             break;
         case DateField::MonthName:
             out += MonthName(p.month, true);
@@ -255,22 +279,16 @@ std::string FormatDate(Date date, std::string_view pattern)
             out += std::to_string(p.year);
             break;
         case DateField::Hour:
-            out += std::to_string(p.hour);
-            break;
         case DateField::Hour2:
-            out += TwoDigits(p.hour);
+            out += Number(p.hour, token.field == DateField::Hour2);
             break;
         case DateField::Minute:
-            out += std::to_string(p.minute);
-            break;
         case DateField::Minute2:
-            out += TwoDigits(p.minute);
+            out += Number(p.minute, token.field == DateField::Minute2);
             break;
         case DateField::Second:
-            out += std::to_string(p.second);
-            break;
         case DateField::Second2:
-            out += TwoDigits(p.second);
+            out += Number(p.second, token.field == DateField::Second2);
             break;
         case DateField::Weekday:
             out += std::to_string(Weekday(date));
@@ -379,18 +397,8 @@ std::vector<NumberToken> NumberTokens(std::string_view pattern)
 {
     std::vector<NumberToken> tokens;
     for (size_t i = 0; i < pattern.size();) {
-        const char c = pattern[i];
-        if (c == '"') {
-            const size_t end = pattern.find('"', i + 1);
-            const size_t stop = end == std::string_view::npos ? pattern.size() : end;
-            tokens.push_back(
-                {NumberKind::Literal, std::string(pattern.substr(i + 1, stop - i - 1))});
-            i = stop == pattern.size() ? stop : stop + 1;
-        } else if (c == '\\') {
-            ++i;
-            if (i < pattern.size()) {
-                tokens.push_back({NumberKind::Literal, std::string(NextCharacter(pattern, i))});
-            }
+        if (const auto text = Literal(pattern, i)) {
+            tokens.push_back({NumberKind::Literal, std::string(*text)});
         } else {
             const std::string_view ch = NextCharacter(pattern, i);
             const NumberKind kind = ch == "0"                         ? NumberKind::Zero
@@ -568,18 +576,7 @@ std::string FormatNumber(const Decimal& number, std::string_view pattern)
 
 bool HasDigitPlaces(std::string_view pattern)
 {
-    bool quoted = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (c == '\\' && !quoted) {
-            ++i;
-        } else if (!quoted && (c == '0' || c == '#')) {
-            return true;
-        }
-    }
-    return false;
+    return AnyUnquoted(pattern, [&](size_t i) { return pattern[i] == '0' || pattern[i] == '#'; });
 }
 
 bool Named(std::string_view pattern, const char* name)

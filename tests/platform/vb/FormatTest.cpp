@@ -34,6 +34,10 @@ TEST(Format, DatePatterns)
         {"ddd dd mmm", "dim. 31 déc."},
         {"h\\h nn", "14h 05"},
         {"\"le\" d", "le 31"},
+        {"dd \"h:m\" hh", "31 h:m 14"}, // letters in quotes are text
+        {"d \"fin", "31 fin"},          // a quote left open runs to the end
+        {"\\d d\\", "d 31"},            // a final "\" stands for nothing
+        {"\"0\" d", "0 31"},            // a quoted digit makes no number pattern
         {"q", "4"},
         {"Short Date", "31/12/2006"},
         {"short date", "31/12/2006"},
@@ -109,6 +113,10 @@ TEST_P(FormatNumbers, Patterns)
         {Variant(0.1f), "0.000000", "0,100000", "0.100000"},
         {Variant(true), "0", "-1", "-1"},
         {"pas un nombre", "0.00", "pas un nombre", "pas un nombre"},
+        {5, "\\#0", "#5", "#5"},
+        {5, "0 \"kg", "5 kg", "5 kg"},
+        {-5, "0;\"(;)\"0", "(;)5", "(;)5"}, // no section break inside quotes
+        {2.5, "0.0\\", "2,5", "2.5"},
     };
     for (const NumberCase& c : cases) {
         EXPECT_EQ(Format(c.value, c.pattern), Comma() ? c.comma : c.point) << c.pattern;
