@@ -45,6 +45,8 @@ frmAbout::frmAbout()
     forms::MoveTwips(*Label1, 240, 2220, 3600, 300);
     forms::MoveTwips(*Command1, 240, 2640, 3600, 375);
     forms::MoveTwips(*cmdOK, 5040, 2640, 1200, 375);
+    // Designed at its final size, so that the load's centring places it in the middle.
+    Move(0, 0, 6600, 3465);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });

@@ -97,6 +97,8 @@ FrmPrincipal::FrmPrincipal()
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
+    // The panel covers the buttons: its own background hides them.
+    SSPanelInfoCom->setAutoFillBackground(true);
     forms::MoveTwips(*SSPanelInfoCom, 0, 0, 6600, 3960);
     auto* titre = new forms::Label("LabelTitre", "Informations société", SSPanelInfoCom);
     QFont gras = titre->font();
