@@ -44,16 +44,18 @@ FenFamille::FenFamille()
     CmdDelete = new forms::CommandButton("CmdDelete", "Supprimer", this);
     CmdClose = new forms::CommandButton("CmdClose", "Fermer", this);
 
-    forms::MoveTwips(*DBGrid1, 120, 120, 6000, 5400);
-    forms::MoveTwips(*SSFrame1, 120, 5640, 6000, 1500);
+    forms::MoveTwips(*DBGrid1, 120, 120, 6000, 6300);
+    forms::MoveTwips(*SSFrame1, 120, 6540, 6000, 1500);
     forms::MoveTwips(*labelFamille, 120, 360, 1000, 285);
     forms::MoveTwips(*Text2, 1200, 300, 4600, 345);
     forms::MoveTwips(*labelFonction, 120, 840, 1000, 285);
     forms::MoveTwips(*Text1, 1200, 780, 4600, 345);
-    forms::MoveTwips(*CmdModif, 120, 7320, 1400, 375);
-    forms::MoveTwips(*CmdAdd, 1620, 7320, 1400, 375);
-    forms::MoveTwips(*CmdDelete, 3120, 7320, 1400, 375);
-    forms::MoveTwips(*CmdClose, 4620, 7320, 1400, 375);
+    forms::MoveTwips(*CmdModif, 120, 8160, 1400, 375);
+    forms::MoveTwips(*CmdAdd, 1620, 8160, 1400, 375);
+    forms::MoveTwips(*CmdDelete, 3120, 8160, 1400, 375);
+    forms::MoveTwips(*CmdClose, 4620, 8160, 1400, 375);
+    // Designed at the size that the load gives it, so that its centring places it in the middle.
+    Move(0, 0, 6390, 9210);
 
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
     // A recordset handed to the data control stands on its first row: the same as a move.
@@ -196,6 +198,11 @@ void FenFamille::CmdDelete_Click()
                           forms::vbYesNo + forms::vbExclamation, "Confirmation") != forms::vbYes)
             return;
         rs.Delete();
+        // The next family (or the new last one) takes the deleted one's place in the grid and
+        // the boxes, so that no edit goes to a row that is gone.
+        rs.MoveNext();
+        if (rs.Eof() && rs.RecordCount() > 0)
+            rs.MoveLast();
     } catch (const vb::Error&) {
     }
 }

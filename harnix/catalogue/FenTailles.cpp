@@ -75,6 +75,8 @@ FenTailles::FenTailles()
     forms::MoveTwips(*CmdModifier, 1500, 7560, 1300, 375);
     forms::MoveTwips(*CmdDel, 2880, 7560, 1300, 375);
     forms::MoveTwips(*CmdClose, 4260, 7560, 1300, 375);
+    // Designed at the size that the load gives it, so that its centring places it in the middle.
+    Move(0, 0, 5820, 8910);
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     // A recordset handed to the data control stands on its first row: the same as a move.

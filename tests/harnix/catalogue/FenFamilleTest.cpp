@@ -128,4 +128,29 @@ TEST_F(FenFamilleTest, DeleteAsksWithTheLabelAndSpareProtectedAndUsedFamilies)
     EXPECT_EQ(Familles(), (Strings{"1:GANTS:", "3:CHAUSSURES:", "4:LUNETTES:", "5:CASQUES:"}));
 }
 
+TEST_F(FenFamilleTest, ADeletedFamilyLeavesTheGridAndTheBoxes)
+{
+    Execute("INSERT INTO Familles (NoFamille, NomFamille, Fonction) VALUES (5, 'CASQUES', 'Tête')");
+    Execute("INSERT INTO Familles (NoFamille, NomFamille, Fonction) VALUES (6, 'BOTTES', 'Pieds')");
+    FenFamille& fen = Ouvrir();
+    int lignes = fen.DBGrid1->View()->model()->rowCount();
+    struct Case
+    {
+        int supprimee;
+        const char* montree; // the family shown in its place
+    } cases[] = {{5, "BOTTES"}, {6, "LUNETTES"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.supprimee);
+        Choisir(fen, c.supprimee);
+        Script().ExpectMsgBox(forms::vbYes);
+        Click(fen, "CmdDelete");
+        EXPECT_EQ(fen.Text2->text(), c.montree);
+        EXPECT_EQ(fen.DBGrid1->View()->model()->rowCount(), --lignes);
+    }
+    // A modification now goes to the family shown, not to the deleted one.
+    fen.Text1->setText("Yeux");
+    Click(fen, "CmdModif");
+    EXPECT_EQ(Familles(), (Strings{"1:GANTS:", "3:CHAUSSURES:", "4:LUNETTES:Yeux"}));
+}
+
 } // namespace
