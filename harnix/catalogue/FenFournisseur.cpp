@@ -1,6 +1,7 @@
 #include "harnix/catalogue/FenFournisseur.h"
 
 #include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -9,6 +10,8 @@
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/ResumeNext.h"
+
+#include <QTableView>
 
 FenFournisseur::FenFournisseur()
 {
@@ -20,20 +23,26 @@ FenFournisseur::FenFournisseur()
     data2->hide();
     DBGrid1 = new forms::DataGrid("DBGrid1", this);
     DBGrid1->SetCaption("FOURNISSEUR");
-    const std::pair<const char*, const char*> colonnes[] = {
-        {"Nauto", "Nauto"},
-        {"No", "No"},
-        {"Code Four.", "CodeFournisseur"},
-        {"Société", "Societe"},
-        {"Adresse", "Adresse"},
-        {"Code Postal", "CodePostal"},
-        {"Ville", "Ville"},
-        {"Nom du Contact", "NomContact"},
-        {"Tel", "Tel"},
-        {"Fax", "Fax"},
+    // Each column wide enough for its header and a typical value, all of them in the grid.
+    const struct
+    {
+        const char* titre;
+        const char* champ;
+        int largeur;
+    } colonnes[] = {
+        {"Nauto", "Nauto", 600},
+        {"No", "No", 500},
+        {"Code Four.", "CodeFournisseur", 1100},
+        {"Société", "Societe", 2400},
+        {"Adresse", "Adresse", 2300},
+        {"Code Postal", "CodePostal", 1170},
+        {"Ville", "Ville", 1600},
+        {"Nom du Contact", "NomContact", 1580},
+        {"Tel", "Tel", 1500},
+        {"Fax", "Fax", 1500},
     };
-    for (const auto& [titre, champ] : colonnes)
-        DBGrid1->AddColumn(titre, champ, 1300);
+    for (const auto& c : colonnes)
+        DBGrid1->AddColumn(c.titre, c.champ, c.largeur);
     DBGrid1->Columns(0).SetLocked(true);
     DBGrid1->Columns(1).SetLocked(true);
     DBGrid1->SetAllowUpdate(false);
@@ -48,32 +57,34 @@ FenFournisseur::FenFournisseur()
         int left, top, width;
     };
     const Champ champs[] = {
-        {Societe, "Societe", "Société:", 120, 300, 4000},
-        {NomContact, "NomContact", "Nom du contact:", 120, 720, 4000},
+        {Societe, "Societe", "Société:", 120, 300, 4800},
+        {NomContact, "NomContact", "Nom du contact:", 120, 720, 4800},
         {CodeFournisseur, "CodeFournisseur", "Code fournisseur:", 120, 1140, 2000},
-        {Adresse, "Adresse", "Adresse:", 5700, 300, 4500},
-        {CodePostal, "CodePostal", "Code postal:", 5700, 720, 1000},
-        {Ville, "Ville", "Ville:", 5700, 1140, 4500},
-        {Tel, "Tel", "Tel:", 5700, 1560, 2000},
-        {Fax, "Fax", "Fax:", 5700, 1980, 2000},
+        {Adresse, "Adresse", "Adresse:", 7320, 300, 5400},
+        {CodePostal, "CodePostal", "Code postal:", 7320, 720, 1000},
+        {Ville, "Ville", "Ville:", 7320, 1140, 5400},
+        {Tel, "Tel", "Tel:", 7320, 1560, 2000},
+        {Fax, "Fax", "Fax:", 7320, 1980, 2000},
     };
     for (const Champ& c : champs) {
         auto* label = new forms::Label(QString("Label%1").arg(c.index), c.libelle, SSFrame1);
-        forms::MoveTwips(*label, c.left, c.top + 45, 1500, 285);
+        forms::MoveTwips(*label, c.left, c.top + 45, 1740, 285);
         auto& boite = MaskEdBox1.Add(c.index, new forms::BoundText({}, SSFrame1));
         boite.Bind(data2, c.champ);
-        forms::MoveTwips(boite, c.left + 1560, c.top, c.width, 345);
+        forms::MoveTwips(boite, c.left + 1800, c.top, c.width, 345);
     }
     CmdAdd = new forms::CommandButton("CmdAdd", "Ajouter", this);
     CmdDelete = new forms::CommandButton("CmdDelete", "Supprimer", this);
     CmdClose = new forms::CommandButton("CmdClose", "Fermer", this);
 
-    forms::MoveTwips(*DBGrid1, 120, 120, 12000, 4200);
-    forms::MoveTwips(*SSFrame1, 120, 4440, 12000, 2520);
+    forms::MoveTwips(*DBGrid1, 120, 120, 14640, 4200);
+    forms::MoveTwips(*SSFrame1, 120, 4440, 14640, 2520);
     forms::MoveTwips(*CmdAdd, 120, 7080, 1500, 375);
     forms::MoveTwips(*CmdDelete, 1740, 7080, 1500, 375);
-    forms::MoveTwips(*CmdClose, 10620, 7080, 1500, 375);
-    Move(Left(), Top(), 12400, 8100);
+    forms::MoveTwips(*CmdClose, 13260, 7080, 1500, 375);
+    Move(0, 0, 14900, 8100);
+    // The window opens in the middle of the screen.
+    FonctionUtilitaires::CentrerFenetre(*this);
 
     connect(DBGrid1, &forms::DataGrid::HeadClick, this,
             [this](int colIndex) { DBGrid1_HeadClick(colIndex); });
@@ -130,8 +141,11 @@ void FenFournisseur::Form_Unload(int& cancel)
 void FenFournisseur::Enregistrer()
 {
     try {
-        if (rs.State() == ado::adStateOpen && rs.RecordCount() > 0 && !rs.Eof() && !rs.Bof())
+        if (rs.State() == ado::adStateOpen && rs.RecordCount() > 0 && !rs.Eof() && !rs.Bof()) {
             data2->UpdateRecord();
+            // A save is no move: the grid is painted again to show the saved values.
+            DBGrid1->View()->viewport()->update();
+        }
     } catch (const vb::Error& e) {
         try {
             rs.CancelUpdate();
