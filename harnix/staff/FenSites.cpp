@@ -91,8 +91,8 @@ FenSites::FenSites()
     DataGrid2 = new forms::DataGrid("DataGrid2", SSFrame1);
     DataGrid2->SetCaption("Sites");
     DataGrid2->AddColumn("Nom ", "NomSite", 2400);
-    DataGrid2->AddColumn("Adresse", "Adresse", 3000);
-    DataGrid2->AddColumn("Informations", "Info", 2400);
+    DataGrid2->AddColumn("Adresse", "Adresse", 3400);
+    DataGrid2->AddColumn("Informations", "Info", 2600);
     DataGrid2->SetAllowUpdate(false);
     DataGrid2->SetDataSource(data1);
     Text3 = Boite(SSFrame1, "Text3", "Nom Site:", 3120, 4000);
@@ -108,7 +108,7 @@ FenSites::FenSites()
     DBGrid1 = new forms::DataGrid("DBGrid1", Services);
     DBGrid1->SetCaption("Services");
     DBGrid1->AddColumn("Nom", "NomService", 3000);
-    DBGrid1->AddColumn("Informations", "Info", 4000);
+    DBGrid1->AddColumn("Informations", "Info", 5000);
     DBGrid1->SetAllowUpdate(false);
     DBGrid1->SetDataSource(data2);
     Text1 = Boite(Services, "Text1", "Nom service:", 3120, 4000);
@@ -118,18 +118,20 @@ FenSites::FenSites()
     CmdDel = new forms::CommandButton("CmdDel", "Supprimer", Services);
     CmdClose = new forms::CommandButton("CmdClose", "Fermer", this);
 
-    forms::MoveTwips(*SSFrame1, 120, 120, 8000, 4920);
-    forms::MoveTwips(*DataGrid2, 120, 300, 7760, 2700);
+    forms::MoveTwips(*SSFrame1, 120, 120, 9360, 4920);
+    forms::MoveTwips(*DataGrid2, 120, 300, 9120, 2700);
     forms::MoveTwips(*CommandAddSite, 1440, 4440, 1500, 375);
     forms::MoveTwips(*CommandModifSite, 3060, 4440, 1500, 375);
     forms::MoveTwips(*CommandSuppSite, 4680, 4440, 1500, 375);
-    forms::MoveTwips(*Services, 120, 5160, 8000, 4500);
-    forms::MoveTwips(*DBGrid1, 120, 300, 7760, 2700);
+    forms::MoveTwips(*Services, 120, 5160, 9360, 4500);
+    forms::MoveTwips(*DBGrid1, 120, 300, 9120, 2700);
     forms::MoveTwips(*CmdAdd, 1440, 4020, 1500, 375);
     forms::MoveTwips(*CmdModifier, 3060, 4020, 1500, 375);
     forms::MoveTwips(*CmdDel, 4680, 4020, 1500, 375);
-    forms::MoveTwips(*CmdClose, 6620, 9780, 1500, 375);
-    Move(Left(), Top(), 8400, 10700);
+    forms::MoveTwips(*CmdClose, 7980, 9780, 1500, 375);
+    Move(0, 0, 9600, 10700);
+    // The window opens in the middle of the screen.
+    FonctionUtilitaires::CentrerFenetre(*this);
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     // A recordset handed to a data control stands on its first row: the same as a move.
@@ -298,7 +300,10 @@ void FenSites::EnregistrerSite()
     span([&] { rsSites.Fields("Adresse") = vb::Variant(adresse); });
     if (!span([&] { rsSites.Update(); }))
         AnnulerEdition(rsSites);
-    if (!ajout) {
+    if (ajout) {
+        // The new row's move showed it empty: the boxes and the services show the saved site.
+        data1_MoveComplete();
+    } else {
         ado::Bookmark position;
         span([&] { position = rsSites.GetBookmark(); });
         span([&] { rsSites.Requery(); });
@@ -330,7 +335,10 @@ void FenSites::EnregistrerService()
     span([&] { rsServices.Fields("Site") = rsSites.Fields("NoSite").Value(); });
     if (!span([&] { rsServices.Update(); }))
         AnnulerEdition(rsServices);
-    if (!ajout) {
+    if (ajout) {
+        // The new row's move showed it empty: the boxes show the saved service.
+        data2_MoveComplete();
+    } else {
         ado::Bookmark position;
         span([&] { position = rsServices.GetBookmark(); });
         span([&] { rsServices.Requery(); });

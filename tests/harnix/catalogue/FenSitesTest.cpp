@@ -132,6 +132,38 @@ TEST_F(FenSitesTest, SiteAddAndModify)
     EXPECT_EQ(fen.Text3->text(), "D'ARTAGNAN");
 }
 
+TEST_F(FenSitesTest, AnAddedSiteAndServiceStayShownSoThatAModificationKeepsThem)
+{
+    FenSites& fen = Ouvrir();
+    Click(fen, "CommandAddSite");
+    fen.Text3->setText("PARIS");
+    fen.Text5->setText("2 rue du Port");
+    fen.Text4->setText("Siège");
+    Click(fen, "CommandModifSite");
+    EXPECT_EQ(fen.Text3->text(), "PARIS");
+    EXPECT_EQ(fen.Text5->text(), "2 rue du Port");
+    // The services are those of the new site, not those without site.
+    EXPECT_EQ(fen.data2->Recordset().Source(), "Services where Site=3 order by NomService");
+    EXPECT_EQ(fen.data2->Recordset().RecordCount(), 0);
+    fen.Text4->setText("Dépôt");
+    Click(fen, "CommandModifSite");
+    EXPECT_EQ(
+        Stored("SELECT NomSite & '|' & Adresse & '|' & Info AS S FROM Sites WHERE NoSite=3", "S"),
+        Strings{"PARIS|2 rue du Port|Dépôt"});
+
+    Click(fen, "CmdAdd");
+    fen.Text1->setText("QUAI");
+    fen.Text2->setText("Réception");
+    Click(fen, "CmdModifier");
+    EXPECT_EQ(fen.Text1->text(), "QUAI");
+    EXPECT_EQ(fen.Text2->text(), "Réception");
+    fen.Text2->setText("Expédition");
+    Click(fen, "CmdModifier");
+    EXPECT_EQ(Stored("SELECT NomService & '|' & Info AS S FROM Services WHERE Site=3", "S"),
+              Strings{"QUAI|Expédition"});
+    EXPECT_EQ(fen.data2->Recordset().RecordCount(), 1);
+}
+
 TEST_F(FenSitesTest, DeleteRemovesOnlyTheRowOrReportsTheRefusal)
 {
     Execute("INSERT INTO Sites (NomSite) VALUES ('PARIS')");
