@@ -10,25 +10,9 @@
 namespace ado {
 namespace {
 
+using detail::BindText;
 using detail::Raise;
 using detail::Statement;
-
-std::string Quoted(std::string_view name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-void Bind(sqlite3_stmt* stmt, int index, std::string_view text)
-{
-    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
 
 } // namespace
 
@@ -54,7 +38,7 @@ void CreateDatabaseFile(const std::string& path, std::string_view password)
             .Step();
         if (!password.empty()) {
             Statement insert(db, "INSERT INTO SysPassword(Password) VALUES (?1)");
-            Bind(insert.get(), 1, password);
+            BindText(insert.get(), 1, password);
             insert.Step();
         }
     } catch (...) {
@@ -87,16 +71,16 @@ void DefineQuery(Connection& connection, std::string_view name, std::string_view
     }
     Statement s(db,
                 "INSERT OR REPLACE INTO SysQueries(Name, Parameters, Body) VALUES (?1, ?2, ?3)");
-    Bind(s.get(), 1, name);
-    Bind(s.get(), 2, parameters);
-    Bind(s.get(), 3, body);
+    BindText(s.get(), 1, name);
+    BindText(s.get(), 2, parameters);
+    BindText(s.get(), 3, body);
     s.Step();
 }
 
 void DefineView(Connection& connection, std::string_view name, std::string_view accessSql)
 {
     detail::Session& session = *connection.Session();
-    const std::string view = Quoted(name);
+    const std::string view = detail::QuoteIdentifier(name);
     session.Run("DROP VIEW IF EXISTS " + view);
     session.Run("CREATE VIEW " + view + " AS " + TranslateSql(accessSql));
 }
@@ -116,13 +100,17 @@ std::string DatabasePassword(Connection& connection)
 
 std::optional<StoredQuery> FindStoredQuery(Connection& connection, std::string_view name)
 {
-    detail::Session& session = *connection.Session();
+    return detail::FindStoredQuery(*connection.Session(), name);
+}
+
+std::optional<StoredQuery> detail::FindStoredQuery(Session& session, std::string_view name)
+{
     if (!session.Table("SysQueries").exists) {
         return std::nullopt;
     }
     Statement s(session.Handle(),
                 "SELECT Name, Parameters, Body FROM SysQueries WHERE Name = ?1 COLLATE NOCASE");
-    Bind(s.get(), 1, name);
+    BindText(s.get(), 1, name);
     if (s.Step() != SQLITE_ROW) {
         return std::nullopt;
     }

@@ -161,18 +161,6 @@ std::string RecordsetState::KeyOf(const Row& row) const
 
 namespace {
 
-std::string Quoted(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
 // Runs the source text and fills columns, tables and rows.
 void Load(RecordsetState& s)
 {
@@ -400,13 +388,13 @@ RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
         if (!condition.empty()) {
             condition += " AND ";
         }
-        condition += Quoted(c.column) + " IS ?";
+        condition += QuoteIdentifier(c.column) + " IS ?";
         m.values.emplace_back(c.kind, values[static_cast<size_t>(f)]);
     }
     if (table.keyFields.empty()) {
         // No key among the fields: the first stored row with all these values.
-        m.where = "rowid = (SELECT rowid FROM " + Quoted(table.name) + " WHERE " + condition +
-                  " LIMIT 1)";
+        m.where = "rowid = (SELECT rowid FROM " + QuoteIdentifier(table.name) + " WHERE " +
+                  condition + " LIMIT 1)";
     } else {
         m.where = condition;
     }
@@ -432,9 +420,9 @@ void Reload(RecordsetState& s, Row& row, int tableIndex)
     const RowMatch m = Locate(s, row, tableIndex, row.values);
     std::string sql = "SELECT rowid";
     for (int f : table.fields) {
-        sql += ", " + Quoted(s.columns[static_cast<size_t>(f)].column);
+        sql += ", " + QuoteIdentifier(s.columns[static_cast<size_t>(f)].column);
     }
-    sql += " FROM " + Quoted(table.name) + " WHERE " + m.where;
+    sql += " FROM " + QuoteIdentifier(table.name) + " WHERE " + m.where;
     Statement stmt(s.connection->Session()->Handle(), sql);
     BindAll(stmt.get(), 1, m);
     if (stmt.Step() != SQLITE_ROW) {
@@ -503,14 +491,14 @@ void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<in
     if (s.editMode == adEditAdd) {
         for (const auto& [t, fields] : byTable) {
             const BaseTable& table = s.tables[static_cast<size_t>(t)];
-            std::string sql = "INSERT INTO " + Quoted(table.name);
+            std::string sql = "INSERT INTO " + QuoteIdentifier(table.name);
             if (fields.empty()) {
                 sql += " DEFAULT VALUES";
             } else {
                 std::string names, marks;
                 for (int f : fields) {
                     names += (names.empty() ? "" : ", ") +
-                             Quoted(s.columns[static_cast<size_t>(f)].column);
+                             QuoteIdentifier(s.columns[static_cast<size_t>(f)].column);
                     marks += marks.empty() ? "?" : ", ?";
                 }
                 sql += " (" + names + ") VALUES (" + marks + ")";
@@ -536,10 +524,10 @@ void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<in
         }
         for (const auto& [t, fields] : byTable) {
             const BaseTable& table = s.tables[static_cast<size_t>(t)];
-            std::string sql = "UPDATE " + Quoted(table.name) + " SET ";
+            std::string sql = "UPDATE " + QuoteIdentifier(table.name) + " SET ";
             for (size_t k = 0; k < fields.size(); ++k) {
-                sql += (k ? ", " : "") + Quoted(s.columns[static_cast<size_t>(fields[k])].column) +
-                       " = ?";
+                sql += (k ? ", " : "") +
+                       QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column) + " = ?";
             }
             const RowMatch m = Locate(s, row, t, row.values);
             sql += " WHERE " + m.where;
@@ -1036,7 +1024,8 @@ void Recordset::Delete()
     const detail::BaseTable& table = s.tables[static_cast<size_t>(s.primaryTable)];
     const detail::RowMatch m = detail::Locate(s, row, s.primaryTable, row.values);
     sqlite3* db = s.connection->Session()->Handle();
-    detail::Statement stmt(db, "DELETE FROM " + detail::Quoted(table.name) + " WHERE " + m.where);
+    detail::Statement stmt(db, "DELETE FROM " + detail::QuoteIdentifier(table.name) + " WHERE " +
+                                   m.where);
     detail::BindAll(stmt.get(), 1, m);
     stmt.Step();
     if (sqlite3_changes(db) == 0) {

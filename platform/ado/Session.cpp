@@ -69,6 +69,35 @@ std::string UpperAscii(std::string_view text)
     return out;
 }
 
+namespace {
+std::string Enclosed(std::string_view text, char quote)
+{
+    std::string out(1, quote);
+    for (char c : text) {
+        out += c;
+        if (c == quote) {
+            out += quote;
+        }
+    }
+    return out + quote;
+}
+} // namespace
+
+std::string QuoteIdentifier(std::string_view name)
+{
+    return Enclosed(name, '"');
+}
+
+std::string QuoteString(std::string_view text)
+{
+    return Enclosed(text, '\'');
+}
+
+void BindText(sqlite3_stmt* stmt, int index, std::string_view text)
+{
+    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
 Session::~Session()
 {
     Close();
@@ -104,8 +133,7 @@ const TableInfo& Session::Table(const std::string& name)
         Statement s(Handle(),
                     "SELECT name, type FROM sqlite_schema WHERE type IN ('table','view') AND "
                     "name = ?1 COLLATE NOCASE");
-        sqlite3_bind_text(s.get(), 1, name.c_str(), static_cast<int>(name.size()),
-                          SQLITE_TRANSIENT);
+        BindText(s.get(), 1, name);
         if (s.Step() == SQLITE_ROW) {
             info.exists = true;
             info.name = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
@@ -273,24 +301,7 @@ Source Resolve(Session& session, std::string_view commandText)
     if (upperFirst == "EXEC" || upperFirst == "EXECUTE") {
         auto [name, args] = LeadingName(Trim(rest));
         const std::vector<std::string> arguments = Arguments(args);
-        if (auto query = [&]() -> std::optional<StoredQuery> {
-                const TableInfo& catalogue = session.Table("SysQueries");
-                if (!catalogue.exists) {
-                    return std::nullopt;
-                }
-                Statement s(session.Handle(),
-                            "SELECT Name, Parameters, Body FROM SysQueries WHERE Name = ?1 "
-                            "COLLATE NOCASE");
-                sqlite3_bind_text(s.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
-                if (s.Step() != SQLITE_ROW) {
-                    return std::nullopt;
-                }
-                auto col = [&](int i) {
-                    const auto* p = sqlite3_column_text(s.get(), i);
-                    return p ? std::string(reinterpret_cast<const char*>(p)) : std::string();
-                };
-                return StoredQuery{col(0), col(1), col(2)};
-            }()) {
+        if (auto query = FindStoredQuery(session, name)) {
             const std::vector<std::string> names = ParameterNames(query->parameters);
             if (arguments.size() < names.size()) {
                 Raise(ErrMissingParameter, "No value given for one or more required parameters.");

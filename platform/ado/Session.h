@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace ado {
+struct StoredQuery;
+}
+
 namespace ado::detail {
 
 // Error numbers of the data layer besides those of platform/vb.
@@ -87,6 +91,14 @@ inline constexpr const char* RowidColumn = "~rowid";
 Source Resolve(Session& session, std::string_view commandText);
 
 std::string UpperAscii(std::string_view text);
+// A name in double quotes and a text in single quotes, their quotes doubled inside.
+std::string QuoteIdentifier(std::string_view name);
+std::string QuoteString(std::string_view text);
+// Binds a text (embedded zeros kept) to a statement's parameter.
+void BindText(sqlite3_stmt* stmt, int index, std::string_view text);
+
+// The stored query of that name (compared without regard to case) in the session's catalogue.
+std::optional<StoredQuery> FindStoredQuery(Session& session, std::string_view name);
 
 // The ISO text of a date literal's inside ("5/12/2024" of #5/12/2024#, read month first);
 // none when it is not a date.

@@ -35,38 +35,9 @@ bool IsWordChar(unsigned char c)
     return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
 }
 
-std::string Upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-std::string QuoteIdentifier(std::string_view name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-std::string QuoteString(std::string_view content)
-{
-    std::string out = "'";
-    for (char c : content) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
-}
+using detail::QuoteIdentifier;
+using detail::QuoteString;
+using detail::UpperAscii;
 
 // #m/d/yyyy#, #m/d/yyyy hh:nn[:ss]#, #yyyy-mm-dd ...#, #hh:nn[:ss]#: read month first as the
 // Access dialect does, day first only when the month cannot be one.
@@ -221,7 +192,7 @@ Tokens Tokenize(std::string_view sql)
 
 bool IsWord(const Token& t, std::string_view upperWord)
 {
-    return t.kind == Kind::Word && Upper(t.name) == upperWord;
+    return t.kind == Kind::Word && UpperAscii(t.name) == upperWord;
 }
 
 bool IsPunct(const Token& t, std::string_view p)
@@ -260,7 +231,7 @@ bool IsInterval(std::string_view word)
         "YEAR",   "YY", "YYYY", "QUARTER", "QQ", "Q",  "MONTH",   "MM", "M", "DAYOFYEAR", "DY", "Y",
         "DAY",    "DD", "D",    "WEEK",    "WK", "WW", "WEEKDAY", "DW", "W", "HOUR",      "HH", "H",
         "MINUTE", "MI", "N",    "SECOND"};
-    const std::string u = Upper(word);
+    const std::string u = UpperAscii(word);
     return std::find(names.begin(), names.end(), u) != names.end() || u == "SS" || u == "S";
 }
 
@@ -273,13 +244,13 @@ Tokens Substitute(const Tokens& in)
         const size_t n = Next(in, i + 1);
         const bool call = n < in.size() && IsPunct(in[n], "(");
         const bool afterDot = !out.empty() && IsPunct(out.back(), ".");
-        if ((t.kind == Kind::Word || t.kind == Kind::Quoted) && Upper(t.name) == "DBO" &&
+        if ((t.kind == Kind::Word || t.kind == Kind::Quoted) && UpperAscii(t.name) == "DBO" &&
             n < in.size() && IsPunct(in[n], ".")) {
             i = n; // owner prefix
             continue;
         }
         if (t.kind == Kind::Word && !afterDot) {
-            const std::string u = Upper(t.name);
+            const std::string u = UpperAscii(t.name);
             if (!call && (u == "TRUE" || u == "FALSE")) {
                 out.push_back({Kind::Number, u == "TRUE" ? "-1" : "0", {}});
                 continue;
@@ -534,7 +505,7 @@ void RewriteCreateTable(Tokens& t)
         if (type >= to || t[type].kind != Kind::Word) {
             continue;
         }
-        const std::string u = Upper(t[type].name);
+        const std::string u = UpperAscii(t[type].name);
         bool hasCollate = false;
         for (size_t k = type; k < to; ++k) {
             hasCollate = hasCollate || IsWord(t[k], "COLLATE");
@@ -627,7 +598,7 @@ std::string RewriteJoins(const Tokens& t, size_t from, size_t to)
                 ++i;
             } else {
                 while (i < to && !IsWord(t[i], "JOIN")) {
-                    op += Upper(t[i].text) + " ";
+                    op += UpperAscii(t[i].text) + " ";
                     i = Next(t, i + 1);
                 }
                 op += "JOIN";
@@ -745,7 +716,7 @@ std::string TranslateSql(std::string_view accessSql, const std::vector<Parameter
     for (Token& t : Tokenize(accessSql)) {
         const Parameter* parameter = nullptr;
         for (const Parameter& p : parameters) {
-            if (t.kind == Kind::Quoted && Upper(p.name) == Upper(t.name)) {
+            if (t.kind == Kind::Quoted && UpperAscii(p.name) == UpperAscii(t.name)) {
                 parameter = &p;
             }
         }
