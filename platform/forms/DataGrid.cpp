@@ -51,6 +51,35 @@ public:
     std::vector<ColumnSpec> columns;
     bool automatic = true; // columns follow the fields until the window adds its own
 
+    // Whether the record being added holds typing of the grid's.
+    bool typed = false;
+
+    bool AddNew() const { return addNew_; }
+    // Only the empty last row comes or goes, so that an open editor stays where it is.
+    void SetAddNew(bool allow)
+    {
+        const int row = int(rows_);
+        if (allow == addNew_ || !Writable()) {
+            addNew_ = allow;
+        } else if (allow) {
+            beginInsertRows({}, row, row);
+            addNew_ = true;
+            endInsertRows();
+        } else {
+            beginRemoveRows({}, row, row);
+            addNew_ = false;
+            endRemoveRows();
+        }
+    }
+    // The empty last row that starts a new record.
+    bool IsNewRow(int row) const { return addNew_ && Writable() && row == int(rows_); }
+    // The row of a record being added and not saved yet.
+    bool IsAdding(int row) const
+    {
+        return Open() && recordset_->EditMode() == ado::adEditAdd &&
+               recordset_->AbsolutePosition() == row + 1;
+    }
+
     void SetRecordset(const std::optional<ado::Recordset>& recordset)
     {
         recordset_ = recordset;
@@ -58,6 +87,7 @@ public:
     }
     const std::optional<ado::Recordset>& Recordset() const { return recordset_; }
     bool Open() const { return recordset_ && recordset_->State() != 0; }
+    bool Writable() const { return Open() && recordset_->LockType() != ado::adLockReadOnly; }
 
     void Reset()
     {
@@ -86,6 +116,8 @@ public:
     // cells are only shown again (a field of the current row may have changed).
     void Follow(int reason)
     {
+        if (reason == ado::adRsnAddNew)
+            typed = false;
         if (!Open()) {
             if (rows_ != 0)
                 Reset();
@@ -114,7 +146,9 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() ? 0 : int(rows_);
+        if (parent.isValid())
+            return 0;
+        return int(rows_) + (IsNewRow(int(rows_)) ? 1 : 0);
     }
     int columnCount(const QModelIndex& parent = {}) const override
     {
@@ -135,6 +169,8 @@ public:
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
             section < int(columns.size()))
             return columns[size_t(section)].caption;
+        if (orientation == Qt::Vertical && role == Qt::DisplayRole && IsNewRow(section))
+            return QStringLiteral("*");
         return {};
     }
 
@@ -142,17 +178,19 @@ public:
     {
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         const ColumnSpec& spec = columns[size_t(index.column())];
-        if (grid_->AllowUpdate() && !spec.locked && spec.fieldIndex >= 0 && Open() &&
-            recordset_->LockType() != ado::adLockReadOnly)
+        // A new record takes typing even where existing ones do not.
+        const bool adding = IsNewRow(index.row()) || IsAdding(index.row());
+        if ((grid_->AllowUpdate() || adding) && !spec.locked && spec.fieldIndex >= 0 && Writable())
             flags |= Qt::ItemIsEditable;
         return flags;
     }
 
     // A typed cell is written into the field of its row; the recordset saves it when it
-    // leaves the row.
+    // leaves the row. The empty last row holds no record to write into: typing there starts
+    // one first (DataGrid::StartNewRecord).
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
-        if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable) || IsNewRow(index.row()))
             return false;
         const QString text = value.toString();
         try {
@@ -164,6 +202,8 @@ public:
             MsgBox(QString::fromStdString(error.what()), vbExclamation);
             return false;
         }
+        if (IsAdding(index.row()))
+            typed = true;
         emit dataChanged(index, index);
         return true;
     }
@@ -182,6 +222,7 @@ private:
 
     DataGrid* grid_;
     std::optional<ado::Recordset> recordset_;
+    bool addNew_ = false;
     long rows_ = 0;
     std::string sort_;
     std::string filter_;
@@ -231,6 +272,33 @@ private:
     RecordsetModel* model_;
 };
 
+// The cells' view: the first key typed in the empty last row starts a record, and the key
+// then goes to the editor of that record's cell.
+class GridView : public QTableView
+{
+public:
+    GridView(DataGrid* grid, RecordsetModel* model) : QTableView(grid), grid_(grid), model_(model)
+    {
+    }
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
+    {
+        if (!index.isValid() || !model_->IsNewRow(index.row()))
+            return QTableView::edit(index, trigger, event);
+        // Nothing to edit before a key is typed.
+        if (trigger != AnyKeyPressed || !(model_->flags(index) & Qt::ItemIsEditable))
+            return false;
+        const QModelIndex added = grid_->StartNewRecord(index.column());
+        // Without a record (refused, or taken over by the window) the key is used up.
+        return !added.isValid() || QTableView::edit(added, trigger, event);
+    }
+
+private:
+    DataGrid* grid_;
+    RecordsetModel* model_;
+};
+
 DataGrid::DataGrid(const QString& name, QWidget* parent) : QFrame(parent)
 {
     setObjectName(name);
@@ -241,9 +309,9 @@ DataGrid::DataGrid(const QString& name, QWidget* parent) : QFrame(parent)
     caption_->setAlignment(Qt::AlignCenter);
     caption_->setFrameShape(QFrame::Panel);
     caption_->hide();
-    view_ = new QTableView(this);
-    view_->setObjectName(name + ".View");
     model_ = new RecordsetModel(this);
+    view_ = new GridView(this, model_);
+    view_->setObjectName(name + ".View");
     view_->setModel(model_);
     view_->setItemDelegate(new CellButtonDelegate(this, model_));
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -263,6 +331,11 @@ DataGrid::DataGrid(const QString& name, QWidget* parent) : QFrame(parent)
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &DataGrid::CurrentChanged);
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::ApplyLayout);
+    connect(view_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache)
+                    CancelNewRecord();
+            });
 }
 
 DataGrid::~DataGrid() = default;
@@ -375,37 +448,107 @@ void DataGrid::FollowRecordset(int reason)
     if (!model_->Open())
         return;
     const long position = model_->Recordset()->AbsolutePosition();
+    const bool wasFollowing = following_;
     following_ = true;
     if (position >= 1 && position <= model_->rowCount()) {
         const QModelIndex target = model_->index(int(position) - 1, Col());
         if (target != view_->currentIndex())
             view_->setCurrentIndex(target);
         view_->scrollTo(target);
-    } else if (view_->currentIndex().isValid()) {
+    } else if (view_->currentIndex().isValid() && !model_->IsNewRow(view_->currentIndex().row())) {
+        // Off the rows; the empty last row stays current, the recordset past its last row.
         view_->setCurrentIndex(QModelIndex());
     }
-    following_ = false;
+    following_ = wasFollowing;
 }
 
 void DataGrid::CurrentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    if (!following_ && current.isValid() && model_->Open()) {
-        ado::Recordset rs = *model_->Recordset();
-        if (rs.AbsolutePosition() != current.row() + 1) {
-            try {
-                rs.SetAbsolutePosition(current.row() + 1);
-            } catch (const vb::Error& error) {
-                // A bound control's edit was refused: the grid goes back to the recordset's row.
-                MsgBox(QString::fromStdString(error.what()), vbExclamation);
-                FollowRecordset(ado::adRsnMove);
-                return;
-            }
-        }
-    }
+    if (!following_ && current.isValid() && model_->Open() && !MoveRecordsetTo(current.row()))
+        return;
     view_->viewport()->update();
     emit RowColChange(previous.isValid() ? vb::Variant(int32_t(previous.row() + 1))
                                          : vb::Variant::Null(),
                       previous.isValid() ? previous.column() : 0);
+}
+
+bool DataGrid::MoveRecordsetTo(int row)
+{
+    ado::Recordset rs = *model_->Recordset();
+    long target = row + 1;
+    try {
+        if (rs.EditMode() == ado::adEditAdd && model_->typed && rs.AbsolutePosition() != target) {
+            // Leaving a record being added saves it; under a sort it then takes its place
+            // among the others, which moves the rows after that place down by one.
+            const long added = rs.AbsolutePosition();
+            const long count = rs.RecordCount();
+            rs.Update();
+            model_->Follow(ado::adRsnUpdate);
+            const long saved = rs.AbsolutePosition();
+            if (rs.RecordCount() == count && target < added && target >= saved)
+                ++target;
+        }
+        if (model_->IsNewRow(row)) {
+            // The empty last row: the recordset goes past its last row, as for a new record.
+            if (!rs.Eof())
+                rs.Move(1, ado::adBookmarkLast);
+            return true;
+        }
+        if (rs.AbsolutePosition() != target)
+            rs.SetAbsolutePosition(target);
+    } catch (const vb::Error& error) {
+        // A refused edit or new record: the grid goes back to the recordset's row.
+        MsgBox(QString::fromStdString(error.what()), vbExclamation);
+        FollowRecordset(ado::adRsnMove);
+        return false;
+    }
+    // The chosen row moved: the grid went to its new place already.
+    return target == row + 1;
+}
+
+bool DataGrid::AllowAddNew() const
+{
+    return model_->AddNew();
+}
+
+QModelIndex DataGrid::StartNewRecord(int column)
+{
+    ado::Recordset rs = *model_->Recordset();
+    try {
+        rs.AddNew();
+    } catch (const vb::Error& error) {
+        MsgBox(QString::fromStdString(error.what()), vbExclamation);
+        FollowRecordset(ado::adRsnMove);
+        return {};
+    }
+    emit OnAddNew();
+    if (!model_->Open() || model_->Recordset()->EditMode() != ado::adEditAdd)
+        return {};
+    return model_->index(int(model_->Recordset()->AbsolutePosition()) - 1, column);
+}
+
+void DataGrid::CancelNewRecord()
+{
+    if (!model_->Open() || model_->typed)
+        return;
+    ado::Recordset rs = *model_->Recordset();
+    if (rs.EditMode() != ado::adEditAdd)
+        return;
+    rs.CancelUpdate();
+    // Back on the empty last row, where the record was started.
+    if (rs.Eof() && model_->IsNewRow(model_->rowCount() - 1)) {
+        following_ = true;
+        view_->setCurrentIndex(model_->index(model_->rowCount() - 1, Col()));
+        following_ = false;
+    }
+}
+
+void DataGrid::SetAllowAddNew(bool allow)
+{
+    if (allow == model_->AddNew())
+        return;
+    model_->SetAddNew(allow);
+    FollowRecordset(ado::adRsnMove);
 }
 
 void DataGrid::ApplyColumnLayout(int index)

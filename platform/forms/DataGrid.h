@@ -77,6 +77,11 @@ public:
     // Whether cells that are not locked take typing.
     bool AllowUpdate() const { return allowUpdate_; }
     void SetAllowUpdate(bool allow) { allowUpdate_ = allow; }
+    // An empty last row where typing in a cell that is not locked starts a new record (the
+    // recordset's AddNew, then OnAddNew); the record is saved (Update) when the grid leaves its
+    // row. Switching it off keeps a record being added.
+    bool AllowAddNew() const;
+    void SetAllowAddNew(bool allow);
 
     // The current cell: the row from 0 in the grid (-1 when none) and the column.
     int Row() const;
@@ -99,6 +104,10 @@ signals:
     // 1), or Null when there was none.
     void RowColChange(const vb::Variant& lastRow, int lastCol);
     void ButtonClick(int colIndex);
+    // Typing in the empty last row has just started a record: the recordset stands on it in
+    // add mode. A handler that saves, cancels or leaves it takes the new row over, and the
+    // typed text is then dropped.
+    void OnAddNew();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,10 +115,19 @@ protected:
 private:
     void FollowRecordset(int reason);
     void CurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    // Moves the recordset to a row the user chose, saving a record being added first; false
+    // when the grid went back to the recordset's row.
+    bool MoveRecordsetTo(int row);
+    // Adds a record for a key typed in the empty last row; the cell of the column on the new
+    // record, or an invalid index when there is none to type into.
+    QModelIndex StartNewRecord(int column);
+    // Escape in a new record that holds no typing drops it.
+    void CancelNewRecord();
     void ApplyColumnLayout(int index);
     void ApplyLayout();
     friend class GridColumn;
     friend class CellButtonDelegate;
+    friend class GridView;
 
     QPointer<DataControl> source_;
     QMetaObject::Connection moveConnection_;

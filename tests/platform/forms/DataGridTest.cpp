@@ -3,7 +3,9 @@
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/DataControl.h"
 #include "platform/forms/DataGrid.h"
+#include "platform/forms/Dialogs.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 
 #include <QApplication>
@@ -51,7 +53,7 @@ public:
 
         connect(data1, &DataControl::MoveComplete, this, [this] {
             ado::Recordset grid = data1->Recordset();
-            if (grid.Eof() || grid.Bof())
+            if (grid.Eof() || grid.Bof() || grid.Fields("Reference").Value().IsNull())
                 return;
             data2->Recordset().Find("[Reference]=" + vb::CStr(grid.Fields("Reference").Value()), 0,
                                     ado::adSearchForward, ado::adBookmarkFirst);
@@ -94,6 +96,40 @@ protected:
         QTest::mouseClick(window.DBGrid2->View()->viewport(), Qt::LeftButton, {},
                           window.Cell(row, col).center());
     }
+
+    // Types into a cell as a person does: the first key opens its editor, Enter ends the edit.
+    void TypeCell(int row, int col, const QString& text)
+    {
+        ClickCell(row, col);
+        QTest::keyClick(window.DBGrid2->View(), text.at(0).toLatin1());
+        QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ProcessEvents(); // the editor hands its text over after the key
+    }
+
+    int Rows() const { return window.DBGrid2->View()->model()->rowCount(); }
+    QString RowHeader(int row) const
+    {
+        return window.DBGrid2->View()->model()->headerData(row, Qt::Vertical).toString();
+    }
+    bool Editable(int row, int col) const
+    {
+        const QAbstractItemModel* model = window.DBGrid2->View()->model();
+        return model->flags(model->index(row, col)) & Qt::ItemIsEditable;
+    }
+    std::string Count(const std::string& where) const
+    {
+        return db.Stored("SELECT COUNT(*) FROM Articles WHERE " + where);
+    }
+
+    // Turns the grid's new row on, with the number column open to typing; counts OnAddNew.
+    void AllowAddNew()
+    {
+        window.DBGrid2->Columns(0).SetLocked(false);
+        window.DBGrid2->SetAllowAddNew(true);
+        QObject::connect(window.DBGrid2, &DataGrid::OnAddNew, [this] { ++addNews; });
+    }
+    int addNews = 0;
 
     BoundDatabase db;
     ado::Recordset rs1 = db.Recordset("Articles");
@@ -212,6 +248,125 @@ TEST_F(DataGridTest, GridWithoutColumnsShowsEveryField)
     EXPECT_EQ(grid.ColumnCount(), 5);
     EXPECT_EQ(grid.Columns(1).Caption(), "Designation");
     EXPECT_EQ(grid.Columns(1).Text(), window.Text1->Text());
+}
+
+TEST_F(DataGridTest, NewRowIsOfferedOnlyWhenAddingIsAllowed)
+{
+    EXPECT_EQ(Rows(), 3) << "no new row by default";
+    AllowAddNew();
+    ASSERT_EQ(Rows(), 4);
+    EXPECT_EQ(RowHeader(3), "*");
+    EXPECT_EQ(window.Shown(3, 1), "");
+    // Existing rows that take no typing leave the new row open to it, but not its locked cells.
+    window.DBGrid2->SetAllowUpdate(false);
+    window.DBGrid2->Columns(2).SetLocked(true);
+    EXPECT_FALSE(Editable(0, 1));
+    EXPECT_TRUE(Editable(3, 1));
+    EXPECT_FALSE(Editable(3, 2));
+    // The empty row puts the recordset past its last row; nothing is added by going there.
+    ClickCell(3, 1);
+    EXPECT_TRUE(rs1.Eof());
+    EXPECT_EQ(window.DBGrid2->Row(), 3);
+    ClickCell(0, 1);
+    EXPECT_EQ(addNews, 0);
+    EXPECT_EQ(Count("1=1"), "3");
+
+    window.DBGrid2->SetAllowAddNew(false);
+    EXPECT_EQ(Rows(), 3);
+    // A read-only recordset offers no new row.
+    window.DBGrid2->SetAllowAddNew(true);
+    ado::Recordset lecture;
+    lecture.Open("Articles", db.connection, ado::adOpenStatic, ado::adLockReadOnly);
+    window.data1->SetRecordset(lecture);
+    EXPECT_EQ(Rows(), 3);
+}
+
+TEST_F(DataGridTest, TypingInTheNewRowAddsARecordSavedWhenTheRowIsLeft)
+{
+    AllowAddNew();
+    TypeCell(3, 1, "LUNETTES");
+    EXPECT_EQ(addNews, 1);
+    EXPECT_EQ(rs1.EditMode(), ado::adEditAdd);
+    EXPECT_EQ(rs1.AbsolutePosition(), 4);
+    ASSERT_EQ(Rows(), 5) << "the record being added and a new empty row";
+    EXPECT_EQ(window.Shown(3, 1), "LUNETTES");
+    EXPECT_EQ(RowHeader(4), "*");
+    EXPECT_EQ(Count("Designation = 'LUNETTES'"), "0") << "not saved while on its row";
+
+    TypeCell(3, 0, "1003"); // the same record, not a second one
+    EXPECT_EQ(addNews, 1);
+    ClickCell(1, 1);
+    EXPECT_EQ(Count("Reference = 1003 AND Designation = 'LUNETTES'"), "1");
+    EXPECT_EQ(rs1.EditMode(), ado::adEditNone);
+    EXPECT_EQ(window.DBGrid2->Row(), 1);
+    EXPECT_EQ(window.Text1->Text(), "CASQUE");
+    EXPECT_EQ(Rows(), 5);
+}
+
+TEST_F(DataGridTest, EscapeDropsANewRecordThatHoldsNoTyping)
+{
+    AllowAddNew();
+    ClickCell(3, 1);
+    QTest::keyClick(window.DBGrid2->View(), 'X');
+    EXPECT_EQ(rs1.EditMode(), ado::adEditAdd) << "the first key starts the record";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ProcessEvents();
+    EXPECT_EQ(rs1.EditMode(), ado::adEditNone);
+    EXPECT_EQ(Rows(), 4);
+    EXPECT_EQ(window.DBGrid2->Row(), 3) << "back on the empty row";
+    ClickCell(0, 1);
+    EXPECT_EQ(Count("1=1"), "3");
+    EXPECT_EQ(addNews, 1);
+}
+
+TEST_F(DataGridTest, NewRecordSavedUnderASortKeepsTheChosenRow)
+{
+    AllowAddNew();
+    rs1.SetSort("Designation"); // BOTTES, CASQUE, GANTS
+    TypeCell(3, 1, "ANORAK");
+    TypeCell(3, 0, "1003");
+    ClickCell(1, 1); // CASQUE, which the saved ANORAK moves down by one
+    EXPECT_EQ(Count("Reference = 1003"), "1");
+    EXPECT_EQ(window.Shown(0, 1), "ANORAK");
+    EXPECT_EQ(window.DBGrid2->Row(), 2);
+    EXPECT_EQ(vb::CStr(rs1.Fields("Designation").Value()), "CASQUE");
+    EXPECT_EQ(window.Text1->Text(), "CASQUE");
+}
+
+TEST_F(DataGridTest, RefusedNewRecordKeepsItsRowUntilPutRight)
+{
+    AllowAddNew();
+    TypeCell(3, 0, "1000"); // a number another record holds
+    TypeCell(3, 1, "DOUBLON");
+    Script().ExpectMsgBox(vbOK);
+    ClickCell(0, 1);
+    Script().VerifyAllAnswered();
+    EXPECT_EQ(window.DBGrid2->Row(), 3);
+    EXPECT_EQ(rs1.EditMode(), ado::adEditAdd);
+    EXPECT_EQ(Count("Designation = 'DOUBLON'"), "0");
+
+    TypeCell(3, 0, "1004");
+    ClickCell(0, 1);
+    EXPECT_EQ(Count("Reference = 1004 AND Designation = 'DOUBLON'"), "1");
+    EXPECT_EQ(window.DBGrid2->Row(), 0);
+}
+
+TEST_F(DataGridTest, AddNewHandlerCanTakeTheNewRowOver)
+{
+    AllowAddNew();
+    // The window's handler switches adding off and gives up the grid's record.
+    QObject::connect(window.DBGrid2, &DataGrid::OnAddNew, [this] {
+        EXPECT_EQ(rs1.EditMode(), ado::adEditAdd) << "the record is started before the event";
+        window.DBGrid2->SetAllowAddNew(false);
+        rs1.CancelUpdate();
+    });
+    TypeCell(3, 1, "PERDU");
+    EXPECT_EQ(addNews, 1);
+    EXPECT_EQ(rs1.EditMode(), ado::adEditNone);
+    EXPECT_EQ(Rows(), 3);
+    ClickCell(0, 1);
+    EXPECT_EQ(Count("Designation = 'PERDU'"), "0");
+    EXPECT_EQ(Count("1=1"), "3");
 }
 
 } // namespace
