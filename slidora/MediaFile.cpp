@@ -1,22 +1,15 @@
 #include "slidora/MediaFile.h"
 
+#include "platform/vb/Strings.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <fstream>
 #include <vector>
 
 namespace slidora {
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return lower;
-}
 
 // The text after the last ".", or the whole path when it has none.
 std::string_view Extension(std::string_view path)
@@ -133,7 +126,7 @@ bool ItIsAPic(std::string_view path)
 {
     static const std::array<std::string_view, 10> pictures = {"bmp", "jpe", "jpg", "jpeg", "dib",
                                                               "gif", "ico", "cur", "wmf",  "emf"};
-    const std::string ext = Lower(Extension(path));
+    const std::string ext = vb::LCase(Extension(path));
     return std::find(pictures.begin(), pictures.end(), ext) != pictures.end();
 }
 

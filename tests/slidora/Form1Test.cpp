@@ -8,6 +8,7 @@
 #include "platform/mci/Mci.h"
 #include "platform/win/End.h"
 #include "slidora/ProgramFolder.h"
+#include "tests/platform/mci/EventLoop.h"
 #include "tests/platform/mci/GeneratedMedia.h"
 
 #include <QApplication>
@@ -42,22 +43,8 @@ const std::filesystem::path& Media()
     return folder;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void Pause(int ms)
-{
-    WaitUntil([] { return false; }, ms);
-}
+using testmedia::Pause;
+using testmedia::WaitUntil;
 
 bool IsRed(QRgb c)
 {

@@ -1,4 +1,5 @@
 #include "platform/mci/Mci.h"
+#include "tests/platform/mci/EventLoop.h"
 #include "tests/platform/mci/GeneratedMedia.h"
 
 #include <QApplication>
@@ -26,23 +27,8 @@ long AskNumber(const std::string& command)
     return std::stol(Ask(command));
 }
 
-// Runs the event loop until the condition holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void Pause(int ms)
-{
-    WaitUntil([] { return false; }, ms);
-}
+using testmedia::Pause;
+using testmedia::WaitUntil;
 
 class MciDevice : public ::testing::Test
 {
