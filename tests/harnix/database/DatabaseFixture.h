@@ -7,6 +7,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -40,16 +41,7 @@ inline ado::Connection Open(const std::string& path, std::string_view password)
     return connection;
 }
 
-// The number of the vb::Error the call raises; 0 when it raises none.
-inline int32_t ErrorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using vb::testing::ErrorOf;
 
 inline ado::Recordset OpenRecordset(ado::Connection& connection, std::string_view source)
 {

@@ -113,8 +113,9 @@ std::string EmployeeLines(const std::string& start, const std::string& end,
            " 23:59:59\")) AND (Ventes.Utilisateur = \"" + badge + "\");";
 }
 
-// The allocation planner's computation (joins through the employee's service).
-std::string AllocationComputation(long days, const std::string& filter)
+// The allocation statements' columns and groups, up to where the planner's computation adds the
+// size's name.
+std::string AllocationColumns(long days)
 {
     return "SELECT     TOP 100 PERCENT  Quota.RefArticle,  ArticleEnStock.Designation,  "
            "ArticleEnStock.Taille,  Utilisateurs.TailleMain,"
@@ -125,7 +126,23 @@ std::string AllocationComputation(long days, const std::string& filter)
            "Utilisateurs.NoBadge,  Utilisateurs.Nom,  Utilisateurs.Prenom,"
            "  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  Familles.NomFamille,  "
            "Fournisseur.CodeFournisseur,  Fournisseur.Societe,"
-           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, "
+           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, ";
+}
+
+const std::string AllocationGroups =
+    " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  "
+    "Services.NomService,  Utilisateurs.Service,  ArticleEnStock.Designation,"
+    "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
+    "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
+    "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  "
+    "ProfileQuota.NoQuota,  ArticleEnStock.Taille,"
+    "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
+    "ArticleEnStock.QteEnStock, ";
+
+// The allocation planner's computation (joins through the employee's service).
+std::string AllocationComputation(long days, const std::string& filter)
+{
+    return AllocationColumns(days) +
            "Tailles.Taille AS NomTaille, Utilisateurs.MachineAutorise"
            " FROM           dbo.Quota INNER JOIN"
            "   dbo.Familles INNER JOIN"
@@ -139,31 +156,15 @@ std::string AllocationComputation(long days, const std::string& filter)
            "  dbo.ProfileQuota RIGHT OUTER JOIN"
            "  dbo.Utilisateurs ON dbo.ProfileQuota.NoQuota = dbo.Utilisateurs.Quota ON "
            "dbo.Services.NoService = dbo.Utilisateurs.Service ON"
-           "   dbo.Quota.NoQota = dbo.Utilisateurs.Quota"
-           " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  "
-           "Services.NomService,  Utilisateurs.Service,  ArticleEnStock.Designation,"
-           "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
-           "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
-           "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  "
-           "ProfileQuota.NoQuota,  ArticleEnStock.Taille,"
-           "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
-           "ArticleEnStock.QteEnStock, Tailles.Taille, Utilisateurs.MachineAutorise" +
-           filter + " ORDER BY  Quota.RefArticle";
+           "   dbo.Quota.NoQota = dbo.Utilisateurs.Quota" +
+           AllocationGroups + "Tailles.Taille, Utilisateurs.MachineAutorise" + filter +
+           " ORDER BY  Quota.RefArticle";
 }
 
 // The allocation commit (joins through the employee's own site and service).
 std::string AllocationCommit(long days, const std::string& filter)
 {
-    return "SELECT     TOP 100 PERCENT  Quota.RefArticle,  ArticleEnStock.Designation,  "
-           "ArticleEnStock.Taille,  Utilisateurs.TailleMain,"
-           " SUM( Quota.QtePermise) AS Quota, SUM( Quota.QtePermise) * " +
-           std::to_string(days) +
-           " /  Quota.Periodicite AS Qte,  Quota.Periodicite,  Sites.NomSite,"
-           "  Utilisateurs.Site,  Services.NomService,  Utilisateurs.Service,  "
-           "Utilisateurs.NoBadge,  Utilisateurs.Nom,  Utilisateurs.Prenom,"
-           "  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  Familles.NomFamille,  "
-           "Fournisseur.CodeFournisseur,  Fournisseur.Societe,"
-           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, "
+    return AllocationColumns(days) +
            "Utilisateurs.MachineAutorise"
            " FROM          Quota INNER JOIN"
            "  Familles INNER JOIN"
@@ -174,16 +175,9 @@ std::string AllocationCommit(long days, const std::string& filter)
            "  Utilisateurs ON  ProfileQuota.NoQuota =  Utilisateurs.Quota LEFT OUTER JOIN"
            "  Sites ON  Utilisateurs.Site =  Sites.NoSite LEFT OUTER JOIN"
            "  Services ON  Utilisateurs.Service =  Services.NoService ON  Quota.NoQota =  "
-           "Utilisateurs.Quota"
-           " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  "
-           "Services.NomService,  Utilisateurs.Service,  ArticleEnStock.Designation,"
-           "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
-           "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
-           "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  "
-           "ProfileQuota.NoQuota,  ArticleEnStock.Taille,"
-           "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
-           "ArticleEnStock.QteEnStock, Utilisateurs.MachineAutorise" +
-           filter + " ORDER BY  Utilisateurs.NoBadge";
+           "Utilisateurs.Quota" +
+           AllocationGroups + "Utilisateurs.MachineAutorise" + filter +
+           " ORDER BY  Utilisateurs.NoBadge";
 }
 
 // The stock-alert recomputation's view of the consumption of a period.

@@ -5,6 +5,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Error.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,15 +47,6 @@ private:
     std::string path_;
 };
 
-// The number of the vb::Error the call raises; 0 when it raises none.
-inline int32_t ErrorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using vb::testing::ErrorOf;
 
 } // namespace ado::testing

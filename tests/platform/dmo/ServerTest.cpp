@@ -2,6 +2,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/dmo/Dmo.h"
 #include "platform/vb/Error.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +18,7 @@ namespace {
 
 constexpr const char* Password = "Kw8Rz";
 
-int32_t ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using vb::testing::ErrorOf;
 
 // A folder of the server's databases: zad.MDB with a password and two views, open.MDB without.
 class ServerTest : public ::testing::Test
