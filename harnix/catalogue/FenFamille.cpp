@@ -99,13 +99,12 @@ void FenFamille::data2_MoveComplete()
 {
     try {
         if (rs.RecordCount() > 0 && !rs.Eof() && !rs.Bof()) {
-            // A Null leaves the box as it was.
-            const vb::Variant nom = rs.Fields("NomFamille").Value();
-            if (!nom.IsNull())
-                Text2->setText(QString::fromStdString(vb::CStr(nom)));
-            const vb::Variant fonction = rs.Fields("Fonction").Value();
-            if (!fonction.IsNull())
-                Text1->setText(QString::fromStdString(vb::CStr(fonction)));
+            // A Null shows as an empty box: the previous family's text left there would be
+            // saved into this one by the next modification.
+            Text2->setText(QString::fromStdString(
+                FonctionUtilitaires::ConvertNullStr(rs.Fields("NomFamille").Value())));
+            Text1->setText(QString::fromStdString(
+                FonctionUtilitaires::ConvertNullStr(rs.Fields("Fonction").Value())));
         }
     } catch (const vb::Error& e) {
         FnTundrel::AfficherErreur("data2_MoveComplete", e);

@@ -61,6 +61,19 @@ TEST_F(FenFamilleTest, ShoeAndGloveFamiliesKeepTheirNameButTakeAFunction)
     }
 }
 
+TEST_F(FenFamilleTest, AFamilyWithoutFunctionDoesNotTakeThePreviousOnesOnModify)
+{
+    Execute("UPDATE Familles SET Fonction = 'Mains' WHERE NoFamille = 1");
+    FenFamille& fen = Ouvrir();
+    Choisir(fen, 1);
+    EXPECT_EQ(fen.Text1->text(), "Mains");
+    Choisir(fen, 4);
+    EXPECT_EQ(fen.Text1->text(), "");
+    fen.Text2->setText("LUNETTES DE SECURITE");
+    Click(fen, "CmdModif");
+    EXPECT_EQ(Familles(), (Strings{"1:GANTS:Mains", "3:CHAUSSURES:", "4:LUNETTES DE SECURITE:"}));
+}
+
 TEST_F(FenFamilleTest, NameIsTypedInCapitals)
 {
     FenFamille& fen = Ouvrir();
