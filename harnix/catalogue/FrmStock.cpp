@@ -173,6 +173,7 @@ FrmStock::FrmStock()
     for (const Colonne& c : Colonnes)
         DBGrid2->AddColumn(QString::fromUtf8(c.entete), c.champ, c.largeur);
     DBGrid2->SetDataSource(data1);
+    DBGrid2->SetAllowAddNew(true);
     forms::MoveTwips(*DBGrid2, 120, 780, 15240, 8200);
     forms::MoveTwips(*data1, 120, 9060, 5000, 330);
 
@@ -196,6 +197,7 @@ FrmStock::FrmStock()
     connect(DBGrid2, &forms::DataGrid::HeadClick, this,
             [this](int col) { DBGrid2_HeadClick(col); });
     connect(DBGrid2, &forms::DataGrid::DblClick, this, [this] { DBGrid2_DblClick(); });
+    connect(DBGrid2, &forms::DataGrid::OnAddNew, this, [this] { DBGrid2_OnAddNew(); });
     connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
     forms::OnKeyPress(TextCherche, [this](int& k) { TextCherche_KeyPress(k); });
     TextCherche->installEventFilter(this);
@@ -570,6 +572,39 @@ void FrmStock::DBGrid2_DblClick()
 {
     if (CmdSelectioner->isHidden())
         OptionFiche->SetValue(true);
+}
+
+// A key typed in the grid's empty last row: the card's recordset gets a new article numbered
+// from the row number the database gives it. The grid offers no new row after that.
+void FrmStock::DBGrid2_OnAddNew()
+{
+    vb::ResumeNext span;
+    span([&] { DBGrid2->SetAllowAddNew(false); });
+    vb::Variant reference = vb::Variant::Null();
+    span([&] {
+        rs[2].AddNew();
+        // No is given when the row is first saved.
+        rs[2].Update();
+        reference = vb::CLng(rs[2]["No"].Value()) + 1000;
+        rs[2]["Reference"] = reference;
+        try {
+            rs[2].Update();
+        } catch (const vb::Error&) {
+            // A number another article holds: no article is left without a number.
+            reference = vb::Variant::Null();
+            rs[2].CancelUpdate();
+            rs[2].Delete();
+            throw;
+        }
+    });
+    // Saved, the grid's own record would be a second article, without a number: the requery
+    // drops it (nothing is typed into it yet) and the grid shows the article made here.
+    span([&] { rs[1].Requery(); });
+    span([&] {
+        if (!reference.IsNull())
+            rs[1].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+                       ado::adBookmarkFirst);
+    });
 }
 
 // Search.

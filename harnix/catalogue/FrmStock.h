@@ -46,6 +46,7 @@ public:
     void OptionFiche_Click();
     void DBGrid2_HeadClick(int colIndex);
     void DBGrid2_DblClick();
+    void DBGrid2_OnAddNew();
     void TextCherche_Change();
     void TextCherche_KeyPress(int& keyAscii);
     void TextCherche_Click();

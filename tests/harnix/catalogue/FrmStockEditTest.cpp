@@ -11,6 +11,10 @@
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Strings.h"
 
+#include <QApplication>
+#include <QTableView>
+#include <QTest>
+
 using namespace forms::testing;
 using catalogue::testing::FrmStockTest;
 using Strings = std::vector<std::string>;
@@ -90,6 +94,61 @@ TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
     EXPECT_EQ(f.Text2(1).Text(), "CASQUE");
     f.EnregistrerFiche();
     EXPECT_EQ(Stocke(1051, "Designation"), "CASQUE");
+}
+
+// Types a key in the grid's empty last row, in the column of the units in the store room.
+void TaperDansLaNouvelleLigne(FrmStock& f, char touche)
+{
+    QTableView* vue = f.DBGrid2->View();
+    const QModelIndex cellule = vue->model()->index(vue->model()->rowCount() - 1, 8);
+    QTest::mouseClick(vue->viewport(), Qt::LeftButton, {}, vue->visualRect(cellule).center());
+    ASSERT_EQ(f.DBGrid2->Row(), cellule.row());
+    QTest::keyClick(vue, touche);
+    // Enter ends an edit, if the key opened one.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ProcessEvents();
+}
+
+TEST_F(FrmStockTest, RowAddedThroughTheGridIsNumberedFromItsRowNumber)
+{
+    FrmStock& f = Ouvrir();
+    QAbstractItemModel* lignes = f.DBGrid2->View()->model();
+    ASSERT_EQ(lignes->rowCount(), 6) << "five articles and the empty row";
+    TaperDansLaNouvelleLigne(f, '5');
+    const std::string no = Stored("SELECT MAX([No]) AS N FROM ArticleEnStock", "N").front();
+    const long reference = std::stol(no) + 1000;
+    EXPECT_EQ(Stocke(reference, "[No]"), no);
+    EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM ArticleEnStock", "N"), Strings{"6"});
+    // The grid stands on the new article, offers no new row any more, and has no record of its
+    // own pending: leaving the row adds nothing.
+    EXPECT_FALSE(f.DBGrid2->AllowAddNew());
+    EXPECT_EQ(Grille(f), reference);
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(lignes->rowCount(), 6);
+    QTableView* vue = f.DBGrid2->View();
+    QTest::mouseClick(vue->viewport(), Qt::LeftButton, {},
+                      vue->visualRect(lignes->index(0, 1)).center());
+    EXPECT_EQ(Grille(f), 1000);
+    EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM ArticleEnStock", "N"), Strings{"6"});
+    EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM ArticleEnStock WHERE Reference IS NULL", "N"),
+              Strings{"0"});
+}
+
+TEST_F(FrmStockTest, RowAddedThroughTheGridWithATakenNumberLeavesNoArticleWithoutOne)
+{
+    // The next row number plus 1000 is already an article's number.
+    const long suivant =
+        std::stol(Stored("SELECT MAX([No]) AS N FROM ArticleEnStock", "N").front());
+    Execute("INSERT INTO ArticleEnStock (Reference) VALUES (" + std::to_string(suivant + 1002) +
+            ")");
+    FrmStock& f = Ouvrir();
+    TaperDansLaNouvelleLigne(f, '5');
+    EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM ArticleEnStock", "N"), Strings{"6"});
+    EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM ArticleEnStock WHERE Reference IS NULL", "N"),
+              Strings{"0"});
+    EXPECT_FALSE(f.DBGrid2->AllowAddNew());
+    EXPECT_EQ(f.DBGrid2->View()->model()->rowCount(), 6);
+    EXPECT_SUIVI(f);
 }
 
 TEST_F(FrmStockTest, CreatingCodes)
