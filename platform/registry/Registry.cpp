@@ -452,7 +452,11 @@ void registry::clearDeniedAccess()
     g_denials.clear();
 }
 
-LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result)
+namespace {
+// Opens a handle with `access` on a subkey once `work(root, changed, hive, path, granted)`, run
+// under the hive's lock, has found (or made) the key and allowed it.
+template <class Work>
+LONG openSubKey(HKEY key, const char* subKey, REGSAM access, bool write, HKEY* result, Work work)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -462,28 +466,32 @@ LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* r
     REGSAM granted;
     if (!resolveSubKey(key, subKey, &hive, &path, &granted))
         return ERROR_INVALID_HANDLE;
-    LONG status = withHive(hive, false, [&](Key& root, bool&) {
-        if (!descend(root, path, false))
-            return ERROR_FILE_NOT_FOUND;
-        return denied(hive, path, access) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    LONG status = withHive(hive, write, [&](Key& root, bool& changed) {
+        return work(root, changed, hive, path, granted);
     });
     if (status == ERROR_SUCCESS)
         *result = makeHandle(hive, std::move(path), access);
     return status;
 }
+} // namespace
+
+LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM access, HKEY* result)
+{
+    return openSubKey(
+        key, subKey, access, false, result,
+        [&](Key& root, bool&, HKEY hive, const std::vector<std::string>& path, REGSAM) {
+            if (!descend(root, path, false))
+                return ERROR_FILE_NOT_FOUND;
+            return denied(hive, path, access) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+        });
+}
 
 LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM access,
                        SECURITY_ATTRIBUTES*, HKEY* result, DWORD* disposition)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    HKEY hive;
-    std::vector<std::string> path;
-    REGSAM granted;
-    if (!resolveSubKey(key, subKey, &hive, &path, &granted))
-        return ERROR_INVALID_HANDLE;
-    LONG status = withHive(hive, true, [&](Key& root, bool& changed) {
+    // Missing keys of the path are made where creation is allowed.
+    const auto create = [&](Key& root, bool& changed, HKEY hive,
+                            const std::vector<std::string>& path, REGSAM granted) {
         bool exists = descend(root, path, false) != nullptr;
         if (!exists) {
             if (denied(hive, path, KEY_CREATE_SUB_KEY) ||
@@ -497,10 +505,8 @@ LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM
         if (disposition)
             *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
         return ERROR_SUCCESS;
-    });
-    if (status == ERROR_SUCCESS)
-        *result = makeHandle(hive, std::move(path), access);
-    return status;
+    };
+    return openSubKey(key, subKey, access, true, result, create);
 }
 
 LSTATUS RegCloseKey(HKEY key)
