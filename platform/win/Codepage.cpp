@@ -11,6 +11,8 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t ch)
 {
     if (ch < 0x80) {
@@ -29,8 +31,6 @@ void AppendUtf8(std::string& out, char32_t ch)
         out += static_cast<char>(0x80 | (ch & 0x3F));
     }
 }
-
-} // namespace
 
 bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch)
 {

@@ -20,6 +20,9 @@ std::string Utf8ToCp1252(std::string_view text);
 
 bool IsValidUtf8(std::string_view text);
 
+// Appends the UTF-8 bytes of a character.
+void AppendUtf8(std::string& out, char32_t ch);
+
 // Decodes the UTF-8 character at pos and moves pos past it; false (pos unchanged) on an invalid,
 // overlong or truncated sequence.
 bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& ch);
