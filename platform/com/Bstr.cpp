@@ -114,44 +114,71 @@ void CoTaskMemFree(void* p)
     std::free(p);
 }
 
+char32_t com::decodeUtf8(std::string_view text, std::size_t& i)
+{
+    auto c = static_cast<unsigned char>(text[i]);
+    std::size_t extra = c < 0x80         ? 0
+                        : (c >> 5) == 6  ? 1
+                        : (c >> 4) == 14 ? 2
+                        : (c >> 3) == 30 ? 3
+                                         : 99;
+    if (extra == 0) {
+        i += 1;
+        return c;
+    }
+    if (extra == 99 || i + extra >= text.size()) {
+        i += 1;
+        return 0xFFFD;
+    }
+    char32_t value = c & (0x3F >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) {
+        auto cc = static_cast<unsigned char>(text[i + k]);
+        if ((cc & 0xC0) != 0x80) {
+            i += 1;
+            return 0xFFFD;
+        }
+        value = (value << 6) | (cc & 0x3F);
+    }
+    static const char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
+    if (value < minimum[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        i += 1;
+        return 0xFFFD;
+    }
+    i += extra + 1;
+    return value;
+}
+
+int com::encodeUtf8(char32_t c, char* out)
+{
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
 std::u16string com::utf16FromUtf8(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t extra = c < 0x80         ? 0
-                            : (c >> 5) == 6  ? 1
-                            : (c >> 4) == 14 ? 2
-                            : (c >> 3) == 30 ? 3
-                                             : 99;
-        if (extra == 0) {
-            cp = c;
-            i += 1;
-        } else if (extra == 99 || i + extra >= text.size()) {
-            i += 1;
-        } else {
-            char32_t value = c & (0x3F >> extra);
-            bool valid = true;
-            for (std::size_t k = 1; k <= extra; ++k) {
-                auto cc = static_cast<unsigned char>(text[i + k]);
-                if ((cc & 0xC0) != 0x80) {
-                    valid = false;
-                    break;
-                }
-                value = (value << 6) | (cc & 0x3F);
-            }
-            static const char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-            if (valid && value >= minimum[extra] && value <= 0x10FFFF &&
-                (value < 0xD800 || value > 0xDFFF)) {
-                cp = value;
-                i += extra + 1;
-            } else {
-                i += 1;
-            }
-        }
+        char32_t cp = decodeUtf8(text, i);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -176,21 +203,8 @@ std::string com::utf8FromUtf16(std::u16string_view text)
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        char bytes[4];
+        out.append(bytes, static_cast<std::size_t>(encodeUtf8(cp, bytes)));
     }
     return out;
 }

@@ -28,6 +28,11 @@ void CoTaskMemFree(void* p);
 namespace com {
 // Length of a zero-terminated UTF-16 text.
 std::size_t olestrlen(LPCOLESTR text);
+// Decodes the UTF-8 character at text[i] and moves i past it; a byte that starts no valid
+// sequence (overlong, surrogate, past U+10FFFF or cut short) gives U+FFFD and counts alone.
+char32_t decodeUtf8(std::string_view text, std::size_t& i);
+// Writes the UTF-8 bytes of a character (4 at most) to out; their number.
+int encodeUtf8(char32_t c, char* out);
 // UTF-8 <-> UTF-16 conversions; invalid sequences become U+FFFD.
 std::u16string utf16FromUtf8(std::string_view text);
 std::string utf8FromUtf16(std::u16string_view text);

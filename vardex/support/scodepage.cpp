@@ -2,6 +2,8 @@
 
 #include "vardex/support/sheap.h"
 
+#include "platform/com/Bstr.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -66,42 +68,12 @@ private:
     int32_t m_count = 0;
 };
 
-// Decodes one UTF-8 sequence at in[i]; malformed input yields U+FFFD for one byte.
-char32_t DecodeUtf8(const unsigned char* in, int32_t n, int32_t& i)
-{
-    unsigned char b = in[i++];
-    if (b < 0x80)
-        return b;
-    int length;
-    char32_t c, minimum;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2, c = b & 0x1F, minimum = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3, c = b & 0x0F, minimum = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4, c = b & 0x07, minimum = 0x10000;
-    } else {
-        return kReplacement;
-    }
-    if (i + length - 1 > n)
-        return kReplacement;
-    for (int k = 1; k < length; ++k) {
-        if ((in[i + k - 1] & 0xC0) != 0x80)
-            return kReplacement;
-        c = (c << 6) | (in[i + k - 1] & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return kReplacement;
-    i += length - 1;
-    return c;
-}
-
 int32_t Utf8ToWide(const char* in, int32_t n, char16_t* out, int32_t outSize)
 {
     Sink<char16_t> sink(out, outSize);
-    auto bytes = reinterpret_cast<const unsigned char*>(in);
-    for (int32_t i = 0; i < n;) {
-        char32_t c = DecodeUtf8(bytes, n, i);
+    const std::string_view text(in, std::size_t(n > 0 ? n : 0));
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = com::decodeUtf8(text, i);
         if (c >= 0x10000) {
             c -= 0x10000;
             sink.put(char16_t(0xD800 + (c >> 10)));
@@ -122,21 +94,10 @@ int32_t WideToUtf8(const char16_t* in, int32_t n, char* out, int32_t outSize)
             c = 0x10000 + ((c - 0xD800) << 10) + (in[++i] - 0xDC00);
         else if (c >= 0xD800 && c <= 0xDFFF)
             c = kReplacement; // a lone surrogate
-        if (c < 0x80) {
-            sink.put(char(c));
-        } else if (c < 0x800) {
-            sink.put(char(0xC0 | (c >> 6)));
-            sink.put(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            sink.put(char(0xE0 | (c >> 12)));
-            sink.put(char(0x80 | ((c >> 6) & 0x3F)));
-            sink.put(char(0x80 | (c & 0x3F)));
-        } else {
-            sink.put(char(0xF0 | (c >> 18)));
-            sink.put(char(0x80 | ((c >> 12) & 0x3F)));
-            sink.put(char(0x80 | ((c >> 6) & 0x3F)));
-            sink.put(char(0x80 | (c & 0x3F)));
-        }
+        char bytes[4];
+        const int count = com::encodeUtf8(c, bytes);
+        for (int k = 0; k < count; ++k)
+            sink.put(bytes[k]);
     }
     return sink.result();
 }
