@@ -62,6 +62,18 @@ std::optional<long> ParseInteger(const std::string& text)
     return value;
 }
 
+// A number word within [low, high]: NoError and the value, else ErrBadInteger or ErrOutOfRange.
+int ReadInRange(const std::string& word, long low, long high, long& value)
+{
+    auto number = ParseInteger(word);
+    if (!number)
+        return ErrBadInteger;
+    if (*number < low || *number > high)
+        return ErrOutOfRange;
+    value = *number;
+    return NoError;
+}
+
 // Words that may stand anywhere in a command and change nothing here.
 bool IsFlag(const std::string& word)
 {
@@ -191,12 +203,10 @@ int PlayCommand(Device& device, const Arguments& args)
         return NoError;
     }
     if (args.words.size() == 2 && args.words[0] == "from") {
-        auto from = ParseInteger(args.words[1]);
-        if (!from)
-            return ErrBadInteger;
-        if (*from < 0 || *from > device.Length())
-            return ErrOutOfRange;
-        device.PlayFrom(*from);
+        long from;
+        if (int error = ReadInRange(args.words[1], 0, device.Length(), from))
+            return error;
+        device.PlayFrom(from);
         return NoError;
     }
     return ErrUnrecognizedKeyword;
@@ -212,12 +222,8 @@ int SeekCommand(Device& device, const Arguments& args)
     } else if (args.words[1] == "end") {
         target = device.Length();
     } else {
-        auto to = ParseInteger(args.words[1]);
-        if (!to)
-            return ErrBadInteger;
-        if (*to < 0 || *to > device.Length())
-            return ErrOutOfRange;
-        target = *to;
+        if (int error = ReadInRange(args.words[1], 0, device.Length(), target))
+            return error;
     }
     device.Seek(target);
     return NoError;
@@ -229,12 +235,10 @@ int SetCommand(Device& device, const Arguments& args)
     if (w.size() == 3 && w[0] == "time" && w[1] == "format")
         return w[2] == "milliseconds" || w[2] == "ms" ? NoError : ErrUnsupportedFunction;
     if (w.size() == 2 && w[0] == "speed") {
-        auto speed = ParseInteger(w[1]);
-        if (!speed)
-            return ErrBadInteger;
-        if (*speed < 10 || *speed > 100000)
-            return ErrOutOfRange;
-        device.SetSpeed(*speed);
+        long speed;
+        if (int error = ReadInRange(w[1], 10, 100000, speed))
+            return error;
+        device.SetSpeed(speed);
         return NoError;
     }
     if (w.size() == 3 && w[0] == "audio" && w[1] == "all" && (w[2] == "on" || w[2] == "off")) {
@@ -249,12 +253,10 @@ int SetAudioCommand(Device& device, const Arguments& args)
     const auto& w = args.words;
     if (w.size() != 3 || w[0] != "volume" || w[1] != "to")
         return w.empty() ? ErrMissingParameter : ErrUnrecognizedKeyword;
-    auto level = ParseInteger(w[2]);
-    if (!level)
-        return ErrBadInteger;
-    if (*level < 0 || *level > 1000)
-        return ErrOutOfRange;
-    device.SetVolume(*level);
+    long level;
+    if (int error = ReadInRange(w[2], 0, 1000, level))
+        return error;
+    device.SetVolume(level);
     return NoError;
 }
 

@@ -214,8 +214,13 @@ TEST_F(MciDevice, RejectsBadCommands)
         {"play 7Aform from x", mci::ErrBadInteger},
         {"play 7Aform from 99999", mci::ErrOutOfRange},
         {"seek 7Aform to -1", mci::ErrOutOfRange},
+        {"seek 7Aform to 99999", mci::ErrOutOfRange},
+        {"seek 7Aform to 1.5", mci::ErrBadInteger},
         {"set 7Aform time format frames", mci::ErrUnsupportedFunction},
         {"set 7Aform speed 0", mci::ErrOutOfRange},
+        {"set 7Aform speed 100001", mci::ErrOutOfRange},
+        {"set 7Aform speed fast", mci::ErrBadInteger},
+        {"setaudio 7Aform volume to loud", mci::ErrBadInteger},
         {"put 7Aform window at 0 0 10", mci::ErrUnrecognizedKeyword},
         {"status 7Aform colour", mci::ErrUnrecognizedKeyword},
     };
