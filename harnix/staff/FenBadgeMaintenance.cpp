@@ -46,7 +46,7 @@ FenBadgeMaintenance::FenBadgeMaintenance()
     forms::MoveTwips(*data2, 120, 7620, 3120, 360);
     data2->SetCaption({});
     DBGrid1->SetDataSource(data2);
-    DBGrid1->AddColumn("N° de Badge", "NoBadge");
+    DBGrid1->AddColumn("N° de Badge", "NoBadge", 2640);
     DBGrid1->SetAllowUpdate(false);
 
     auto bouton = [this](const QString& nom, const QString& texte, int colonne, int ligne) {
@@ -66,6 +66,9 @@ FenBadgeMaintenance::FenBadgeMaintenance()
     connect(CmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    // The size that the load gives it, so that its centring leaves it in the middle.
+    Move(0, 0, 3495, 9870);
 }
 
 void FenBadgeMaintenance::Form_Load()
@@ -188,6 +191,7 @@ void FenBadgeMaintenance::CmdModif_Click()
         FnTundrel::AfficherErreur("CmdModif_Click", erreur);
         vb::ResumeNext span;
         span([&] { rs.CancelUpdate(); });
+        DBGrid1->Refresh();
     }
 }
 
@@ -200,7 +204,15 @@ void FenBadgeMaintenance::CmdDelete_Click()
     if (forms::MsgBox(Q("Confirmer la suppression de: " + badge + " !"),
                       forms::vbYesNo + forms::vbExclamation, "Confirmation") != forms::vbYes)
         return;
-    span([&] { rs.Delete(); });
+    if (!span([&] { rs.Delete(); }))
+        return;
+    // The next badge (or the new last one) takes the deleted one's place in the grid and the
+    // box, so that the list no longer shows it and no change goes to a row that is gone.
+    span([&] {
+        rs.MoveNext();
+        if (rs.Eof() && rs.RecordCount() > 0)
+            rs.MoveLast();
+    });
 }
 
 void FenBadgeMaintenance::CmdClose_Click()

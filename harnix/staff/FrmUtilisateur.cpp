@@ -19,6 +19,7 @@
 
 #include <charconv>
 #include <optional>
+#include <tuple>
 
 using FonctionUtilitaires::ConvertNullStr;
 
@@ -68,15 +69,17 @@ FrmUtilisateur::FrmUtilisateur()
     setObjectName("FrmUtilisateur");
     SetCaption("Gestion des salariés");
 
+    // The boxes and lists on the left, the search and the grid on the right; the grid is wide
+    // enough for all its columns.
     auto libelle = [this](const QString& texte, int top) {
         auto* label = new forms::Label("Label" + QString::number(top), texte, this);
-        forms::MoveTwips(*label, 240, top + 45, 1560, 285);
+        forms::MoveTwips(*label, 240, top + 45, 1620, 285);
     };
     const char* libelles[] = {"No Badge:", "Nom:", "Prénom:", "No Matricule:"};
     for (int i = 0; i <= 4; ++i) {
         auto& boite = Text2.Add(i, new QLineEdit(this));
         const int top = 240 + i * 420;
-        forms::MoveTwips(boite, 1860, top, 2640, 345);
+        forms::MoveTwips(boite, 1920, top, 2280, 345);
         if (i < 4)
             libelle(libelles[i], top);
         forms::OnKeyPress(&boite, [this, i](int& keyAscii) { Text2_KeyPress(i, keyAscii); });
@@ -87,7 +90,7 @@ FrmUtilisateur::FrmUtilisateur()
 
     auto liste = [this, &libelle](const QString& nom, const QString& texte, int top) {
         auto* combo = new forms::ComboBox(nom, forms::ComboBox::DropdownCombo, this);
-        forms::MoveTwips(*combo, 1860, top, 2640, 345);
+        forms::MoveTwips(*combo, 1920, top, 2280, 345);
         libelle(texte, top);
         Saisie::SuivreSaisie(*combo);
         return combo;
@@ -98,24 +101,25 @@ FrmUtilisateur::FrmUtilisateur()
     Combo2 = liste("Combo2", "Service:", 3180);
     Combo3 = liste("Combo3", "Profile:", 3600);
 
-    auto bouton = [this](const QString& nom, const QString& texte, int colonne) {
+    // Two rows of two, wide enough for "Enregistrer".
+    auto bouton = [this](const QString& nom, const QString& texte, int colonne, int ligne) {
         auto* b = new forms::CommandButton(nom, texte, this);
-        forms::MoveTwips(*b, 240 + colonne * 1080, 4200, 1020, 420);
+        forms::MoveTwips(*b, 240 + colonne * 2010, 4200 + ligne * 480, 1950, 420);
         return b;
     };
-    CmdAdd = bouton("CmdAdd", "Ajouter", 0);
-    CmdModif = bouton("CmdModif", "Modifier", 1);
-    CmdDelete = bouton("CmdDelete", "Supprimer", 2);
-    CmdClose = bouton("CmdClose", "Fermer", 3);
+    CmdAdd = bouton("CmdAdd", "Ajouter", 0, 0);
+    CmdModif = bouton("CmdModif", "Modifier", 1, 0);
+    CmdDelete = bouton("CmdDelete", "Supprimer", 0, 1);
+    CmdClose = bouton("CmdClose", "Fermer", 1, 1);
 
     auto* labelCherche = new forms::Label("LabelCherche", "Rechercher:", this);
-    forms::MoveTwips(*labelCherche, 4800, 285, 1080, 285);
+    forms::MoveTwips(*labelCherche, 4320, 285, 1140, 285);
     TextCherche = new QLineEdit(this);
     TextCherche->setObjectName("TextCherche");
-    forms::MoveTwips(*TextCherche, 5880, 240, 1800, 345);
+    forms::MoveTwips(*TextCherche, 5460, 240, 2400, 345);
     TextCherche->installEventFilter(this);
     auto* cadre = new forms::Frame("FrameRecherche", {}, this);
-    forms::MoveTwips(*cadre, 7800, 120, 4800, 480);
+    forms::MoveTwips(*cadre, 8100, 120, 4800, 480);
     SSOptionBadge = new forms::OptionButton("SSOptionBadge", "Par No Badge", cadre);
     forms::MoveTwips(*SSOptionBadge, 120, 120, 1740, 285);
     SSOptionNom = new forms::OptionButton("SSOptionNom", "Par Nom", cadre);
@@ -124,24 +128,27 @@ FrmUtilisateur::FrmUtilisateur()
     forms::MoveTwips(*SSOptionMatricule, 3180, 120, 1560, 285);
 
     DBGrid1 = new forms::DataGrid("DBGrid1", this);
-    forms::MoveTwips(*DBGrid1, 4800, 720, 7800, 6600);
+    forms::MoveTwips(*DBGrid1, 4320, 720, 14040, 6600);
     DBGrid1->SetCaption("Salariés");
     data1 = new forms::DataControl("data1", this);
-    forms::MoveTwips(*data1, 4800, 7440, 7800, 360);
+    forms::MoveTwips(*data1, 4320, 7440, 14040, 360);
     data1->SetCaption("Salarié");
     DBGrid1->SetDataSource(data1);
-    const std::pair<const char*, const char*> colonnes[] = {{"No Matricule ", "MatriculeSalarie"},
-                                                            {"No Badge", "NoBadge"},
-                                                            {"Nom", "Nom"},
-                                                            {"Prénom", "Prenom"},
-                                                            {"Taille Chauss.", "TailleCh"},
-                                                            {"Taille Mains", "TailleM"},
-                                                            {"", ""},
-                                                            {"Site", "NomSite"},
-                                                            {"Service", "NomService"},
-                                                            {"Accès Machine", "MachineAutorise"}};
-    for (const auto& [entete, champ] : colonnes)
-        DBGrid1->AddColumn(entete, champ);
+    // Widths in twips: a 13-digit badge, long site and service names; the grid leaves room for
+    // its vertical scroll bar.
+    const std::tuple<const char*, const char*, int> colonnes[] = {
+        {"No Matricule ", "MatriculeSalarie", 1320},
+        {"No Badge", "NoBadge", 1620},
+        {"Nom", "Nom", 1440},
+        {"Prénom", "Prenom", 1260},
+        {"Taille Chauss.", "TailleCh", 1380},
+        {"Taille Mains", "TailleM", 1200},
+        {"", "", 390},
+        {"Site", "NomSite", 1800},
+        {"Service", "NomService", 1680},
+        {"Accès Machine", "MachineAutorise", 1440}};
+    for (const auto& [entete, champ, largeur] : colonnes)
+        DBGrid1->AddColumn(entete, champ, largeur);
     // The joined columns belong to other tables: employees are edited in the boxes only.
     DBGrid1->SetAllowUpdate(false);
 
@@ -158,7 +165,7 @@ FrmUtilisateur::FrmUtilisateur()
         connect(option, &forms::OptionButton::Click, this, [this] { AppliquerTriRecherche(); });
     connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
 
-    Move(0, 0, 12900, 8400);
+    Move(0, 0, 18480, 8400);
 }
 
 std::string FrmUtilisateur::EAN13(std::string& code)
@@ -173,6 +180,7 @@ std::string FrmUtilisateur::CalculChecksumEAN13(std::string& code)
 
 void FrmUtilisateur::Form_Load()
 {
+    FonctionUtilitaires::CentrerFenetre(*this);
     try {
         if (Saisie::TypeLecteurBadge() == 3)
             Saisie::LimiterSaisie(Text2(0), 12);
@@ -395,8 +403,10 @@ void FrmUtilisateur::CmdAdd_Click()
         rs["TailleMain"] = vb::Variant::Null();
         rs["NoUtilisateur"] = EAN13(copie);
         rs.Update();
-        // The boxes show the new employee, whose names are typed next.
+        // The boxes and the grid show the new employee, whose names are typed next; the save
+        // put it in its place in the sort order.
         data1_MoveComplete();
+        DBGrid1->Refresh();
         Text2(1).setFocus();
         CmdModif->setText("Enregistrer");
         Colorer(*CmdModif, QColor(255, 0, 0));
@@ -444,6 +454,8 @@ void FrmUtilisateur::CmdModif_Click()
             if (rs.RecordCount() > 0)
                 rs.CancelUpdate();
         });
+        // The grid shows the stored row again, not the refused values.
+        DBGrid1->Refresh();
         return;
     }
 
@@ -479,6 +491,7 @@ void FrmUtilisateur::CmdModif_Click()
         FnTundrel::AfficherErreur("CmdModif_Click", erreur);
         vb::ResumeNext annulation;
         annulation([&] { rs.CancelUpdate(); });
+        DBGrid1->Refresh();
     }
 }
 

@@ -7,6 +7,8 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 
+#include <QTableView>
+
 namespace {
 
 using forms::testing::Click;
@@ -150,18 +152,29 @@ TEST_F(BadgeMaintenance, AModifyThatTheDatabaseRefusesIsReportedAndUndone)
     EXPECT_EQ(Badges(), "7000,7001");
 }
 
-TEST_F(BadgeMaintenance, DeleteAsksFirst)
+TEST_F(BadgeMaintenance, DeleteAsksFirstAndTheNextBadgeTakesThePlaceOfTheDeletedOne)
 {
-    Execute("INSERT INTO BadgeMaintenance (NoBadge) VALUES ('7000')");
+    Execute("INSERT INTO BadgeMaintenance (NoBadge) VALUES ('7000'), ('7001')");
     FenBadgeMaintenance& fen = Ouvrir();
     Script().ExpectMsgBox(forms::vbNo, "Confirmer la suppression de: 7000 !");
     Click(*fen.CmdDelete);
-    EXPECT_EQ(Badges(), "7000");
+    EXPECT_EQ(Badges(), "7000,7001");
     Script().ExpectMsgBox(forms::vbYes, "Confirmer la suppression de: 7000 !");
     Click(*fen.CmdDelete);
-    EXPECT_EQ(Badges(), "");
+    EXPECT_EQ(Badges(), "7001");
     EXPECT_EQ(Script().Boxes()[0].style, forms::vbYesNo + forms::vbExclamation);
     EXPECT_EQ(Script().Boxes()[0].title, "Confirmation");
+
+    EXPECT_EQ(fen.DBGrid1->View()->model()->rowCount(), 1) << "the grid no longer lists it";
+    EXPECT_EQ(fen.Text2->text(), "7001");
+    fen.Text2->setText("7002");
+    Click(*fen.CmdModif);
+    EXPECT_EQ(Badges(), "7002") << "a change goes to the badge shown";
+
+    Script().ExpectMsgBox(forms::vbYes, "Confirmer la suppression de: 7002 !");
+    Click(*fen.CmdDelete);
+    EXPECT_EQ(Badges(), "");
+    EXPECT_EQ(fen.DBGrid1->View()->model()->rowCount(), 0);
 }
 
 TEST_F(BadgeMaintenance, TheReadButtonAddsTheBadgeRead)

@@ -163,6 +163,8 @@ TEST_F(Registre, Ean13BadgesStartAsAPlaceholderThatTheModifyTurnsIntoACode)
     FrmUtilisateur& f = Ouvrir();
     Click(*f.CmdAdd);
     EXPECT_EQ(Champ("0000000000000", "NoUtilisateur"), "");
+    EXPECT_EQ(Courant(f, "NoBadge"), "0000000000000");
+    EXPECT_EQ(f.DBGrid1->Row(), 0) << "the grid marks the new employee, first in badge order";
 
     Script().ExpectMsgBox(forms::vbOK, "Badge déjà utilisé !");
     Click(*f.CmdAdd);
