@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace forms {
@@ -504,6 +506,22 @@ bool DataGrid::MoveRecordsetTo(int row)
     }
     // The chosen row moved: the grid went to its new place already.
     return target == row + 1;
+}
+
+void DataGrid::SetHeadLines(int lines)
+{
+    headLines_ = std::clamp(lines, 0, 10);
+    QHeaderView* header = view_->horizontalHeader();
+    header->setVisible(headLines_ > 0);
+    if (headLines_ <= 1) {
+        header->setDefaultAlignment(Qt::AlignCenter);
+        header->setMinimumHeight(0);
+        header->setMaximumHeight(QWIDGETSIZE_MAX);
+        return;
+    }
+    header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    header->setFixedHeight(header->fontMetrics().lineSpacing() * headLines_ + 2 * margin + 2);
 }
 
 bool DataGrid::AllowAddNew() const

@@ -83,6 +83,11 @@ public:
     bool AllowAddNew() const;
     void SetAllowAddNew(bool allow);
 
+    // Lines of text in the column headers (0 hides them); a caption wider than its column
+    // wraps onto the next line.
+    int HeadLines() const { return headLines_; }
+    void SetHeadLines(int lines);
+
     // The current cell: the row from 0 in the grid (-1 when none) and the column.
     int Row() const;
     int Col() const;
@@ -136,6 +141,7 @@ private:
     QTableView* view_;
     QLabel* caption_;
     bool allowUpdate_ = true;
+    int headLines_ = 1;
     bool following_ = false;
 };
 

@@ -250,6 +250,20 @@ TEST_F(DataGridTest, GridWithoutColumnsShowsEveryField)
     EXPECT_EQ(grid.Columns(1).Text(), window.Text1->Text());
 }
 
+TEST_F(DataGridTest, HeadLinesGiveTheHeadersTheirHeight)
+{
+    QHeaderView* header = window.DBGrid2->View()->horizontalHeader();
+    const int line = header->fontMetrics().lineSpacing();
+    window.DBGrid2->SetHeadLines(2);
+    EXPECT_GE(header->height(), 2 * line);
+    EXPECT_TRUE(header->defaultAlignment() & Qt::TextWordWrap);
+    window.DBGrid2->SetHeadLines(0);
+    EXPECT_FALSE(header->isVisible());
+    window.DBGrid2->SetHeadLines(1);
+    EXPECT_TRUE(header->isVisible());
+    EXPECT_LT(header->height(), 2 * line);
+}
+
 TEST_F(DataGridTest, NewRowIsOfferedOnlyWhenAddingIsAllowed)
 {
     EXPECT_EQ(Rows(), 3) << "no new row by default";
