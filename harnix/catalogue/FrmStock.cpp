@@ -25,19 +25,20 @@ struct Colonne
     const char* champ;
     int largeur;
 };
+// Widths in twips: with headers on two lines every column shows whole in the grid.
 constexpr Colonne Colonnes[] = {
-    {"Réference", "Reference", 1000},
-    {"Ref. Fournisseur", "RefFournisseur", 1500},
-    {"Désignation", "Designation", 2800},
-    {"Taille", "Taille", 700},
-    {"Code Article", "CodeArticle", 1100},
-    {"Famille", "NomFamille", 1400},
-    {"Prix achat Unitaire", "PrixAchatUnit", 1500},
-    {"Valeur stock", "ValeurStock", 1200},
-    {"Qté en réserve", "QteEnStock", 1300},
-    {"Qté en machine", "QteEnMachine", 1400},
-    {"Qté Global", "QteGlobal", 1100},
-    {"Stock Alarm", "StockAlert", 1100},
+    {"Réference", "Reference", 1050},
+    {"Ref. Fournisseur", "RefFournisseur", 1200},
+    {"Désignation", "Designation", 3650},
+    {"Taille", "Taille", 650},
+    {"Code Article", "CodeArticle", 800},
+    {"Famille", "NomFamille", 2200},
+    {"Prix achat Unitaire", "PrixAchatUnit", 1000},
+    {"Valeur stock", "ValeurStock", 850},
+    {"Qté en réserve", "QteEnStock", 850},
+    {"Qté en machine", "QteEnMachine", 900},
+    {"Qté Global", "QteGlobal", 750},
+    {"Stock Alarm", "StockAlert", 750},
 };
 
 // The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
@@ -170,6 +171,7 @@ FrmStock::FrmStock()
 
     DBGrid2 = new forms::DataGrid("DBGrid2", this);
     DBGrid2->SetCaption("Article en stock");
+    DBGrid2->SetHeadLines(2);
     for (const Colonne& c : Colonnes)
         DBGrid2->AddColumn(QString::fromUtf8(c.entete), c.champ, c.largeur);
     DBGrid2->SetDataSource(data1);
@@ -391,6 +393,9 @@ void FrmStock::Form_Activate()
                 rs[slot].Requery();
         // The card's requery put it on its first row: back to the grid's article.
         SuivreGrille();
+        // The code list was requeried after the card: its text shows the article's code again.
+        if (CarteSurUneLigne())
+            AfficherCodeArticle();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
@@ -529,11 +534,14 @@ void FrmStock::data2_MoveComplete()
         }
     });
     span([&] { ListerCodes("CodeArticle where (Reference Is Null)"); });
-    span([&] {
-        const vb::Variant code = rs[2]["CodeArticle"].Value();
-        DBCombo3->setEnabled(code.IsNull());
-        DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
-    });
+    span([&] { AfficherCodeArticle(); });
+}
+
+void FrmStock::AfficherCodeArticle()
+{
+    const vb::Variant code = rs[2]["CodeArticle"].Value();
+    DBCombo3->setEnabled(code.IsNull());
+    DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
 }
 
 void FrmStock::ListerCodes(const std::string& commande)
@@ -703,6 +711,9 @@ void FrmStock::TextCherche_Change()
             critere = "[CodeArticle]=" + Nombre(texte);
         }
         rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkCurrent);
+        // An article before the current row is found from the first row.
+        if (rs[1].Eof())
+            rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
         if (rs[1].Eof() && surUneLigne)
             rs[1].SetBookmark(signet);
     } catch (const vb::Error& erreur) {

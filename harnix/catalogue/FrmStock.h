@@ -126,6 +126,8 @@ private:
     // Puts the card on the grid's article unless it stands there already.
     void SuivreGrille();
     void AfficherPaquets();
+    // The code combo shows the card article's code; it takes a pick only while there is none.
+    void AfficherCodeArticle();
     void ColorerNombres();
     void AttribuerCode(int32_t code);
     void EchangerCode(int32_t code);

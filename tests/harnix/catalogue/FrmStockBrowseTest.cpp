@@ -7,6 +7,9 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 
 using namespace forms::testing;
@@ -54,6 +57,29 @@ TEST_F(FrmStockTest, LoadsTheGridAndTheCardOnTheSameArticle)
     EXPECT_EQ(f.Label2(FrmStock::LabelQteGlobal).Caption(), "12");
 }
 
+TEST_F(FrmStockTest, EveryGridColumnShowsWholeWithItsHeader)
+{
+    FrmStock& f = Ouvrir();
+    QTableView* vue = f.DBGrid2->View();
+    QHeaderView* entetes = vue->horizontalHeader();
+    const QFontMetrics mesure = entetes->fontMetrics();
+    const int marge = entetes->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, entetes);
+    for (int c = 0; c < f.DBGrid2->ColumnCount(); ++c) {
+        const QString texte = f.DBGrid2->Columns(c).Caption();
+        SCOPED_TRACE(texte.toStdString());
+        const int largeur = entetes->sectionSize(c) - 2 * marge;
+        // Wrapped to the width, no word sticks out and the lines fit the header's height.
+        const QRect place = mesure.boundingRect(QRect(0, 0, largeur, 1000),
+                                                Qt::AlignCenter | Qt::TextWordWrap, texte);
+        EXPECT_LE(place.width(), largeur);
+        EXPECT_LE(place.height(), entetes->height() - 2 * marge);
+    }
+    // The last column ends inside the grid: no column needs the scroll bar to be read.
+    const int fin = entetes->sectionViewportPosition(f.DBGrid2->ColumnCount() - 1) +
+                    entetes->sectionSize(f.DBGrid2->ColumnCount() - 1);
+    EXPECT_LE(fin, vue->viewport()->width() - vue->verticalScrollBar()->sizeHint().width());
+}
+
 TEST_F(FrmStockTest, CardFollowsTheGridAfterEachOperation)
 {
     FrmStock& f = Ouvrir();
@@ -72,6 +98,10 @@ TEST_F(FrmStockTest, CardFollowsTheGridAfterEachOperation)
     EXPECT_TRUE(f.SSOptionRef->Value());
     EXPECT_EQ(f.ModeRecherche, 1);
     EXPECT_SUIVI(f);
+    // The code combo still shows the card article's code after the lists are requeried.
+    ASSERT_EQ(Carte(f), 1000);
+    EXPECT_EQ(f.DBCombo3->currentText(), "1");
+    EXPECT_FALSE(f.DBCombo3->isEnabled());
 
     // Back to the grid view: fresh quantities, same article.
     AllerA(f, 1001);
@@ -136,7 +166,9 @@ TEST_F(FrmStockTest, TypeAheadSearch)
     } cases[] = {
         // Reference: equality, so 1, 10 and 100 find nothing; the fourth digit finds 1000.
         {"reference prefix finds nothing", &FrmStock::SSOptionRef, 1001, "105", 1001},
-        {"reference searches forward", &FrmStock::SSOptionRef, 1003, "1000", 1003},
+        // Past the last row the search goes on from the first.
+        {"reference before the current row", &FrmStock::SSOptionRef, 1003, "1000", 1000},
+        {"designation before the current row", &FrmStock::SSOptionDesi, 1050, "bou", 1003},
         {"reference ahead", &FrmStock::SSOptionRef, 1001, "1050", 1050},
         {"designation", &FrmStock::SSOptionDesi, 1002, "ga", 1000},
         {"designation no further match", &FrmStock::SSOptionDesi, 1002, "gax", 1000},
