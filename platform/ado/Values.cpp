@@ -173,8 +173,13 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind)
         break;
     case ColumnKind::Currency:
         if (type == SQLITE_INTEGER) {
-            return vb::Variant(
-                vb::Currency::FromScaled(sqlite3_column_int64(stmt, column) * vb::Currency::Scale));
+            // A whole number too large for an amount is read as the number it is.
+            const sqlite3_int64 i = sqlite3_column_int64(stmt, column);
+            if (i >= std::numeric_limits<int64_t>::min() / vb::Currency::Scale &&
+                i <= std::numeric_limits<int64_t>::max() / vb::Currency::Scale) {
+                return vb::Variant(vb::Currency::FromScaled(i * vb::Currency::Scale));
+            }
+            break;
         }
         if (type == SQLITE_FLOAT) {
             return vb::Variant(vb::Currency::FromDouble(sqlite3_column_double(stmt, column)));
@@ -186,7 +191,11 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind)
                 return vb::Variant(*date);
             }
         } else {
-            return vb::Variant(vb::Date{sqlite3_column_double(stmt, column)});
+            // A number outside the calendar is no date: it is read as the number it is.
+            const double serial = sqlite3_column_double(stmt, column);
+            if (serial > vb::Date::FirstDay - 1 && serial < vb::Date::EndDay) {
+                return vb::Variant(vb::Date{serial});
+            }
         }
         break;
     case ColumnKind::Text:

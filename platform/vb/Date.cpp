@@ -78,24 +78,23 @@ bool Expect(std::string_view text, size_t& pos, char c)
 Date Date::FromParts(int year, int month, int day, int hour, int minute, int second)
 {
     // Carry months into years first, then everything else into days.
-    long long y = year + (month - 1) / 12;
-    long long m = (month - 1) % 12;
+    // In 64 bits, so that extreme arguments give error 5 rather than overflow.
+    long long y = year + (month - 1LL) / 12;
+    long long m = (month - 1LL) % 12;
     if (m < 0) {
         m += 12;
         y -= 1;
     }
     long long seconds =
         static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second;
-    long long days = DaysFromCivil(y, m + 1, 1) - SerialEpoch + (day - 1);
+    long long days = DaysFromCivil(y, m + 1, 1) - SerialEpoch + (day - 1LL);
     days += seconds / 86400;
     seconds %= 86400;
     if (seconds < 0) {
         seconds += 86400;
         days -= 1;
     }
-    int checkYear, checkMonth, checkDay;
-    CivilFromDays(days + SerialEpoch, checkYear, checkMonth, checkDay);
-    if (checkYear < 100 || checkYear > 9999) {
+    if (days < FirstDay || days >= EndDay) {
         Raise(ErrInvalidCall);
     }
     return Date{Join(days, seconds)};

@@ -108,6 +108,12 @@ std::tm LocalTime(std::chrono::system_clock::time_point now)
 
 Date DateAdd(std::string_view interval, double number, Date date)
 {
+    // More seconds than the calendar holds (or no number at all) lands outside it whatever the
+    // interval; checked first so that the counts below cannot overflow.
+    constexpr double CalendarSeconds = (Date::EndDay - Date::FirstDay) * 86400.0;
+    if (!(std::fabs(number) <= CalendarSeconds)) {
+        Raise(ErrInvalidCall);
+    }
     const long long n = static_cast<long long>(std::nearbyint(number));
     switch (ParseInterval(interval)) {
     case Interval::Year:

@@ -80,6 +80,23 @@ TEST_F(RecordsetTest, ReadsValuesByDeclaredType)
     EXPECT_EQ(rs["Prix"].Value().CurrencyValue(), vb::Currency::FromText("3.3333"));
 }
 
+// Stored numbers no amount or date can hold are read as the numbers they are.
+TEST_F(RecordsetTest, NumbersOutsideAmountsAndDatesAreReadAsNumbers)
+{
+    c.Execute("UPDATE Articles SET Prix = 9223372036854775807, DateCreation = 1e300 "
+              "WHERE Reference = 1000");
+    c.Execute("UPDATE Articles SET Prix = 922337203685477, DateCreation = 2958465.5 "
+              "WHERE Reference = 1001");
+    ado::Recordset rs = Open("Articles order by Reference");
+    EXPECT_EQ(rs["Prix"].Value().Type(), vb::VarType::Double);
+    EXPECT_DOUBLE_EQ(vb::CDbl(rs["Prix"].Value()), 9223372036854775807.0);
+    EXPECT_EQ(rs["DateCreation"].Value().Type(), vb::VarType::Double);
+    EXPECT_DOUBLE_EQ(vb::CDbl(rs["DateCreation"].Value()), 1e300);
+    rs.MoveNext();
+    EXPECT_EQ(rs["Prix"].Value().CurrencyValue(), vb::Currency::FromText("922337203685477"));
+    EXPECT_EQ(rs["DateCreation"].Value().DateValue(), vb::Date::FromParts(9999, 12, 31, 12));
+}
+
 TEST_F(RecordsetTest, MovesPositionsAndNoCurrentRecord)
 {
     ado::Recordset rs = Open("Articles order by Reference");

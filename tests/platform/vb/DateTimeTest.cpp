@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <ctime>
 
 using namespace vb;
@@ -110,6 +112,13 @@ TEST(DateTime, DateAdd)
     EXPECT_VB_ERROR(DateAdd("x", 1, Day(2006, 1, 1)), ErrInvalidCall);
     EXPECT_VB_ERROR(DateAdd("yyyy", 8000, Day(2006, 1, 1)), ErrInvalidCall);
     EXPECT_VB_ERROR(DateAdd("d", -1, Day(100, 1, 1)), ErrInvalidCall);
+    // Counts far past the calendar, or no number at all, are refused before any arithmetic.
+    for (const char* interval : {"yyyy", "m", "d", "h", "s"}) {
+        for (const double number : {1e300, -1e19, std::nan(""), HUGE_VAL}) {
+            SCOPED_TRACE(std::string(interval) + " " + std::to_string(number));
+            EXPECT_VB_ERROR(DateAdd(interval, number, Day(2006, 1, 1)), ErrInvalidCall);
+        }
+    }
 }
 
 TEST(DateTime, DateDiffCountsBoundaries)
@@ -173,6 +182,13 @@ TEST(DateTime, PartsAndWeekdays)
     EXPECT_EQ(DateSerial(45, 1, 1), Day(1945, 1, 1));
     EXPECT_EQ(DateSerial(2007, 14, 1), Day(2008, 2, 1));
     EXPECT_EQ(DateSerial(2007, 3, -1), Day(2007, 2, 27));
+    EXPECT_VB_ERROR(DateSerial(INT_MAX, INT_MAX, INT_MAX), ErrInvalidCall);
+    EXPECT_VB_ERROR(DateSerial(INT_MIN, INT_MIN, INT_MIN), ErrInvalidCall);
+    EXPECT_VB_ERROR(DateSerial(2000, 1, INT_MIN), ErrInvalidCall);
+    EXPECT_VB_ERROR(Date::FromParts(9999, 12, 31, 24), ErrInvalidCall);
+    EXPECT_EQ(Iso(Date::FromParts(9999, 12, 31, 23, 59, 59)), "9999-12-31 23:59:59");
+    EXPECT_EQ(Iso(Date::FromParts(100, 1, 1)), "0100-01-01 00:00:00");
+    EXPECT_VB_ERROR(Date::FromParts(100, 1, 1, 0, 0, -1), ErrInvalidCall);
     EXPECT_DOUBLE_EQ(TimeSerial(6, 0, 0).serial, 0.25);
     EXPECT_DOUBLE_EQ(TimeSerial(0, 90, 0).serial, 1.5 / 24);
 
