@@ -63,21 +63,21 @@ public:
 void WatchModalForms(QObject* parent)
 {
     auto* timer = new QTimer(parent);
-    auto* since = new QElapsedTimer;
-    auto* watched = new QPointer<forms::Form>;
-    QObject::connect(timer, &QTimer::timeout, [since, watched] {
-        forms::Form* modal = forms::Form::ModalForm();
-        if (modal != watched->data()) {
-            *watched = modal;
-            since->start();
-            return;
-        }
-        if (modal && since->elapsed() > ModalLimitMs) {
-            ADD_FAILURE() << "modal form " << modal->objectName().toStdString()
-                          << " was never closed";
-            modal->Hide();
-        }
-    });
+    // The watch state lives in the slot, which goes with the timer.
+    QObject::connect(timer, &QTimer::timeout,
+                     [since = QElapsedTimer(), watched = QPointer<forms::Form>()]() mutable {
+                         forms::Form* modal = forms::Form::ModalForm();
+                         if (modal != watched.data()) {
+                             watched = modal;
+                             since.start();
+                             return;
+                         }
+                         if (modal && since.elapsed() > ModalLimitMs) {
+                             ADD_FAILURE() << "modal form " << modal->objectName().toStdString()
+                                           << " was never closed";
+                             modal->Hide();
+                         }
+                     });
     timer->start(250);
 }
 
