@@ -86,9 +86,10 @@ constexpr Place PlacesArticle[] = {
     {15, 2050, 1900, 2200}, {2, 2050, 4700, 1200}, {7, 2050, 5100, 1200},  {9, 2050, 5500, 1200},
     {4, 2050, 5900, 1200},  {5, 2050, 6300, 1200}, {18, 2050, 6700, 1200},
 };
+// Wide enough for a company name and an address line as the supplier window keeps them.
 constexpr Place PlacesFournisseur[] = {
-    {8, 1300, 700, 1500},   {6, 1300, 1100, 3000},  {10, 1300, 1500, 3000}, {11, 1300, 1900, 1000},
-    {12, 1300, 2300, 3000}, {13, 1300, 2700, 1500}, {14, 1300, 3100, 1500},
+    {8, 1400, 700, 1500},   {6, 1400, 1100, 4200},  {10, 1400, 1500, 4200}, {11, 1400, 1900, 1000},
+    {12, 1400, 2300, 4200}, {13, 1400, 2700, 1500}, {14, 1400, 3100, 1500},
 };
 
 constexpr const char* ChampsTri[] = {"", "Reference", "Designation", "CodeArticle",
@@ -218,7 +219,7 @@ void FrmStock::CreerFiche()
     QWidget* fiche = FrameFicheProduit;
 
     SSFrame1 = new forms::Frame("SSFrame1", "Fournisseur", fiche);
-    forms::MoveTwips(*SSFrame1, 6550, 240, 4600, 3600);
+    forms::MoveTwips(*SSFrame1, 6550, 240, 5800, 3600);
 
     for (const Boite& b : Boites) {
         auto& boite = Text2.Add(b.index, new forms::BoundText({}, fiche));
@@ -241,7 +242,7 @@ void FrmStock::CreerFiche()
     for (const Place& p : PlacesFournisseur) {
         Text2(p.index).setParent(SSFrame1);
         forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
-        Libelle(libelleDe(p.index), SSFrame1, 120, p.haut, 1150);
+        Libelle(libelleDe(p.index), SSFrame1, 120, p.haut, 1250);
     }
     // The receipt area of the card (packs received) under the supplier frame.
     forms::MoveTwips(Text2(3), 8300, 4700, 1000, 330);
@@ -252,8 +253,8 @@ void FrmStock::CreerFiche()
     DBCombo2->SetListField("Societe");
     DBCombo2->SetBoundColumn("No");
     DBCombo2->Bind(data2, "NoFournisseur");
-    forms::MoveTwips(*DBCombo2, 1300, 300, 3000, 330);
-    Libelle("Société:", SSFrame1, 120, 300, 1150);
+    forms::MoveTwips(*DBCombo2, 1400, 300, 4200, 330);
+    Libelle("Société:", SSFrame1, 120, 300, 1250);
 
     DBCombo1 = new forms::DataCombo("DBCombo1", forms::DataCombo::dbcDropdownList, fiche);
     DBCombo1->SetRowSource(data3);
