@@ -116,7 +116,10 @@ void LireParametres()
 void Main()
 {
     forms::SetAppTitle(Version::ProductName);
-    if (TrouverFenetre(CaptionLoading) != 0 || !Marqueur().TryAcquire(NomMarqueur()))
+    // A lock that cannot be made (no writable lock folder) does not stop the start: only a
+    // running copy does.
+    if (TrouverFenetre(CaptionLoading) != 0 ||
+        Marqueur().Acquire(NomMarqueur()) == win::InstanceLock::Outcome::HeldByAnother)
         win::End();
 
     bool video = false;
