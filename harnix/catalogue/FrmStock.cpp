@@ -303,7 +303,7 @@ void FrmStock::CreerFiche()
     forms::MoveTwips(paquets, 3350, 6340, 1800, 285);
 
     Frame1 = new forms::Frame("Frame1", "Création Codes Articles", fiche);
-    forms::MoveTwips(*Frame1, 2050, 3900, 3600, 1200);
+    forms::MoveTwips(*Frame1, 9600, 3950, 3600, 1200);
     new forms::Label("Label3", "De 1 jusqu'a :", Frame1);
     forms::MoveTwips(*Frame1->findChild<forms::Label*>("Label3"), 120, 340, 1300, 285);
     Text3 = new QLineEdit("99", Frame1);
@@ -313,6 +313,8 @@ void FrmStock::CreerFiche()
     Command4 = new forms::CommandButton("Command4", "Annuler", Frame1);
     forms::MoveTwips(*Command3, 600, 720, 1100, 375);
     forms::MoveTwips(*Command4, 1800, 720, 1100, 375);
+    // Shown over the card: what lies under it must not show through.
+    Frame1->setAutoFillBackground(true);
     Frame1->hide();
     Frame1->raise();
 
