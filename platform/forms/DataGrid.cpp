@@ -33,7 +33,8 @@ struct ColumnSpec
     bool visible = true;
     bool sizing = true;
     bool button = false;
-    int fieldIndex = -1; // the field's ordinal in the recordset, -1 when it has none
+    int fieldIndex = -1;   // the field's ordinal in the recordset, -1 when it has none
+    bool computed = false; // the field is worked out by the query, not stored in a table
 };
 
 // The square button at the right end of a cell.
@@ -105,8 +106,11 @@ public:
                     columns.push_back(spec);
                 }
             }
-            for (ColumnSpec& spec : columns)
+            for (ColumnSpec& spec : columns) {
                 spec.fieldIndex = FieldIndex(fields, spec.field);
+                spec.computed =
+                    spec.fieldIndex >= 0 && fields.Item(spec.fieldIndex).BaseTable().empty();
+            }
             rows_ = recordset_->RecordCount();
             sort_ = recordset_->Sort();
             filter_ = recordset_->Filter();
@@ -182,7 +186,8 @@ public:
         const ColumnSpec& spec = columns[size_t(index.column())];
         // A new record takes typing even where existing ones do not.
         const bool adding = IsNewRow(index.row()) || IsAdding(index.row());
-        if ((grid_->AllowUpdate() || adding) && !spec.locked && spec.fieldIndex >= 0 && Writable())
+        if ((grid_->AllowUpdate() || adding) && !spec.locked && spec.fieldIndex >= 0 &&
+            !spec.computed && Writable())
             flags |= Qt::ItemIsEditable;
         return flags;
     }

@@ -241,6 +241,20 @@ TEST_F(DataGridTest, CellButtonOfItsColumnIsReported)
     EXPECT_EQ(clicks, std::vector<int>{2});
 }
 
+TEST_F(DataGridTest, ComputedFieldTakesNoTyping)
+{
+    ado::Recordset calcul = db.Recordset("SELECT Reference, Designation, PrixAchatUnit * 2 AS "
+                                         "Double FROM Articles");
+    DataControl source("data3");
+    source.SetRecordset(calcul);
+    DataGrid grid("DBGrid3");
+    grid.SetDataSource(&source);
+    const QAbstractItemModel* model = grid.View()->model();
+    EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(model->index(0, 2)) & Qt::ItemIsEditable);
+    EXPECT_EQ(model->index(0, 2).data().toString(), "25");
+}
+
 TEST_F(DataGridTest, GridWithoutColumnsShowsEveryField)
 {
     DataGrid grid("DBGrid1");
