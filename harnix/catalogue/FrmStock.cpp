@@ -714,9 +714,6 @@ void FrmStock::TextCherche_Change()
             critere = "[CodeArticle]=" + Nombre(texte);
         }
         rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkCurrent);
-        // An article before the current row is found from the first row.
-        if (rs[1].Eof())
-            rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
         if (rs[1].Eof() && surUneLigne)
             rs[1].SetBookmark(signet);
     } catch (const vb::Error& erreur) {

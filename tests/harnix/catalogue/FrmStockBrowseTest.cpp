@@ -166,9 +166,8 @@ TEST_F(FrmStockTest, TypeAheadSearch)
     } cases[] = {
         // Reference: equality, so 1, 10 and 100 find nothing; the fourth digit finds 1000.
         {"reference prefix finds nothing", &FrmStock::SSOptionRef, 1001, "105", 1001},
-        // Past the last row the search goes on from the first.
-        {"reference before the current row", &FrmStock::SSOptionRef, 1003, "1000", 1000},
-        {"designation before the current row", &FrmStock::SSOptionDesi, 1050, "bou", 1003},
+        // The search goes forward from the current row only.
+        {"reference searches forward", &FrmStock::SSOptionRef, 1003, "1000", 1003},
         {"reference ahead", &FrmStock::SSOptionRef, 1001, "1050", 1050},
         {"designation", &FrmStock::SSOptionDesi, 1002, "ga", 1000},
         {"designation no further match", &FrmStock::SSOptionDesi, 1002, "gax", 1000},
