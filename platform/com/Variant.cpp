@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -124,8 +125,11 @@ bool toInteger(const Number& n, long double lo, long double hi, long long* out,
         *out = n.i;
         *uout = static_cast<unsigned long long>(n.i);
     } else {
-        *out = static_cast<long long>(value);
+        // Above the signed range only the unsigned result is meaningful (VT_UI8).
         *uout = value < 0 ? 0 : static_cast<unsigned long long>(value);
+        *out = value <= static_cast<long double>(std::numeric_limits<long long>::max())
+                   ? static_cast<long long>(value)
+                   : static_cast<long long>(*uout);
     }
     return true;
 }
@@ -424,8 +428,11 @@ HRESULT convert(VARIANT* out, const VARIANT* in, USHORT flags, VARTYPE vt, int d
         if (isBool)
             return setText(out, (flags & VARIANT_ALPHABOOL) ? (n.i ? "True" : "False")
                                                             : (n.i ? "-1" : "0"));
-        if (isDate)
+        if (isDate) {
+            if (!(n.d >= minDate && n.d <= maxDate))
+                return DISP_E_OVERFLOW;
             return setText(out, dateText(n.d));
+        }
         switch (n.kind) {
         case Number::Integer:
             return setText(out, std::to_string(n.i));

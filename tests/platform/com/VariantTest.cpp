@@ -89,6 +89,8 @@ TEST(VariantChangeType, ConversionMatrix)
         {"error to I4", CComVariant(LONG{5}, VT_ERROR), VT_I4, 0, DISP_E_TYPEMISMATCH, {}},
         {"date 0 to text", date(0), VT_BSTR, 0, S_OK, text("1899-12-30")},
         {"date with time to text", date(36526.5), VT_BSTR, 0, S_OK, text("2000-01-01 12:00:00")},
+        {"date NaN to text", date(std::nan("")), VT_BSTR, 0, DISP_E_OVERFLOW, {}},
+        {"date past the calendar to text", date(1e300), VT_BSTR, 0, DISP_E_OVERFLOW, {}},
         {"text to date", text("2000-01-01"), VT_DATE, 0, S_OK, date(36526)},
         {"text to date, day past month end",
          text("2001-02-29"),
@@ -111,6 +113,19 @@ TEST(VariantChangeType, ConversionMatrix)
             EXPECT_EQ(result.vt, VT_EMPTY) << c.what << ": destination left untouched";
         }
     }
+}
+
+// Unsigned 64-bit values past the signed range, from a real and back to text.
+TEST(VariantChangeType, UnsignedAboveTheSignedRange)
+{
+    CComVariant result;
+    const CComVariant from(1e19);
+    ASSERT_EQ(VariantChangeType(&result, &from, 0, VT_UI8), S_OK);
+    EXPECT_EQ(result.vt, VT_UI8);
+    EXPECT_EQ(result.ullVal, 10000000000000000000ull);
+    ASSERT_EQ(VariantChangeType(&result, &result, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(com::utf8FromUtf16(com::bstrView(result.bstrVal)), "10000000000000000000");
+    EXPECT_EQ(VariantChangeType(&result, &from, 0, VT_I8), DISP_E_OVERFLOW);
 }
 
 TEST(VariantChangeType, NullConvertsOnlyToItself)
