@@ -234,6 +234,8 @@ SString SString::Right(int32_t n) const
     const int32_t count = SMbcs::CharCount(GetString());
     if (n >= count)
         return *this;
+    if (n <= 0) // as Left: nothing, and no walk of count - n characters
+        return SString();
     const char* p = GetString();
     for (int32_t i = 0; i < count - n; ++i)
         p = SMbcs::NextChar(p);

@@ -151,7 +151,8 @@ TEST(SString, CharacterPositions)
     for (const Case& c : {Case{0, "", ""}, Case{1, "h", "o"}, Case{2, "h\xC3\xA9", "\xE2\x82\xACo"},
                           Case{4, "h\xC3\xA9l\xE2\x82\xAC", "\xC3\xA9l\xE2\x82\xACo"},
                           Case{5, "h\xC3\xA9l\xE2\x82\xACo", "h\xC3\xA9l\xE2\x82\xACo"},
-                          Case{9, "h\xC3\xA9l\xE2\x82\xACo", "h\xC3\xA9l\xE2\x82\xACo"}}) {
+                          Case{9, "h\xC3\xA9l\xE2\x82\xACo", "h\xC3\xA9l\xE2\x82\xACo"},
+                          Case{-1, "", ""}, Case{INT32_MIN, "", ""}}) {
         EXPECT_EQ(Text(s.Left(c.n)), c.left) << c.n;
         EXPECT_EQ(Text(s.Right(c.n)), c.right) << c.n;
     }
