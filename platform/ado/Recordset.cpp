@@ -973,6 +973,7 @@ void Recordset::Update()
         return;
     }
     detail::SaveEdits(s);
+    detail::Fire(s.recordChangeComplete, adRsnUpdate);
 }
 
 void Recordset::Update(const std::vector<std::string>& fieldNames,
@@ -1003,8 +1004,12 @@ void Recordset::CancelUpdate()
         detail::Fire(s.moveComplete, adRsnUndoUpdate);
         return;
     }
+    const bool edited = s.editMode != adEditNone;
     s.edits.clear();
     s.editMode = adEditNone;
+    if (edited) {
+        detail::Fire(s.recordChangeComplete, adRsnUndoUpdate);
+    }
 }
 
 void Recordset::Delete()
@@ -1036,6 +1041,7 @@ void Recordset::Delete()
     s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
                               [&](const auto& r) { return r.get() == removed; }));
     s.currentDeleted = true;
+    detail::Fire(s.recordChangeComplete, adRsnDelete);
 }
 
 void Recordset::Requery()
@@ -1114,9 +1120,17 @@ int Recordset::OnWillUpdate(MoveHandler handler)
     return id;
 }
 
+int Recordset::OnRecordChangeComplete(MoveHandler handler)
+{
+    const int id = state_->nextHandlerId++;
+    state_->recordChangeComplete.emplace_back(id, std::move(handler));
+    return id;
+}
+
 void Recordset::RemoveHandler(int id)
 {
-    for (auto* list : {&state_->willMove, &state_->moveComplete, &state_->willUpdate}) {
+    for (auto* list : {&state_->willMove, &state_->moveComplete, &state_->willUpdate,
+                       &state_->recordChangeComplete}) {
         std::erase_if(*list, [id](const auto& h) { return h.first == id; });
     }
 }

@@ -165,6 +165,9 @@ public:
     // Runs when Update is called, before the row is saved (reason adRsnUpdate), so that bound
     // controls write their edits into the fields first.
     int OnWillUpdate(MoveHandler handler);
+    // Runs after the current row was saved (adRsnUpdate), its edit cancelled (adRsnUndoUpdate)
+    // or deleted (adRsnDelete): the row stays current, but what it shows or the rows changed.
+    int OnRecordChangeComplete(MoveHandler handler);
     void RemoveHandler(int id);
 
     bool operator==(const Recordset& other) const { return state_ == other.state_; }

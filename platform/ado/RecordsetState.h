@@ -78,6 +78,7 @@ struct RecordsetState
     std::vector<std::pair<int, Recordset::MoveHandler>> willMove;
     std::vector<std::pair<int, Recordset::MoveHandler>> moveComplete;
     std::vector<std::pair<int, Recordset::MoveHandler>> willUpdate;
+    std::vector<std::pair<int, Recordset::MoveHandler>> recordChangeComplete;
 
     void RequireOpen() const;
     bool OnRow() const

@@ -146,6 +146,12 @@ void DataControl::SetRecordset(const ado::Recordset& recordset)
         ShowBound();
         emit MoveComplete(reason);
     }));
+    handlers_.push_back(recordset_.OnRecordChangeComplete([this](ado::EventReason reason) {
+        // A cancelled edit shows the row's stored values again; a deleted row has none.
+        if (reason == ado::adRsnUndoUpdate)
+            ShowBound();
+        emit RecordChangeComplete(reason);
+    }));
     ShowBound();
     emit RecordsetChanged();
 }

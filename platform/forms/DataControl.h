@@ -88,6 +88,9 @@ signals:
     void MoveComplete(int reason);
     // A new recordset was given to the control.
     void RecordsetChanged();
+    // The current row was saved, its edit cancelled or the row deleted (the bound controls show
+    // what the row now holds).
+    void RecordChangeComplete(int reason);
 
 private:
     void Detach();

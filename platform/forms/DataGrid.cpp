@@ -359,6 +359,7 @@ void DataGrid::SetDataSource(DataControl* source)
 {
     disconnect(moveConnection_);
     disconnect(changeConnection_);
+    disconnect(recordConnection_);
     source_ = source;
     if (!source) {
         model_->SetRecordset(std::nullopt);
@@ -371,6 +372,10 @@ void DataGrid::SetDataSource(DataControl* source)
         FollowRecordset(ado::adRsnMove);
     };
     moveConnection_ = connect(source, &DataControl::MoveComplete, this, &DataGrid::FollowRecordset);
+    // A saved row may have moved under the sort, a deleted one left, a cancelled one gone back
+    // to its stored values: the grid reads its rows again.
+    recordConnection_ = connect(source, &DataControl::RecordChangeComplete, this,
+                                [this] { FollowRecordset(ado::adRsnUndoUpdate); });
     changeConnection_ = connect(source, &DataControl::RecordsetChanged, this, attach);
     attach();
 }

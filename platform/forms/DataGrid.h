@@ -137,6 +137,7 @@ private:
     QPointer<DataControl> source_;
     QMetaObject::Connection moveConnection_;
     QMetaObject::Connection changeConnection_;
+    QMetaObject::Connection recordConnection_;
     RecordsetModel* model_;
     QTableView* view_;
     QLabel* caption_;

@@ -153,6 +153,31 @@ TEST_F(DataGridTest, ColumnsShowCaptionsWidthsFormatsAndHiddenColumns)
     EXPECT_THROW(window.DBGrid2->Columns(5), vb::Error);
 }
 
+TEST_F(DataGridTest, RowsSavedDeletedOrCancelledInCodeShowAtOnce)
+{
+    // A save that moves the row under the sort.
+    rs1.SetSort("Designation");
+    ASSERT_EQ(window.Shown(0, 1), "BOTTES");
+    rs1.MoveFirst();
+    rs1["Designation"] = "ZOOM";
+    rs1.Update();
+    EXPECT_EQ(window.Shown(2, 1), "ZOOM");
+    EXPECT_EQ(window.DBGrid2->View()->currentIndex().row(), int(rs1.AbsolutePosition()) - 1);
+
+    // A cancelled edit shows the stored value again, in the grid and in a bound box.
+    rs2.MoveFirst();
+    window.Text1->SetText("BROUILLON");
+    rs2["Designation"] = "BROUILLON";
+    rs2.CancelUpdate();
+    EXPECT_EQ(window.Text1->Text(), "GANTS");
+
+    // A deleted row leaves the grid.
+    rs1.MoveFirst();
+    rs1.Delete();
+    EXPECT_EQ(window.DBGrid2->View()->model()->rowCount(), 2);
+    EXPECT_EQ(window.Shown(0, 1), "GANTS");
+}
+
 TEST_F(DataGridTest, GridAndCardStayOnTheSameRowBothWays)
 {
     ClickCell(2, 1);
