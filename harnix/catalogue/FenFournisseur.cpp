@@ -118,9 +118,7 @@ void FenFournisseur::Form_Load()
     cn.Open(Global::ChaineConnexion);
     cmd.SetActiveConnection(cn);
     cmd.SetCommandText("Fournisseur");
-    rs.SetCursorLocation(ado::adUseClient);
-    rs.SetCursorType(ado::adOpenDynamic);
-    rs.SetLockType(ado::adLockOptimistic);
+    rs.SetClientCursor(ado::adLockOptimistic);
     rs.Open(cmd);
     data2->SetRecordset(rs);
 }
@@ -177,9 +175,7 @@ void FenFournisseur::CmdAdd_Click()
         cmdAjout.SetActiveConnection(cn);
         cmdAjout.SetCommandText("Fournisseur");
         ado::Recordset ajout;
-        ajout.SetCursorLocation(ado::adUseClient);
-        ajout.SetCursorType(ado::adOpenDynamic);
-        ajout.SetLockType(ado::adLockPessimistic);
+        ajout.SetClientCursor(ado::adLockPessimistic);
         ajout.Open(cmdAjout);
         // A row left at No = 0 by an interrupted add goes first.
         if (ajout.RecordCount() > 0) {

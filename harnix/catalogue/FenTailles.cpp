@@ -17,13 +17,6 @@ namespace {
 
 constexpr int StyleErreur = forms::vbCancelTryContinue + forms::vbExclamation; // 54
 
-void OuvrirClient(ado::Recordset& rs, long verrou)
-{
-    rs.SetCursorLocation(ado::adUseClient);
-    rs.SetCursorType(ado::adOpenDynamic);
-    rs.SetLockType(verrou);
-}
-
 // A pending edit that failed to save is dropped, so that the list stays usable.
 void AnnulerEdition(ado::Recordset& rs)
 {
@@ -100,7 +93,7 @@ void FenTailles::Form_Load()
     cmdFamilles.SetActiveConnection(cn);
     cmdTailles.SetActiveConnection(cn);
     cmdFamilles.SetCommandText("Familles");
-    OuvrirClient(rsFamilles, ado::adLockOptimistic);
+    rsFamilles.SetClientCursor(ado::adLockOptimistic);
     rsFamilles.Open(cmdFamilles);
     data1->SetRecordset(rsFamilles);
 }
@@ -145,7 +138,7 @@ void FenTailles::ChargerTailles()
         if (rsTailles.State() == ado::adStateOpen) {
             rsTailles.Requery();
         } else {
-            OuvrirClient(rsTailles, ado::adLockOptimistic);
+            rsTailles.SetClientCursor(ado::adLockOptimistic);
             rsTailles.Open(cmdTailles);
             data2->SetRecordset(rsTailles);
         }
@@ -174,7 +167,7 @@ bool FenTailles::TailleExiste(const std::string& taille)
                        "Where (NoFamille " +
                        ClauseFamille() + ") ORDER BY Ordre");
     ado::Recordset rs;
-    OuvrirClient(rs, ado::adLockOptimistic);
+    rs.SetClientCursor(ado::adLockOptimistic);
     rs.Open(cmd);
     bool trouve = false;
     if (rs.RecordCount() > 0) {

@@ -379,9 +379,7 @@ void FrmStock::OuvrirTable(const std::string& texte, int slot)
 {
     cmd[slot].SetActiveConnection(cn);
     cmd[slot].SetCommandText(texte);
-    rs[slot].SetCursorLocation(ado::adUseClient);
-    rs[slot].SetCursorType(ado::adOpenDynamic);
-    rs[slot].SetLockType(ado::adLockPessimistic);
+    rs[slot].SetClientCursor(ado::adLockPessimistic);
     rs[slot].Open(cmd[slot]);
 }
 

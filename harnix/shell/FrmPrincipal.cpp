@@ -157,9 +157,7 @@ void FrmPrincipal::Form_Load()
         cn.Open(Global::ChaineConnexion);
         cmd.SetActiveConnection(cn);
         cmd.SetCommandText("InfoSociete");
-        rs.SetCursorLocation(ado::adUseClient);
-        rs.SetCursorType(ado::adOpenDynamic);
-        rs.SetLockType(ado::adLockOptimistic);
+        rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         data1->SetRecordset(rs);
 

@@ -83,9 +83,7 @@ void FenBadgeMaintenance::Form_Load()
         cn.Open(Global::ChaineConnexion);
         cmd.SetActiveConnection(cn);
         cmd.SetCommandText("BadgeMaintenance");
-        rs.SetCursorLocation(ado::adUseClient);
-        rs.SetCursorType(ado::adOpenDynamic);
-        rs.SetLockType(ado::adLockOptimistic);
+        rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         data2->SetRecordset(rs);
     } catch (const vb::Error& erreur) {
@@ -142,9 +140,7 @@ void FenBadgeMaintenance::CmdAdd_Click()
         }
         commande.SetActiveConnection(cn);
         commande.SetCommandText("Utilisateurs");
-        salaries.SetCursorLocation(ado::adUseClient);
-        salaries.SetCursorType(ado::adOpenDynamic);
-        salaries.SetLockType(ado::adLockPessimistic);
+        salaries.SetClientCursor(ado::adLockPessimistic);
         salaries.Open(commande);
         bool salarie = false;
         if (salaries.RecordCount() > 0) {

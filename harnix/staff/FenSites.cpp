@@ -16,13 +16,6 @@ namespace {
 
 constexpr int StyleErreur = forms::vbCancelTryContinue + forms::vbExclamation; // 54
 
-void OuvrirClient(ado::Recordset& rs)
-{
-    rs.SetCursorLocation(ado::adUseClient);
-    rs.SetCursorType(ado::adOpenDynamic);
-    rs.SetLockType(ado::adLockOptimistic);
-}
-
 QLineEdit* Boite(QWidget* parent, const QString& nom, const QString& libelle, int top, int largeur)
 {
     auto* label = new forms::Label("Label" + nom, libelle, parent);
@@ -51,7 +44,7 @@ bool NomExiste(const ado::Connection& cn, const std::string& texte, const std::s
         cmd.SetActiveConnection(cn);
         cmd.SetCommandText(texte);
         ado::Recordset rs;
-        OuvrirClient(rs);
+        rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         bool trouve = false;
         if (rs.RecordCount() > 0) {
@@ -154,7 +147,7 @@ void FenSites::Form_Load()
     cmdSites.SetActiveConnection(cn);
     cmdServices.SetActiveConnection(cn);
     cmdSites.SetCommandText("Sites");
-    OuvrirClient(rsSites);
+    rsSites.SetClientCursor(ado::adLockOptimistic);
     rsSites.Open(cmdSites);
     data1->SetRecordset(rsSites);
 }
@@ -238,7 +231,7 @@ void FenSites::AfficherServices()
         if (rsServices.State() == ado::adStateOpen) {
             rsServices.Requery();
         } else {
-            OuvrirClient(rsServices);
+            rsServices.SetClientCursor(ado::adLockOptimistic);
             rsServices.Open(cmdServices);
             data2->SetRecordset(rsServices);
         }

@@ -187,9 +187,7 @@ void FrmUtilisateur::Form_Load()
         cn.Open(Global::ChaineConnexion);
         cmd.SetActiveConnection(cn);
         cmd.SetCommandText("GrUtilisateur");
-        rs.SetCursorLocation(ado::adUseClient);
-        rs.SetCursorType(ado::adOpenDynamic);
-        rs.SetLockType(ado::adLockOptimistic);
+        rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         data1->SetRecordset(rs);
         CouleurModif = CmdModif->palette().color(QPalette::Button);
@@ -219,9 +217,7 @@ ado::Recordset FrmUtilisateur::OuvrirListe(const std::string& texte, ado::Comman
     commande.SetActiveConnection(cn);
     commande.SetCommandText(texte);
     ado::Recordset liste;
-    liste.SetCursorLocation(ado::adUseClient);
-    liste.SetCursorType(ado::adOpenDynamic);
-    liste.SetLockType(verrou);
+    liste.SetClientCursor(verrou);
     liste.Open(commande);
     return liste;
 }

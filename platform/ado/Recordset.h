@@ -90,6 +90,13 @@ public:
     void SetCursorType(long type);
     long CursorType() const;
     void SetLockType(long lock);
+    // The windows' usual cursor: client-side and dynamic, with the given locking.
+    void SetClientCursor(long lock)
+    {
+        SetCursorLocation(adUseClient);
+        SetCursorType(adOpenDynamic);
+        SetLockType(lock);
+    }
     long LockType() const;
 
     // Opens on a command (its text and connection).

@@ -23,7 +23,7 @@ namespace forms {
 
 namespace {
 
-struct ColumnSpec
+struct ColumnSetting
 {
     QString caption;
     QString field;
@@ -51,7 +51,7 @@ class RecordsetModel : public QAbstractTableModel
 public:
     explicit RecordsetModel(DataGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnSetting> columns;
     bool automatic = true; // columns follow the fields until the window adds its own
 
     // Whether the record being added holds typing of the grid's.
@@ -101,15 +101,15 @@ public:
             if (automatic) {
                 columns.clear();
                 for (long i = 0; i < fields.Count(); ++i) {
-                    ColumnSpec spec;
-                    spec.caption = spec.field = QString::fromStdString(fields.Item(i).Name());
-                    columns.push_back(spec);
+                    ColumnSetting setting;
+                    setting.caption = setting.field = QString::fromStdString(fields.Item(i).Name());
+                    columns.push_back(setting);
                 }
             }
-            for (ColumnSpec& spec : columns) {
-                spec.fieldIndex = FieldIndex(fields, spec.field);
-                spec.computed =
-                    spec.fieldIndex >= 0 && fields.Item(spec.fieldIndex).BaseTable().empty();
+            for (ColumnSetting& setting : columns) {
+                setting.fieldIndex = FieldIndex(fields, setting.field);
+                setting.computed =
+                    setting.fieldIndex >= 0 && fields.Item(setting.fieldIndex).BaseTable().empty();
             }
             rows_ = recordset_->RecordCount();
             sort_ = recordset_->Sort();
@@ -183,11 +183,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override
     {
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        const ColumnSpec& spec = columns[size_t(index.column())];
+        const ColumnSetting& setting = columns[size_t(index.column())];
         // A new record takes typing even where existing ones do not.
         const bool adding = IsNewRow(index.row()) || IsAdding(index.row());
-        if ((grid_->AllowUpdate() || adding) && !spec.locked && spec.fieldIndex >= 0 &&
-            !spec.computed && Writable())
+        if ((grid_->AllowUpdate() || adding) && !setting.locked && setting.fieldIndex >= 0 &&
+            !setting.computed && Writable())
             flags |= Qt::ItemIsEditable;
         return flags;
     }
@@ -397,11 +397,11 @@ int DataGrid::AddColumn(const QString& caption, const QString& dataField, int wi
         model_->automatic = false;
         model_->columns.clear();
     }
-    ColumnSpec spec;
-    spec.caption = caption;
-    spec.field = dataField;
-    spec.width = widthTwips;
-    model_->columns.push_back(spec);
+    ColumnSetting setting;
+    setting.caption = caption;
+    setting.field = dataField;
+    setting.width = widthTwips;
+    model_->columns.push_back(setting);
     model_->Reset();
     return int(model_->columns.size()) - 1;
 }
@@ -581,13 +581,13 @@ void DataGrid::SetAllowAddNew(bool allow)
 
 void DataGrid::ApplyColumnLayout(int index)
 {
-    const ColumnSpec& spec = model_->columns[size_t(index)];
+    const ColumnSetting& setting = model_->columns[size_t(index)];
     QHeaderView* header = view_->horizontalHeader();
-    if (spec.width >= 0)
-        header->resizeSection(index, win::TwipsToPixels(spec.width));
+    if (setting.width >= 0)
+        header->resizeSection(index, win::TwipsToPixels(setting.width));
     header->setSectionResizeMode(index,
-                                 spec.sizing ? QHeaderView::Interactive : QHeaderView::Fixed);
-    view_->setColumnHidden(index, !spec.visible);
+                                 setting.sizing ? QHeaderView::Interactive : QHeaderView::Fixed);
+    view_->setColumnHidden(index, !setting.visible);
 }
 
 void DataGrid::ApplyLayout()
