@@ -41,12 +41,12 @@ void Split(const char* text, SIArray<SString>& tokens, const char* separators, b
     tokens.RemoveAll();
     if (!text)
         return;
-    SString separatorSet(separators ? separators : "");
-    if (quotes)
-        separatorSet += "\"";
+    const SString separatorSet(separators ? separators : "");
+    // With quotes, a double quote ends a token, and opens one where a token may start.
     auto isSeparator = [&](const char* p) {
         return separatorSet.FindChar(SMbcs::CharValue(p)) < separatorSet.GetLength();
     };
+    auto endsToken = [&](const char* p) { return isSeparator(p) || (quotes && *p == '"'); };
     const char* p = text;
     while (*p && isSeparator(p))
         p = SMbcs::NextChar(p);
@@ -60,7 +60,7 @@ void Split(const char* text, SIArray<SString>& tokens, const char* separators, b
             if (*p)
                 ++p;
         } else {
-            while (*p && !isSeparator(p))
+            while (*p && !endsToken(p))
                 p = SMbcs::NextChar(p);
             tokens.Add(SString(start, p));
         }
