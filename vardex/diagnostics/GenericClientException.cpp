@@ -1,7 +1,8 @@
 #include "vardex/diagnostics/GenericClientException.h"
 
-#include "vardex/diagnostics/supportbridge.h"
 #include "vardex/support/sassert.h"
+#include "vardex/support/sresmanager.h"
+#include "vardex/support/sresstring.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -38,7 +39,7 @@ SString SupplErrorInfo::ErrInfoBatch::BatchText() const
     SString text;
     for (LONG code : m_failureCodes) {
         text += "\n";
-        text += diag::LoadResourceString(BatchFailureMessageId(code));
+        text += LoadString(uint32_t(BatchFailureMessageId(code)));
     }
     return text;
 }
@@ -243,15 +244,15 @@ SString GenericClientException::FormatMessageAt(int32_t& position) const
     }
     const message_id id = m_messages[position].msgId();
     ++position;
-    SIArray<SString> args;
+    sresstring message(uint32_t(id.msgId));
     bool broken = false;
     // A count that runs past the end of the list takes the arguments that are there.
     for (int32_t i = 0; i < id.num_strings && position < size; ++i) {
         const message_union& entry = m_messages[position];
         if (entry.IsSet() && entry._d() == mt_id) {
-            args.Add(FormatMessageAt(position));
+            message.AddArgument(FormatMessageAt(position).GetString());
         } else if (entry.IsSet() && entry._d() == mt_string) {
-            args.Add(entry.msgString());
+            message.AddArgument(entry.msgString().GetString());
             ++position;
         } else {
             SASSERT(0);
@@ -261,5 +262,5 @@ SString GenericClientException::FormatMessageAt(int32_t& position) const
     }
     if (broken)
         return {};
-    return diag::FormatResourceString(id.msgId, args);
+    return message.Format();
 }

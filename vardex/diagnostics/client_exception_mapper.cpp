@@ -1,8 +1,9 @@
 #include "vardex/diagnostics/client_exception_mapper.h"
 
 #include "vardex/diagnostics/corbawstring.h"
-#include "vardex/diagnostics/supportbridge.h"
 #include "vardex/support/sassert.h"
+#include "vardex/support/slog.h"
+#include "vardex/support/sresmanager.h"
 
 #include "norveli.hh"
 
@@ -58,6 +59,12 @@ constexpr SystemExceptionRow kSystemExceptions[] = {
     {"SOCKS_SERVER", 0x80040816, kMsgSocksServer},
 };
 
+// A record of the mapped exceptions: one free text.
+void LogMapped(WORD eventType, const SString& text)
+{
+    LogEvent(eventType, kLogCategoryException, kMsgFreeText, text.GetString());
+}
+
 SString SiteText(const char* format, const char* file, int line)
 {
     char buffer[1024];
@@ -108,8 +115,8 @@ void CheckMessageList(SIArray<message_union>& messages)
     GenericClientException e(HRESULT(0x80004005), kMsgUnidentifiedFailure, noArgs,
                              SString("Unknown corba exception"));
     e.AddContext(SiteText("%s(%d) ", file, line).GetString());
-    diag::LogMappedException(diag::kLogError, e.MessageText());
-    diag::LogMappedException(diag::kLogDebug, e.Details());
+    LogMapped(EVENTLOG_ERROR_TYPE, e.MessageText());
+    LogMapped(EVENTLOG_DEBUG_TYPE, e.Details());
     throw e;
 }
 
@@ -156,7 +163,7 @@ GenericClientException MapSystemException(const char* name, uint32_t minor, int3
         if (row->msgId == kMsgSocksNegotiation) {
             messages.Add(message_union::Id(kMsgSocksNegotiation, 2));
             messages.Add(message_union::Text(upper));
-            messages.Add(message_union::Text(diag::LoadResourceString(SocksReplyMessage(minor))));
+            messages.Add(message_union::Text(LoadString(uint32_t(SocksReplyMessage(minor)))));
         } else if (row->msgId == kMsgSocksServer) {
             messages.Add(message_union::Id(kMsgSocksServer, 1));
             messages.Add(message_union::Text(upper));
@@ -196,8 +203,8 @@ void RaiseFromSystemException(const CORBA::SystemException& e, const char* file,
 {
     GenericClientException mapped(e);
     mapped.AddContext(SiteText("%s(%d) ", file, line).GetString());
-    diag::LogMappedException(diag::kLogWarning, mapped.MessageText());
-    diag::LogMappedException(diag::kLogDebug, mapped.Details());
+    LogMapped(EVENTLOG_WARNING_TYPE, mapped.MessageText());
+    LogMapped(EVENTLOG_DEBUG_TYPE, mapped.Details());
     throw mapped;
 }
 
@@ -263,6 +270,6 @@ void RaiseFromAbuse(const Norvel::norvel_abuse& e, const char* file, int line)
     SString record = mapped.MessageText();
     record += " ";
     record += mapped.Details();
-    diag::LogMappedException(diag::kLogDebug, record);
+    LogMapped(EVENTLOG_DEBUG_TYPE, record);
     throw mapped;
 }

@@ -2,8 +2,8 @@
 
 #include "platform/jtc/Synchronized.h"
 #include "vardex/diagnostics/client_exception_mapper.h"
-#include "vardex/diagnostics/supportbridge.h"
 #include "vardex/support/sassert.h"
+#include "vardex/support/slog.h"
 
 #include <atomic>
 #include <cstdio>
@@ -29,7 +29,8 @@ void CInfoDiagnostics::Raise(HRESULT hr, int32_t msgId, const char* detail, int 
     char context[256];
     std::snprintf(context, sizeof context, "%s(%d) ", kSource, line);
     e.AddContext(context);
-    diag::Trace(kSource, e.Details());
+    if (GetLogLevel() > 255 && IsFileLogged(kSource))
+        LogTrace("%s", e.Details().GetString());
     throw GenericClientException(e);
 }
 
