@@ -2,20 +2,75 @@
 
 #include "tests/vardex/diagnostics/MessageList.h"
 #include "tests/vardex/support/AssertRecorder.h"
+#include "tests/vardex/support/SupportFixture.h"
 #include "vardex/diagnostics/client_exception_mapper.h"
 #include "vardex/diagnostics/corbawstring.h"
+#include "vardex/support/slog.h"
+#include "vardex/support/sresmanager.h"
 
 #include "implserv.hh"
 #include "norveli.hh"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
 namespace {
 
-TEST(ClientException, DefaultIsUnfilledMessageWithoutArguments)
+// The build's English message texts and a logging library that writes each record it gets to a
+// file; the process's one logging facility sets itself up with them in the first test.
+class DiagnosticsFixture : public SupportFixture
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        ::setenv("LANG", "en_US.UTF-8", 1);
+        ::unsetenv("LC_ALL");
+        ::unsetenv("LC_MESSAGES");
+        s_records = std::filesystem::temp_directory_path() /
+                    ("diagnostics-log-" + std::to_string(::getpid()));
+        ::setenv("VX_FIXTURE_LOG", s_records.c_str(), 1);
+        SetLogLevel(256);
+    }
+    static void TearDownTestSuite() { std::filesystem::remove(s_records); }
+
+    void SetUp() override
+    {
+        SupportFixture::SetUp();
+        writeText(kLoggingKey + "\\plain", "DLLPath",
+                  std::string(FIXTURE_LOGGER_DIR) + "/plain_fixture.so");
+        Records();
+    }
+
+    // The records the logging library got since the last call, as "type category id [text]".
+    static std::vector<std::string> Records()
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(s_records);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("plain Error ", 0) == 0)
+                lines.push_back(line.substr(12));
+        std::filesystem::remove(s_records);
+        return lines;
+    }
+
+    static inline std::filesystem::path s_records;
+};
+
+class ClientException : public DiagnosticsFixture
+{
+};
+class ExceptionMapping : public DiagnosticsFixture
+{
+};
+class AbuseMapping : public DiagnosticsFixture
+{
+};
+
+TEST_F(ClientException, DefaultIsUnfilledMessageWithoutArguments)
 {
     GenericClientException e;
     EXPECT_EQ(e.GetHResult(), 0);
@@ -24,7 +79,7 @@ TEST(ClientException, DefaultIsUnfilledMessageWithoutArguments)
     EXPECT_STREQ(e.Details().GetString(), "");
 }
 
-TEST(ClientException, AddContextPutsALineInFrontOfTheDetail)
+TEST_F(ClientException, AddContextPutsALineInFrontOfTheDetail)
 {
     GenericClientException e(E_FAIL, 1, {}, SString("b"));
     e.AddContext("a");
@@ -34,7 +89,7 @@ TEST(ClientException, AddContextPutsALineInFrontOfTheDetail)
     EXPECT_STREQ(empty.Details().GetString(), "a\n");
 }
 
-TEST(ClientException, DetailsAreCutToTheBuffer)
+TEST_F(ClientException, DetailsAreCutToTheBuffer)
 {
     GenericClientException e(E_FAIL, 1, {}, SString("abcdef"));
     char buffer[4] = {'x', 'x', 'x', 'x'};
@@ -50,7 +105,7 @@ TEST(ClientException, DetailsAreCutToTheBuffer)
     EXPECT_EQ(recorder.Expressions(), (std::vector<std::string>{"buffer != 0", "size > 0"}));
 }
 
-TEST(ClientException, CopiesCloneTheBatch)
+TEST_F(ClientException, CopiesCloneTheBatch)
 {
     SupplErrorInfo::ErrInfoBatch batch;
     batch.m_failedItems.Add(3);
@@ -66,7 +121,7 @@ TEST(ClientException, CopiesCloneTheBatch)
     EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_discriminant == BatchError"});
 }
 
-TEST(ClientException, ReadingTheOtherMemberOfAnEntryIsReported)
+TEST_F(ClientException, ReadingTheOtherMemberOfAnEntryIsReported)
 {
     AssertRecorder recorder;
     GenericClientException::message_union entry;
@@ -80,12 +135,57 @@ TEST(ClientException, ReadingTheOtherMemberOfAnEntryIsReported)
                                         "_OB_check((message_type)1)"}));
 }
 
-TEST(ClientException, BatchFailureCodesFromTheirBaseHaveMessages)
+using Entry = GenericClientException::message_union;
+
+GenericClientException WithEntries(std::initializer_list<Entry> entries)
+{
+    SIArray<Entry> messages;
+    for (const Entry& entry : entries)
+        messages.Add(entry);
+    return GenericClientException(E_FAIL, messages, SString(), GenericClientException::NoSupplInfo,
+                                  nullptr);
+}
+
+TEST_F(ClientException, MessagesAreFormattedWithTheirArgumentsInOrder)
+{
+    // A nested message is its argument's text; each top-level message ends with a line feed.
+    GenericClientException e =
+        WithEntries({Entry::Id(47630, 2), Entry::Id(47631, 1), Entry::Text(SString("x")),
+                     Entry::Text(SString("y")), Entry::Id(42158, 0)});
+    const std::string text = "The connection through the SOCKS proxy (version The SOCKS proxy "
+                             "(version x) could not be reached.) failed: y\n"
+                             "The communication with the report server failed.\n";
+    EXPECT_EQ(e.MessageText().GetString(), text);
+
+    char buffer[10];
+    e.GetMessage(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer), text.substr(0, 9));
+    char one[1] = {'x'};
+    e.GetMessage(one, 1);
+    EXPECT_EQ(one[0], '\0');
+
+    // A text where a message should start is reported and gives an empty message.
+    AssertRecorder recorder;
+    EXPECT_STREQ(
+        WithEntries({Entry::Text(SString("x")), Entry::Id(42158, 0)}).MessageText().GetString(),
+        "\nThe communication with the report server failed.\n");
+    EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"0"});
+}
+
+TEST_F(ClientException, BatchFailureCodesFromTheirBaseHaveMessages)
 {
     EXPECT_EQ(BatchFailureMessageId(HRESULT(0x80041E05)), 48165);
     EXPECT_EQ(BatchFailureMessageId(HRESULT(0x80041E00)), 48160);
     EXPECT_EQ(BatchFailureMessageId(HRESULT(0x80041DFF)), 0);
     EXPECT_EQ(BatchFailureMessageId(E_FAIL), 0);
+
+    // The batch text: a line feed and the code's message text per failed item.
+    SupplErrorInfo::ErrInfoBatch batch;
+    batch.m_failedItems.Add(1);
+    batch.m_failedItems.Add(2);
+    batch.m_failureCodes.Add(HRESULT(0x80041E05));
+    batch.m_failureCodes.Add(HRESULT(0x80041DFF));
+    EXPECT_STREQ(batch.BatchText().GetString(), "\nAccess to an item of the batch was denied.\n");
 }
 
 struct SystemRow
@@ -96,7 +196,7 @@ struct SystemRow
 };
 
 // Each system exception of the ORB, raised and caught as the call sites catch it.
-TEST(ExceptionMapping, SystemExceptionsMapToTheirHResultAndMessage)
+TEST_F(ExceptionMapping, SystemExceptionsMapToTheirHResultAndMessage)
 {
     const SystemRow rows[] = {
         {[] { throw CORBA::UNKNOWN(); }, 0x80004005, "42154/0"},
@@ -140,13 +240,20 @@ TEST(ExceptionMapping, SystemExceptionsMapToTheirHResultAndMessage)
         } catch (const GenericClientException& e) {
             EXPECT_EQ(uint32_t(e.GetHResult()), row.hr) << row.entries;
             EXPECT_EQ(Entries(e), row.entries);
+            const std::string text = e.MessageText().GetString();
+            EXPECT_GT(text.size(), 1u);
+            // A warning with the message text, a debug record with the detail.
+            const auto records = Records();
+            ASSERT_EQ(records.size(), 2u) << row.entries;
+            EXPECT_EQ(records[0], "2 21 34700 1 [" + text.substr(0, text.size() - 1) + " ]");
+            EXPECT_EQ(records[1].rfind("256 21 34700 1 [site.cpp(", 0), 0u);
             EXPECT_EQ(e.GetSupplState(), GenericClientException::NoSupplInfo);
             EXPECT_EQ(std::string(e.Details().GetString()).rfind("site.cpp(", 0), 0u);
         }
     }
 }
 
-TEST(ExceptionMapping, AnUnknownSystemExceptionIsReported)
+TEST_F(ExceptionMapping, AnUnknownSystemExceptionIsReported)
 {
     AssertRecorder recorder;
     GenericClientException e(CORBA::TIMEOUT(0, CORBA::COMPLETED_NO));
@@ -156,7 +263,7 @@ TEST(ExceptionMapping, AnUnknownSystemExceptionIsReported)
     EXPECT_EQ(recorder.Reports()[0].information, "Unknown corba exception");
 }
 
-TEST(ExceptionMapping, DetailNamesTypeStatusAndReason)
+TEST_F(ExceptionMapping, DetailNamesTypeStatusAndReason)
 {
     const char* statuses[] = {" Status: Failed on the server.", " Status: Failed on the client.",
                               " Status: not known.", ""};
@@ -170,7 +277,7 @@ TEST(ExceptionMapping, DetailNamesTypeStatusAndReason)
                  "Type:TRANSIENT Status: Failed on the client. Reason: ");
 }
 
-TEST(ExceptionMapping, RaisingPutsTheCallSiteBeforeTheDetail)
+TEST_F(ExceptionMapping, RaisingPutsTheCallSiteBeforeTheDetail)
 {
     try {
         RaiseFromSystemException(CORBA::COMM_FAILURE(0, CORBA::COMPLETED_MAYBE), "site.cpp", 42);
@@ -178,13 +285,17 @@ TEST(ExceptionMapping, RaisingPutsTheCallSiteBeforeTheDetail)
         EXPECT_STREQ(e.Details().GetString(),
                      "site.cpp(42) \nType:COMM_FAILURE Status: not known. Reason: ");
     }
+    EXPECT_EQ(Records(),
+              (std::vector<std::string>{
+                  "2 21 34700 1 [The communication with the report server failed. ]",
+                  "256 21 34700 1 [site.cpp(42)  Type:COMM_FAILURE Status: not known. Reason: ]"}));
 }
 
-TEST(ExceptionMapping, SocksFailuresCarryTheirArguments)
+TEST_F(ExceptionMapping, SocksFailuresCarryTheirArguments)
 {
     GenericClientException negotiation = MapSystemException("SOCKS_NEGOTIATION", 0x00040005, 1, 0);
     EXPECT_EQ(uint32_t(negotiation.GetHResult()), 0x80040815u);
-    EXPECT_EQ(Entries(negotiation), "47630/2 '5' ''");
+    EXPECT_EQ(Entries(negotiation), "47630/2 '5' 'The connection was refused.'");
     GenericClientException server = MapSystemException("SOCKS_SERVER", 0x00020001, 1, 0);
     EXPECT_EQ(uint32_t(server.GetHResult()), 0x80040816u);
     EXPECT_EQ(Entries(server), "47631/1 '3'");
@@ -237,7 +348,7 @@ GenericClientException Raised(const Norvel::norvel_abuse& abuse)
     return {};
 }
 
-TEST(AbuseMapping, ServerCodeMessagesAndDetailsReachTheClientException)
+TEST_F(AbuseMapping, ServerCodeMessagesAndDetailsReachTheClientException)
 {
     GenericClientException e =
         Raised(Abuse(5, {IdEntry(100, 2), IdEntry(200, 1), TextEntry(u"x"), TextEntry(u"Mémoire")},
@@ -245,6 +356,10 @@ TEST(AbuseMapping, ServerCodeMessagesAndDetailsReachTheClientException)
     EXPECT_EQ(uint32_t(e.GetHResult()), 0x80040005u);
     EXPECT_EQ(Entries(e), "100/2 200/1 'x' 'Mémoire'");
     EXPECT_STREQ(e.Details().GetString(), "disk full\nServer exception caught at site.cpp(7) ");
+    // One debug record: the message text, a blank and the detail.
+    EXPECT_EQ(Records(),
+              std::vector<std::string>{
+                  "256 21 34700 1 [  disk full Server exception caught at site.cpp(7) ]"});
     // An empty Any: no supplementary information.
     EXPECT_EQ(e.GetSupplState(), GenericClientException::NoSupplInfo);
 
@@ -259,7 +374,7 @@ int CountCheckReports(const AssertRecorder& recorder)
     return count;
 }
 
-TEST(AbuseMapping, ArgumentCountsTheListCannotHoldAreCut)
+TEST_F(AbuseMapping, ArgumentCountsTheListCannotHoldAreCut)
 {
     AssertRecorder recorder;
     EXPECT_EQ(Entries(Raised(Abuse(1, {IdEntry(100, 3), TextEntry(u"a")}, u""))), "100/1 'a'");
@@ -298,7 +413,7 @@ CORBA::Any BatchAny(std::initializer_list<CORBA::Long> failed,
     return any;
 }
 
-TEST(AbuseMapping, ABatchErrorBecomesState2AndAnArgumentOfALoneMessage)
+TEST_F(AbuseMapping, ABatchErrorBecomesState2AndAnArgumentOfALoneMessage)
 {
     GenericClientException lone =
         Raised(WithSuppl(Abuse(2, {IdEntry(100, 0)}, u""),
@@ -326,7 +441,7 @@ TEST(AbuseMapping, ABatchErrorBecomesState2AndAnArgumentOfALoneMessage)
               GenericClientException::UnknownSupplInfo);
 }
 
-TEST(AbuseMapping, OtherUserExceptionsAreUnidentifiedFailures)
+TEST_F(AbuseMapping, OtherUserExceptionsAreUnidentifiedFailures)
 {
     AssertRecorder recorder;
     try {
@@ -341,6 +456,11 @@ TEST(AbuseMapping, OtherUserExceptionsAreUnidentifiedFailures)
         EXPECT_EQ(detail.rfind("site.cpp(", 0), 0u);
         EXPECT_EQ(detail.substr(detail.find('\n')), "\nUnknown corba exception");
     }
+    const auto records = Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], "1 21 34700 1 [An unidentified failure occurred in the communication "
+                          "with the report server. ]");
+    EXPECT_EQ(records[1].rfind("256 21 34700 1 [site.cpp(", 0), 0u);
     EXPECT_EQ(recorder.Reports().size(), 1u);
 }
 
