@@ -128,10 +128,15 @@ GenericClientException::GenericClientException(HRESULT hr, const SIArray<message
                                                const SupplErrorInfo::ErrInfoBatch* batch)
     : m_hr(hr), m_messages(messages), m_details(detail)
 {
-    if (supplState == BatchError && batch)
+    if (supplState == BatchError && batch) {
         SetBatchError(*batch);
-    else if (supplState == UnknownSupplInfo)
+    } else if (supplState == UnknownSupplInfo) {
         SetUnknownSupplErrInfo();
+    } else if (supplState != NoSupplInfo) {
+        // A state without its object, as a copy keeps it.
+        SASSERT(0);
+        SetSuppl(supplState, nullptr);
+    }
 }
 
 GenericClientException::GenericClientException(const GenericClientException& other)

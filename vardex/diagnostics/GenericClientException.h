@@ -109,7 +109,8 @@ public:
     // One message with text arguments.
     GenericClientException(HRESULT hr, int32_t msgId, const SIArray<SString>& args,
                            const SString& detail);
-    // Everything given: a supplementary state 2 takes a copy of batch.
+    // Everything given: a supplementary state 2 takes a copy of batch; a state outside 0-2 (or
+    // 2 without a batch) is reported and kept without an object.
     GenericClientException(HRESULT hr, const SIArray<message_union>& messages,
                            const SString& detail, int32_t supplState,
                            const SupplErrorInfo::ErrInfoBatch* batch);

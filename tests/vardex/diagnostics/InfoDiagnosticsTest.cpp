@@ -178,6 +178,9 @@ TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
     Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
     EXPECT_FALSE(fresh->RegisterListener(listener, Topics({})));
     EXPECT_FALSE(fresh->UnregisterListener(listener));
+    // Disconnecting takes the servant out of the adapter.
+    fresh->DisconnectListener(listener);
+    EXPECT_TRUE(listener->_non_existent());
 
     // Initialised by those calls, it still connects for real.
     m_double->Control()->setTopics(Topics({{u"b", 2}}));
@@ -185,6 +188,16 @@ TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
     EXPECT_TRUE(fresh->IsConnected());
     ASSERT_TRUE(fresh->GetTopics(holder));
     EXPECT_EQ(Text(holder.in()), "b=2;");
+}
+
+TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
+{
+    Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
+    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    AssertRecorder recorder;
+    fresh->DisconnectListener(listener);
+    EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_initialized"});
+    EXPECT_FALSE(listener->_non_existent());
 }
 
 TEST_F(ClientAgainstDouble, ANullReferenceIsRefusedBeforeTheOrb)
