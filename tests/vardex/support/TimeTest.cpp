@@ -147,9 +147,9 @@ TEST_F(SystemZone, OffsetsAreThoseTheCLibraryKnowsAtEachInstant)
 {
     const STimeZone zone("");
     EXPECT_EQ(zone.GetStandardName(), "CET");
-    for (const SDateTime& t : {Utc(2021, 3, 28, 0, 59), Utc(2021, 3, 28, 1, 1), Utc(1950, 7, 1, 0, 0),
-                               Utc(1976, 7, 1, 0, 0), Utc(2021, 10, 31, 0, 59),
-                               Utc(2021, 10, 31, 1, 1)}) {
+    for (const SDateTime& t :
+         {Utc(2021, 3, 28, 0, 59), Utc(2021, 3, 28, 1, 1), Utc(1950, 7, 1, 0, 0),
+          Utc(1976, 7, 1, 0, 0), Utc(2021, 10, 31, 0, 59), Utc(2021, 10, 31, 1, 1)}) {
         const time_t seconds = time_t(t.ToUnixMilliseconds() / 1000);
         tm local{};
         ASSERT_NE(localtime_r(&seconds, &local), nullptr);
