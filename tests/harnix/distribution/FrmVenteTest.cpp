@@ -74,11 +74,16 @@ TEST_F(Historique, ShowsTheNewestMovementFirstWithItsLines)
     EXPECT_TRUE(f.TextTicket->Locked());
 }
 
-TEST_F(Historique, IdenticalLinesOfOneMovementAllShow)
+TEST_F(Historique, IdenticalLinesAllShowAndAHeaderWithoutLinesShowsNone)
 {
     Execute("INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, PrixAchatUnit) "
             "VALUES (3, 1001, 'CHAUSSURES P42', 1, 40)");
+    Execute("INSERT INTO Ventes (LaDate, Utilisateur) VALUES ('2024-05-01 08:00:00', '1000')");
     FrmVente& f = Ouvrir();
+    EXPECT_EQ(Courant(f), "4");
+    EXPECT_EQ(Lignes(*f.DBGrid2), 0);
+    EXPECT_EQ(Cellule(*f.DBGrid1, 0, 5), "");
+    f.data1->MoveNext();
     EXPECT_EQ(Courant(f), "3");
     EXPECT_EQ(Lignes(*f.DBGrid2), 2);
 }
