@@ -435,7 +435,8 @@ void FenComptoir::EffacerArticle()
     Image1->hide();
 }
 
-void FenComptoir::ChercherArticle(const char* ordre, const std::string& critere, const char* champ,
+void FenComptoir::ChercherArticle(const char* contexte, const char* ordre,
+                                  const std::string& critere, const char* champ,
                                   const QString& attendu)
 {
     ArticleTrouve = Faux;
@@ -458,7 +459,7 @@ void FenComptoir::ChercherArticle(const char* ordre, const std::string& critere,
             ChargerImage();
         }
     } catch (const vb::Error& erreur) {
-        FnTundrel::AfficherErreur(std::string(champ) + " Change", erreur);
+        FnTundrel::AfficherErreur(contexte, erreur);
     }
 }
 
@@ -466,14 +467,14 @@ void FenComptoir::TextReference_Change()
 {
     const std::optional<int32_t> numero = NumeroArticle(TextReference->text().toStdString());
     const std::string critere = numero ? "Reference =" + std::to_string(*numero) : std::string();
-    ChercherArticle("Stock order by Reference", critere, "Reference",
+    ChercherArticle("TextReference_Change", "Stock order by Reference", critere, "Reference",
                     numero ? QString::number(*numero) : QString());
 }
 
 void FenComptoir::TextRefFournisseur_Change()
 {
     const std::string texte = TextRefFournisseur->text().toStdString();
-    ChercherArticle("Stock order by RefFournisseur",
+    ChercherArticle("TextRefFournisseur_Change", "Stock order by RefFournisseur",
                     "[RefFournisseur] like '" + Motif(vb::UCase(texte)) + "'", "RefFournisseur",
                     TextRefFournisseur->text());
 }

@@ -87,8 +87,8 @@ private:
     void Pas(bool precedent);
     // The lookup by article number or by supplier reference: the article rows in the given
     // order, searched for the criterion; found when the row's field equals the text.
-    void ChercherArticle(const char* ordre, const std::string& critere, const char* champ,
-                         const QString& texte);
+    void ChercherArticle(const char* contexte, const char* ordre, const std::string& critere,
+                         const char* champ, const QString& texte);
     // After the employees and articles were read again, the same employee and article, found by
     // badge and number; a flag falls when its row is gone.
     void RetrouverSelection(const std::string& badge, const vb::Variant& reference);
