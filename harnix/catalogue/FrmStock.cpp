@@ -181,6 +181,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*data1, 120, 9060, 5000, 330);
 
     CreerFiche();
+    CreerZoneImage();
 
     CmdAjout = new forms::CommandButton("CmdAjout", "Ajout article", this);
     CmdSelectioner = new forms::CommandButton("CmdSelectioner", "Séléctionner", this);
@@ -456,6 +457,10 @@ void FrmStock::DBGridStockVisible()
     CmdAjout->show();
     SSPanel1->show();
     ModeRecherche = ModeDesOptions();
+    // The picture buttons and the article's picture.
+    CmdScanner->show();
+    CmdChoixImage->show();
+    ChargerImage();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)
@@ -501,6 +506,7 @@ void FrmStock::data1_MoveComplete()
     });
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
+    ChargerImage();
 }
 
 void FrmStock::ColorerNombres()

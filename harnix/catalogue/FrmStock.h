@@ -2,7 +2,8 @@
 // The article window: the catalogue shown twice, as a grid over StockGlobal (data1) and as an
 // editable card over ArticleEnStock (data2), kept on the same article; search keys that also
 // sort, a type-ahead search box, bar-code search started by "@", new articles, the pool of
-// machine article codes, bar codes, the family, size and supplier combos and the prices.
+// machine article codes, bar codes, the family, size and supplier combos and the prices; the
+// article's picture, chosen from a file or scanned.
 
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -14,6 +15,7 @@
 #include "platform/forms/DataControl.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Pictures.h"
 
 #include <QLineEdit>
 
@@ -112,8 +114,21 @@ public:
     static constexpr int LabelQteGlobal = 24;
     static constexpr int LabelPaquets = 29;
 
+    // The article's picture (FrmStockImages.cpp): Image1 on the card at a fixed height, Picture1
+    // unscaled over the window while the mouse rests on Image1.
+    void CmdChoixImage_Click();
+    void CmdScanner_Click();
+    void Image1_MouseMove();
+    void Form_MouseMove();
+    forms::CommandButton* CmdChoixImage;
+    forms::CommandButton* CmdScanner;
+    forms::Image* Image1;
+    forms::PictureBox* Picture1;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Moves over the window's own background, not over its controls.
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void CreerFiche();
@@ -135,6 +150,12 @@ private:
     // The whole value of the units-per-pack box.
     int32_t UnitesParPaquet() const;
     bool CarteSurUneLigne() const;
+
+    // The article's picture (FrmStockImages.cpp).
+    void CreerZoneImage();
+    void ChargerImage();
+    // Names the scanned article's picture after its number.
+    void NommerImage(const std::string& reference);
 
     ado::Connection cn;
     std::array<ado::Command, 7> cmd;
