@@ -114,3 +114,23 @@ TEST_F(ScanTest, AScannerThatFailsSaysSoAndLeavesTheClipboard)
 }
 
 } // namespace
+
+// Run with a SANE configuration that enables no backend (the folder none).
+TEST(NoScanner, SaysSoAndScansNothing)
+{
+    EXPECT_TRUE(scan::Devices().empty());
+    std::optional<std::vector<scan::Device>> proposes;
+    scan::SetSourceChooser([&](const std::vector<scan::Device>& appareils, QWidget*) {
+        proposes = appareils;
+        return std::optional<std::string>();
+    });
+    EXPECT_FALSE(scan::TWAIN_SelectImageSource(nullptr));
+    ASSERT_TRUE(proposes.has_value());
+    EXPECT_TRUE(proposes->empty());
+    scan::SetSourceChooser(nullptr);
+
+    QGuiApplication::clipboard()->setText("avant");
+    forms::testing::Script().ExpectMsgBox(forms::vbOK, "Aucun scanner n'est disponible.");
+    EXPECT_FALSE(scan::TWAIN_AcquireToClipboard(nullptr));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "avant");
+}
