@@ -18,18 +18,36 @@
 
 namespace {
 
-// Rows of 24-bit pixels in blue-green-red order, addressed top row first.
+// Rows of 24-bit pixels in blue-green-red order, addressed top row first: a picture object's
+// rows run upwards in memory, a Qt picture's downwards.
 struct Surface
 {
-    uint8_t* (*row)(void* owner, int32_t y);
-    void* owner;
+    uint8_t* top;
+    ptrdiff_t step;
     int32_t width;
     int32_t height;
+
+    uint8_t* Row(int32_t y) const { return top + y * step; }
 };
 
-uint8_t* ImageRow(void* owner, int32_t y)
+Surface SurfaceOf(cDIBSection& dib)
 {
-    return static_cast<QImage*>(owner)->scanLine(y);
+    const ptrdiff_t stride = dib.BytesPerScanLine();
+    return {dib.DIBSectionBitsPtr() + (dib.Height() - 1) * stride, -stride, dib.Width(),
+            dib.Height()};
+}
+
+// A Qt picture is first brought to 24-bit blue-green-red rows.
+Surface SurfaceOf(QImage& image)
+{
+    if (image.format() != QImage::Format_BGR888)
+        image = image.convertToFormat(QImage::Format_BGR888);
+    return {image.bits(), image.bytesPerLine(), image.width(), image.height()};
+}
+
+Surface SurfaceOf(QImage* image, cDIBSection* dib)
+{
+    return dib != nullptr ? SurfaceOf(*dib) : SurfaceOf(*image);
 }
 
 // The nearest integer, a value halfway between two going to the even one.
@@ -55,8 +73,8 @@ void Copy(const Surface& from, int32_t fromLeft, int32_t fromTop, const Surface&
     if (width <= 0 || height <= 0)
         return;
     for (int32_t y = 0; y < height; ++y)
-        std::memmove(to.row(to.owner, top + y) + 3 * int64_t(left),
-                     from.row(from.owner, fromTop + y) + 3 * int64_t(fromLeft), 3 * size_t(width));
+        std::memmove(to.Row(top + y) + 3 * int64_t(left),
+                     from.Row(fromTop + y) + 3 * int64_t(fromLeft), 3 * size_t(width));
 }
 
 std::atomic<cDIBSection::Handle> DerniereSection{0};
@@ -137,20 +155,6 @@ DeviceContext cDIBSection::hdc()
     return bits_ ? DeviceContext(this) : DeviceContext();
 }
 
-namespace {
-
-// The surface of a device context: a Qt picture is first brought to 24-bit blue-green-red rows.
-Surface SurfaceOf(QImage* image, cDIBSection* dib, uint8_t* (*dibRow)(void*, int32_t))
-{
-    if (dib != nullptr)
-        return {dibRow, dib, dib->Width(), dib->Height()};
-    if (image->format() != QImage::Format_BGR888)
-        *image = image->convertToFormat(QImage::Format_BGR888);
-    return {ImageRow, image, image->width(), image->height()};
-}
-
-} // namespace
-
 void cDIBSection::LoadPictureBlt(const DeviceContext& source, int32_t sourceLeft, int32_t sourceTop,
                                  int32_t width, int32_t height, RasterOperation rop)
 {
@@ -158,16 +162,12 @@ void cDIBSection::LoadPictureBlt(const DeviceContext& source, int32_t sourceLeft
         vb::Raise(vb::ErrInvalidCall);
     if (bits_ == nullptr || source.IsNull())
         return;
-    auto dibRow = [](void* owner, int32_t y) { return static_cast<cDIBSection*>(owner)->Row(y); };
-    QImage* image = source.image_;
     // A picture of Qt is read through a copy, which the conversion may replace.
     QImage lue;
-    if (image != nullptr) {
-        lue = *image;
-        image = &lue;
-    }
-    const Surface from = SurfaceOf(image, source.dib_, dibRow);
-    const Surface to = SurfaceOf(nullptr, this, dibRow);
+    if (source.image_ != nullptr)
+        lue = *source.image_;
+    const Surface from = SurfaceOf(&lue, source.dib_);
+    const Surface to = SurfaceOf(*this);
     Copy(from, sourceLeft, sourceTop, to, 0, 0, width < 0 ? width_ : width,
          height < 0 ? height_ : height);
 }
@@ -180,9 +180,8 @@ void cDIBSection::PaintPicture(const DeviceContext& destination, int32_t left, i
         vb::Raise(vb::ErrInvalidCall);
     if (bits_ == nullptr || destination.IsNull())
         return;
-    auto dibRow = [](void* owner, int32_t y) { return static_cast<cDIBSection*>(owner)->Row(y); };
-    const Surface from = SurfaceOf(nullptr, this, dibRow);
-    const Surface to = SurfaceOf(destination.image_, destination.dib_, dibRow);
+    const Surface from = SurfaceOf(*this);
+    const Surface to = SurfaceOf(destination.image_, destination.dib_);
     Copy(from, sourceLeft, sourceTop, to, left, top, width < 0 ? width_ : width,
          height < 0 ? height_ : height);
 }

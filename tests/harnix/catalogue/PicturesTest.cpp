@@ -125,6 +125,36 @@ TEST_F(PicturesTest, OrientationAndColourOrderSurviveCopyScalingAndJpeg)
     EXPECT_EQ(copie.pixel(3, 45), QColor(Qt::blue).rgb());
 }
 
+// Block transfers take the given corner of the source and stop at the edge of either picture.
+TEST_F(PicturesTest, BlockTransfersCopyFromTheCornerGivenClippedToBothPictures)
+{
+    QImage source(6, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            source.setPixel(x, y, qRgb(10 * x, 10 * y, 7));
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(4, 4));
+    dib.LoadPictureBlt(DeviceContext(&source), 3, 2);
+    QImage lue(4, 4, QImage::Format_RGB32);
+    lue.fill(Qt::white);
+    dib.PaintPicture(DeviceContext(&lue));
+    EXPECT_EQ(lue.pixel(0, 0), qRgb(30, 20, 7));
+    EXPECT_EQ(lue.pixel(2, 2), qRgb(50, 40, 7));
+    // Past the source's edge nothing was copied: the picture stays black there.
+    EXPECT_EQ(lue.pixel(3, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(lue.pixel(0, 3), qRgb(0, 0, 0));
+
+    // Into another picture object at an offset, and past its edge.
+    cDIBSection cible;
+    ASSERT_TRUE(cible.Create(3, 3));
+    dib.PaintPicture(cible.hdc(), 1, 1);
+    QImage vue(3, 3, QImage::Format_RGB32);
+    cible.PaintPicture(DeviceContext(&vue));
+    EXPECT_EQ(vue.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(vue.pixel(1, 1), qRgb(30, 20, 7));
+    EXPECT_EQ(vue.pixel(2, 2), qRgb(40, 30, 7));
+}
+
 TEST_F(PicturesTest, BilinearScalingFollowsTheStoredArithmetic)
 {
     // 4 x 4 to 2 x 2: scales of 1.5; target (1, 1) blends source (1..2, 1..2) half and half.
