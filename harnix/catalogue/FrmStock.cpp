@@ -181,7 +181,6 @@ FrmStock::FrmStock()
     forms::MoveTwips(*data1, 120, 9060, 5000, 330);
 
     CreerFiche();
-    CreerZoneImage();
 
     CmdAjout = new forms::CommandButton("CmdAjout", "Ajout article", this);
     CmdSelectioner = new forms::CommandButton("CmdSelectioner", "Séléctionner", this);
@@ -190,6 +189,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*CmdSelectioner, 11000, 9060, 1800, 420);
     forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
     CmdSelectioner->hide();
+    CreerZoneImage();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });

@@ -2,8 +2,7 @@
 // The article window: the catalogue shown twice, as a grid over StockGlobal (data1) and as an
 // editable card over ArticleEnStock (data2), kept on the same article; search keys that also
 // sort, a type-ahead search box, bar-code search started by "@", new articles, the pool of
-// machine article codes, bar codes, the family, size and supplier combos and the prices; the
-// article's picture, chosen from a file or scanned.
+// machine article codes, bar codes, the family, size and supplier combos and the prices.
 
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -114,8 +113,8 @@ public:
     static constexpr int LabelQteGlobal = 24;
     static constexpr int LabelPaquets = 29;
 
-    // The article's picture (FrmStockImages.cpp): Image1 on the card at a fixed height, Picture1
-    // unscaled over the window while the mouse rests on Image1.
+    // The article's picture, chosen from a file or scanned (FrmStockImages.cpp): Image1 on the
+    // card at a fixed height, Picture1 unscaled over the window while the mouse rests on Image1.
     void CmdChoixImage_Click();
     void CmdScanner_Click();
     void Image1_MouseMove();
@@ -132,6 +131,11 @@ protected:
 
 private:
     void CreerFiche();
+    // The article's picture (FrmStockImages.cpp): its controls, its display, and the naming of
+    // a scanned article's picture after its number.
+    void CreerZoneImage();
+    void ChargerImage();
+    void NommerImage(const std::string& reference);
     void OuvrirTable(const std::string& texte, int slot);
     void AppliquerModeRecherche();
     // The search key of the selected option.
@@ -150,12 +154,6 @@ private:
     // The whole value of the units-per-pack box.
     int32_t UnitesParPaquet() const;
     bool CarteSurUneLigne() const;
-
-    // The article's picture (FrmStockImages.cpp).
-    void CreerZoneImage();
-    void ChargerImage();
-    // Names the scanned article's picture after its number.
-    void NommerImage(const std::string& reference);
 
     ado::Connection cn;
     std::array<ado::Command, 7> cmd;
