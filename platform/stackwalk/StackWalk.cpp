@@ -81,7 +81,8 @@ Location Resolve(std::uintptr_t address)
         location.symbol = Demangle(symbolName);
         location.symbolOffset = offset;
     }
-    if (Dwfl_Line* line = dwfl_module_getsrc(module, address)) {
+    // A return address follows its call: the call's own line is the one before it.
+    if (Dwfl_Line* line = dwfl_module_getsrc(module, address - 1)) {
         Dwarf_Addr lineAddress = 0;
         int lineNumber = 0;
         if (const char* file =

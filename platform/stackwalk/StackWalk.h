@@ -24,7 +24,7 @@ struct Location
 
 // Prepares the resolver for this process; false when libdw cannot read it.
 bool Initialize();
-// What is known of an address.
+// What is known of a return address; its source line is that of the call before it.
 Location Resolve(std::uintptr_t address);
 
 } // namespace stackwalk

@@ -52,6 +52,7 @@ protected:
         return records;
     }
 
+    using RegistryFixture::writeText;
     // A text value under the local-machine hive.
     static void writeText(const std::string& path, const char* name, const std::string& text)
     {
