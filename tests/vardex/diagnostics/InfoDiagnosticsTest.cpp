@@ -101,7 +101,7 @@ protected:
     void SetUp() override
     {
         // Connecting brings the process's ORB up; the test reaches the double's control with it.
-        m_client = new CInfoDiagnostics;
+        m_client = CRefCountPtr<CInfoDiagnostics>(new CInfoDiagnostics);
         ASSERT_TRUE(m_client->InitializeOrb());
         int argc = 0;
         m_orb = CORBA::ORB_init(argc, nullptr, "");
@@ -169,7 +169,7 @@ TEST_F(ClientAgainstDouble, ConnectsAndForwardsEachCall)
 
 TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
 {
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     Norvel::Norveldiag::SeqTopicVerbosity_var holder = new SeqTopicVerbosity(Topics({{u"a", 1}}));
     EXPECT_FALSE(fresh->GetTopics(holder));
     EXPECT_EQ(Text(holder.in()), "a=1;");
@@ -193,7 +193,7 @@ TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
 TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
 {
     Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     AssertRecorder recorder;
     fresh->DisconnectListener(listener);
     EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_initialized"});
@@ -202,7 +202,7 @@ TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
 
 TEST_F(ClientAgainstDouble, ANullReferenceIsRefusedBeforeTheOrb)
 {
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     GenericClientException e = Failure([&] { fresh->Connect(nullptr); });
     EXPECT_EQ(uint32_t(e.GetHResult()), 0x80042A27u);
     EXPECT_EQ(Entries(e), "47014/0");
@@ -230,7 +230,7 @@ TEST_F(ClientAgainstDouble, ReferencesThatLeadToNoServiceAreRefused)
         {control.in(), 0x80042A27, "47014/0", "Failed to narrow to sifactory ior."},
     };
     for (const auto& c : cases) {
-        CRefCountPtr<CInfoDiagnostics> client = new CInfoDiagnostics;
+        CRefCountPtr<CInfoDiagnostics> client(new CInfoDiagnostics);
         GenericClientException e = Failure([&] { client->Connect(c.reference.c_str()); });
         EXPECT_EQ(uint32_t(e.GetHResult()), c.hr) << c.reference;
         EXPECT_EQ(Entries(e), c.entries);
@@ -319,7 +319,7 @@ TEST_F(ClientAgainstDouble, ServerExceptionsReachTheCallerMapped)
 
     // The factory's declared connection_failure is an unidentified failure.
     control->raiseOther("newService", "connection_failure");
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     AssertRecorder recorder;
     GenericClientException refused =
         Failure([&] { fresh->Connect(m_double->FactoryReference().c_str()); });
@@ -354,7 +354,7 @@ TEST_F(ClientAgainstDouble, ANewClientConnectsToTheRestartedServer)
 
     m_double = std::make_unique<ServerDouble>(m_orb);
     m_double->Control()->setTopics(Topics({{u"c", 1}}));
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     ASSERT_TRUE(fresh->Connect(m_double->FactoryReference().c_str()));
     EXPECT_TRUE(fresh->IsServiceAlive());
     Norvel::Norveldiag::SeqTopicVerbosity_var topics;
