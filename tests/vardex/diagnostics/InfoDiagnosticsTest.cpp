@@ -55,7 +55,12 @@ public:
         m_inbox->arrived.notify_all();
     }
     void topicalFilterUpdated(const SeqTopicVerbosity&) override {}
-    void free() override {}
+    void free() override
+    {
+        std::lock_guard guard(m_inbox->lock);
+        m_inbox->messages.push_back("free");
+        m_inbox->arrived.notify_all();
+    }
 
 private:
     std::shared_ptr<Inbox> m_inbox;
@@ -160,6 +165,10 @@ TEST_F(ClientAgainstDouble, ConnectsAndForwardsEachCall)
     ASSERT_TRUE(m_inbox->WaitFor(1));
     EXPECT_EQ(m_inbox->messages[0], "Mémoire/2/plein à 90 %");
 
+    control->sendFree();
+    ASSERT_TRUE(m_inbox->WaitFor(2));
+    EXPECT_EQ(m_inbox->messages[1], "free");
+
     EXPECT_TRUE(m_client->ChangeListenerFilter(listener, Topics({{u"Réseau", 4}})));
     EXPECT_EQ(ListenerTopics(control), "Réseau=4;");
 
@@ -188,6 +197,17 @@ TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
     EXPECT_TRUE(fresh->IsConnected());
     ASSERT_TRUE(fresh->GetTopics(holder));
     EXPECT_EQ(Text(holder.in()), "b=2;");
+}
+
+TEST_F(ClientAgainstDouble, TheListenerAnswersOnlyItsOwnOperationNames)
+{
+    Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
+    CORBA::Request_var free = listener->_request("free");
+    free->invoke();
+    EXPECT_EQ(free->env()->exception(), nullptr);
+    CORBA::Request_var otherCase = listener->_request("Free");
+    otherCase->invoke();
+    EXPECT_NE(CORBA::BAD_OPERATION::_downcast(otherCase->env()->exception()), nullptr);
 }
 
 TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
