@@ -8,12 +8,12 @@
 #include "vardex/support/sstackdump.h"
 #include "vardex/support/stime.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <unistd.h>
 
 namespace {
@@ -45,11 +45,17 @@ void Direct(WORD eventType, DWORD messageId, const char* text = nullptr)
 // Line feeds and carriage returns become blanks.
 SString OneLine(const char* text)
 {
-    std::string line(text ? text : "");
-    for (char& c : line)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return SString(line.c_str());
+    SString line;
+    const char* run = text ? text : "";
+    for (const char* p = run;; ++p) {
+        if (*p == '\n' || *p == '\r' || !*p) {
+            line.Append(run, int32_t(p - run));
+            if (!*p)
+                return line;
+            line += " ";
+            run = p + 1;
+        }
+    }
 }
 
 // The assembled text of an assertion report for the diagnostics loggers.
@@ -307,7 +313,7 @@ void LogManager::Setup(int32_t initFlag, const char* sourceName)
                 continue;
             }
             if (library->IsLoaded() && library->CallInit(m_initFlag))
-                m_libraries.push_back(library);
+                m_libraries.Add(library);
             else
                 delete library;
         }
@@ -355,7 +361,7 @@ bool LogManager::LogEvent(WORD eventType, WORD category, DWORD messageId, const 
             }
         }
         Initialize(1, "");
-        if (m_libraries.empty())
+        if (m_libraries.GetSize() == 0)
             return true;
         if (eventType & 8) {
             LogAssert(__FILE__, SASSERT_STR(__LINE__), "eventType & EVENTLOG_SHOW_DIALOG",
@@ -367,17 +373,18 @@ bool LogManager::LogEvent(WORD eventType, WORD category, DWORD messageId, const 
         // clang-format on
         if (eventType > m_level)
             return true;
-        std::vector<SString> lines;
-        std::vector<const char*> cleaned;
-        for (int32_t i = 0; i < count; ++i)
-            lines.push_back(OneLine(texts[i]));
-        for (const SString& line : lines)
-            cleaned.push_back(line.GetString());
+        count = std::clamp(count, 0, 10);
+        SString lines[10];
+        const char* cleaned[10] = {};
+        for (int32_t i = 0; i < count; ++i) {
+            lines[i] = OneLine(texts[i]);
+            cleaned[i] = lines[i].GetString();
+        }
         bool result = true;
         LogManager* previous = std::exchange(t_formattingManager, this);
         for (LoggingDll* library : m_libraries) {
             try {
-                library->Hand(eventType, category, messageId, count, cleaned.data());
+                library->Hand(eventType, category, messageId, count, cleaned);
             } catch (...) {
                 Direct(EVENTLOG_WARNING_TYPE, kMsgErrorEntryFailed, library->Path().GetString());
                 result = false;
@@ -437,7 +444,7 @@ SString LogManager::GetSourceName()
 int32_t LogManager::BoundLibraryCount()
 {
     std::lock_guard guard(m_mutex);
-    return int32_t(m_libraries.size());
+    return m_libraries.GetSize();
 }
 
 // ----- the facility of this copy of the library -----
