@@ -59,13 +59,13 @@ public:
 
 private:
     HMODULE m_module = nullptr;
-    GetDLLVersionFn m_getDllVersion = nullptr;
-    InitFn m_init = nullptr;
-    ErrorFn m_error = nullptr;
-    Error2Fn m_error2 = nullptr;
-    void* m_audit = nullptr;
-    void* m_audit2 = nullptr;
-    TermFn m_term = nullptr;
+    GetDLLVersionFn pf_GetDLLVersion = nullptr;
+    InitFn pf_Init = nullptr;
+    ErrorFn pf_Error = nullptr;
+    Error2Fn pf_Error2 = nullptr;
+    void* pf_Audit = nullptr;
+    void* pf_Audit2 = nullptr;
+    TermFn pf_Term = nullptr;
     SString m_sourceName;
     bool m_loaded = false;
     SString m_path;
