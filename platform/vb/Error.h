@@ -33,7 +33,8 @@ private:
     std::string source_;
 };
 
-// The runtime's own description of an error number ("Overflow" for 6); empty when it has none.
+// The runtime's own description of an error number, as a French installation shows it
+// ("Dépassement de capacité" for 6); empty when it has none.
 std::string ErrorDescription(int32_t number);
 
 // Throws the error with the runtime's description of its number.
