@@ -21,8 +21,12 @@ std::string ErrorDescription(int32_t number)
         return "Division par zéro";
     case ErrTypeMismatch:
         return "Incompatibilité de type";
+    case ErrPathFileAccess:
+        return "Erreur d'accès au chemin/fichier";
     case ErrInvalidUseOfNull:
         return "Utilisation incorrecte de Null";
+    case ErrInvalidPropertyValue:
+        return "Valeur de propriété non valide";
     case ErrNoCurrentRecord:
         return "BOF ou EOF est égal à True, ou l'enregistrement actuel a été supprimé. Les "
                "opérations demandées nécessitent un enregistrement actuel.";
