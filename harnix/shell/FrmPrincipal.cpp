@@ -4,6 +4,8 @@
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FenComptoir.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
@@ -92,8 +94,8 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdMouvementStock, CmdProfile, CmdDotation, CmdComptoir,
-                                    CmdVente, CmdMachines, CmdReport})
+    for (forms::CommandButton* b :
+         {CmdMouvementStock, CmdProfile, CmdDotation, CmdMachines, CmdReport})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -134,6 +136,8 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
+    connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
+    connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -258,6 +262,16 @@ void FrmPrincipal::CmdBadgeMainten_Click()
 {
     Ouvrir<FenBadgeMaintenance>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
                                 [](FenBadgeMaintenance&) {});
+}
+
+void FrmPrincipal::CmdComptoir_Click()
+{
+    Ouvrir<FenComptoir>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenComptoir&) {});
+}
+
+void FrmPrincipal::CmdVente_Click()
+{
+    Ouvrir<FrmVente>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FrmVente&) {});
 }
 
 void FrmPrincipal::CmdApropos_Click()
