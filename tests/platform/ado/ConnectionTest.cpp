@@ -1,5 +1,6 @@
 #include "AdoFixture.h"
 #include "platform/ado/Command.h"
+#include "platform/ado/Descriptions.h"
 #include "platform/vb/Convert.h"
 #include "platform/win/End.h"
 
@@ -246,6 +247,20 @@ TEST(ConnectionErrors, DescriptionsReadAsOnAFrenchInstallation)
         {[&] { ado::Connection().Open(db.ConnectionString(folder + "/notes.MDB")); },
          vb::ErrUnspecified, "Format de base de données non reconnu."},
     };
+    // Texts with names and messages inside; a text the table does not know stays as it is.
+    using ado::detail::FrenchDescription;
+    EXPECT_EQ(FrenchDescription("Cannot open the file 'a.MDB': database is locked"),
+              "Impossible d'ouvrir le fichier 'a.MDB' : Mise à jour impossible ; actuellement "
+              "verrouillé.");
+    EXPECT_EQ(FrenchDescription("Field 'Nom' cannot be updated."),
+              "Le champ 'Nom' ne peut pas être mis à jour.");
+    EXPECT_EQ(FrenchDescription("The field is too small to accept the amount of data you "
+                                "attempted to add. Try inserting or pasting less data."),
+              "Le champ est trop petit pour accepter le volume de données que vous avez tenté "
+              "d'ajouter. Essayez d'insérer ou de coller moins de données.");
+    EXPECT_EQ(FrenchDescription("Field 'Nom' cannot be updated"), "Field 'Nom' cannot be updated");
+    EXPECT_EQ(FrenchDescription(""), "");
+
     for (const auto& test : cases) {
         const auto [number, description] = Raised(test.statement);
         EXPECT_EQ(number, test.number) << test.description;
