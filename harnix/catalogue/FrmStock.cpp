@@ -16,6 +16,8 @@
 
 #include <QFocusEvent>
 
+#include <algorithm>
+
 namespace {
 
 // The grid's columns: header and field.
@@ -40,6 +42,11 @@ constexpr Colonne Colonnes[] = {
     {"Qté Global", "QteGlobal", 750},
     {"Stock Alarm", "StockAlert", 750},
 };
+
+// Money values (prices, stock value) show with two decimals wherever they show.
+constexpr const char* FormatMonnaie = "0.00";
+constexpr int ColonnesMonnaie[] = {6, 7};
+constexpr int BoitesMonnaie[] = {2, 7, 9};
 
 // The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
 struct Boite
@@ -175,6 +182,9 @@ FrmStock::FrmStock()
     DBGrid2->SetHeadLines(2);
     for (const Colonne& c : Colonnes)
         DBGrid2->AddColumn(QString::fromUtf8(c.entete), c.champ, c.largeur);
+    // Money shows with two decimals, as the card's price boxes show it.
+    for (int c : ColonnesMonnaie)
+        DBGrid2->Columns(c).SetNumberFormat(FormatMonnaie);
     DBGrid2->SetDataSource(data1);
     DBGrid2->SetAllowAddNew(true);
     forms::MoveTwips(*DBGrid2, 120, 780, 15240, 8200);
@@ -227,6 +237,9 @@ void FrmStock::CreerFiche()
         boite.SetLocked(b.lecture);
         if (b.source != 0)
             boite.Bind(b.source == 1 ? data1 : data2, b.champ);
+        if (std::find(std::begin(BoitesMonnaie), std::end(BoitesMonnaie), b.index) !=
+            std::end(BoitesMonnaie))
+            boite.SetDataFormat(FormatMonnaie);
         forms::OnKeyPress(&boite, [this, i = b.index](int& k) { Text2_KeyPress(i, k); });
         boite.installEventFilter(this);
     }
@@ -700,6 +713,11 @@ void FrmStock::TextCherche_Change()
     std::string texte = TextCherche->text().toStdString();
     if (texte.empty() || rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
         return;
+    // A number key with a text that is no number (letters typed under the article code, a
+    // pasted text) finds nothing, without an error.
+    const bool cleNumerique = !RechercheCodeBar && (ModeRecherche == 1 || ModeRecherche == 3);
+    if (cleNumerique && !vb::IsNumeric(texte))
+        return;
     try {
         const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
         const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
@@ -956,7 +974,7 @@ void FrmStock::Text2_LostFocus(int index)
     if (texte.empty() || !CarteSurUneLigne())
         return;
     auto afficher = [this](int boite, const char* champ) {
-        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), "0.00"));
+        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), FormatMonnaie));
     };
     vb::ResumeNext span;
     switch (index) {
