@@ -4,11 +4,13 @@
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FenSites.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
@@ -92,8 +94,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdMouvementStock, CmdProfile, CmdDotation, CmdComptoir,
-                                    CmdVente, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdDotation, CmdComptoir, CmdVente, CmdMachines, CmdReport})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -128,6 +129,8 @@ FrmPrincipal::FrmPrincipal()
     forms::UpperCase(TextNom);
 
     connect(CmdStock, &QPushButton::clicked, this, [this] { CmdStock_Click(); });
+    connect(CmdMouvementStock, &QPushButton::clicked, this, [this] { CmdMouvementStock_Click(); });
+    connect(CmdProfile, &QPushButton::clicked, this, [this] { CmdProfile_Click(); });
     connect(CmdFournissueur, &QPushButton::clicked, this, [this] { CmdFournissueur_Click(); });
     connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
     connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
@@ -226,6 +229,17 @@ void FrmPrincipal::Form_Unload(int& cancel)
 void FrmPrincipal::CmdStock_Click()
 {
     Ouvrir<FrmStock>(Pointeur::Sablier, Panneau::Cache, forms::Modeless, [](FrmStock&) {});
+}
+
+void FrmPrincipal::CmdMouvementStock_Click()
+{
+    Ouvrir<frmMouvtStock>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](frmMouvtStock&) {});
+}
+
+void FrmPrincipal::CmdProfile_Click()
+{
+    Ouvrir<FenQuota>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                     [](FenQuota& fenetre) { fenetre.DepuisFenUtilisateur = false; });
 }
 
 void FrmPrincipal::CmdFournissueur_Click()

@@ -6,6 +6,7 @@
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -81,8 +82,9 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose})
+    for (QWidget* b : {f.CmdStock, f.CmdMouvementStock, f.CmdFournissueur, f.CmdFamilles,
+                       f.CmdTailles, f.CmdEmplacement, f.CmdProfile, f.CmdSites, f.CmdBadgeMainten,
+                       f.CmdApropos, f.CmdInfoCom, f.CmdClose})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdComptoir->isEnabled());
 
@@ -113,6 +115,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
          {Cas{f.CmdFamilles, "FenFamille", true}, Cas{f.CmdTailles, "FenTailles", true},
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
+          Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
           Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -125,6 +128,12 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
         Click(f, c.bouton->objectName());
         EXPECT_EQ(vu, c.fenetre);
     }
+
+    // The profiles window opened from here works on all profiles, not for one employee.
+    forms::form<FenQuota>().DepuisFenUtilisateur = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdProfile");
+    EXPECT_FALSE(forms::form<FenQuota>().DepuisFenUtilisateur);
 
     // The article window and the employee register are shown modeless.
     Click(f, "CmdStock");
