@@ -235,7 +235,8 @@ void FenQuota::CmdAddProfile_Click()
         AnnulerEdition(rs1);
         if (erreur.Number() != vb::ErrDatabaseRefused)
             return;
-        // The profile added before still waits for its name: it becomes current.
+        // The profile added before still waits for its name: it becomes current, ready for
+        // the name to be typed.
         forms::MsgBox("Un profile \"-\" attend déjà son nom : saisissez-le avant d'ajouter un "
                       "autre profile !",
                       forms::vbExclamation + forms::vbOKOnly, "Erreur");
@@ -243,6 +244,7 @@ void FenQuota::CmdAddProfile_Click()
         span(
             [&] { rs1.Find("[Profile] like '-'", 0, ado::adSearchForward, ado::adBookmarkFirst); });
         span([&] { Text1->setFocus(); });
+        Text1->clear();
         return;
     }
     Text1->setFocus();
