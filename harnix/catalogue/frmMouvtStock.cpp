@@ -35,17 +35,17 @@ frmMouvtStock::frmMouvtStock()
     DBGrid1->AddColumn("Ref. Produit", "RefProduit", 1100);
     DBGrid1->AddColumn("Désignation", "Designation", 3300);
     DBGrid1->AddColumn("Qté", "Qte", 700);
-    DBGrid1->AddColumn("Commentaire", "Commentaire", 2300);
-    DBGrid1->AddColumn("Fournisseur", "NomFournisseur", 4000);
+    DBGrid1->AddColumn("Commentaire", "Commentaire", 2400);
+    DBGrid1->AddColumn("Fournisseur", "NomFournisseur", 4300);
     DBGrid1->AddColumn("Réf. fournisseur", "RefFournisseur", 1700);
     // The journal is only read here.
     DBGrid1->SetAllowUpdate(false);
     DBGrid1->SetDataSource(Data1);
     CmdClose = new forms::CommandButton("CmdClose", "Fermer", this);
 
-    forms::MoveTwips(*DBGrid1, 120, 120, 15120, 6600);
-    forms::MoveTwips(*CmdClose, 13740, 6840, 1500, 420);
-    Move(0, 0, 15480, 7860);
+    forms::MoveTwips(*DBGrid1, 120, 120, 15520, 6600);
+    forms::MoveTwips(*CmdClose, 14140, 6840, 1500, 420);
+    Move(0, 0, 15880, 7860);
 
     connect(DBGrid1, &forms::DataGrid::HeadClick, this,
             [this](int colIndex) { DBGrid1_HeadClick(colIndex); });
