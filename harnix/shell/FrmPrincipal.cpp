@@ -5,6 +5,8 @@
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/catalogue/frmMouvtStock.h"
+#include "harnix/distribution/FenComptoir.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
@@ -94,7 +96,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdDotation, CmdComptoir, CmdVente, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdDotation, CmdMachines, CmdReport})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -137,6 +139,8 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
+    connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
+    connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -272,6 +276,16 @@ void FrmPrincipal::CmdBadgeMainten_Click()
 {
     Ouvrir<FenBadgeMaintenance>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
                                 [](FenBadgeMaintenance&) {});
+}
+
+void FrmPrincipal::CmdComptoir_Click()
+{
+    Ouvrir<FenComptoir>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenComptoir&) {});
+}
+
+void FrmPrincipal::CmdVente_Click()
+{
+    Ouvrir<FrmVente>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FrmVente&) {});
 }
 
 void FrmPrincipal::CmdApropos_Click()

@@ -38,6 +38,8 @@ public:
     void CmdEmplacement_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
+    void CmdComptoir_Click();
+    void CmdVente_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();
     void cmdOK_Click();
