@@ -243,7 +243,7 @@ void FenQuota::CmdAddProfile_Click()
         vb::ResumeNext span;
         span(
             [&] { rs1.Find("[Profile] like '-'", 0, ado::adSearchForward, ado::adBookmarkFirst); });
-        span([&] { Text1->setFocus(); });
+        Text1->setFocus();
         Text1->clear();
         return;
     }
