@@ -260,6 +260,7 @@ TEST_F(ProfilePersonnel, CreatedOnceFromTheRegister)
     Click(*f.CmdQuota);
     EXPECT_EQ(Script().Boxes().back().title, "Erreur");
     EXPECT_FALSE(forms::IsLoaded<FenQuota>());
+    EXPECT_FALSE(Global::FenQuotaOuverte);
     EXPECT_EQ(Profil("1001"), "2");
     EXPECT_EQ(f.ErreurFenQuota, 0);
     EXPECT_EQ(Colonne("SELECT COUNT(*) AS N FROM ProfileQuota WHERE Profile = '1001'"),
