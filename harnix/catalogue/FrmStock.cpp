@@ -196,6 +196,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*CmdSelectioner, 11000, 9060, 1800, 420);
     forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
     CmdSelectioner->hide();
+    CreerZoneImage();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
@@ -461,6 +462,10 @@ void FrmStock::DBGridStockVisible()
     CmdAjout->show();
     SSPanel1->show();
     ModeRecherche = ModeDesOptions();
+    // The picture buttons and the article's picture.
+    CmdScanner->show();
+    CmdChoixImage->show();
+    ChargerImage();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)
@@ -506,6 +511,7 @@ void FrmStock::data1_MoveComplete()
     });
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
+    ChargerImage();
 }
 
 void FrmStock::ColorerNombres()
@@ -1011,10 +1017,11 @@ void FrmStock::CreerEntreeStock()
 {
     QWidget* fiche = FrameFicheProduit;
     CmdEntreStock = new forms::CommandButton("CmdEntreStock", "Entrée de stock", fiche);
-    forms::MoveTwips(*CmdEntreStock, 7300, 3950, 2000, 375);
+    forms::MoveTwips(*CmdEntreStock, 6550, 3950, 2000, 375);
 
     FrmEntreStock = new forms::Frame("FrmEntreStock", "Entrée de Stock", fiche);
-    forms::MoveTwips(*FrmEntreStock, 7300, 4400, 5050, 1850);
+    // Beside the article's picture, under the code-creation frame.
+    forms::MoveTwips(*FrmEntreStock, 9600, 5250, 5400, 1850);
     // Shown over the card: what lies under it must not show through.
     FrmEntreStock->setAutoFillBackground(true);
     FrmEntreStock->hide();

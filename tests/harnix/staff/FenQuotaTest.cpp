@@ -60,6 +60,8 @@ protected:
             auto& stock = dynamic_cast<FrmStock&>(fenetre);
             EXPECT_TRUE(stock.CmdSelectioner->isVisible());
             EXPECT_FALSE(stock.CmdAjout->isVisible());
+            EXPECT_FALSE(stock.CmdScanner->isVisible());
+            EXPECT_FALSE(stock.CmdChoixImage->isVisible());
             EXPECT_FALSE(stock.FrameFicheProduit->isVisible());
             if (reference == 0) {
                 Click(*stock.CmdClose);
@@ -124,6 +126,7 @@ TEST_F(FenQuotaTest, ArticlesPickedInTheArticleWindowBecomeQuotaLines)
     FrmStock& stock = forms::form<FrmStock>();
     EXPECT_TRUE(stock.CmdSelectioner->isHidden());
     EXPECT_FALSE(stock.CmdAjout->isHidden());
+    EXPECT_FALSE(stock.CmdScanner->isHidden());
     EXPECT_FALSE(forms::IsLoaded<FrmUtilisateur>());
 }
 
