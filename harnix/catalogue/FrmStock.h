@@ -65,7 +65,7 @@ public:
     void Text2_KeyPress(int index, int& keyAscii);
     void Text2_LostFocus(int index);
 
-    // Stock receipts.
+    // Stock receipts (FrmStockEntrees.cpp).
     void CmdEntreStock_Click();
     void CmdAnnulStock_Click();
     void CmdOkStock_Click();
@@ -173,7 +173,7 @@ private:
     int32_t UnitesParPaquet() const;
     bool CarteSurUneLigne() const;
 
-    // Stock receipts.
+    // Stock receipts (FrmStockEntrees.cpp).
     void CreerEntreeStock();
     void FermerEntreeStock();
     void RefuserEntreeStock(const char* message);
