@@ -2,13 +2,16 @@
 
 #include "harnix/catalogue/ArticleCodes.h"
 #include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/catalogue/ChoixArticleMachine.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
+#include "harnix/staff/FenQuota.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
 #include "platform/forms/MousePointer.h"
+#include "platform/forms/Registry.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/ResumeNext.h"
@@ -191,6 +194,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*data1, 120, 9060, 5000, 330);
 
     CreerFiche();
+    CreerEntreeStock();
 
     CmdAjout = new forms::CommandButton("CmdAjout", "Ajout article", this);
     CmdSelectioner = new forms::CommandButton("CmdSelectioner", "Séléctionner", this);
@@ -218,6 +222,7 @@ FrmStock::FrmStock()
     forms::AcceptOnly(DBGrid2, "0123456789");
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
     connect(CmdAjout, &QPushButton::clicked, this, [this] { CmdAjout_Click(); });
+    connect(CmdSelectioner, &QPushButton::clicked, this, [this] { CmdSelectioner_Click(); });
 }
 
 void FrmStock::CreerFiche()
@@ -258,9 +263,6 @@ void FrmStock::CreerFiche()
         forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
         Libelle(libelleDe(p.index), SSFrame1, 120, p.haut, 1250);
     }
-    // The receipt area of the card (packs received) under the supplier frame.
-    forms::MoveTwips(Text2(3), 8300, 4700, 1000, 330);
-    Libelle(libelleDe(3), fiche, 6500, 4700, 1750);
 
     DBCombo2 = new forms::DataCombo("DBCombo2", forms::DataCombo::dbcDropdownList, SSFrame1);
     DBCombo2->SetRowSource(data4);
@@ -600,6 +602,8 @@ void FrmStock::DBGrid2_DblClick()
 {
     if (CmdSelectioner->isHidden())
         OptionFiche->SetValue(true);
+    else
+        CmdSelectioner_Click();
 }
 
 // A key typed in the grid's empty last row: the card's recordset gets a new article numbered
@@ -1020,4 +1024,36 @@ void FrmStock::AfficherPaquets()
     const int32_t seuil = PrixArticles::ValeurEntiere(Text2(5).Text().toStdString());
     Label2(LabelPaquets)
         .SetCaption(QString::fromStdString(PrixArticles::TextePaquets(seuil, UnitesParPaquet())));
+}
+
+// Picker mode.
+
+void FrmStock::CmdSelectioner_Click()
+{
+    // The pick is the grid's row, never the card's.
+    if (rs[1].State() != ado::adStateOpen || rs[1].Eof() || rs[1].Bof())
+        return;
+    try {
+        if (Global::ConfigMachineOuverte) {
+            const vb::Variant code = rs[1]["CodeArticle"].Value();
+            if (code.IsNull()) {
+                forms::MsgBox("Pas de code article attribué.\r\nOpération annulée !",
+                              forms::vbExclamation + forms::vbOKOnly);
+                return;
+            }
+            ChoixArticleMachine* machine = ChoixArticleMachine::Fenetre();
+            if (!machine)
+                return;
+            machine->CodeArticleChoisi = vb::CLng(code);
+            machine->ReferenceChoisie = vb::CLng(rs[1]["Reference"].Value());
+            machine->DesignationChoisie =
+                FonctionUtilitaires::ConvertNullStr(rs[1]["Designation"].Value());
+            Hide();
+        } else if (Global::FenQuotaOuverte) {
+            forms::form<FenQuota>().ReferenceZAD = vb::CLng(rs[1]["Reference"].Value());
+            Hide();
+        }
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("CmdSelectioner_Click", erreur);
+    }
 }
