@@ -1,0 +1,210 @@
+#include "platform/report/Report.h"
+#include "PdfTools.h"
+#include "platform/ado/Recordset.h"
+#include "platform/report/Ean13.h"
+#include "platform/report/Errors.h"
+#include "platform/report/Mail.h"
+#include "platform/vb/Error.h"
+#include "tests/platform/ado/AdoFixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using report::testing::PdfPages;
+using report::testing::PdfText;
+
+int32_t ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const vb::Error& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+class ReportEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        cn = db.Open();
+        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(50), Qte LONG, "
+                   "Prix CURRENCY, Badge TEXT(20))");
+        cn.Execute("CREATE TABLE Entete (Titre TEXT(255), Periode TEXT(255))");
+        cn.Execute("CREATE TABLE Societe (Nom TEXT(50), Ville TEXT(50))");
+        cn.Execute("INSERT INTO Entete VALUES ('Essai de rapport', 'Période du 01/03/2006 au "
+                   "31/03/2006')");
+        cn.Execute("INSERT INTO Societe VALUES ('ACME PROTECTION', 'LYON')");
+    }
+
+    QString Write(const QString& name, const QByteArray& text)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    }
+
+    ado::Recordset Open(const std::string& table)
+    {
+        ado::Recordset rs;
+        rs.Open(table, cn);
+        return rs;
+    }
+
+    ado::testing::TempDatabase db;
+    ado::Connection cn;
+    QTemporaryDir dir;
+};
+
+constexpr const char* Liste = R"({
+  "tables": [{"position": 1, "role": "detail"}, {"position": 2, "role": "heading"},
+             {"position": 3, "role": "company"}],
+  "computed": [{"name": "Valeur", "product": ["Qte", "Prix"]}],
+  "sort": ["Article"],
+  "groups": [{"field": "Groupe", "label": "Groupe : ", "sums": ["Qte", "Valeur"]}],
+  "columns": [{"field": "Article", "title": "Article", "width": 60},
+              {"field": "Qte", "title": "Qté", "width": 20, "format": "quantity"},
+              {"field": "Valeur", "title": "Valeur", "width": 30, "format": "money"}],
+  "totals": {"label": "Total général", "sums": ["Qte", "Valeur"], "count": true},
+  "chart": {"sum": "Qte", "title": "Quantités"}
+})";
+
+TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
+{
+    // 150 lines in two groups: several pages, sums computed here.
+    long qteA = 0, qteB = 0;
+    for (int i = 0; i < 150; ++i) {
+        const bool a = i % 3 != 0;
+        (a ? qteA : qteB) += i + 1;
+        cn.Execute("INSERT INTO Lignes VALUES ('" + std::string(a ? "ALPHA" : "BETA") +
+                   "', 'Article " + std::to_string(1000 + i) + "', " + std::to_string(i + 1) +
+                   ", 2.5, NULL)");
+    }
+    auto rapport = report::Report::Open(
+        Write("LISTE.rpt", Liste)
+            .toStdString()
+            .replace(dir.path().size() + 1, 5, "liste")); // found without regard to case
+    ASSERT_EQ(rapport->TableCount(), 3);
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("liste.pdf");
+    rapport->WritePdf(pdf);
+    const QString text = PdfText(pdf).simplified();
+    EXPECT_EQ(PdfPages(pdf), rapport->PageCount());
+    EXPECT_GT(rapport->PageCount(), 2);
+    for (const QString& part :
+         {QString("ACME PROTECTION"), QString("Essai de rapport"),
+          QString("Période du 01/03/2006 au 31/03/2006"), QString("Groupe : ALPHA"),
+          QString("Total ALPHA %1").arg(qteA), QString("Total BETA %1").arg(qteB),
+          QString("Page %1 / %1").arg(rapport->PageCount())})
+        EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    // The grand total of the values, with the settings' decimal separator.
+    const QString valeur =
+        report::FormatValue(vb::Variant((qteA + qteB) * 2.5), report::Format::Money).simplified();
+    EXPECT_TRUE(text.contains(QString("Total général (150) %1 %2").arg(qteA + qteB).arg(valeur)))
+        << valeur.toStdString();
+}
+
+TEST_F(ReportEngine, ErrorsOfFilesAndTables)
+{
+    EXPECT_EQ(ErrorOf([&] { report::Report::Open(dir.filePath("absent.rpt").toStdString()); }),
+              report::ErrReportNotFound);
+    for (const char* bad :
+         {"{ pas du json", "[]", R"({"tables": [{"position": 1, "role": "detail"}]})",
+          R"({"tables": [{"position": 1, "role": "x"}], "columns": []})"}) {
+        const QString path = Write("bad.rpt", bad);
+        EXPECT_EQ(ErrorOf([&] { report::Report::Open(path.toStdString()); }),
+                  report::ErrBadDefinition)
+            << bad;
+    }
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    // Table 3 not given, then a table without the fields the report reads.
+    EXPECT_EQ(ErrorOf([&] { rapport->ReadRecords(); }), report::ErrTableMismatch);
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->SetDataSource(1, Open("Societe"));
+    EXPECT_EQ(ErrorOf([&] { rapport->ReadRecords(); }), report::ErrTableMismatch);
+    EXPECT_FALSE(rapport->IsReady());
+    EXPECT_EQ(ErrorOf([&] { rapport->SetDataSource(4, Open("Societe")); }),
+              report::ErrTableMismatch);
+}
+
+TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
+{
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'DUPONT', 1, 0, '400638133393')");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'MARTIN', 1, 0, 'pas un code')");
+    const QString path = Write("badges.rpt", R"({
+      "labels": {"rows": 8, "columns": 2, "width": 95, "height": 34, "pitchX": 100, "top": 10,
+                 "left": 5},
+      "tables": [{"position": 1, "role": "detail"}],
+      "label": {"lines": ["{Article}", "Badge {Badge}"], "barcode": "Badge"}
+    })");
+    auto rapport = report::Report::Open(path.toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("badges.pdf");
+    rapport->WritePdf(pdf);
+    EXPECT_TRUE(PdfText(pdf).contains("MARTIN"));
+    // The check digit is added to twelve digits; the text that is not a code draws no bars.
+    EXPECT_EQ(report::testing::Barcodes(pdf, dir.path()), "4006381333931");
+    EXPECT_EQ(report::Ean13Digits("4006381333930"), "4006381333931");
+    EXPECT_FALSE(report::Ean13Digits("40063813339"));
+}
+
+TEST_F(ReportEngine, MailThroughTheDesktopClient)
+{
+    // A stand-in xdg-email first on the PATH records its arguments.
+    const QString bin = dir.filePath("bin");
+    QDir().mkpath(bin);
+    const QString log = dir.filePath("mail.log");
+    const QString script =
+        Write("bin/xdg-email",
+              ("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '" + log + "'; done\n").toUtf8());
+    QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ":" + path);
+
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'Gants', 2, 1, NULL)");
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    report::ExportOptions& options = rapport->GetExportOptions();
+    options.destination = report::ExportToMail;
+    options.diskFileName = dir.filePath("test.pdf");
+    options.mailSubject = "Sujet : ";
+    for (const char* refused : {"-x@exemple.fr", "sans-arobase", "a b@exemple.fr", "a@@b", "@b",
+                                "a@b\n--attach=/etc/passwd"}) {
+        options.mailToList = refused;
+        EXPECT_EQ(ErrorOf([&] { rapport->Export(); }), report::ErrMail) << refused;
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    options.mailToList = "achats@exemple.fr";
+    rapport->Export();
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts),
+              QStringList({"--subject", "Sujet : ", "--attach", dir.filePath("test.pdf"),
+                           "achats@exemple.fr"}));
+    EXPECT_TRUE(PdfText(dir.filePath("test.pdf")).contains("Gants"));
+
+    // No mail client: a clear error, not a success.
+    QFile::remove(script);
+    qputenv("PATH", bin.toUtf8());
+    EXPECT_EQ(ErrorOf([&] { rapport->Export(); }), report::ErrMail);
+    qputenv("PATH", path);
+}
+
+} // namespace
