@@ -222,8 +222,10 @@ void FenCompteRendu::SSCommandDate_Click()
     Calendrier& calendrier = forms::form<Calendrier>();
     // Only a range picked in the calendar changes the boxes.
     bool choisi = false;
-    connect(calendrier.calendar1, &forms::MonthView::Click, this, [&choisi] { choisi = true; });
+    const QMetaObject::Connection lien =
+        connect(calendrier.calendar1, &forms::MonthView::Click, this, [&choisi] { choisi = true; });
     calendrier.Show(forms::Modal);
+    disconnect(lien);
     if (choisi)
         EcrirePeriode(Global::PeriodeDebut, Global::PeriodeFin);
 }

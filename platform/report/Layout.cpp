@@ -31,6 +31,9 @@ QFont FontOf(double size, bool bold)
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferNoHinting);
+    // No ligatures, so that "fi" stays two letters in the PDF's text, as searches and copies
+    // expect.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

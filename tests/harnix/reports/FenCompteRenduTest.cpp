@@ -1,6 +1,7 @@
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
 #include "harnix/reports/Periode.h"
+#include "harnix/shell/Calendrier.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/ProgramFolder.h"
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -44,18 +47,34 @@ protected:
         Execute("INSERT INTO InfoSociete (Nom, Ville) VALUES ('ACME PROTECTION', 'LYON')");
     }
 
-    // A movement of one line: quantity and unit price, on a site, at a time.
-    void Mouvement(const std::string& quand, const std::string& nom, const std::string& site,
-                   int quantite, double prix)
+    // A movement of one line, with the names its line copies.
+    struct Ligne
+    {
+        std::string quand, badge, nom, famille, societe, profil, site, service;
+        int reference;
+        std::string designation;
+        int quantite;
+        double prix;
+    };
+    void Mouvement(const Ligne& l)
     {
         Execute("INSERT INTO Ventes (LaDate, Utilisateur, Nom, Prenom, TypeMouvement, Total) "
                 "VALUES ('" +
-                quand + "', '1000', '" + nom + "', 'Jean', 3, " + std::to_string(prix) + ")");
+                l.quand + "', '" + l.badge + "', '" + l.nom + "', 'Jean', 3, " +
+                std::to_string(l.prix) + ")");
         Execute("INSERT INTO DetailVente (NumVente, Reference, Designation, Quantite, "
                 "PrixAchatUnit, NomFamille, NomSite, NomService, Profile, Societe) VALUES ("
-                "(SELECT MAX(NumVente) FROM Ventes), 1000, 'GANTS CUIR', " +
-                std::to_string(quantite) + ", " + std::to_string(prix) + ", 'GANTS', '" + site +
-                "', 'ATELIER', 'PRODUCTION', 'PROTEC')");
+                "(SELECT MAX(NumVente) FROM Ventes), " +
+                std::to_string(l.reference) + ", '" + l.designation + "', " +
+                std::to_string(l.quantite) + ", " + std::to_string(l.prix) + ", '" + l.famille +
+                "', '" + l.site + "', '" + l.service + "', '" + l.profil + "', '" + l.societe +
+                "')");
+    }
+    void Mouvement(const std::string& quand, const std::string& nom, const std::string& site,
+                   int quantite, double prix)
+    {
+        Mouvement({quand, "1000", nom, "GANTS", "PROTEC", "PRODUCTION", site, "ATELIER", 1000,
+                   "GANTS CUIR", quantite, prix});
     }
 
     FenCompteRendu& Fenetre(const char* debut, const char* fin)
@@ -66,11 +85,16 @@ protected:
         return f;
     }
 
-    // Clicks a report button; the viewer it shows modally is written to a PDF and closed.
-    // Returns the PDF's text, empty when no viewer was shown.
-    QString Imprimer(QPushButton* bouton)
+    struct Imprime
     {
-        QString texte;
+        QString texte;   // the PDF's text, empty when no viewer was shown
+        QString fichier; // the report file the viewer opened
+    };
+
+    // Clicks a report button; the viewer it shows modally is written to a PDF and closed.
+    Imprime ImprimerAvecFichier(QPushButton* bouton)
+    {
+        Imprime resultat;
         QObject garde; // a viewer never shown leaves no pending call behind
         QTimer::singleShot(0, &garde, [&] {
             if (!forms::IsLoaded<FenVeltrixRep>())
@@ -78,13 +102,20 @@ protected:
             FenVeltrixRep& v = forms::form<FenVeltrixRep>();
             const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
             v.Rapport()->WritePdf(pdf);
-            texte = PdfText(pdf).simplified();
+            resultat = {PdfText(pdf).simplified(), v.Rapport()->FileName()};
             v.Unload();
         });
         bouton->click();
-        return texte;
+        return resultat;
     }
+    QString Imprimer(QPushButton* bouton) { return ImprimerAvecFichier(bouton).texte; }
 };
+
+// A money amount as the reports write it (below a thousand).
+QString Montant(double valeur)
+{
+    return QString::number(valeur, 'f', 2).replace('.', ',');
+}
 
 TEST(Periodes, Raccourcis)
 {
@@ -274,6 +305,212 @@ TEST_F(Rapports, EnvoiParEmail)
                            "--attach", pdf, "achats@exemple.fr"}));
     EXPECT_TRUE(PdfText(pdf).contains("Articles en stock"));
     EXPECT_EQ(Global::AdresseEmail, "achats@exemple.fr");
+}
+
+// Every consumption button prints one group per value of its axis with the group's quantity and
+// value, and the grand total, all computed here from the movements.
+TEST_F(Rapports, ChaqueBoutonDeConsommation)
+{
+    const std::vector<Ligne> lignes = {
+        {"2006-03-02 09:00:00", "1000", "MARTIN", "GANTS", "PROTEC", "PRODUCTION", "LYON",
+         "ATELIER", 1000, "GANTS CUIR", 2, 3.5},
+        {"2006-03-09 10:00:00", "1000", "MARTIN", "CHAUSSURES", "SECURIX", "PRODUCTION", "LYON",
+         "ATELIER", 1001, "CHAUSSURES S3", 1, 40},
+        {"2006-04-03 11:00:00", "1001", "DURAND", "GANTS", "PROTEC", "BUREAU", "NANTES",
+         "MAINTENANCE", 1000, "GANTS CUIR", 4, 3.5},
+    };
+    for (const Ligne& l : lignes)
+        Mouvement(l);
+    FenCompteRendu& f = Fenetre("01/03/2006", "30/04/2006");
+    struct Cas
+    {
+        QPushButton* bouton;
+        const char* titre;
+        const char* libelle;
+        std::function<std::string(const Ligne&)> axe;
+    };
+    const std::vector<Cas> cas = {
+        {f.CmdCAparFamille, "Consommations par Familles",
+         "Famille : ", [](const Ligne& l) { return l.famille; }},
+        {f.CmdConsoParFournisseur, "Consommations par Fournisseurs",
+         "Fournisseur : ", [](const Ligne& l) { return l.societe; }},
+        {f.CmdConsoParProfile, "Consommations par Profil",
+         "Profil : ", [](const Ligne& l) { return l.profil; }},
+        {f.CmdConsoParSalarie, "Consommations par Salariés",
+         "Badge : ", [](const Ligne& l) { return l.badge; }},
+        {f.CmdConsoParService, "Consommations par Services",
+         "Service : ", [](const Ligne& l) { return l.service; }},
+        {f.CmdConsoParSite, "Consommations par Sites",
+         "Site : ", [](const Ligne& l) { return l.site; }},
+        {f.cmdConsoMensuel, "Consommations Mensuel", "Mois : ",
+         [](const Ligne& l) { return l.quand.substr(5, 2) == "03" ? "mars 2006" : "avril 2006"; }},
+        {f.CmdConsoMensuelGraph, "Consommations Mensuel", "Mois : ",
+         [](const Ligne& l) { return l.quand.substr(5, 2) == "03" ? "mars 2006" : "avril 2006"; }},
+        {f.Command1, "Consommations par Profil par salarié",
+         "Profil : ", [](const Ligne& l) { return l.profil; }},
+        {f.Command2, "Consommations par Services par salarié",
+         "Service : ", [](const Ligne& l) { return l.service; }},
+        {f.CmdConsoGlobal, "Consommations par Articles",
+         "Référence : ", [](const Ligne& l) { return std::to_string(l.reference); }},
+    };
+    int quantite = 0;
+    double valeur = 0;
+    for (const Ligne& l : lignes) {
+        quantite += l.quantite;
+        valeur += l.quantite * l.prix;
+    }
+    for (const Cas& c : cas) {
+        const QString texte = Imprimer(c.bouton);
+        EXPECT_TRUE(texte.contains(c.titre)) << c.titre;
+        EXPECT_TRUE(texte.contains("Période du 01/03/2006 au 30/04/2006")) << c.titre;
+        EXPECT_TRUE(
+            texte.contains(QString("Total général (3) %1 %2").arg(quantite).arg(Montant(valeur))))
+            << c.titre << "\n"
+            << texte.toStdString();
+        std::map<std::string, std::pair<int, double>> groupes;
+        for (const Ligne& l : lignes) {
+            groupes[c.axe(l)].first += l.quantite;
+            groupes[c.axe(l)].second += l.quantite * l.prix;
+        }
+        for (const auto& [nom, somme] : groupes) {
+            const QString groupe = QString::fromStdString(nom);
+            EXPECT_TRUE(texte.contains(c.libelle + groupe)) << c.titre << " " << nom;
+            EXPECT_TRUE(texte.contains(
+                QString("Total %1 %2 %3").arg(groupe).arg(somme.first).arg(Montant(somme.second))))
+                << c.titre << " " << nom << "\n"
+                << texte.toStdString();
+        }
+    }
+    // "Par désignation" chooses the other file of the articles' consumption.
+    f.SSOption1->click();
+    const Imprime parDesignation = ImprimerAvecFichier(f.CmdConsoGlobal);
+    EXPECT_EQ(parDesignation.fichier, "consParDesiGlobal.RPT");
+    EXPECT_TRUE(parDesignation.texte.contains("Article : CHAUSSURES S3"));
+}
+
+TEST_F(Rapports, StockEtSalaries)
+{
+    FenCompteRendu& f = Fenetre("01/03/2006", "31/03/2006");
+    // Stock 10 of 1000 at 1,50 and 3 of 1001 at 40,00; two slots of 1000 and one of 1001.
+    const Imprime parReference = ImprimerAvecFichier(f.cmdPaieModeJournalier);
+    EXPECT_EQ(parReference.fichier, "StockParRef.RPT");
+    EXPECT_TRUE(parReference.texte.contains("Total (3) 13 3 16"))
+        << parReference.texte.toStdString();
+    EXPECT_LT(parReference.texte.indexOf("GANTS T8"), parReference.texte.indexOf("CHAUSSURES P42"));
+    f.SSOption1->click();
+    const Imprime parDesignation = ImprimerAvecFichier(f.cmdPaieModeJournalier);
+    EXPECT_EQ(parDesignation.fichier, "StockParDesi.RPT");
+    EXPECT_GT(parDesignation.texte.indexOf("GANTS T8"),
+              parDesignation.texte.indexOf("CHAUSSURES P42"));
+    const QString valeur = Imprimer(f.CmdValeurStock);
+    EXPECT_TRUE(valeur.contains("Valeur du stock") && valeur.contains("Période du 01/03/2006"));
+    EXPECT_TRUE(valeur.contains("Valeur totale du stock (3) " + Montant(10 * 1.5 + 3 * 40)))
+        << valeur.toStdString();
+    const QString parFournisseur = Imprimer(f.CmdValeurStockParFournisseur);
+    EXPECT_TRUE(parFournisseur.contains("Total GANTERIE DE L'EST " + Montant(15)));
+    EXPECT_TRUE(parFournisseur.contains("Total CHAUSSEUR DU SUD " + Montant(120)))
+        << parFournisseur.toStdString();
+
+    // The employee lists: every employee, grouped as the name says, without heading.
+    struct Liste
+    {
+        int index;
+        const char* fichier;
+        std::vector<const char*> attendus;
+    };
+    const std::vector<Liste> listes = {
+        {0, "SalarieNom.RPT", {"DUPONT", "DURAND", "MARTIN"}},
+        {1, "Salariebadge.RPT", {"1000", "1001", "1002"}},
+        {2, "Salariesite.RPT", {"Site : LYON", "Total LYON (2)"}},
+        {3, "SalarieService.RPT", {"Service : ATELIER", "Total MAINTENANCE (1)"}},
+        {4, "SalarieProfile.RPT", {"Profil : PRODUCTION", "Total PRODUCTION (2)"}},
+        {5, "SalarieTailleCh.RPT", {"Taille chaussure : 42", "Total 42 (1)"}},
+        {6, "SalarieTailleMa.RPT", {"Taille main : 8", "Total 8 (1)"}},
+        {7, "SalarieMatricule.RPT", {"MARTIN"}},
+        {8, "SalarieParMachine.RPT", {"Machines : 1", "Total 1 (1)"}},
+    };
+    for (const Liste& l : listes) {
+        const Imprime liste = ImprimerAvecFichier(&f.CmdSalarie(l.index));
+        EXPECT_EQ(liste.fichier, l.fichier);
+        EXPECT_TRUE(liste.texte.contains("Nombre de salariés (3)")) << l.fichier;
+        EXPECT_FALSE(liste.texte.contains("Période du")) << l.fichier;
+        for (const char* attendu : l.attendus)
+            EXPECT_TRUE(liste.texte.contains(attendu)) << l.fichier << " " << attendu << "\n"
+                                                       << liste.texte.toStdString();
+        // The names sort alphabetically within the lists by name.
+        if (l.index == 0)
+            EXPECT_LT(liste.texte.indexOf("DUPONT"), liste.texte.indexOf("MARTIN"));
+    }
+}
+
+TEST_F(Rapports, BoitesDePeriodeEtCalendrier)
+{
+    FenCompteRendu& f = Fenetre("31/02/2006", "01/03/2006");
+    Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
+    emit f.TextDebut->editingFinished();
+    f.TextFin->setText("demain");
+    Script().ExpectMsgBox(forms::vbOK, "La date de fin n'est pas valide");
+    emit f.TextFin->editingFinished();
+    EXPECT_EQ(f.TextFin->text(), "demain"); // the text stays
+    // A report of the whole tables prints nothing on a period that is not one.
+    Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
+    EXPECT_TRUE(Imprimer(f.CmdValeurStock).isEmpty());
+    Script().VerifyAllAnswered();
+
+    // The picker closed without a range leaves the boxes; a range picked is written.
+    f.TextDebut->setText("01/03/2006");
+    f.TextFin->setText("31/03/2006");
+    {
+        QObject garde;
+        QTimer::singleShot(0, &garde, [] { forms::form<Calendrier>().Command1_Click(); });
+        f.SSCommandDate->click();
+    }
+    EXPECT_EQ(f.TextDebut->text(), "01/03/2006");
+    EXPECT_EQ(f.TextFin->text(), "31/03/2006");
+    {
+        QObject garde;
+        QTimer::singleShot(0, &garde, [] {
+            Calendrier& c = forms::form<Calendrier>();
+            c.calendar1->SetValue(QDate(2006, 5, 2));
+            emit c.calendar1->Click();
+            c.Command1_Click();
+        });
+        f.SSCommandDate->click();
+    }
+    EXPECT_EQ(f.TextDebut->text(), "02/05/2006");
+    EXPECT_EQ(f.TextFin->text(), "02/05/2006");
+}
+
+TEST_F(Rapports, RequetesEnregistreesAvecLaPeriode)
+{
+    Mouvement("2006-03-01 00:00:00", "MARTIN", "LYON", 2, 3.5);
+    Mouvement("2006-03-31 23:59:59", "MARTIN", "LYON", 3, 3.5);
+    Mouvement("2006-04-01 09:00:00", "MARTIN", "LYON", 5, 3.5);
+    FenCompteRendu& f = Fenetre("01/03/2006", "31/03/2006");
+    EXPECT_TRUE(f.CreerEtatCAparArticle());
+    EXPECT_EQ(Stored("SELECT Quantite FROM TCAparArticle WHERE Reference = 1000"), "5");
+    EXPECT_TRUE(f.CreerEtatSuiviParHeure());
+    EXPECT_EQ(Stored("SELECT SUM(Quantite) FROM SuiviParHeure"), "5");
+    f.TextDebut->setText("01/01/2007");
+    f.TextFin->setText("31/01/2007");
+    EXPECT_FALSE(f.CreerEtatCAparArticle());
+    EXPECT_EQ(f.CreerFormuleSelection("", Jour("01/01/2005"), Jour("31/12/2005")), "");
+    EXPECT_EQ(f.CreerFormuleSelection("LaDate", Jour("01/01/2005"), Jour("07/03/2006")),
+              "{LaDate}>=Date(2005,1,1) and {LaDate}<=Date(2006,3,7)");
+}
+
+TEST_F(Rapports, FermetureLibereLaTableDeTravail)
+{
+    Mouvement("2006-03-02 09:00:00", "MARTIN", "LYON", 2, 3.5);
+    FenCompteRendu& f = Fenetre("01/03/2006", "31/03/2006");
+    ASSERT_EQ(f.CreerEtatCA(), FenCompteRendu::ResultatCA::Lignes);
+    ado::Recordset etat = f.RecordsetEtat;
+    f.cmdClose->click();
+    EXPECT_EQ(etat.State(), ado::adStateClosed);
+    EXPECT_FALSE(forms::IsLoaded<FenCompteRendu>());
+    // Reading the period again creates the window anew, hidden.
+    EXPECT_FALSE(forms::form<FenCompteRendu>().TextDebut->text().isEmpty());
+    EXPECT_FALSE(forms::form<FenCompteRendu>().isVisible());
 }
 
 TEST(Visionneuse, MargeDeLaBarreDesTaches)

@@ -7,12 +7,16 @@
 #include "platform/vb/Error.h"
 #include "tests/platform/ado/AdoFixture.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -160,6 +164,51 @@ TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
     // The check digit is added to twelve digits; the text that is not a code draws no bars.
     EXPECT_EQ(report::testing::Barcodes(pdf, dir.path()), "4006381333931");
     EXPECT_EQ(report::Ean13Digits("4006381333930"), "4006381333931");
+}
+
+TEST_F(ReportEngine, PicturesFromTheFolderAndFromBytes)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(dir.filePath("RPTgant.jpg"), "JPEG");
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    cn.Execute("CREATE TABLE Fiches (Nom TEXT(20), Image TEXT(50), Photo LONGBINARY)");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(cn.Handle(), "INSERT INTO Fiches VALUES (?1, ?2, ?3)", -1, &insert, nullptr);
+    for (const char* nom : {"gant", "absent"}) {
+        sqlite3_bind_text(insert, 1, nom, -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, nom, -1, SQLITE_STATIC);
+        if (std::string(nom) == "gant")
+            sqlite3_bind_blob(insert, 3, jpeg.constData(), static_cast<int>(jpeg.size()),
+                              SQLITE_STATIC);
+        else
+            sqlite3_bind_null(insert, 3);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    // The file is the field's name with the prefix and ".jpg", found without regard to case.
+    for (const char* source : {R"("source": "folder", "field": "IMAGE", "prefix": "rpt")",
+                               R"("source": "bytes", "field": "Photo")"}) {
+        const QString path = Write("fiches.rpt", QByteArray(R"({
+          "labels": {"rows": 4, "columns": 1, "width": 190, "height": 60},
+          "tables": [{"position": 1, "role": "detail"}],
+          "label": {"lines": ["{Nom}"], "picture": {)") +
+                                                     source + "}}}");
+        auto rapport = report::Report::Open(path.toStdString());
+        rapport->SetPictureFolder(dir.path());
+        rapport->SetDataSource(1, Open("Fiches"));
+        const QString pdf = dir.filePath("fiches.pdf");
+        rapport->WritePdf(pdf);
+        // One picture: the row without one shows its text alone.
+        const QStringList images =
+            report::testing::Run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(images.size(), 3) << source; // two heading lines, then one image
+        EXPECT_TRUE(PdfText(pdf).contains("absent"));
+    }
     EXPECT_FALSE(report::Ean13Digits("40063813339"));
 }
 
