@@ -4,6 +4,7 @@
 #include "harnix/reports/Periode.h"
 #include "harnix/shell/Calendrier.h"
 #include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "platform/ado/Catalogue.h"
@@ -59,7 +60,7 @@ FenCompteRendu::FenCompteRendu()
     SetCaption("Report");
 
     Frame1 = new forms::Frame("Frame1", "Choix de la période d'édition", this);
-    forms::MoveTwips(*Frame1, 120, 120, 9600, 1500);
+    forms::MoveTwips(*Frame1, 120, 120, 11040, 1560);
     // A period box with its caption on its left.
     auto boite = [&](forms::Label*& label, const char* nomLabel, const char* libelle,
                      QLineEdit*& texte, const char* nom, int top) {
@@ -73,29 +74,29 @@ FenCompteRendu::FenCompteRendu()
     boite(Label2, "Label2", "Jusqu'à", TextFin, "TextFin", 840);
     SSCommandDate = new forms::CommandButton("SSCommandDate", "...", Frame1);
     SSCommandDate->setToolTip("Calendrier");
-    forms::MoveTwips(*SSCommandDate, 2700, 580, 600, 400);
+    forms::MoveTwips(*SSCommandDate, 2700, 620, 600, 400);
     auto raccourci = [&](const char* nom, const char* libelle, int left, int top) {
         auto* b = new forms::CommandButton(nom, libelle, Frame1);
-        forms::MoveTwips(*b, left, top, 3000, 420);
+        forms::MoveTwips(*b, left, top, 3660, 420);
         return b;
     };
-    cmdDebutAnnee = raccourci("cmdDebutAnnee", "Depuis le début de l'année", 3480, 300);
-    cmdDebutMois = raccourci("cmdDebutMois", "Depuis le début du mois", 6480, 300);
-    cmdMoisDernier = raccourci("cmdMoisDernier", "Le mois dernier", 3480, 840);
-    cmdSemaineDerniere = raccourci("cmdSemaineDerniere", "La semaine dernière", 6480, 840);
+    cmdDebutAnnee = raccourci("cmdDebutAnnee", "Depuis le début de l'année", 3480, 360);
+    cmdDebutMois = raccourci("cmdDebutMois", "Depuis le début du mois", 7260, 360);
+    cmdMoisDernier = raccourci("cmdMoisDernier", "Le mois dernier", 3480, 900);
+    cmdSemaineDerniere = raccourci("cmdSemaineDerniere", "La semaine dernière", 7260, 900);
 
     Frame2 = new forms::Frame("Frame2", "Tri", this);
-    forms::MoveTwips(*Frame2, 120, 1740, 9600, 600);
+    forms::MoveTwips(*Frame2, 120, 1800, 11040, 720);
     SSOption2 = new forms::OptionButton("SSOption2", "Par référence", Frame2);
-    forms::MoveTwips(*SSOption2, 240, 240, 2400, 300);
+    forms::MoveTwips(*SSOption2, 240, 330, 2400, 300);
     SSOption1 = new forms::OptionButton("SSOption1", "Par désignation", Frame2);
-    forms::MoveTwips(*SSOption1, 3000, 240, 2400, 300);
+    forms::MoveTwips(*SSOption1, 3480, 330, 2400, 300);
     SSOption2->SetValue(true);
 
     int rang = 0;
     auto bouton = [&](const char* nom, const char* libelle) {
         auto* b = new forms::CommandButton(nom, libelle, this);
-        forms::MoveTwips(*b, 120 + (rang % 3) * 3240, 2460 + (rang / 3) * 480, 3120, 420);
+        forms::MoveTwips(*b, 120 + (rang % 3) * 3720, 2640 + (rang / 3) * 480, 3600, 420);
         ++rang;
         return b;
     };
@@ -121,8 +122,8 @@ FenCompteRendu::FenCompteRendu()
         connect(&b, &QPushButton::clicked, this, [this, i] { CmdSalarie_Click(i); });
     }
     cmdClose = new forms::CommandButton("cmdClose", "&Fermer", this);
-    forms::MoveTwips(*cmdClose, 6600, 2460 + ((rang + 2) / 3) * 480 + 120, 3120, 420);
-    resize(win::TwipsToPixels(9960), win::TwipsToPixels(2460 + ((rang + 2) / 3) * 480 + 720));
+    forms::MoveTwips(*cmdClose, 7560, 2640 + ((rang + 2) / 3) * 480 + 120, 3600, 420);
+    resize(win::TwipsToPixels(11280), win::TwipsToPixels(2640 + ((rang + 2) / 3) * 480 + 720));
 
     connect(cmdDebutAnnee, &QPushButton::clicked, this, [this] { cmdDebutAnnee_Click(); });
     connect(cmdDebutMois, &QPushButton::clicked, this, [this] { cmdDebutMois_Click(); });
@@ -166,6 +167,7 @@ FenCompteRendu::FenCompteRendu()
 
 void FenCompteRendu::Form_Load()
 {
+    FonctionUtilitaires::CentrerFenetre(*this);
     cn.Open(Global::ChaineConnexion);
     cmdMoisDernier_Click();
     EcrirePeriode(*Periode::LireDate("01/01/2005"), vb::Today());
