@@ -189,6 +189,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*CmdSelectioner, 11000, 9060, 1800, 420);
     forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
     CmdSelectioner->hide();
+    CreerZoneImage();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
@@ -456,6 +457,10 @@ void FrmStock::DBGridStockVisible()
     CmdAjout->show();
     SSPanel1->show();
     ModeRecherche = ModeDesOptions();
+    // The picture buttons and the article's picture.
+    CmdScanner->show();
+    CmdChoixImage->show();
+    ChargerImage();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)
@@ -501,6 +506,7 @@ void FrmStock::data1_MoveComplete()
     });
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
+    ChargerImage();
 }
 
 void FrmStock::ColorerNombres()

@@ -14,6 +14,7 @@
 #include "platform/forms/DataControl.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Pictures.h"
 
 #include <QLineEdit>
 
@@ -112,11 +113,29 @@ public:
     static constexpr int LabelQteGlobal = 24;
     static constexpr int LabelPaquets = 29;
 
+    // The article's picture, chosen from a file or scanned (FrmStockImages.cpp): Image1 on the
+    // card at a fixed height, Picture1 unscaled over the window while the mouse rests on Image1.
+    void CmdChoixImage_Click();
+    void CmdScanner_Click();
+    void Image1_MouseMove();
+    void Form_MouseMove();
+    forms::CommandButton* CmdChoixImage;
+    forms::CommandButton* CmdScanner;
+    forms::Image* Image1;
+    forms::PictureBox* Picture1;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Moves over the window's own background, not over its controls.
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void CreerFiche();
+    // The article's picture (FrmStockImages.cpp): its controls, its display, and the naming of
+    // a scanned article's picture after its number.
+    void CreerZoneImage();
+    void ChargerImage();
+    void NommerImage(const std::string& reference);
     void OuvrirTable(const std::string& texte, int slot);
     void AppliquerModeRecherche();
     // The search key of the selected option.

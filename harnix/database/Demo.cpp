@@ -174,6 +174,19 @@ constexpr std::array Articles{
 // Codes 1 to 30; the articles above hold codes 1 to 14.
 constexpr long CodeCount = 30;
 
+// The pictures of the program folder's image/ folder (assets/image), each shown for a range of
+// articles: the same glove or shoe in every size.
+struct Picture
+{
+    std::string_view image;
+    long first, last;
+};
+
+constexpr std::array Pictures{
+    Picture{"1000", 1000, 1002}, Picture{"1006", 1006, 1010}, Picture{"1012", 1012, 1012},
+    Picture{"1017", 1017, 1017}, Picture{"1018", 1018, 1018},
+};
+
 struct Site
 {
     std::string_view name, address, info;
@@ -298,6 +311,11 @@ void FillCatalogue(ado::Connection& connection)
                 Money(a.unitPrice), Money(a.unitPrice * a.perPack), Money(a.sellingPrice),
                 Number(a.perPack), Number(a.inStock), Number(a.alert), NumberOrNull(a.delay),
                 Quote(a.created), Quote(a.created), a.standard.empty() ? Null : Quote(a.standard)});
+    }
+    for (const Picture& p : Pictures) {
+        connection.Execute("UPDATE ArticleEnStock SET Image = " + Quote(p.image) +
+                           " WHERE Reference BETWEEN " + Number(p.first) + " AND " +
+                           Number(p.last));
     }
     for (long code = 1; code <= CodeCount; ++code) {
         std::string holder = Null;

@@ -4,6 +4,8 @@
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FenComptoir.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
@@ -94,7 +96,7 @@ FrmPrincipal::FrmPrincipal()
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
     for (forms::CommandButton* b :
-         {CmdMouvementStock, CmdProfile, CmdDotation, CmdComptoir, CmdVente, CmdMachines})
+         {CmdMouvementStock, CmdProfile, CmdDotation, CmdMachines})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -136,6 +138,8 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdReport, &QPushButton::clicked, this, [this] { CmdReport_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
+    connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
+    connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -265,6 +269,16 @@ void FrmPrincipal::CmdBadgeMainten_Click()
 {
     Ouvrir<FenBadgeMaintenance>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
                                 [](FenBadgeMaintenance&) {});
+}
+
+void FrmPrincipal::CmdComptoir_Click()
+{
+    Ouvrir<FenComptoir>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenComptoir&) {});
+}
+
+void FrmPrincipal::CmdVente_Click()
+{
+    Ouvrir<FrmVente>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FrmVente&) {});
 }
 
 void FrmPrincipal::CmdApropos_Click()

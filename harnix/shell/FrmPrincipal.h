@@ -37,6 +37,8 @@ public:
     void CmdReport_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
+    void CmdComptoir_Click();
+    void CmdVente_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();
     void cmdOK_Click();

@@ -1,6 +1,7 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
@@ -81,10 +82,11 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose})
+    for (QWidget* b :
+         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
+          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdComptoir->isEnabled());
+    EXPECT_FALSE(f.CmdMachines->isEnabled());
 
     // The article window is loaded, hidden, by the main window's load.
     ASSERT_TRUE(forms::IsLoaded<FrmStock>());
@@ -113,6 +115,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
          {Cas{f.CmdFamilles, "FenFamille", true}, Cas{f.CmdTailles, "FenTailles", true},
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
+          Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -125,6 +128,11 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
         Click(f, c.bouton->objectName());
         EXPECT_EQ(vu, c.fenetre);
     }
+
+    // The issue history gives the main window back when it unloads.
+    f.setEnabled(false);
+    forms::form<FrmVente>().Unload();
+    EXPECT_TRUE(f.isEnabled());
 
     // The article window and the employee register are shown modeless.
     Click(f, "CmdStock");

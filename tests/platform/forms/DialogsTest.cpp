@@ -266,6 +266,7 @@ TEST_F(DialogsTest, FileFiltersBecomeNameFilters)
 {
     EXPECT_EQ(NameFilters("Images|*.jpg;*.bmp|Tous|*.*"),
               (QStringList{"Images (*.jpg *.bmp)", "Tous (*.*)"}));
+    EXPECT_EQ(NameFilters("JPEG Files (*.JPG)|*.JPG"), QStringList{"JPEG Files (*.JPG)"});
     EXPECT_EQ(NameFilters(""), QStringList());
     EXPECT_EQ(NameFilters("sans motif"), QStringList());
 }
