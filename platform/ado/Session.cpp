@@ -401,7 +401,21 @@ Source Resolve(Session& session, std::string_view commandText,
             source.rowTable = table.name;
         }
     } else {
-        source.sql = TranslateSql(text);
+        // A statement's [name]s of the parameters set on its command are bound by name.
+        std::vector<Parameter> parameters;
+        for (const QueryParameter& p : bound) {
+            if (p.value.IsEmpty()) {
+                continue;
+            }
+            std::string_view bare = p.name;
+            if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']') {
+                bare = bare.substr(1, bare.size() - 2);
+            }
+            source.bindings.push_back(Typed(p.value, p.type));
+            parameters.push_back(
+                {std::string(bare), ":p" + std::to_string(source.bindings.size())});
+        }
+        source.sql = TranslateSql(text, parameters);
     }
     source.returnsRows = ReturnsRows(source.sql);
     return source;

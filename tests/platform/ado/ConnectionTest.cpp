@@ -225,6 +225,15 @@ TEST(ConnectionExecute, ParametersByNameBoundWithTheirType)
     ado::Recordset rs;
     rs.Open(select);
     EXPECT_EQ(rs.RecordCount(), 1);
+    // A statement of the program binds the parameters added to its command.
+    ado::Command statement;
+    statement.SetActiveConnection(c);
+    statement.SetCommandText("SELECT NumVente FROM Ventes WHERE LaDate < [Fin] AND Nom <> [Qui]");
+    statement.Parameters() = {{"[Fin]", "DateTime", vb::Variant("01/04/2006")},
+                              {"[Qui]", "Text", vb::Variant("O'Neil")}};
+    ado::Recordset bound;
+    bound.Open(statement);
+    EXPECT_EQ(bound.RecordCount(), 2);
     // A parameter left without a value is missing; an unknown query is refused.
     select.Parameters()[0].value = vb::Variant();
     EXPECT_EQ(ErrorOf([&] { select.Execute(); }), static_cast<int32_t>(0x80040E10));
