@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -89,23 +88,23 @@ protected:
     {
         QString texte;   // the PDF's text, empty when no viewer was shown
         QString fichier; // the report file the viewer opened
+        int pages = 0;   // the pages the viewer shows
     };
 
     // Clicks a report button; the viewer it shows modally is written to a PDF and closed.
     Imprime ImprimerAvecFichier(QPushButton* bouton)
     {
         Imprime resultat;
-        QObject garde; // a viewer never shown leaves no pending call behind
-        QTimer::singleShot(0, &garde, [&] {
-            if (!forms::IsLoaded<FenVeltrixRep>())
-                return;
-            FenVeltrixRep& v = forms::form<FenVeltrixRep>();
+        forms::testing::OnNextModal([&](forms::Form& modale) {
+            auto& v = dynamic_cast<FenVeltrixRep&>(modale);
             const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
             v.Rapport()->WritePdf(pdf);
-            resultat = {PdfText(pdf).simplified(), v.Rapport()->FileName()};
+            resultat = {PdfText(pdf).simplified(), v.Rapport()->FileName(),
+                        v.VXViewer1->PageCount()};
             v.Unload();
         });
         bouton->click();
+        forms::testing::DropModalActions(); // no viewer: nothing waits for the next one
         return resultat;
     }
     QString Imprimer(QPushButton* bouton) { return ImprimerAvecFichier(bouton).texte; }
@@ -218,7 +217,9 @@ TEST_F(Rapports, ChaqueCasDeLiaisonImprime)
     const QString periode = "Période du 01/03/2006 au 31/03/2006";
 
     // Case D: one group per site with its totals, the grand total computed here.
-    const QString sites = Imprimer(f.CmdConsoParSite);
+    const Imprime imprime = ImprimerAvecFichier(f.CmdConsoParSite);
+    EXPECT_GE(imprime.pages, 1); // the viewer shows the report's pages
+    const QString sites = imprime.texte;
     for (const QString& part :
          {QString("ACME PROTECTION"), QString("Consommations par Sites"), periode,
           QString("Site : LYON"), QString("Total LYON 3 10,50"), QString("Total NANTES 4 40,00"),
@@ -247,6 +248,35 @@ TEST_F(Rapports, ChaqueCasDeLiaisonImprime)
     Script().ExpectMsgBox(forms::vbOK, "Il n'y a pas eu d'opérations sur cette période");
     EXPECT_TRUE(Imprimer(f.CmdCAparFamille).isEmpty());
     EXPECT_TRUE(Imprimer(f.CmdConsoGlobal).isEmpty());
+    Script().VerifyAllAnswered();
+}
+
+// The table argument chooses the tables: "CA" anywhere in it is the work table, except for the
+// employee's consumption report, which opens its own statement; "Ca" is not the work table.
+TEST_F(Rapports, CasChoisiParLaTable)
+{
+    Mouvement("2006-03-02 09:00:00", "MARTIN", "LYON", 2, 3.5);
+    Execute("INSERT INTO CA (Nom, Prenom, LaDate, Designation, Quantite, PrixAchatUnit, NomSite) "
+            "VALUES ('MARTIN', 'Jean', '2006-03-02 09:00:00', 'GANTS CUIR', 2, 3.5, 'LYON')");
+    forms::testing::ProgramFolder rapports;
+    QFile::copy(QString(HARNIX_RAPPORTS) + "ConsParSite.RPT",
+                rapports.FilePath("ConsUnSalarie.rpt"));
+    QFile::copy(QString(HARNIX_RAPPORTS) + "ConsParSite.RPT", rapports.FilePath("ConsParSite.RPT"));
+    Global::CheminRapports = rapports.Path().toStdString() + "/";
+    Fenetre("01/03/2006", "31/03/2006");
+    const std::string requete = "select * from CA order by CA.Reference";
+    // RecordsetEtat is not open: the work table's case cannot print.
+    Script().ExpectMsgBox(forms::vbOK, "3704");
+    EXPECT_FALSE(forms::form<FenVeltrixRep>().ImprimerEtat2("ConsParSite.RPT", "", "T", requete));
+    EXPECT_FALSE(forms::IsLoaded<FenVeltrixRep>());
+    FenVeltrixRep& v = forms::form<FenVeltrixRep>();
+    EXPECT_TRUE(v.ImprimerEtat2("ConsUnSalarie.rpt", "", "Consommation de MARTIN", requete));
+    EXPECT_EQ(v.VXViewer1->PageCount(), 1);
+    EXPECT_EQ(v.Caption(), "Consommation de MARTIN");
+    v.Unload();
+    // "Ca" opens as a table of its own: the work table's rows, through the one-table case.
+    EXPECT_TRUE(forms::form<FenVeltrixRep>().ImprimerEtat2("ConsParSite.RPT", "", "T", "Ca"));
+    forms::form<FenVeltrixRep>().Unload();
     Script().VerifyAllAnswered();
 }
 
@@ -286,9 +316,8 @@ TEST_F(Rapports, EnvoiParEmail)
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.Path().toUtf8() + ":" + path);
     FenCompteRendu& f = Fenetre("01/03/2006", "31/03/2006");
-    QObject garde;
-    QTimer::singleShot(0, &garde, [&] {
-        FenVeltrixRep& v = forms::form<FenVeltrixRep>();
+    forms::testing::OnNextModal([&](forms::Form& modale) {
+        auto& v = dynamic_cast<FenVeltrixRep&>(modale);
         v.Text1->setText("achats-sans-arobase");
         v.CmdEmail->click(); // nothing happens
         v.Text1->setText("achats@exemple.fr");
@@ -460,23 +489,18 @@ TEST_F(Rapports, BoitesDePeriodeEtCalendrier)
     // The picker closed without a range leaves the boxes; a range picked is written.
     f.TextDebut->setText("01/03/2006");
     f.TextFin->setText("31/03/2006");
-    {
-        QObject garde;
-        QTimer::singleShot(0, &garde, [] { forms::form<Calendrier>().Command1_Click(); });
-        f.SSCommandDate->click();
-    }
+    forms::testing::OnNextModal(
+        [](forms::Form& c) { dynamic_cast<Calendrier&>(c).Command1_Click(); });
+    f.SSCommandDate->click();
     EXPECT_EQ(f.TextDebut->text(), "01/03/2006");
     EXPECT_EQ(f.TextFin->text(), "31/03/2006");
-    {
-        QObject garde;
-        QTimer::singleShot(0, &garde, [] {
-            Calendrier& c = forms::form<Calendrier>();
-            c.calendar1->SetValue(QDate(2006, 5, 2));
-            emit c.calendar1->Click();
-            c.Command1_Click();
-        });
-        f.SSCommandDate->click();
-    }
+    forms::testing::OnNextModal([](forms::Form& modale) {
+        auto& c = dynamic_cast<Calendrier&>(modale);
+        c.calendar1->SetValue(QDate(2006, 5, 2));
+        emit c.calendar1->Click();
+        c.Command1_Click();
+    });
+    f.SSCommandDate->click();
     EXPECT_EQ(f.TextDebut->text(), "02/05/2006");
     EXPECT_EQ(f.TextFin->text(), "02/05/2006");
 }
