@@ -224,7 +224,8 @@ public:
     double Y() const { return y_; }
     std::vector<Page>& Pages() { return pages_; }
 
-    void NewPage()
+    // A new page with its heading; the column titles head pages of lines only.
+    void NewPage(bool columnTitles = true)
     {
         pages_.emplace_back();
         y_ = margin_;
@@ -246,7 +247,7 @@ public:
             y_ += 50;
         }
         y_ += 30;
-        if (!d_.grid) {
+        if (columnTitles) {
             for (size_t i = 0; i < d_.columns.size(); ++i)
                 Cell(i, d_.columns[i].title, true);
             y_ += RowHeight;
@@ -256,10 +257,10 @@ public:
     }
 
     // Makes room for a height, on a new page when the page is full.
-    void Room(double height)
+    void Room(double height, bool columnTitles = true)
     {
         if (pages_.empty() || y_ + height > Bottom())
-            NewPage();
+            NewPage(columnTitles);
     }
 
     void Add(Item item) { pages_.back().items.push_back(std::move(item)); }
@@ -337,7 +338,7 @@ void TotalLine(Writer& w, const Definition& d, const QString& label, const QStri
 void DrawChart(Writer& w, const Definition& d, const std::vector<std::pair<QString, double>>& bars)
 {
     const double height = 900;
-    w.Room(height + 120);
+    w.Room(height + 120, false);
     const double left = w.Margin(), width = w.Size().width() - 2 * w.Margin();
     if (!d.chart->title.isEmpty()) {
         w.Add({Item::Text, QRectF(left, w.Y(), width, 60), d.chart->title, 40, true,

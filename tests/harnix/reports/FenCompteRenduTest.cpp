@@ -128,6 +128,9 @@ TEST(Periodes, Raccourcis)
     const Cas cas[] = {
         {"01/03/2004", Periode::MoisDernier, "01/02/2004", "29/02/2004"},
         {"10/01/2006", Periode::MoisDernier, "01/12/2005", "31/12/2005"},
+        {"01/01/2006", Periode::MoisDernier, "01/12/2005", "31/12/2005"},
+        {"31/03/2006", Periode::MoisDernier, "01/02/2006", "28/02/2006"},
+        {"01/01/2006", Periode::SemaineDerniere, "19/12/2005", "25/12/2005"},
         {"12/03/2006", Periode::SemaineDerniere, "27/02/2006", "05/03/2006"},
         {"15/03/2006", Periode::SemaineDerniere, "06/03/2006", "12/03/2006"},
         {"13/03/2006", Periode::SemaineDerniere, "06/03/2006", "12/03/2006"},

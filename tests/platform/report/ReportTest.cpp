@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -113,6 +114,13 @@ TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
           QString("Total ALPHA %1").arg(qteA), QString("Total BETA %1").arg(qteB),
           QString("Page %1 / %1").arg(rapport->PageCount())})
         EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    // The printer gets the same pages (here a printer that writes PDF).
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("imprime.pdf"));
+    rapport->Print(printer);
+    EXPECT_EQ(PdfPages(dir.filePath("imprime.pdf")), rapport->PageCount());
+    EXPECT_EQ(PdfText(dir.filePath("imprime.pdf")).simplified(), text);
     // The grand total of the values, with the settings' decimal separator.
     const QString valeur =
         report::FormatValue(vb::Variant((qteA + qteB) * 2.5), report::Format::Money).simplified();
