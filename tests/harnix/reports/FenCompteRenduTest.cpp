@@ -337,6 +337,15 @@ TEST_F(Rapports, EnvoiParEmail)
                            "--attach", pdf, "achats@exemple.fr"}));
     EXPECT_TRUE(PdfText(pdf).contains("Articles en stock"));
     EXPECT_EQ(Global::AdresseEmail, "achats@exemple.fr");
+    // The next viewer of the run offers the same address.
+    QString adresse;
+    forms::testing::OnNextModal([&](forms::Form& modale) {
+        auto& v = dynamic_cast<FenVeltrixRep&>(modale);
+        adresse = v.Text1->text();
+        v.Unload();
+    });
+    f.CmdValeurStock->click();
+    EXPECT_EQ(adresse, "achats@exemple.fr");
 }
 
 // Every consumption button prints one group per value of its axis with the group's quantity and
