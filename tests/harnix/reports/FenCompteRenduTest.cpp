@@ -199,6 +199,11 @@ TEST_F(Rapports, CAGardeLesBornesEtLesDoublons)
     Script().ExpectMsgBox(forms::vbOK, "CreerEtatCA");
     EXPECT_EQ(f.CreerEtatCA(), FenCompteRendu::ResultatCA::Echec);
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM CA"), std::to_string(attendues));
+    // A report button tells it once, without the message of a period without movements.
+    Script().ExpectMsgBox(forms::vbOK, "CreerEtatCA");
+    f.CmdCAparFamille->click();
+    EXPECT_EQ(Script().Boxes().size(), 2u);
+    EXPECT_FALSE(forms::IsLoaded<FenVeltrixRep>());
     // A period without movements, and one that is not a date.
     f.TextDebut->setText("01/01/2007");
     f.TextFin->setText("31/01/2007");
