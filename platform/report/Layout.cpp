@@ -481,14 +481,15 @@ QString Fill(const QString& line, const Rows& rows, const std::vector<vb::Varian
             break;
         }
         out += line.mid(i, open - i);
-        const QString spec = line.mid(open + 1, close - open - 1);
-        const QString format = spec.section(':', 1);
+        const QString placeholder = line.mid(open + 1, close - open - 1);
+        const QString format = placeholder.section(':', 1);
         const Format f = format == "date"       ? Format::Date
                          : format == "datetime" ? Format::DateTime
                          : format == "money"    ? Format::Money
                          : format == "quantity" ? Format::Quantity
                                                 : Format::Text;
-        out += FormatValue(row[static_cast<size_t>(rows.Column(spec.section(':', 0, 0)))], f);
+        out +=
+            FormatValue(row[static_cast<size_t>(rows.Column(placeholder.section(':', 0, 0)))], f);
         i = close + 1;
     }
     return out;
