@@ -4,14 +4,17 @@
 #include "platform/report/Ean13.h"
 #include "platform/report/Errors.h"
 #include "platform/report/Mail.h"
+#include "platform/report/ReportViewer.h"
 #include "platform/vb/Error.h"
 #include "tests/platform/ado/AdoFixture.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +129,35 @@ TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
         report::FormatValue(vb::Variant((qteA + qteB) * 2.5), report::Format::Money).simplified();
     EXPECT_TRUE(text.contains(QString("Total général (150) %1 %2").arg(qteA + qteB).arg(valeur)))
         << valeur.toStdString();
+}
+
+TEST_F(ReportEngine, ViewerShowsThePagesAndMovesBetweenThem)
+{
+    for (int i = 0; i < 150; ++i)
+        cn.Execute("INSERT INTO Lignes VALUES ('A', 'Article " + std::to_string(i) +
+                   "', 1, 1, NULL)");
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    report::ReportViewer viewer;
+    viewer.resize(800, 600);
+    viewer.show();
+    viewer.SetReportSource(rapport);
+    viewer.ViewReport();
+    EXPECT_TRUE(viewer.IsBusy()); // the pages are made from the event loop
+    while (viewer.IsBusy())
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(viewer.LastError().isEmpty());
+    ASSERT_EQ(viewer.PageCount(), rapport->PageCount());
+    EXPECT_EQ(viewer.CurrentPage(), 1);
+    viewer.findChild<QToolButton*>("Derniere")->click();
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount());
+    viewer.findChild<QToolButton*>("Precedente")->click();
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount() - 1);
+    viewer.ShowPage(99);
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount());
 }
 
 TEST_F(ReportEngine, ErrorsOfFilesAndTables)
