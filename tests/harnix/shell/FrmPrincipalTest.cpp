@@ -82,9 +82,9 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b :
-         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
-          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente})
+    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
+                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
+                       f.CmdComptoir, f.CmdVente, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdMachines->isEnabled());
 
@@ -116,7 +116,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
-          Cas{f.CmdApropos, "frmAbout", false}}) {
+          Cas{f.CmdDotation, "FenDotation", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
         OnNextModal([&](forms::Form& modale) {
