@@ -151,11 +151,11 @@ Conditions ConstruireConditions(const std::vector<Critere>& criteres)
     Conditions c;
     for (const Critere& critere : criteres) {
         if (const auto site = Numero(critere.NoSite))
-            Ajouter(c.CritereSites, " Utilisateurs.Site", *site);
+            Ajouter(c.CritereSites, "Utilisateurs.Site", *site);
         if (const auto profil = Numero(critere.NoQuota))
             c.CritereProfile = "=" + std::to_string(*profil);
         else if (const auto service = Numero(critere.NoService))
-            Ajouter(c.CritereServices, " Utilisateurs.Service", *service);
+            Ajouter(c.CritereServices, "Utilisateurs.Service", *service);
     }
     return c;
 }
