@@ -346,8 +346,13 @@ void FenDotation::CmdDelCritere_Click()
 {
     try {
         if (rsCriteres.RecordCount() > 0) {
-            if (SurUneLigne(rsCriteres))
+            if (SurUneLigne(rsCriteres)) {
                 rsCriteres.Delete();
+                // The grid stands on the next row, or the last one, for a further press.
+                rsCriteres.MoveNext();
+                if (rsCriteres.Eof() && rsCriteres.RecordCount() > 0)
+                    rsCriteres.MoveLast();
+            }
         } else {
             MajEtatCriteres();
         }
