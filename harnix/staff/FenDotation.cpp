@@ -105,13 +105,14 @@ FenDotation::FenDotation()
     SSPanel2->setAutoFillBackground(true);
     for (int k = 0; k < NbMachines; ++k) {
         auto& option = CheckBox1.Add(k, new forms::OptionButton({}, "Machine N°", SSPanel2));
-        forms::MoveTwips(option, 120 + (k / 7) * 2760, 120 + (k % 7) * 330, 2640, 285);
+        forms::MoveTwips(option, 120 + (k / 7) * 3420, 120 + (k % 7) * 330, 3300, 285);
     }
     CmdMachAutoriseSelec = bouton("CmdMachAutoriseSelec", "Toute les machines", SSPanel2);
     CmdMachAuriseOK = bouton("CmdMachAuriseOK", "OK", SSPanel2);
     forms::MoveTwips(*CmdMachAutoriseSelec, 120, 2520, 2200, 375);
     forms::MoveTwips(*CmdMachAuriseOK, 2460, 2520, 1000, 375);
     SSPanel2->hide();
+    PreparerGrille();
 
     // The three lists and the criteria side by side, the period, machine and computation in one
     // row, the result grid below them, wide enough for its nine columns.
@@ -132,7 +133,7 @@ FenDotation::FenDotation()
     forms::MoveTwips(*CmdGenerer, 4440, 3240, 2200, 375);
     forms::MoveTwips(*Progression, 6760, 3270, 4000, 315);
     forms::MoveTwips(*MSFlexGrid1, 120, 3780, 15240, 5600);
-    forms::MoveTwips(*SSPanel2, 2940, 3660, 5640, 3000);
+    forms::MoveTwips(*SSPanel2, 2940, 3660, 6960, 3000);
     forms::MoveTwips(*Command1, 120, 9500, 1400, 375);
     forms::MoveTwips(*CmdFixerDotation, 1640, 9500, 2600, 375);
     forms::MoveTwips(*CmdClose, 13960, 9500, 1400, 375);

@@ -160,10 +160,10 @@ FrmUtilisateur::FrmUtilisateur()
     // The machines panel lies over the grid while it is open.
     SSPanel2 = new forms::Panel("SSPanel2", {}, this);
     SSPanel2->setAutoFillBackground(true);
-    forms::MoveTwips(*SSPanel2, 9000, 1200, 5880, 3120);
+    forms::MoveTwips(*SSPanel2, 9000, 1200, 6960, 3120);
     for (int k = 0; k < NbMachines; ++k) {
         auto& boite = CheckBox1.Add(k, new forms::CheckBox({}, "Machine N° ", SSPanel2));
-        forms::MoveTwips(boite, 120 + (k / 7) * 2880, 120 + (k % 7) * 330, 2760, 285);
+        forms::MoveTwips(boite, 120 + (k / 7) * 3420, 120 + (k % 7) * 330, 3300, 285);
     }
     CmdMachAutoriseSelec =
         new forms::CommandButton("CmdMachAutoriseSelec", "Tout sélectionner", SSPanel2);
