@@ -21,6 +21,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 class FenDotation : public forms::Form
 {
