@@ -4,6 +4,7 @@
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/shell/FnTundrel.h"
@@ -12,6 +13,7 @@
 #include "harnix/shell/Global.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
 #include "harnix/staff/FenDotation.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FenSites.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
@@ -95,7 +97,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdMouvementStock, CmdProfile, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdMachines, CmdReport})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -130,6 +132,8 @@ FrmPrincipal::FrmPrincipal()
     forms::UpperCase(TextNom);
 
     connect(CmdStock, &QPushButton::clicked, this, [this] { CmdStock_Click(); });
+    connect(CmdMouvementStock, &QPushButton::clicked, this, [this] { CmdMouvementStock_Click(); });
+    connect(CmdProfile, &QPushButton::clicked, this, [this] { CmdProfile_Click(); });
     connect(CmdFournissueur, &QPushButton::clicked, this, [this] { CmdFournissueur_Click(); });
     connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
     connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
@@ -231,6 +235,17 @@ void FrmPrincipal::Form_Unload(int& cancel)
 void FrmPrincipal::CmdStock_Click()
 {
     Ouvrir<FrmStock>(Pointeur::Sablier, Panneau::Cache, forms::Modeless, [](FrmStock&) {});
+}
+
+void FrmPrincipal::CmdMouvementStock_Click()
+{
+    Ouvrir<frmMouvtStock>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](frmMouvtStock&) {});
+}
+
+void FrmPrincipal::CmdProfile_Click()
+{
+    Ouvrir<FenQuota>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                     [](FenQuota& fenetre) { fenetre.DepuisFenUtilisateur = false; });
 }
 
 void FrmPrincipal::CmdFournissueur_Click()

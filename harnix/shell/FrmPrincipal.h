@@ -30,6 +30,8 @@ public:
     void Form_Unload(int& cancel) override;
 
     void CmdStock_Click();
+    void CmdMouvementStock_Click();
+    void CmdProfile_Click();
     void CmdFournissueur_Click();
     void CmdFamilles_Click();
     void CmdTailles_Click();

@@ -7,6 +7,7 @@
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -84,7 +85,7 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     // Only the windows that exist can be opened.
     for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
                        f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
-                       f.CmdComptoir, f.CmdVente, f.CmdDotation})
+                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdMachines->isEnabled());
 
@@ -116,6 +117,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
+          Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
           Cas{f.CmdDotation, "FenDotation", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -133,6 +135,12 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
     f.setEnabled(false);
     forms::form<FrmVente>().Unload();
     EXPECT_TRUE(f.isEnabled());
+
+    // The profiles window opened from here works on all profiles, not for one employee.
+    forms::form<FenQuota>().DepuisFenUtilisateur = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdProfile");
+    EXPECT_FALSE(forms::form<FenQuota>().DepuisFenUtilisateur);
 
     // The article window and the employee register are shown modeless.
     Click(f, "CmdStock");
