@@ -5,7 +5,6 @@
 #include "platform/vb/Convert.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 namespace CalculDotation {

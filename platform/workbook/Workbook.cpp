@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

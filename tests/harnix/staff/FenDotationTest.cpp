@@ -303,4 +303,16 @@ TEST_F(Planificateur, ExportFillsACopyOfTheTemplateAndOpensIt)
               "A11||10|0|-\n");
 }
 
+TEST_F(Planificateur, QuotaLinesWithoutAPeriodAreReportedAndLeftOut)
+{
+    Execute("UPDATE Quota SET Periodicite = 0 WHERE RefArticle = 1001");
+    FenDotation& f = Ouvrir();
+    Click(f, "CmdSelecSites");
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    Script().ExpectMsgBox(forms::vbOK, "PRODUCTION, 1001");
+    Click(f, "CmdGenerer");
+    EXPECT_TRUE(Script().Boxes().back().text.startsWith("GenererDotation\r\nN°: 11 "));
+    EXPECT_EQ(f.NbLignesResultat, 3) << "the gloves' two groups and their TOTAL only";
+}
+
 } // namespace
