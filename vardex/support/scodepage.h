@@ -6,7 +6,9 @@
 // all mean UTF-8. Other Windows code page numbers go through iconv
 // (1252 -> CP1252, 28591 -> ISO-8859-1, 20127 -> ASCII, ...).
 //
-// Both calls convert exactly the units given (zeros included) and return the
+// Both calls convert exactly the units given (zeros included), or with a length
+// of -1 the zero-terminated text and its zero (any other negative length is
+// refused with -1), and return the
 // number of units the result has; with out == nullptr they only count. They
 // return -1 when the code page is unknown or `out` (outSize units) is too
 // small. Undecodable input becomes U+FFFD; characters the target code page
