@@ -94,7 +94,8 @@ locale_t LocaleOfLcid(LCID lcid)
     if (lcid == LOCALE_USER_DEFAULT || lcid == 0)
         lcid = GetUserDefaultLCID();
     static std::mutex mutex;
-    static std::map<LCID, locale_t> cache;
+    // Kept to the end of the process: other threads may format with a locale at any time.
+    static auto& cache = *new std::map<LCID, locale_t>;
     std::lock_guard guard(mutex);
     if (auto found = cache.find(lcid); found != cache.end())
         return found->second;

@@ -21,5 +21,8 @@ function(vardex_resource_library target)
     endif()
   endif()
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  # Every resource library exports the same table names; the address sanitizer would take the
+  # tables of two loaded libraries for one global defined twice.
+  target_compile_options(${target} PRIVATE -fno-sanitize=all)
   set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden)
 endfunction()
