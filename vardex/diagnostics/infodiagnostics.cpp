@@ -80,6 +80,8 @@ bool CInfoDiagnostics::InitializeOrb()
 bool CInfoDiagnostics::ResolveService(const char* factoryReference)
 {
     JTCSynchronized guard(m_monitor);
+    if (!EnsureOrb())
+        return false;
     try {
         CORBA::Object_var object;
         try {

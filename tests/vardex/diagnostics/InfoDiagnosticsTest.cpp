@@ -55,7 +55,12 @@ public:
         m_inbox->arrived.notify_all();
     }
     void topicalFilterUpdated(const SeqTopicVerbosity&) override {}
-    void free() override {}
+    void free() override
+    {
+        std::lock_guard guard(m_inbox->lock);
+        m_inbox->messages.push_back("free");
+        m_inbox->arrived.notify_all();
+    }
 
 private:
     std::shared_ptr<Inbox> m_inbox;
@@ -101,7 +106,7 @@ protected:
     void SetUp() override
     {
         // Connecting brings the process's ORB up; the test reaches the double's control with it.
-        m_client = new CInfoDiagnostics;
+        m_client = CRefCountPtr<CInfoDiagnostics>(new CInfoDiagnostics);
         ASSERT_TRUE(m_client->InitializeOrb());
         int argc = 0;
         m_orb = CORBA::ORB_init(argc, nullptr, "");
@@ -160,6 +165,10 @@ TEST_F(ClientAgainstDouble, ConnectsAndForwardsEachCall)
     ASSERT_TRUE(m_inbox->WaitFor(1));
     EXPECT_EQ(m_inbox->messages[0], "Mémoire/2/plein à 90 %");
 
+    control->sendFree();
+    ASSERT_TRUE(m_inbox->WaitFor(2));
+    EXPECT_EQ(m_inbox->messages[1], "free");
+
     EXPECT_TRUE(m_client->ChangeListenerFilter(listener, Topics({{u"Réseau", 4}})));
     EXPECT_EQ(ListenerTopics(control), "Réseau=4;");
 
@@ -169,7 +178,7 @@ TEST_F(ClientAgainstDouble, ConnectsAndForwardsEachCall)
 
 TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
 {
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     Norvel::Norveldiag::SeqTopicVerbosity_var holder = new SeqTopicVerbosity(Topics({{u"a", 1}}));
     EXPECT_FALSE(fresh->GetTopics(holder));
     EXPECT_EQ(Text(holder.in()), "a=1;");
@@ -190,10 +199,21 @@ TEST_F(ClientAgainstDouble, AClientWithoutServiceSendsNothingAndCanStillConnect)
     EXPECT_EQ(Text(holder.in()), "b=2;");
 }
 
+TEST_F(ClientAgainstDouble, TheListenerAnswersOnlyItsOwnOperationNames)
+{
+    Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
+    CORBA::Request_var free = listener->_request("free");
+    free->invoke();
+    EXPECT_EQ(free->env()->exception(), nullptr);
+    CORBA::Request_var otherCase = listener->_request("Free");
+    otherCase->invoke();
+    EXPECT_NE(CORBA::BAD_OPERATION::_downcast(otherCase->env()->exception()), nullptr);
+}
+
 TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
 {
     Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var listener = NewListener();
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     AssertRecorder recorder;
     fresh->DisconnectListener(listener);
     EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_initialized"});
@@ -202,7 +222,7 @@ TEST_F(ClientAgainstDouble, DisconnectingWithoutAnOrbDoesNothing)
 
 TEST_F(ClientAgainstDouble, ANullReferenceIsRefusedBeforeTheOrb)
 {
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     GenericClientException e = Failure([&] { fresh->Connect(nullptr); });
     EXPECT_EQ(uint32_t(e.GetHResult()), 0x80042A27u);
     EXPECT_EQ(Entries(e), "47014/0");
@@ -230,7 +250,7 @@ TEST_F(ClientAgainstDouble, ReferencesThatLeadToNoServiceAreRefused)
         {control.in(), 0x80042A27, "47014/0", "Failed to narrow to sifactory ior."},
     };
     for (const auto& c : cases) {
-        CRefCountPtr<CInfoDiagnostics> client = new CInfoDiagnostics;
+        CRefCountPtr<CInfoDiagnostics> client(new CInfoDiagnostics);
         GenericClientException e = Failure([&] { client->Connect(c.reference.c_str()); });
         EXPECT_EQ(uint32_t(e.GetHResult()), c.hr) << c.reference;
         EXPECT_EQ(Entries(e), c.entries);
@@ -319,7 +339,7 @@ TEST_F(ClientAgainstDouble, ServerExceptionsReachTheCallerMapped)
 
     // The factory's declared connection_failure is an unidentified failure.
     control->raiseOther("newService", "connection_failure");
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     AssertRecorder recorder;
     GenericClientException refused =
         Failure([&] { fresh->Connect(m_double->FactoryReference().c_str()); });
@@ -354,7 +374,7 @@ TEST_F(ClientAgainstDouble, ANewClientConnectsToTheRestartedServer)
 
     m_double = std::make_unique<ServerDouble>(m_orb);
     m_double->Control()->setTopics(Topics({{u"c", 1}}));
-    CRefCountPtr<CInfoDiagnostics> fresh = new CInfoDiagnostics;
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
     ASSERT_TRUE(fresh->Connect(m_double->FactoryReference().c_str()));
     EXPECT_TRUE(fresh->IsServiceAlive());
     Norvel::Norveldiag::SeqTopicVerbosity_var topics;

@@ -247,18 +247,27 @@ public:
     void sendMessage(const CORBA::WChar* topic, CORBA::Short verbosity,
                      const CORBA::WChar* text) override
     {
-        std::vector<NorvelDiagnosticsProbeListener::_var_type> targets;
-        {
-            std::lock_guard guard(m_state.lock);
-            for (auto& entry : m_state.listeners)
-                targets.push_back(NorvelDiagnosticsProbeListener::_duplicate(entry.reference));
-        }
-        for (auto& target : targets)
+        for (auto& target : Listeners())
             target->diagnosticMessage(topic, verbosity, text);
+    }
+    void sendFree() override
+    {
+        for (auto& target : Listeners())
+            target->free();
     }
     void die() override { ::raise(SIGKILL); }
 
 private:
+    // The registered listeners, called outside the lock.
+    std::vector<NorvelDiagnosticsProbeListener::_var_type> Listeners()
+    {
+        std::vector<NorvelDiagnosticsProbeListener::_var_type> targets;
+        std::lock_guard guard(m_state.lock);
+        for (auto& entry : m_state.listeners)
+            targets.push_back(NorvelDiagnosticsProbeListener::_duplicate(entry.reference));
+        return targets;
+    }
+
     State& m_state;
 };
 
