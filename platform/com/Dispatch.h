@@ -275,9 +275,10 @@ private:
 // pointers); a trailing pointer parameter is the return value; other pointer parameters are
 // by-reference arguments. A 16-bit integer is VT_I2 (VARIANT_BOOL has the same C++ type).
 template <auto Member>
-DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* help = "")
+DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* help = "",
+                            WORD flags = 0)
 {
-    return {id, name, kind, &detail::Invoker<Member>::invoke, help};
+    return {id, name, kind, &detail::Invoker<Member>::invoke, help, flags};
 }
 
 } // namespace com

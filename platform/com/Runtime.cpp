@@ -163,11 +163,21 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, void*, REFIID riid, v
     *ppv = nullptr;
     if (!com::inApartment())
         return CO_E_NOTINITIALIZED;
+    // The class object is asked outside the lock: it may call back into the runtime.
+    IUnknown* registered = nullptr;
     {
         std::lock_guard<std::mutex> guard(g_classLock);
         for (const auto& [cookie, entry] : g_registered)
-            if (entry.clsid == clsid)
-                return entry.object->QueryInterface(riid, ppv);
+            if (entry.clsid == clsid) {
+                registered = entry.object;
+                registered->AddRef();
+                break;
+            }
+    }
+    if (registered) {
+        HRESULT hr = registered->QueryInterface(riid, ppv);
+        registered->Release();
+        return hr;
     }
     if (clsid == CLSID_StdGlobalInterfaceTable)
         return g_gitFactory.QueryInterface(riid, ppv);
@@ -227,13 +237,20 @@ HRESULT CoRevokeClassObject(DWORD cookie)
 
 void CoFreeUnusedLibraries()
 {
-    std::lock_guard<std::mutex> guard(g_classLock);
-    for (auto it = g_servers.begin(); it != g_servers.end();) {
-        if (it->second.canUnloadNow && it->second.canUnloadNow() == S_OK) {
-            ::dlclose(it->second.handle);
-            it = g_servers.erase(it);
-        } else {
-            ++it;
+    // DllCanUnloadNow runs outside the lock, as a server may call back into the runtime.
+    std::map<std::string, LoadedServer> servers;
+    {
+        std::lock_guard<std::mutex> guard(g_classLock);
+        servers = g_servers;
+    }
+    for (const auto& [path, server] : servers) {
+        if (!server.canUnloadNow || server.canUnloadNow() != S_OK)
+            continue;
+        std::lock_guard<std::mutex> guard(g_classLock);
+        auto it = g_servers.find(path);
+        if (it != g_servers.end() && it->second.handle == server.handle) {
+            ::dlclose(server.handle);
+            g_servers.erase(it);
         }
     }
 }

@@ -117,6 +117,19 @@ public:
         return S_OK;
     }
 
+    HRESULT GetFuncFlags(MEMBERID id, WORD* flags) override
+    {
+        if (!flags)
+            return E_INVALIDARG;
+        for (const com::DispatchEntry& e : m_table->entries) {
+            if (e.id == id) {
+                *flags = e.flags;
+                return S_OK;
+            }
+        }
+        return TYPE_E_ELEMENTNOTFOUND;
+    }
+
 private:
     const com::DispatchTable* m_table;
 };
