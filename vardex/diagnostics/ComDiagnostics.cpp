@@ -118,17 +118,18 @@ HRESULT CComDiagnostics::get_Topics(ISTopics** ppPairs)
         if (!ppPairs)
             return VX_NULL_POINTER("Invalid pointer ppPairs");
         *ppPairs = nullptr;
-        // A counted copy: a concurrent ConnectService may replace the client.
-        CRefCountPtr<CInfoDiagnostics> client;
-        {
-            SSyncGuard guard(m_monitor);
-            client = m_pDiagnostics;
-        }
-        if (!client) {
-            REPORT_CHECK("m_pDiagnostics != 0");
-            return E_FAIL;
-        }
         return Retried([&]() -> HRESULT {
+            // A counted copy, taken for each attempt: a reconnection or a concurrent
+            // ConnectService may replace the client.
+            CRefCountPtr<CInfoDiagnostics> client;
+            {
+                SSyncGuard guard(m_monitor);
+                client = m_pDiagnostics;
+            }
+            if (!client) {
+                REPORT_CHECK("m_pDiagnostics != 0");
+                return E_FAIL;
+            }
             CComObject<CComTopics>* topics = nullptr;
             if (FAILED(CComObject<CComTopics>::CreateInstance(&topics)))
                 return Report(42047, E_FAIL);
