@@ -23,6 +23,13 @@ COM_API void CoUninitialize();
 
 enum APTTYPE { APTTYPE_CURRENT = -1, APTTYPE_STA = 0, APTTYPE_MTA = 1, APTTYPE_NA = 2 };
 enum APTTYPEQUALIFIER { APTTYPEQUALIFIER_NONE = 0 };
+// A single-threaded apartment's objects are called on its own thread: calls from other threads
+// through the Global Interface Table wait in a queue that the thread serves when it pumps
+// messages. Serves the queued calls, waiting at most timeoutMs milliseconds for the first: S_OK
+// when some were served, S_FALSE when none (and in the multithreaded apartment, which has no
+// queue), CO_E_NOTINITIALIZED outside an apartment.
+COM_API HRESULT CoPumpMessages(DWORD timeoutMs);
+
 // CO_E_NOTINITIALIZED when the thread is in no apartment.
 COM_API HRESULT CoGetApartmentType(APTTYPE* type, APTTYPEQUALIFIER* qualifier);
 
@@ -87,6 +94,9 @@ struct DispatchEntry
     DispatchInvoker invoke;
     const char* help;
     WORD flags; // FUNCFLAG_FRESTRICTED: hidden from scripting clients
+    // The member's vtable slot, and the function that a proxy of another apartment puts there.
+    int slot;
+    void* proxy;
 };
 
 // The dispatch description of an interface: name, identifier, help text and members.
@@ -98,8 +108,11 @@ struct DispatchTable
     std::vector<DispatchEntry> entries;
 };
 
-// Type information over a table; the object lives as long as the process.
+// Type information over a table; the object lives as long as the process. The table also
+// describes its interface to the process's proxies (see loadTypeLibrary).
 COM_VISIBLE ITypeInfo* typeInfoFor(const DispatchTable& table);
+// The table that describes an interface to the process, or null.
+COM_VISIBLE const DispatchTable* dispatchTableOf(REFIID iid);
 
 // A type library: its interfaces and the keys that registration writes for it
 // (HKEY_CLASSES_ROOT\TypeLib\{libid}\<major>.<minor> and HKEY_CLASSES_ROOT\Interface\{iid}).
@@ -113,6 +126,9 @@ struct TypeLibrary
     const char* help;
     std::vector<const DispatchTable*> interfaces;
 };
+// Makes the library's interfaces known to the process, so that their objects in a
+// single-threaded apartment can be called from other apartments through proxies.
+COM_VISIBLE void loadTypeLibrary(const TypeLibrary& library);
 COM_VISIBLE HRESULT registerTypeLibrary(const TypeLibrary& library, const std::string& modulePath);
 COM_VISIBLE HRESULT unregisterTypeLibrary(const TypeLibrary& library);
 

@@ -1,6 +1,7 @@
 // Apartments, class objects (registered, built in, or loaded from the registry store) and
 // program identifiers.
 
+#include "platform/com/Apartment.h"
 #include "platform/com/Atl.h"
 #include "platform/com/Com.h"
 #include "platform/com/Internal.h"
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -22,6 +24,8 @@ struct Apartment
 {
     int count = 0;
     APTTYPE type = APTTYPE_MTA;
+    // A single-threaded apartment's calls from other threads.
+    std::shared_ptr<com::CallQueue> queue;
 };
 thread_local Apartment t_apartment;
 
@@ -124,6 +128,8 @@ HRESULT CoInitializeEx(void*, DWORD coInit)
     if (t_apartment.count == 0) {
         t_apartment.type = type;
         t_apartment.count = 1;
+        if (type == APTTYPE_STA)
+            t_apartment.queue = std::make_shared<com::CallQueue>();
         return S_OK;
     }
     if (t_apartment.type != type)
@@ -139,8 +145,24 @@ HRESULT CoInitialize(void* reserved)
 
 void CoUninitialize()
 {
-    if (t_apartment.count > 0)
-        --t_apartment.count;
+    if (t_apartment.count > 0 && --t_apartment.count == 0 && t_apartment.queue) {
+        t_apartment.queue->close();
+        t_apartment.queue.reset();
+    }
+}
+
+std::shared_ptr<com::CallQueue> com::currentCallQueue()
+{
+    return t_apartment.count > 0 ? t_apartment.queue : nullptr;
+}
+
+HRESULT CoPumpMessages(DWORD timeoutMs)
+{
+    if (!com::inApartment())
+        return CO_E_NOTINITIALIZED;
+    if (!t_apartment.queue)
+        return S_FALSE;
+    return t_apartment.queue->serve(timeoutMs) > 0 ? S_OK : S_FALSE;
 }
 
 HRESULT CoGetApartmentType(APTTYPE* type, APTTYPEQUALIFIER* qualifier)

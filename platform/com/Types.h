@@ -188,6 +188,7 @@ inline constexpr HRESULT CO_E_DLLNOTFOUND = com::hr(0x800401F8);
 inline constexpr HRESULT CO_E_ERRORINDLL = com::hr(0x800401F9);
 inline constexpr HRESULT CO_E_OBJNOTREG = com::hr(0x800401FB);
 inline constexpr HRESULT RPC_E_CHANGED_MODE = com::hr(0x80010106);
+inline constexpr HRESULT RPC_E_DISCONNECTED = com::hr(0x80010108);
 
 inline constexpr HRESULT DISP_E_UNKNOWNINTERFACE = com::hr(0x80020001);
 inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = com::hr(0x80020003);

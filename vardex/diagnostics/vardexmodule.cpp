@@ -13,7 +13,12 @@ _ATL_OBJMAP_ENTRY g_objectMap[] = {com::objectEntry<CComTopic>(), com::objectEnt
 
 struct ModuleInit
 {
-    ModuleInit() { g_module.Init(g_objectMap, &LIBID_VeltrixDiagnosticsLib); }
+    ModuleInit()
+    {
+        g_module.Init(g_objectMap, &LIBID_VeltrixDiagnosticsLib);
+        // Listeners of single-threaded apartments are called through proxies of these.
+        com::loadTypeLibrary(VeltrixDiagnosticsLib());
+    }
 } g_moduleInit;
 
 } // namespace

@@ -238,14 +238,14 @@ protected:
 
 // The library's DllCanUnloadNow as the loader finds it, without linking the library. Relay
 // threads and servants end shortly after their work: S_OK is waited for a while.
-HRESULT CanUnloadNow(HRESULT expected = S_OK)
+HRESULT CanUnloadNow(HRESULT expected = S_OK, int tries = 500)
 {
     void* library = ::dlopen(VARDEX_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
     if (!library)
         return E_UNEXPECTED;
     auto entry = reinterpret_cast<HRESULT (*)()>(::dlsym(library, "DllCanUnloadNow"));
     HRESULT hr = E_UNEXPECTED;
-    for (int i = 0; entry && i < 500; ++i) {
+    for (int i = 0; entry && i < tries; ++i) {
         hr = entry();
         if (hr == expected)
             break;
@@ -471,6 +471,44 @@ TEST_F(VardexClient, RelaysServerMessagesToTheClientsListener)
     serverTopics.Release();
     wanted.Release();
     EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+// A listener of a single-threaded apartment is called on that apartment's thread, when the
+// thread pumps messages.
+TEST_F(VardexClient, CallsAnApartmentThreadedListenerOnItsOwnThread)
+{
+    StartServer();
+    auto* sink = new Sink;
+    std::thread::id apartmentThread;
+    std::thread client([&] {
+        apartmentThread = std::this_thread::get_id();
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        {
+            CComPtr<ISDiagnostics> diagnostics = Connected();
+            ASSERT_EQ(diagnostics->RegisterProbeListener(sink, NewTopics({{"SQL", 1}})), S_OK);
+            EXPECT_EQ(CoPumpMessages(0), S_FALSE);
+            Send(L"SQL", 2, L"one");
+            Send(L"SQL", 3, L"two");
+            auto deadline = std::chrono::steady_clock::now() + 20s;
+            while (sink->Messages().size() < 2 && std::chrono::steady_clock::now() < deadline)
+                CoPumpMessages(50);
+            // A free request may overtake messages: it is sent once they are in.
+            m_server->Control()->sendFree();
+            while (sink->Frees() < 1 && std::chrono::steady_clock::now() < deadline)
+                CoPumpMessages(50);
+            diagnostics.Release();
+            // The relay threads release the listener on this thread too.
+            while (CanUnloadNow(S_OK, 1) != S_OK && std::chrono::steady_clock::now() < deadline)
+                CoPumpMessages(50);
+        }
+        CoUninitialize();
+    });
+    client.join();
+    EXPECT_EQ(sink->Messages(), (std::set<std::string>{"SQL/2/one", "SQL/3/two"}));
+    EXPECT_EQ(sink->Frees(), 1);
+    EXPECT_EQ(sink->Threads(), std::set<std::thread::id>{apartmentThread});
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+    sink->Release();
 }
 
 TEST_F(VardexClient, ServersFreeEndsTheRegistrationAndTellsTheListenerOnce)
