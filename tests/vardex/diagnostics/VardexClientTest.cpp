@@ -46,6 +46,7 @@ public:
         return E_NOINTERFACE;
     }
     ULONG AddRef() override { return ++m_refs; }
+    ULONG References() const { return m_refs; }
     ULONG Release() override
     {
         ULONG count = --m_refs;
@@ -528,6 +529,91 @@ TEST_F(VardexClient, ServersFreeEndsTheRegistrationAndTellsTheListenerOnce)
     EXPECT_EQ(sink->Frees(), 1);
     EXPECT_EQ(diagnostics->UnregisterProbeListener(), S_OK);
     sink->Release();
+}
+
+// Whatever way a registration ends, its servant and its entry in the interface table go with it:
+// the client's listener is held by nothing but the client, and the library can be unloaded.
+TEST_F(VardexClient, EndedRegistrationsLeaveNeitherServantNorListenerBehind)
+{
+    StartServer();
+    CComPtr<ISDiagnostics> diagnostics = Connected();
+    auto* sink = new Sink;
+
+    // Without the interface table (a thread outside any apartment) nothing is registered.
+    CComPtr<ISTopics> wanted = NewTopics({{"SQL", 1}});
+    std::thread([&] {
+        EXPECT_EQ(diagnostics->RegisterProbeListener(sink, wanted), E_FAIL);
+    }).join();
+    wanted.Release();
+    EXPECT_EQ(Registered(diagnostics), 0);
+
+    // The server refuses the registration.
+    m_server->Control()->raiseOther("registerDiagnosticsProbeListener", "NO_PERMISSION");
+    EXPECT_TRUE(FAILED(diagnostics->RegisterProbeListener(sink, NewTopics({{"SQL", 1}}))));
+    EXPECT_EQ(Registered(diagnostics), 0);
+    EXPECT_EQ(sink->References(), 1u);
+    m_server->Control()->raiseOther("registerDiagnosticsProbeListener", "");
+
+    // The server refuses the unregistration: the registration and its listener stay.
+    ASSERT_EQ(diagnostics->RegisterProbeListener(sink, NewTopics({{"SQL", 1}})), S_OK);
+    m_server->Control()->raiseOther("unregisterDiagnosticsProbeListener", "NO_PERMISSION");
+    EXPECT_TRUE(FAILED(diagnostics->UnregisterProbeListener()));
+    EXPECT_EQ(Registered(diagnostics), 1);
+    Send(L"SQL", 1, L"still here");
+    EXPECT_TRUE(sink->WaitFor(1));
+    m_server->Control()->raiseOther("unregisterDiagnosticsProbeListener", "");
+
+    // A registration over a dead service drops the old one; the new one fails with the server.
+    m_server->Kill();
+    EXPECT_TRUE(FAILED(diagnostics->RegisterProbeListener(sink, NewTopics({{"SQL", 1}}))));
+    EXPECT_EQ(Registered(diagnostics), 0);
+    EXPECT_EQ(sink->References(), 1u);
+    diagnostics.Release();
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+    sink->Release();
+}
+
+// Names are looked up and elements read under one lock while another thread deletes and adds,
+// and two writers of one topic's text never free it twice.
+TEST_F(VardexClient, CollectionsStaySoundUnderConcurrentChanges)
+{
+    CComPtr<ISTopics> topics = NewTopics({{"a", 1}, {"b", 2}, {"c", 3}});
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (int i = 0; i < 2000; ++i) {
+            topics->Delete(CComBSTR("a"));
+            topics->Add(CComBSTR("a"), 1);
+        }
+        stop = true;
+        CoUninitialize();
+    });
+    while (!stop) {
+        CComPtr<ISTopic> topic;
+        if (topics->get_Item(CComVariant("C"), &topic) == S_OK) {
+            CComBSTR name;
+            topic->get_Topic(&name);
+            ASSERT_EQ(Utf8(name), "c");
+        }
+    }
+    writer.join();
+
+    CComPtr<ISTopic> shared;
+    ASSERT_EQ(topics->get_Item(CComVariant(LONG(1)), &shared), S_OK);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([&shared, t] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            CComBSTR text(std::to_string(t).c_str());
+            for (int i = 0; i < 1000; ++i)
+                shared->put_Topic(text);
+            CoUninitialize();
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    CComBSTR last;
+    shared->get_Topic(&last);
+    EXPECT_EQ(Utf8(last).size(), 1u);
 }
 
 TEST_F(VardexClient, ReconnectsThroughTheParentAfterTheServerIsKilled)
