@@ -8,6 +8,7 @@
 #include "platform/com/Variant.h"
 
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 // Apartments, counted per thread.
@@ -97,6 +98,8 @@ struct DispatchEntry
     // The member's vtable slot, and the function that a proxy of another apartment puts there.
     int slot;
     void* proxy;
+    // The interface that declares the member: a proxy's vtable names it as its type.
+    const std::type_info* owner;
 };
 
 // The dispatch description of an interface: name, identifier, help text and members.

@@ -311,6 +311,15 @@ template <auto Member> int vtableSlot()
     return (word & 1) ? int((word - 1) / sizeof(void*)) : -1;
 }
 
+template <class C, class R, class... Args> const std::type_info& ownerType(R (C::*)(Args...))
+{
+    return typeid(C);
+}
+template <auto Member> const std::type_info& ownerOf()
+{
+    return ownerType(Member);
+}
+
 template <auto Member> void* proxySlot()
 {
     return reinterpret_cast<void*>(&ProxyThunk<Member>::call);
@@ -334,7 +343,8 @@ DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* 
             help,
             flags,
             detail::vtableSlot<Member>(),
-            detail::proxySlot<Member>()};
+            detail::proxySlot<Member>(),
+            &detail::ownerOf<Member>()};
 }
 
 } // namespace com

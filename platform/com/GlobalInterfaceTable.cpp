@@ -76,6 +76,8 @@ void* const* proxyVtable(const com::DispatchTable& table)
     static std::mutex lock;
     static std::map<const com::DispatchTable*, std::vector<void*>> vtables;
     std::lock_guard<std::mutex> guard(lock);
+    // Laid out as the compiler lays out a vtable: the offset to the object's top and its type
+    // come before the slots.
     std::vector<void*>& slots = vtables[&table];
     if (slots.empty()) {
         using namespace com::detail;
@@ -93,11 +95,17 @@ void* const* proxyVtable(const com::DispatchTable& table)
         int count = 0;
         for (const auto& [slot, function] : members)
             count = std::max(count, slot + 1);
-        slots.assign(std::size_t(count), reinterpret_cast<void*>(&proxyNotImplemented));
+        const std::type_info* type = &typeid(IDispatch);
+        for (const com::DispatchEntry& e : table.entries)
+            if (e.slot >= 0 && e.owner)
+                type = e.owner;
+        slots.assign(std::size_t(count) + 2, reinterpret_cast<void*>(&proxyNotImplemented));
+        slots[0] = nullptr;
+        slots[1] = const_cast<std::type_info*>(type);
         for (const auto& [slot, function] : members)
-            slots[std::size_t(slot)] = function;
+            slots[std::size_t(slot) + 2] = function;
     }
-    return slots.data();
+    return slots.data() + 2;
 }
 
 class GlobalInterfaceTable final : public com::ProcessObject<IGlobalInterfaceTable>
