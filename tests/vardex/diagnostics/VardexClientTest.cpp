@@ -131,6 +131,8 @@ public:
     LONG ReconnectChild(ISDiagnostics* child) override
     {
         ++reconnects;
+        if (claimOnly)
+            return 1;
         CComQIPtr<ISInternalService> internal(child);
         CComBSTR reference(m_restart().c_str());
         return internal && SUCCEEDED(internal->ConnectService(reference)) ? 1 : 0;
@@ -149,6 +151,8 @@ public:
         return S_OK;
     }
 
+    // Answers a reconnection without making one.
+    bool claimOnly = false;
     std::atomic<int> reconnects{0};
     std::atomic<int> attached{0};
     std::atomic<int> detached{0};
@@ -326,6 +330,14 @@ TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
     CComBSTR help;
     EXPECT_EQ(info->GetDocumentation(0x60020005, nullptr, &help, nullptr, nullptr), S_OK);
     EXPECT_EQ(Utf8(help), "Get Pair given Index, Index can be ordinal position or id");
+
+    // The registration command removes what it wrote.
+    std::string command = std::string(REGSVR) + " -u " + VARDEX_LIBRARY + " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(CLSIDFromProgID(u"VeltrixEnterprise.Topics", &clsid), CO_E_CLASSSTRING);
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key));
+    EXPECT_FALSE(
+        keyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + com::guidToString(LIBID_VeltrixDiagnosticsLib)));
 }
 
 // The Parts' cases of the collection, through the client's own calls.
@@ -630,7 +642,8 @@ TEST_F(VardexClient, ReconnectsThroughTheParentAfterTheServerIsKilled)
     ASSERT_EQ(diagnostics->RegisterProbeListener(sink, NewTopics({{"SQL", 1}})), S_OK);
 
     m_server->Kill();
-    // The dead service's registration is dropped, and the call repeated once on the new server.
+    // The broken call reaches the parent, which connects to a new server; the call is repeated
+    // there.
     CComPtr<ISTopics> topics;
     ASSERT_EQ(diagnostics->get_Topics(&topics), S_OK);
     EXPECT_EQ(parent->reconnects, 1);
@@ -644,13 +657,23 @@ TEST_F(VardexClient, ReconnectsThroughTheParentAfterTheServerIsKilled)
     ASSERT_TRUE(sink->WaitFor(1));
     EXPECT_EQ(diagnostics->UnregisterProbeListener(), S_OK);
 
+    // A repeated call that fails again is reported with the second failure, and not repeated.
+    parent->claimOnly = true;
+    m_server->Kill();
+    CComPtr<ISTopics> again;
+    HRESULT second = diagnostics->get_Topics(&again);
+    EXPECT_TRUE(second == HRESULT(0x80040801) || second == HRESULT(0x8004080B))
+        << std::hex << second;
+    EXPECT_EQ(parent->reconnects, 2);
+    StartServer();
+
     // Without a parent, a broken connection is reported as it came.
     CComPtr<ISDiagnostics> orphan = Connected();
     m_server->Kill();
     CComPtr<ISTopics> none;
     HRESULT hr = orphan->get_Topics(&none);
     EXPECT_TRUE(hr == HRESULT(0x80040801) || hr == HRESULT(0x8004080B)) << std::hex << hr;
-    EXPECT_EQ(parent->reconnects, 1);
+    EXPECT_EQ(parent->reconnects, 2);
     diagnostics.Release();
     EXPECT_EQ(parent->detached, 1);
     sink->Release();
