@@ -141,10 +141,91 @@ bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape)
 LikePattern::LikePattern(std::string_view pattern, char32_t escape)
     : pattern_(LowerText(pattern)), escape_(escape)
 {
+    ascii_ = escape < 0x80 && std::all_of(pattern.begin(), pattern.end(), [](char c) {
+                 return static_cast<unsigned char>(c) < 0x80;
+             });
+    if (ascii_) {
+        bytes_.assign(pattern_.begin(), pattern_.end());
+    }
+}
+
+namespace {
+
+unsigned char LowerAscii(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
+
+// The byte after the character that starts at i (a UTF-8 sequence is one character).
+size_t NextCharacter(std::string_view text, size_t i)
+{
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+} // namespace
+
+bool LikePattern::MatchesBytes(std::string_view t) const
+{
+    // The same matching as on characters below: a pattern character other than a wildcard
+    // is ASCII, so it never equals a byte of a longer character, and each wildcard steps over
+    // whole characters.
+    const std::string& p = bytes_;
+    const char escape = static_cast<char>(escape_);
+    size_t pi = 0, ti = 0;
+    size_t starP = std::string::npos, starT = 0;
+    while (ti < t.size()) {
+        if (pi < p.size()) {
+            const char pc = p[pi];
+            if (pc == '*' || pc == '%') {
+                while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
+                    ++pi;
+                }
+                if (pi == p.size()) {
+                    return true; // a final run wildcard takes the rest
+                }
+                starP = pi - 1;
+                starT = ti;
+                continue;
+            }
+            const auto tc = LowerAscii(static_cast<unsigned char>(t[ti]));
+            if (escape_ != 0 && pc == escape && pi + 1 < p.size()) {
+                if (static_cast<unsigned char>(p[pi + 1]) == tc) {
+                    pi += 2;
+                    ++ti;
+                    continue;
+                }
+            } else if (pc == '?' || pc == '_') {
+                ++pi;
+                ti = NextCharacter(t, ti);
+                continue;
+            } else if (static_cast<unsigned char>(pc) == tc) {
+                ++pi;
+                ++ti;
+                continue;
+            }
+        }
+        if (starP == std::string::npos) {
+            return false;
+        }
+        pi = starP + 1;
+        starT = NextCharacter(t, starT);
+        ti = starT;
+    }
+    while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
+        ++pi;
+    }
+    return pi == p.size();
 }
 
 bool LikePattern::Matches(std::string_view text) const
 {
+    if (ascii_) {
+        return MatchesBytes(text);
+    }
     const std::u32string& p = pattern_;
     const std::u32string t = LowerText(text);
     // Iterative matching with one backtrack point for the last run wildcard.

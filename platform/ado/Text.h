@@ -24,8 +24,14 @@ public:
     bool Matches(std::string_view text) const;
 
 private:
+    bool MatchesBytes(std::string_view text) const;
+
     std::u32string pattern_;
     char32_t escape_;
+    // A pattern of ASCII characters only (the usual case) is matched on the text's bytes,
+    // in lower case, without decoding the text.
+    bool ascii_ = false;
+    std::string bytes_;
 };
 
 } // namespace ado

@@ -75,6 +75,13 @@ bool Expect(std::string_view text, size_t& pos, char c)
 
 } // namespace
 
+int DaysInMonth(int year, int month)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
 Date Date::FromParts(int year, int month, int day, int hour, int minute, int second)
 {
     // Carry months into years first, then everything else into days.
@@ -145,15 +152,13 @@ std::optional<Date> Date::FromIsoText(std::string_view text)
             return std::nullopt;
         }
     }
-    if (year < 100 || month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 ||
-        second > 59) {
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+        hour > 23 || minute > 59 || second > 59) {
         return std::nullopt;
     }
-    const Date date = FromParts(year, month, day, hour, minute, second);
-    if (date.ToParts().day != day) { // 31/04 and the like
-        return std::nullopt;
-    }
-    return date;
+    // A valid day of the calendar: its serial directly (every database date is read here).
+    const long long days = DaysFromCivil(year, month, day) - SerialEpoch;
+    return Date{Join(days, hour * 3600LL + minute * 60LL + second)};
 }
 
 Date Date::DatePart() const
