@@ -430,8 +430,13 @@ long Column::FindIn(const Criterion& c, const uint32_t* view, long from, long en
     if (!odd_.Any() && !c.nullTest) {
         if (storage_ == Storage::Text && c.op == Op::Like) {
             const LikePattern& pattern = *c.pattern;
-            return Scan(view, from, end, step,
-                        [&](uint32_t r) { return !nulls_.Test(r) && pattern.Matches(Text(r)); });
+            const char* chars = chars_.data();
+            const uint32_t* starts = starts_.data();
+            const uint32_t* lengths = lengths_.data();
+            return Scan(view, from, end, step, [&](uint32_t r) {
+                return pattern.Matches(std::string_view(chars + starts[r], lengths[r])) &&
+                       !nulls_.Test(r);
+            });
         }
         if (storage_ == Storage::Ints && c.op != Op::Like && c.number) {
             const double n = *c.number;
@@ -440,6 +445,12 @@ long Column::FindIn(const Criterion& c, const uint32_t* view, long from, long en
                 return Scan(view, from, end, step,
                             [&](uint32_t r) { return test(values[r]) && !nulls_.Test(r); });
             };
+            if (c.op == Op::Equal && n >= std::numeric_limits<int32_t>::min() &&
+                n <= std::numeric_limits<int32_t>::max() && n == static_cast<int32_t>(n)) {
+                // The usual search of a key: compare the integers themselves.
+                const auto wanted = static_cast<int32_t>(n);
+                return holds([wanted](int32_t v) { return v == wanted; });
+            }
             switch (c.op) {
             case Op::Equal:
                 return holds([n](double v) { return v == n; });

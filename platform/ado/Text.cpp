@@ -146,6 +146,14 @@ LikePattern::LikePattern(std::string_view pattern, char32_t escape)
              });
     if (ascii_) {
         bytes_.assign(pattern_.begin(), pattern_.end());
+        const char e = static_cast<char>(escape);
+        while (literal_ < bytes_.size() && bytes_[literal_] != '*' && bytes_[literal_] != '%' &&
+               bytes_[literal_] != '?' && bytes_[literal_] != '_' &&
+               (escape == 0 || bytes_[literal_] != e)) {
+            ++literal_;
+        }
+        finalRun_ = literal_ < bytes_.size() &&
+                    bytes_.find_first_not_of("*%", literal_) == std::string::npos;
     }
 }
 
@@ -173,9 +181,10 @@ bool LikePattern::MatchesBytes(std::string_view t) const
     // The same matching as on characters below: a pattern character other than a wildcard
     // is ASCII, so it never equals a byte of a longer character, and each wildcard steps over
     // whole characters.
+    // Matches touched the literal start.
     const std::string& p = bytes_;
     const char escape = static_cast<char>(escape_);
-    size_t pi = 0, ti = 0;
+    size_t pi = literal_, ti = literal_;
     size_t starP = std::string::npos, starT = 0;
     while (ti < t.size()) {
         if (pi < p.size()) {
@@ -221,11 +230,8 @@ bool LikePattern::MatchesBytes(std::string_view t) const
     return pi == p.size();
 }
 
-bool LikePattern::Matches(std::string_view text) const
+bool LikePattern::MatchesCharacters(std::string_view text) const
 {
-    if (ascii_) {
-        return MatchesBytes(text);
-    }
     const std::u32string& p = pattern_;
     const std::u32string t = LowerText(text);
     // Iterative matching with one backtrack point for the last run wildcard.
