@@ -5,6 +5,7 @@
 #include "platform/ado/Text.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -100,6 +101,14 @@ void RecordsetState::SetValue(int column, const vb::Variant& value)
     try {
         coerced = Coerce(info.kind, value);
     } catch (const vb::Error&) {
+        Raise(ErrMultipleStep,
+              "Multiple-step operation generated errors. Check each status value.");
+    }
+    // A text longer than its column's declared size ("TEXT(100)") is refused, as the
+    // database refuses it, rather than stored whole.
+    if (info.kind == ColumnKind::Text && info.declared.find('(') != std::string::npos &&
+        coerced.Type() == vb::VarType::String &&
+        vb::utf8::Length(coerced.StringValue()) > DefinedSizeOf(info.kind, info.declared)) {
         Raise(ErrMultipleStep,
               "Multiple-step operation generated errors. Check each status value.");
     }
