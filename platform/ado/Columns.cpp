@@ -145,23 +145,28 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         ++size_;
         return;
     }
-    const int type = sqlite3_column_type(stmt, column);
+    // The value read once, then its parts (each sqlite3_column_ call looks the column up
+    // again under the connection's lock).
+    sqlite3_value* value = sqlite3_column_value(stmt, column);
+    const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL) {
         AppendNull();
         return;
     }
+    auto text = [value] {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(value)))
+                 : std::string_view();
+    };
     const uint32_t row = size_;
     switch (kind_) {
-    case ColumnKind::Text: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        AppendText(p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt, column)))
-                     : std::string_view());
+    case ColumnKind::Text:
+        AppendText(text());
         return;
-    }
     case ColumnKind::Long:
     case ColumnKind::Integer:
         if (type == SQLITE_INTEGER) {
-            const sqlite3_int64 i = sqlite3_column_int64(stmt, column);
+            const sqlite3_int64 i = sqlite3_value_int64(value);
             const bool fits = kind_ == ColumnKind::Long
                                   ? i >= std::numeric_limits<int32_t>::min() &&
                                         i <= std::numeric_limits<int32_t>::max()
@@ -175,7 +180,7 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         break;
     case ColumnKind::Boolean:
         if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-            ints_.push_back(sqlite3_column_double(stmt, column) != 0 ? -1 : 0);
+            ints_.push_back(sqlite3_value_double(value) != 0 ? -1 : 0);
             ++size_;
             return;
         }
@@ -183,7 +188,7 @@ void Column::Append(sqlite3_stmt* stmt, int column)
     case ColumnKind::Double:
     case ColumnKind::Single:
         if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-            const double d = sqlite3_column_double(stmt, column);
+            const double d = sqlite3_value_double(value);
             reals_.push_back(kind_ == ColumnKind::Single ? static_cast<float>(d) : d);
             ++size_;
             return;
@@ -191,9 +196,7 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         break;
     case ColumnKind::Date:
         if (type == SQLITE_TEXT) {
-            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-            const std::string_view text(p, static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
-            if (auto date = vb::Date::FromIsoText(text)) {
+            if (auto date = vb::Date::FromIsoText(text())) {
                 reals_.push_back(date->serial);
                 ++size_;
                 return;
@@ -202,22 +205,26 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         break;
     case ColumnKind::Currency:
         if (type == SQLITE_INTEGER) {
-            if (auto scaled = ScaledWhole(sqlite3_column_int64(stmt, column))) {
+            if (auto scaled = ScaledWhole(sqlite3_value_int64(value))) {
                 scaled_.push_back(*scaled);
                 ++size_;
                 return;
             }
+        } else if (type == SQLITE_FLOAT) {
+            scaled_.push_back(vb::Currency::FromDouble(sqlite3_value_double(value)).Scaled());
+            ++size_;
+            return;
         }
         break;
     case ColumnKind::Bytes:
     case ColumnKind::Dynamic:
         break;
     }
-    // The less common forms (a float read as currency, a date stored as a number, a value
-    // outside its column's type) take the general reading.
-    vb::Variant value = ReadColumn(stmt, column, kind_);
+    // The less common forms (a date stored as a number, a value outside its column's type)
+    // take the general reading.
+    vb::Variant read = ReadColumn(stmt, column, kind_);
     PushDefault();
-    Set(row, value);
+    Set(row, read);
 }
 
 void Column::PopBack()
