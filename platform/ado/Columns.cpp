@@ -492,14 +492,6 @@ void Column::ShrinkToFit()
     odd_.ShrinkToFit();
 }
 
-size_t Column::Bytes() const
-{
-    return ints_.capacity() * sizeof(int32_t) + reals_.capacity() * sizeof(double) +
-           scaled_.capacity() * sizeof(int64_t) + chars_.capacity() +
-           (starts_.capacity() + lengths_.capacity()) * sizeof(uint32_t) +
-           variants_.capacity() * sizeof(vb::Variant) + nulls_.Bytes() + odd_.Bytes();
-}
-
 int CompareValues(const vb::Variant& a, const vb::Variant& b)
 {
     const bool an = a.IsNull() || a.IsEmpty();

@@ -29,14 +29,12 @@ public:
     }
     void Set(uint32_t row, bool on);
     bool Any() const { return any_; }
-    void Resize(uint32_t rows) { words_.resize((rows + 63) / 64); }
     void Clear()
     {
         words_.clear();
         any_ = false;
     }
     void ShrinkToFit() { words_.shrink_to_fit(); }
-    size_t Bytes() const { return words_.capacity() * sizeof(uint64_t); }
 
 private:
     std::vector<uint64_t> words_;
@@ -49,9 +47,6 @@ public:
     enum class Storage { Ints, Reals, Scaled, Text, Variants };
 
     explicit Column(ColumnKind kind);
-    ColumnKind Kind() const { return kind_; }
-    Storage GetStorage() const { return storage_; }
-    uint32_t Size() const { return size_; }
 
     // Appends the value of a statement's column, read as ReadColumn reads it.
     void Append(sqlite3_stmt* stmt, int column);
@@ -60,15 +55,8 @@ public:
     // Replaces a row's value (already in the column's type, or any value read back).
     void Set(uint32_t row, const vb::Variant& value);
     vb::Variant Get(uint32_t row) const;
-    bool IsNull(uint32_t row) const { return nulls_.Test(row); }
-    // Every value is null or of the column's own storage (no value kept aside).
-    bool Uniform() const { return !odd_.Any(); }
-    bool IsOdd(uint32_t row) const { return odd_.Test(row); }
 
-    // The typed arrays (valid rows: not null and not odd).
-    const int32_t* Ints() const { return ints_.data(); }
-    const double* Reals() const { return reals_.data(); }
-    const int64_t* Scaled() const { return scaled_.data(); }
+    // The text of a row that holds one.
     std::string_view Text(uint32_t row) const
     {
         return std::string_view(chars_.data() + starts_[row], lengths_[row]);
@@ -83,7 +71,6 @@ public:
                 long step) const;
 
     void ShrinkToFit();
-    size_t Bytes() const;
 
 private:
     void SetOdd(uint32_t row, vb::Variant value);
