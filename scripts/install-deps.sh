@@ -20,6 +20,7 @@ packages=(
   poppler-utils
   xdg-utils locales
   fonts-dejavu-core
+  fonts-liberation qt6-translations-l10n
 )
 
 missing=()

@@ -30,12 +30,16 @@ public:
     void Form_Unload(int& cancel) override;
 
     void CmdStock_Click();
+    void CmdMouvementStock_Click();
+    void CmdProfile_Click();
     void CmdFournissueur_Click();
     void CmdFamilles_Click();
     void CmdTailles_Click();
     void CmdEmplacement_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
+    void CmdComptoir_Click();
+    void CmdVente_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();
     void cmdOK_Click();

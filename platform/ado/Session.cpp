@@ -1,18 +1,21 @@
 #include "platform/ado/Session.h"
 
 #include "platform/ado/Catalogue.h"
+#include "platform/ado/Descriptions.h"
 #include "platform/ado/Translate.h"
 #include "platform/vb/Error.h"
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <optional>
+#include <set>
 
 namespace ado::detail {
 
 void Raise(int32_t number, std::string description)
 {
-    throw vb::Error(number, std::move(description), ErrorSource);
+    throw vb::Error(number, FrenchDescription(description), ErrorSource);
 }
 
 void RaiseSqlite(sqlite3* db, int rc)
@@ -98,6 +101,44 @@ void BindText(sqlite3_stmt* stmt, int index, std::string_view text)
     sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+namespace {
+
+std::mutex& OpenSessionsMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::set<Session*>& OpenSessions()
+{
+    static std::set<Session*> sessions;
+    return sessions;
+}
+
+} // namespace
+
+void AddOpenSession(Session* session)
+{
+    std::lock_guard lock(OpenSessionsMutex());
+    OpenSessions().insert(session);
+}
+
+void CloseOpenSessions()
+{
+    std::set<Session*> sessions;
+    {
+        std::lock_guard lock(OpenSessionsMutex());
+        sessions = OpenSessions();
+    }
+    for (Session* session : sessions) {
+        if (session->db != nullptr && session->transactionLevel == 0) {
+            sqlite3_wal_checkpoint_v2(session->db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
+                                      nullptr);
+        }
+        session->Close();
+    }
+}
+
 Session::~Session()
 {
     Close();
@@ -108,6 +149,8 @@ void Session::Close()
     if (db != nullptr) {
         sqlite3_close_v2(db);
         db = nullptr;
+        std::lock_guard lock(OpenSessionsMutex());
+        OpenSessions().erase(this);
     }
     tables.clear();
     transactionLevel = 0;

@@ -68,6 +68,8 @@ struct Session
     std::map<std::string, TableInfo> tables; // by upper-case name
 
     ~Session();
+    // Rolls back what is pending and closes the file; the last connection to a file writes the
+    // journal back into it.
     void Close();
     // The open handle; raises 3704 when the connection is closed.
     sqlite3* Handle() const;
@@ -75,6 +77,11 @@ struct Session
     // Runs SQLite statements (already translated); returns the rows changed.
     long Run(const std::string& sql);
 };
+
+// Keeps the open sessions, so that the end of the program can close them all.
+void AddOpenSession(Session* session);
+// Closes every open session, its journal written back into its file first.
+void CloseOpenSessions();
 
 // What a command text runs.
 struct Source

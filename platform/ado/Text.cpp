@@ -141,8 +141,9 @@ bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape)
 LikePattern::LikePattern(std::string_view pattern, char32_t escape)
     : pattern_(LowerText(pattern)), escape_(escape)
 {
+    // Character classes ("[a-c]") take the matching on characters.
     ascii_ = escape < 0x80 && std::all_of(pattern.begin(), pattern.end(), [](char c) {
-                 return static_cast<unsigned char>(c) < 0x80;
+                 return static_cast<unsigned char>(c) < 0x80 && c != '[';
              });
     if (ascii_) {
         bytes_.assign(pattern_.begin(), pattern_.end());
@@ -230,6 +231,41 @@ bool LikePattern::MatchesBytes(std::string_view t) const
     return pi == p.size();
 }
 
+size_t LikePattern::Step(size_t pi, char32_t c) const
+{
+    const std::u32string& p = pattern_;
+    const char32_t pc = p[pi];
+    if (escape_ != 0 && pc == escape_ && pi + 1 < p.size()) {
+        return p[pi + 1] == c ? 2 : 0;
+    }
+    if (pc == U'?' || pc == U'_') {
+        return 1;
+    }
+    if (pc == U'[') {
+        // A class: [abc], [a-z], [!abc]; its first member may be "]". "[*]" matches "*".
+        size_t k = pi + 1;
+        const bool negated = k < p.size() && p[k] == U'!';
+        if (negated) {
+            ++k;
+        }
+        const size_t first = k;
+        const size_t close = p.find(U']', first + 1);
+        if (first < p.size() && close != std::u32string::npos) {
+            bool member = false;
+            for (k = first; k < close; ++k) {
+                if (k + 2 < close && p[k + 1] == U'-') {
+                    member = member || (p[k] <= c && c <= p[k + 2]);
+                    k += 2;
+                } else {
+                    member = member || p[k] == c;
+                }
+            }
+            return member != negated ? close - pi + 1 : 0;
+        }
+    }
+    return pc == c ? 1 : 0;
+}
+
 bool LikePattern::MatchesCharacters(std::string_view text) const
 {
     const std::u32string& p = pattern_;
@@ -239,20 +275,13 @@ bool LikePattern::MatchesCharacters(std::string_view text) const
     size_t starP = std::u32string::npos, starT = 0;
     while (ti < t.size()) {
         if (pi < p.size()) {
-            const char32_t pc = p[pi];
-            if (pc == U'*' || pc == U'%') {
+            if (p[pi] == U'*' || p[pi] == U'%') {
                 starP = pi++;
                 starT = ti;
                 continue;
             }
-            if (escape_ != 0 && pc == escape_ && pi + 1 < p.size()) {
-                if (p[pi + 1] == t[ti]) {
-                    pi += 2;
-                    ++ti;
-                    continue;
-                }
-            } else if (pc == U'?' || pc == U'_' || pc == t[ti]) {
-                ++pi;
+            if (const size_t length = Step(pi, t[ti])) {
+                pi += length;
                 ++ti;
                 continue;
             }
@@ -267,6 +296,22 @@ bool LikePattern::MatchesCharacters(std::string_view text) const
         ++pi;
     }
     return pi == p.size();
+}
+
+std::string LikeLiteral(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '*' || c == '?' || c == '#' || c == '[' || c == '%' || c == '_') {
+            out += '[';
+            out += c;
+            out += ']';
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 } // namespace ado

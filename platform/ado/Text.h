@@ -12,9 +12,15 @@ namespace ado {
 // -1, 0 or 1. Equal texts differ at most in letter case.
 int CompareText(std::string_view a, std::string_view b);
 
-// LIKE: "*" and "%" stand for any run of characters, "?" and "_" for one;
-// letter case is ignored. `escape` (when not 0) makes the next character literal.
+// LIKE: "*" and "%" stand for any run of characters, "?" and "_" for one,
+// "[a-c]" for one of a class ("[!a-c]" for one outside it); letter case is
+// ignored. `escape` (when not 0) makes the next character literal.
 bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape = 0);
+
+// The text as a LIKE pattern that matches it alone: each wildcard character
+// ("*", "?", "#", "[", "%", "_") stands in brackets. Typed text goes through it
+// before it joins a pattern.
+std::string LikeLiteral(std::string_view text);
 
 // A LIKE pattern prepared once for matching many texts.
 class LikePattern
@@ -46,6 +52,8 @@ public:
 private:
     bool MatchesBytes(std::string_view text) const;
     bool MatchesCharacters(std::string_view text) const;
+    // The length of the pattern item at pi when it matches the character; 0 when not.
+    size_t Step(size_t pi, char32_t c) const;
 
     std::u32string pattern_;
     char32_t escape_;

@@ -168,3 +168,23 @@ inline HRESULT CComModule::UpdateRegistryFromScript(std::string_view script, boo
 {
     return com::runRegistrationScript(script, doRegister, GetModuleFileName());
 }
+
+// The four exported entry points of an in-process server, served by its module; typeLibrary
+// (a const com::TypeLibrary*, or nullptr) is registered with the classes.
+#define COM_MODULE_EXPORTS(module, typeLibrary)                                                    \
+    COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)                  \
+    {                                                                                              \
+        return (module).GetClassObject(clsid, riid, ppv);                                          \
+    }                                                                                              \
+    COM_EXPORT HRESULT DllCanUnloadNow()                                                           \
+    {                                                                                              \
+        return (module).DllCanUnloadNow();                                                         \
+    }                                                                                              \
+    COM_EXPORT HRESULT DllRegisterServer()                                                         \
+    {                                                                                              \
+        return (module).RegisterServer(typeLibrary);                                               \
+    }                                                                                              \
+    COM_EXPORT HRESULT DllUnregisterServer()                                                       \
+    {                                                                                              \
+        return (module).UnregisterServer(typeLibrary);                                             \
+    }

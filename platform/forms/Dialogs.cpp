@@ -226,7 +226,9 @@ QStringList NameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
-        result << parts[i] + " (" + patterns.simplified() + ")";
+        // A description that already ends with its patterns is shown as it stands.
+        const QString suffix = " (" + patterns.simplified() + ")";
+        result << (parts[i].endsWith(suffix) ? parts[i] : parts[i] + suffix);
     }
     return result;
 }

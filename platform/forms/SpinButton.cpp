@@ -1,7 +1,7 @@
 #include "platform/forms/SpinButton.h"
 
+#include <QBoxLayout>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace forms {
 
@@ -20,16 +20,19 @@ QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow, const char* name)
 
 } // namespace
 
-SpinButton::SpinButton(const QString& name, QWidget* parent)
-    : QWidget(parent), up_(MakeArrow(this, Qt::UpArrow, "Up")),
-      down_(MakeArrow(this, Qt::DownArrow, "Down"))
+SpinButton::SpinButton(const QString& name, QWidget* parent, Qt::Orientation orientation)
+    : QWidget(parent)
 {
     setObjectName(name);
-    auto* layout = new QVBoxLayout(this);
+    const bool horizontal = orientation == Qt::Horizontal;
+    up_ = MakeArrow(this, horizontal ? Qt::RightArrow : Qt::UpArrow, "Up");
+    down_ = MakeArrow(this, horizontal ? Qt::LeftArrow : Qt::DownArrow, "Down");
+    auto* layout =
+        new QBoxLayout(horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(up_);
-    layout->addWidget(down_);
+    layout->addWidget(horizontal ? down_ : up_);
+    layout->addWidget(horizontal ? up_ : down_);
     connect(up_, &QToolButton::clicked, this, &SpinButton::SpinUp);
     connect(down_, &QToolButton::clicked, this, &SpinButton::SpinDown);
 }

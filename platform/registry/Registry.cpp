@@ -194,7 +194,9 @@ void parse(std::istream& in, Key& root)
             std::vector<std::string> path;
             for (const std::string& encoded : split(line.substr(1, line.size() - 2))) {
                 std::string component;
-                if (!decode(encoded, &component))
+                // A key name holding a zero or a backslash could never be opened by name.
+                if (!decode(encoded, &component) ||
+                    component.find_first_of(std::string_view("\0\\", 2)) != std::string::npos)
                     return;
                 path.push_back(component);
             }
@@ -636,6 +638,17 @@ LSTATUS RegDeleteValue(HKEY key, const char* valueName)
     });
 }
 
+namespace {
+// This host by its name, with or without the leading backslashes.
+bool isLocalMachine(std::string_view name)
+{
+    while (!name.empty() && name.front() == '\\')
+        name.remove_prefix(1);
+    char host[256] = {};
+    return gethostname(host, sizeof host - 1) == 0 && ascii::equalNoCase(name, host);
+}
+} // namespace
+
 LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* result)
 {
     if (!result)
@@ -643,7 +656,7 @@ LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* result)
     *result = nullptr;
     if (!isPredefined(hive))
         return ERROR_INVALID_HANDLE;
-    if (machineName && *machineName)
+    if (machineName && *machineName && !isLocalMachine(machineName))
         return ERROR_BAD_NETPATH;
     *result = hive;
     return ERROR_SUCCESS;

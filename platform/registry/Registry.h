@@ -89,8 +89,8 @@ LSTATUS RegDeleteKey(HKEY key, const char* subKey);
 // Deletes a key with all its subkeys and values.
 LSTATUS RegDeleteTree(HKEY key, const char* subKey);
 LSTATUS RegDeleteValue(HKEY key, const char* valueName);
-// The local machine (null or empty name) gives the hive itself; the store has no remote
-// machines, so any other name gives ERROR_BAD_NETPATH.
+// The local machine (null or empty name, or this host's name) gives the hive itself; the store has
+// no remote machines, so any other name gives ERROR_BAD_NETPATH.
 LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* result);
 
 namespace registry {

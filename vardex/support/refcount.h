@@ -5,6 +5,7 @@
 #include "vardex/support/sassert.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
@@ -30,13 +31,15 @@ private:
     bool m_IsStackObject = false;
 };
 
-// Counted pointer. Taking a raw pointer adopts the reference its creator holds
-// (no AddRef: a new object starts with count 1); copies AddRef, destruction Releases.
+// Counted pointer. Adopting a raw pointer takes over the reference its creator
+// holds (no AddRef: a new object starts with count 1), and is always spelt out
+// (explicit constructor, Adopt), so that no assignment adopts a pointer by
+// accident; copies AddRef, destruction Releases.
 template <class T> class CRefCountPtr
 {
 public:
     CRefCountPtr() = default;
-    CRefCountPtr(T* p) { Adopt(p); }
+    explicit CRefCountPtr(T* p) { Adopt(p); }
     CRefCountPtr(const CRefCountPtr& other) : m_p(other.m_p)
     {
         if (m_p)
@@ -49,9 +52,10 @@ public:
             m_p->Release();
     }
 
-    CRefCountPtr& operator=(T* p)
+    // Releases the object held.
+    CRefCountPtr& operator=(std::nullptr_t)
     {
-        Adopt(p);
+        Adopt(nullptr);
         return *this;
     }
     CRefCountPtr& operator=(const CRefCountPtr& other)
@@ -80,9 +84,9 @@ public:
     T& operator*() const { return *Checked(); }
 
     T* get() const { return m_p; }
-    operator T*() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
 
-private:
+    // Takes over the creator's reference of `p` and releases the object held before.
     void Adopt(T* p)
     {
         // clang-format off
@@ -95,6 +99,7 @@ private:
             old->Release();
     }
 
+private:
     T* Checked() const
     {
         // clang-format off

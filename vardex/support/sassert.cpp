@@ -1,29 +1,32 @@
 #include "vardex/support/sassert.h"
 
+#include "vardex/support/slog.h"
+
 #include <atomic>
-#include <cstdio>
 
 namespace {
 
-void ReportToStandardError(const char* file, const char* line, const char* expression,
-                           const char* information)
+void ReportToLog(const char* file, const char* line, const char* expression,
+                 const char* information)
 {
-    std::fprintf(stderr, "assert failure (%s(%s)): %s : %s\n", file ? file : "unknown",
-                 line ? line : "unknown", expression ? expression : "unknown",
-                 information ? information : "");
+    LogAssertToLog(file, line, expression, information);
 }
 
-std::atomic<LogAssertHandler> g_handler{&ReportToStandardError};
+std::atomic<LogAssertHandler> g_handler{&ReportToLog};
 
 } // namespace
 
-void LogAssert(const char* file, const char* line, const char* expression, const char* information)
+void LogAssert(const char* file, const char* line, const char* expression,
+               const char* information) noexcept
 {
-    g_handler.load(std::memory_order_acquire)(file, line, expression, information);
+    try {
+        g_handler.load(std::memory_order_acquire)(file, line, expression, information);
+    } catch (...) {
+        // Nothing of the logging throws to its callers.
+    }
 }
 
 LogAssertHandler SetLogAssertHandler(LogAssertHandler handler)
 {
-    return g_handler.exchange(handler ? handler : &ReportToStandardError,
-                              std::memory_order_acq_rel);
+    return g_handler.exchange(handler ? handler : &ReportToLog, std::memory_order_acq_rel);
 }

@@ -1,8 +1,7 @@
 #pragma once
 // Assertion reports of the support library. Every check of the library reports
-// a failed condition through LogAssert and then goes on. The logging facility
-// installs its own handler when it starts; until then (and in programs without
-// it) reports go to standard error.
+// a failed condition through LogAssert and then goes on. Reports go to the
+// logging facility (slog.h); tests may install a handler of their own.
 
 // The receiver of assertion reports: source file, line (as text), the failed
 // expression and a free information text (empty when there is none).
@@ -10,9 +9,10 @@ using LogAssertHandler = void (*)(const char* file, const char* line, const char
                                   const char* information);
 
 // Reports a failed assertion through the installed handler and returns.
-void LogAssert(const char* file, const char* line, const char* expression, const char* information);
+void LogAssert(const char* file, const char* line, const char* expression,
+               const char* information) noexcept;
 
-// Installs `handler` (null: the standard-error default) and returns the previous one.
+// Installs `handler` (null: the logging facility) and returns the previous one.
 LogAssertHandler SetLogAssertHandler(LogAssertHandler handler);
 
 #define SASSERT_STR2(x) #x

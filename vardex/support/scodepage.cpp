@@ -7,6 +7,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,10 @@ int32_t Deliver(const std::vector<Unit, SHeapAllocator<Unit>>& result, Unit* out
 int32_t SMultiByteToWide(int codePage, const char* in, int32_t inBytes, char16_t* out,
                          int32_t outSize)
 {
+    if (inBytes == -1 && in)
+        inBytes = int32_t(std::strlen(in)) + 1; // zero-terminated: the zero is converted too
+    else if (inBytes < 0)
+        return -1;
     if (IsUtf8(codePage))
         return Utf8ToWide(in, inBytes, out, outSize);
     std::vector<char16_t, SHeapAllocator<char16_t>> result;
@@ -175,6 +180,10 @@ int32_t SMultiByteToWide(int codePage, const char* in, int32_t inBytes, char16_t
 int32_t SWideToMultiByte(int codePage, const char16_t* in, int32_t inUnits, char* out,
                          int32_t outSize)
 {
+    if (inUnits == -1 && in)
+        inUnits = SWideLength(in) + 1;
+    else if (inUnits < 0)
+        return -1;
     if (IsUtf8(codePage))
         return WideToUtf8(in, inUnits, out, outSize);
     std::vector<char, SHeapAllocator<char>> result;

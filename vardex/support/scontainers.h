@@ -119,6 +119,8 @@ public:
         else
             found->second = value;
     }
+    // False when the key was not there.
+    bool RemoveKey(const K& key) { return m_data.erase(key) > 0; }
     void RemoveAll() { m_data.clear(); }
     int32_t GetCount() const { return int32_t(m_data.size()); }
 

@@ -41,7 +41,11 @@ void SSafeArrayBase::HandOver(VARIANT* target)
     SASSERT_INFO(m_owner, "The safe array was handed over before");
     if (!m_owner)
         return;
-    VariantClear(target);
+    // A target that cannot be cleared is left as it is: overwriting it would lose what it holds.
+    const HRESULT cleared = VariantClear(target);
+    SASSERT_INFO(SUCCEEDED(cleared), "The target of the hand-over could not be cleared");
+    if (FAILED(cleared))
+        return;
     VARTYPE type = VT_VARIANT;
     SafeArrayGetVartype(m_psa, &type);
     target->vt = VARTYPE(VT_ARRAY | type);

@@ -2,6 +2,8 @@
 
 #include "vardex/support/scodepage.h"
 
+#include "platform/com/Bstr.h"
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -394,31 +396,35 @@ locale_t CaseLocale()
 }
 
 using WideText = std::vector<wchar_t, SHeapAllocator<wchar_t>>;
+constexpr std::size_t kSmallText = 256;
 
-// The text as lower-case wide characters, zero-terminated.
-WideText FoldedWide(const char* text)
+// The text as lower-case wide characters, zero-terminated: in `small` when it fits (no
+// allocation: the log file filter compares on every trace), else in `large`.
+const wchar_t* FoldedWide(const char* text, wchar_t (&small)[kSmallText], WideText& large)
 {
-    const int32_t bytes = int32_t(std::strlen(text));
-    std::vector<char16_t, SHeapAllocator<char16_t>> units(bytes + 1);
-    const int32_t n = SMultiByteToWide(-1, text, bytes, units.data(), bytes + 1);
-    WideText wide;
-    wide.reserve(n + 1);
-    for (int32_t i = 0; i < n; ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n)
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        const locale_t locale = CaseLocale();
-        wide.push_back(locale ? towlower_l(wint_t(c), locale) : towlower(wint_t(c)));
+    const std::string_view bytes(text ? text : "");
+    wchar_t* out = small;
+    if (bytes.size() + 1 > kSmallText) {
+        large.resize(bytes.size() + 1); // never more characters than bytes
+        out = large.data();
     }
-    wide.push_back(0);
-    return wide;
+    const locale_t locale = CaseLocale();
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const char32_t c = com::decodeUtf8(bytes, i);
+        out[n++] = wchar_t(locale ? towlower_l(wint_t(c), locale) : towlower(wint_t(c)));
+    }
+    out[n] = 0;
+    return out;
 }
 
 } // namespace
 
 int SStringCompareNoCase(const char* a, const char* b)
 {
-    return std::wcscoll(FoldedWide(a ? a : "").data(), FoldedWide(b ? b : "").data());
+    wchar_t smallA[kSmallText], smallB[kSmallText];
+    WideText largeA, largeB;
+    return std::wcscoll(FoldedWide(a, smallA, largeA), FoldedWide(b, smallB, largeB));
 }
 
 SString SStringConv::ToString(int32_t value)

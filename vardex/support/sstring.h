@@ -101,6 +101,17 @@ public:
     bool AssignAnsi(const char* ansi, int codePage = -1);
 };
 
+inline SString operator+(SString left, const SString& right)
+{
+    left += right;
+    return left;
+}
+inline SString operator+(SString left, const char* right)
+{
+    left += right;
+    return left;
+}
+
 // An SString ordered by plain byte comparison of its zero-terminated text.
 class SStringBinary : public SString
 {

@@ -1,11 +1,13 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -82,9 +84,10 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
 
     // Only the windows that exist can be opened.
     for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose})
+                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
+                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdComptoir->isEnabled());
+    EXPECT_FALSE(f.CmdMachines->isEnabled());
 
     // The article window is loaded, hidden, by the main window's load.
     ASSERT_TRUE(forms::IsLoaded<FrmStock>());
@@ -113,6 +116,8 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
          {Cas{f.CmdFamilles, "FenFamille", true}, Cas{f.CmdTailles, "FenTailles", true},
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
+          Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
+          Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
           Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -125,6 +130,17 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
         Click(f, c.bouton->objectName());
         EXPECT_EQ(vu, c.fenetre);
     }
+
+    // The issue history gives the main window back when it unloads.
+    f.setEnabled(false);
+    forms::form<FrmVente>().Unload();
+    EXPECT_TRUE(f.isEnabled());
+
+    // The profiles window opened from here works on all profiles, not for one employee.
+    forms::form<FenQuota>().DepuisFenUtilisateur = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdProfile");
+    EXPECT_FALSE(forms::form<FenQuota>().DepuisFenUtilisateur);
 
     // The article window and the employee register are shown modeless.
     Click(f, "CmdStock");

@@ -49,19 +49,48 @@ TEST(LikeMatch, TakesBothWildcardSetsWithoutCase)
         bool expected;
     };
     const Case cases[] = {
-        {"DU*", "dupont", true},    {"du%", "DUPONT", true},
-        {"D?P*", "DUPONT", true},   {"d_p*", "Dupont", true},
-        {"abc", "abcd", false},     {"*é*", "CAFÉ CRÈME", true},
-        {"*e*", "CAFÉ", false},     {"123", "123", true},
-        {"12", "123", false},       {"*", "", true},
-        {"a*b*c", "aXXbYYc", true}, {"a*b*c", "aXXbYY", false},
-        {"KLMN*", "KLMNO", true},   {"", "", true},
+        {"DU*", "dupont", true},
+        {"du%", "DUPONT", true},
+        {"D?P*", "DUPONT", true},
+        {"d_p*", "Dupont", true},
+        {"abc", "abcd", false},
+        {"*é*", "CAFÉ CRÈME", true},
+        {"*e*", "CAFÉ", false},
+        {"123", "123", true},
+        {"12", "123", false},
+        {"*", "", true},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"KLMN*", "KLMNO", true},
+        {"", "", true},
+        // Classes, as the Access dialect writes them.
+        {"[a-c]1", "B1", true},
+        {"[!a-c]1", "b1", false},
+        {"[!a-c]1", "d1", true},
+        {"[xé]", "É", true},
+        {"[*]*", "*AB", true},
+        {"[*]*", "AB", false},
+        {"a[", "a[", true},
+        {"[]]", "]", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ado::LikeMatch(c.pattern, c.text), c.expected) << c.pattern << " ~ " << c.text;
     }
     EXPECT_TRUE(ado::LikeMatch("100!%", "100%", U'!'));
     EXPECT_FALSE(ado::LikeMatch("100!%", "1000", U'!'));
+}
+
+TEST(LikeLiteral, MatchesTheTypedTextAloneWildcardsIncluded)
+{
+    for (const char* typed : {"D'ALMEIDA", "A*B", "R?2", "N#5", "[X]", "100%", "A_B", ""}) {
+        const std::string pattern = ado::LikeLiteral(typed);
+        EXPECT_TRUE(ado::LikeMatch(pattern, typed)) << typed;
+        EXPECT_TRUE(ado::LikeMatch(pattern + "*", std::string(typed) + "Z")) << typed;
+    }
+    EXPECT_FALSE(ado::LikeMatch(ado::LikeLiteral("A*B"), "AXB"));
+    EXPECT_FALSE(ado::LikeMatch(ado::LikeLiteral("R?2"), "RX2"));
+    EXPECT_FALSE(ado::LikeMatch(ado::LikeLiteral("A_B"), "AXB"));
+    EXPECT_FALSE(ado::LikeMatch(ado::LikeLiteral("100%") + "*", "1000"));
 }
 
 } // namespace

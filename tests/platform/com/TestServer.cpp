@@ -26,22 +26,4 @@ const com::TypeLibrary g_typeLibrary{LIBID_TestCounterLib,
 
 } // namespace
 
-COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv)
-{
-    return g_module.GetClassObject(clsid, riid, ppv);
-}
-
-COM_EXPORT HRESULT DllCanUnloadNow()
-{
-    return g_module.DllCanUnloadNow();
-}
-
-COM_EXPORT HRESULT DllRegisterServer()
-{
-    return g_module.RegisterServer(&g_typeLibrary);
-}
-
-COM_EXPORT HRESULT DllUnregisterServer()
-{
-    return g_module.UnregisterServer(&g_typeLibrary);
-}
+COM_MODULE_EXPORTS(g_module, &g_typeLibrary)

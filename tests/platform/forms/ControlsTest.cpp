@@ -153,6 +153,20 @@ TEST_F(ControlsTest, HoldingASpinArrowRepeats)
     EXPECT_EQ(down.count(), 1) << "one click, one step";
 }
 
+TEST_F(ControlsTest, AHorizontalSpinButtonGoesDownOnTheLeftAndUpOnTheRight)
+{
+    SpinButton spin("SpinButton2", nullptr, Qt::Horizontal);
+    spin.setFixedSize(60, 20);
+    spin.show();
+    ProcessEvents();
+    EXPECT_LT(spin.DownArrow()->geometry().right(), spin.UpArrow()->geometry().left());
+    EXPECT_EQ(spin.UpArrow()->arrowType(), Qt::RightArrow);
+    EXPECT_EQ(spin.DownArrow()->arrowType(), Qt::LeftArrow);
+    QSignalSpy up(&spin, &SpinButton::SpinUp);
+    Click(*spin.UpArrow());
+    EXPECT_EQ(up.count(), 1);
+}
+
 TEST_F(ControlsTest, EnterInATextBoxDoesNotPressAButton)
 {
     QSignalSpy clicked(window().CmdAjout, &QPushButton::clicked);

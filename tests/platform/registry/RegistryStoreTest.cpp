@@ -1,6 +1,7 @@
 #include "tests/platform/registry/RegistryFixture.h"
 
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -338,6 +339,36 @@ TEST_F(RegistryStore, OnlyTheLocalMachineCanBeConnected)
     EXPECT_EQ(key, HKEY_LOCAL_MACHINE);
     EXPECT_EQ(RegConnectRegistry("reportserver", HKEY_LOCAL_MACHINE, &key), ERROR_BAD_NETPATH);
     EXPECT_EQ(key, nullptr);
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(RegConnectRegistry((std::string("\\\\") + host).c_str(), HKEY_LOCAL_MACHINE, &key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(key, HKEY_LOCAL_MACHINE);
+}
+
+TEST_F(RegistryStore, KeyNamesThatCouldNotBeOpenedAreRefused)
+{
+    for (const char* name : {"bad%00name", "bad%5Cname"}) {
+        std::filesystem::create_directories(m_root);
+        {
+            std::ofstream hive(m_root + "/HKEY_LOCAL_MACHINE.reg");
+            hive << "[Software\\Good]\n\"v\"=1,\"ok\"\n[Software\\" << name << "]\n";
+        }
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_SUCCESS);
+        // Every subkey that enumerates can be opened by its name, and the walk ends.
+        char subkey[256];
+        DWORD index = 0;
+        for (DWORD size = sizeof subkey; RegEnumKeyEx(key, index, subkey, &size, nullptr, nullptr,
+                                                      nullptr, nullptr) == ERROR_SUCCESS;
+             size = sizeof subkey, ++index) {
+            HKEY child = nullptr;
+            EXPECT_EQ(RegOpenKeyEx(key, subkey, 0, KEY_READ, &child), ERROR_SUCCESS) << name;
+            RegCloseKey(child);
+        }
+        EXPECT_EQ(index, 1u) << name;
+        RegCloseKey(key);
+    }
 }
 
 } // namespace

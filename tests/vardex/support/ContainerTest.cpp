@@ -207,6 +207,14 @@ TEST(SSafeArray, LongsAreLockedWhileTheWrapperLivesAndHandedOverUnlocked)
         wrapper.HandOver(&second);
         EXPECT_EQ(second.vt, VT_EMPTY) << "one array, one holder";
         EXPECT_EQ(asserts.Expressions(), std::vector<std::string>{"m_owner"});
+
+        // A target that cannot be cleared (its array is still locked) keeps what it holds.
+        asserts.Clear();
+        SSafeArray<LONG> other(Longs({1}), 0);
+        other.HandOver(&result);
+        EXPECT_EQ(result.parray, psa);
+        EXPECT_TRUE(other.IsOwner());
+        EXPECT_EQ(asserts.Reports().size(), 1u);
     }
     EXPECT_EQ(psa->cLocks, 0u);
     EXPECT_EQ(result.Clear(), S_OK);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -33,7 +34,7 @@ TEST(CRefCount, PointerCopiesShareOneObjectDeletedOnce)
     AssertRecorder asserts;
     int deleted = 0;
     {
-        CRefCountPtr<Counted> first = new Counted(&deleted);
+        CRefCountPtr<Counted> first(new Counted(&deleted));
         EXPECT_EQ(first->AddRef(), 2);
         EXPECT_EQ(first->Release(), 1);
         CRefCountPtr<Counted> second = first;
@@ -52,16 +53,25 @@ TEST(CRefCount, PointerCopiesShareOneObjectDeletedOnce)
     EXPECT_TRUE(asserts.Reports().empty());
 }
 
-TEST(CRefCount, AssigningRawPointersReleasesTheOldObject)
+// A raw pointer is never adopted or handed out without saying so: `base = derived;` would
+// otherwise adopt a reference nobody gave and release the object once too often.
+struct Derived : Counted
+{
+};
+static_assert(!std::is_convertible_v<Counted*, CRefCountPtr<Counted>>);
+static_assert(!std::is_assignable_v<CRefCountPtr<Counted>&, Derived*>);
+static_assert(!std::is_convertible_v<CRefCountPtr<Counted>, Counted*>);
+
+TEST(CRefCount, AdoptingRawPointersReleasesTheOldObject)
 {
     AssertRecorder asserts;
     int deletedA = 0, deletedB = 0;
-    CRefCountPtr<Counted> p = new Counted(&deletedA);
-    p = new Counted(&deletedB);
+    CRefCountPtr<Counted> p(new Counted(&deletedA));
+    p.Adopt(new Counted(&deletedB));
     EXPECT_EQ(deletedA, 1);
     EXPECT_EQ(deletedB, 0);
     // Adopting the pointer already held must not release it.
-    p = p.get();
+    p.Adopt(p.get());
     EXPECT_EQ(deletedB, 0);
     EXPECT_EQ(p->value, 7);
     p = nullptr;
@@ -76,7 +86,7 @@ TEST(CRefCount, StackObjectIsReportedWhenAdoptedAndKept)
     onStack.SetStackObject(true);
     EXPECT_TRUE(onStack.IsStackObject());
     {
-        CRefCountPtr<Counted> p = &onStack;
+        CRefCountPtr<Counted> p(&onStack);
         EXPECT_EQ(p.get(), &onStack);
         ASSERT_EQ(asserts.Reports().size(), 1u);
         EXPECT_EQ(asserts.Reports()[0].expression, kAdoptAssert);
@@ -130,7 +140,7 @@ TEST(CRefCount, NullDereferenceIsReportedAndRefused)
 TEST(CRefCount, CountsStayExactAcrossThreads)
 {
     int deleted = 0;
-    CRefCountPtr<Counted> shared = new Counted(&deleted);
+    CRefCountPtr<Counted> shared(new Counted(&deleted));
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([shared] {

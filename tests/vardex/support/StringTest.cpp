@@ -1,4 +1,5 @@
 #include "vardex/support/satlconv.h"
+#include "vardex/support/scodepage.h"
 #include "vardex/support/sstring.h"
 
 #include "AssertRecorder.h"
@@ -375,6 +376,30 @@ TEST(SStringW, OtherCodePagesAndFailures)
     EXPECT_EQ(reports[0].information, "Error converting Unicode string to ANSI");
     EXPECT_EQ(reports[0].file, "sstring");
     EXPECT_EQ(reports[1].information, "Error converting ANSI string to Unicode");
+}
+
+TEST(SCodePage, ZeroTerminatedLength)
+{
+    char16_t wide[8] = {};
+    EXPECT_EQ(SMultiByteToWide(1252, "\xE9t\xE9", -1, wide, 8), 4) << "the zero is converted too";
+    EXPECT_EQ(std::u16string(wide, 4), std::u16string(u"\u00e9t\u00e9", 4));
+    EXPECT_EQ(SMultiByteToWide(65001, "ab", -1, nullptr, 0), 3);
+    char narrow[8] = {};
+    EXPECT_EQ(SWideToMultiByte(1252, u"\u00e9", -1, narrow, 8), 2);
+    EXPECT_EQ(std::string(narrow, 2), std::string("\xE9", 2));
+    EXPECT_EQ(SMultiByteToWide(1252, "x", -2, wide, 8), -1) << "other negative lengths are refused";
+    EXPECT_EQ(SWideToMultiByte(65001, u"x", -5, narrow, 8), -1);
+
+    EXPECT_EQ(MultiByteToWideChar(65001, 0, "ab", -1, nullptr, 0), 3) << "measuring";
+    EXPECT_EQ(MultiByteToWideChar(65001, 0, "abc", -1, wide, 2), 0) << "too small";
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, u"\u00e9", -1, narrow, 8, nullptr, nullptr), 2);
+}
+
+TEST(SStringCompareNoCase, LongTextsCompareWhole)
+{
+    const std::string a = std::string(300, 'a') + "X", b = std::string(300, 'A') + "x";
+    EXPECT_EQ(SStringCompareNoCase(a.c_str(), b.c_str()), 0);
+    EXPECT_LT(SStringCompareNoCase(a.c_str(), (b + "y").c_str()), 0);
 }
 
 TEST(SStringW, LongTextsConvertWhole)

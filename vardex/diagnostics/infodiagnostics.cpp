@@ -1,0 +1,198 @@
+#include "vardex/diagnostics/infodiagnostics.h"
+
+#include "platform/jtc/Synchronized.h"
+#include "vardex/diagnostics/client_exception_mapper.h"
+#include "vardex/support/sassert.h"
+#include "vardex/support/slog.h"
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+constexpr const char* kSource = "infodiagnostics.cpp";
+
+// The ORB keeps no "was initialised" answer of its own: the library notes its first ORB.
+std::atomic<bool> g_orbWasInitialized{false};
+// The object adapter serves requests once it is ready; that is declared once per process.
+std::once_flag g_adapterReady;
+
+} // namespace
+
+// Reports a failed check under the name the logs know it by.
+#define REPORT_CHECK(text) LogAssert(__FILE__, SASSERT_STR(__LINE__), text, "")
+
+void CInfoDiagnostics::Raise(HRESULT hr, int32_t msgId, const char* detail, int line) const
+{
+    GenericClientException e(hr, msgId, SIArray<SString>(), SString(detail));
+    char context[256];
+    std::snprintf(context, sizeof context, "%s(%d) ", kSource, line);
+    e.AddContext(context);
+    if (GetLogLevel() > 255 && IsFileLogged(kSource))
+        LogTrace("%s", e.Details().GetString());
+    throw GenericClientException(e);
+}
+
+bool CInfoDiagnostics::Connect(const char* factoryReference)
+{
+    JTCSynchronized guard(m_monitor);
+    if (m_connected)
+        return true;
+    if (!factoryReference)
+        Raise(kHrBadFactoryReference, kMsgBadFactoryReference, "Bad stringified factor ior.",
+              __LINE__);
+    m_connected = InitializeOrb() && ResolveService(factoryReference);
+    return m_connected;
+}
+
+bool CInfoDiagnostics::InitializeOrb()
+{
+    JTCSynchronized guard(m_monitor);
+    // The host process is expected to have started the ORB before.
+    if (!g_orbWasInitialized)
+        REPORT_CHECK("init.WasInitialized()");
+    try {
+        int argc = 0;
+        if (CORBA::is_nil(m_orb)) {
+            m_orb = CORBA::ORB_init(argc, nullptr, "");
+            if (CORBA::is_nil(m_orb)) {
+                REPORT_CHECK("!CORBA_is_nil(m_orb)");
+                return false;
+            }
+            g_orbWasInitialized = true;
+        }
+        if (CORBA::is_nil(m_boa)) {
+            m_boa = m_orb->BOA_init(argc, nullptr, "omniORB4_BOA");
+            if (CORBA::is_nil(m_boa)) {
+                REPORT_CHECK("!CORBA_is_nil(m_boa)");
+                return false;
+            }
+            // Without this the adapter holds every request to the listener.
+            std::call_once(g_adapterReady, [this] { m_boa->impl_is_ready(0, 1); });
+        }
+    }
+    VX_CATCH_CORBA(kSource)
+    m_orbInitialized = true;
+    return true;
+}
+
+bool CInfoDiagnostics::ResolveService(const char* factoryReference)
+{
+    JTCSynchronized guard(m_monitor);
+    if (!EnsureOrb())
+        return false;
+    try {
+        CORBA::Object_var object;
+        try {
+            object = m_orb->string_to_object(factoryReference);
+        } catch (const CORBA::BAD_PARAM&) {
+            // not a reference at all
+        } catch (const CORBA::MARSHAL&) {
+            // a damaged reference
+        }
+        if (CORBA::is_nil(object))
+            Raise(kHrBadFactoryReference, kMsgBadFactoryReference,
+                  "Failed to convert stringified sifactory ior to corba object.", __LINE__);
+
+        ImplServ::QuollFactory_var factory = ImplServ::QuollFactory::_narrow(object);
+        if (CORBA::is_nil(factory))
+            Raise(kHrBadFactoryReference, kMsgBadFactoryReference,
+                  "Failed to narrow to sifactory ior.", __LINE__);
+
+        CORBA::Object_var serviceObject = factory->newService(kDiagnosticsServiceName, L"");
+        if (CORBA::is_nil(serviceObject))
+            Raise(kHrNullDiagnosticsService, kMsgNullDiagnosticsService,
+                  "The diagnostics service object from server is null.", __LINE__);
+
+        m_service = Norvel::Norveldiag::NorvelDiagnostics::_narrow(serviceObject);
+        return !CORBA::is_nil(m_service);
+    }
+    VX_CATCH_CORBA(kSource)
+}
+
+bool CInfoDiagnostics::EnsureOrb()
+{
+    return m_orbInitialized || InitializeOrb();
+}
+
+bool CInfoDiagnostics::RegisterListener(ProbeListener listener, const TopicSeq& topics)
+{
+    JTCSynchronized guard(m_monitor);
+    EnsureOrb();
+    if (CORBA::is_nil(m_service))
+        return false;
+    try {
+        // The server's own answer does not matter: the listener was handed over.
+        m_service->registerDiagnosticsProbeListener(listener, topics);
+    }
+    VX_CATCH_CORBA(kSource)
+    return true;
+}
+
+bool CInfoDiagnostics::UnregisterListener(ProbeListener listener)
+{
+    JTCSynchronized guard(m_monitor);
+    if (!m_orbInitialized)
+        REPORT_CHECK("m_initialized");
+    if (CORBA::is_nil(m_service))
+        return false;
+    try {
+        m_service->unregisterDiagnosticsProbeListener(listener);
+        if (!CORBA::is_nil(m_boa))
+            m_boa->dispose(listener);
+    }
+    VX_CATCH_CORBA(kSource)
+    return true;
+}
+
+bool CInfoDiagnostics::GetTopics(Norvel::Norveldiag::SeqTopicVerbosity_var& holder)
+{
+    JTCSynchronized guard(m_monitor);
+    EnsureOrb();
+    if (CORBA::is_nil(m_service))
+        return false;
+    try {
+        holder = m_service->getTopics();
+    }
+    VX_CATCH_CORBA(kSource)
+    return true;
+}
+
+bool CInfoDiagnostics::ChangeListenerFilter(ProbeListener listener, const TopicSeq& topics)
+{
+    JTCSynchronized guard(m_monitor);
+    EnsureOrb();
+    if (CORBA::is_nil(m_service))
+        return false;
+    try {
+        m_service->setProbeListenerTopicalFilter(listener, topics);
+    }
+    VX_CATCH_CORBA(kSource)
+    return true;
+}
+
+void CInfoDiagnostics::DisconnectListener(ProbeListener listener)
+{
+    JTCSynchronized guard(m_monitor);
+    if (!m_orbInitialized)
+        REPORT_CHECK("m_initialized");
+    if (CORBA::is_nil(m_boa))
+        return;
+    try {
+        m_boa->dispose(listener);
+    }
+    VX_CATCH_CORBA(kSource)
+}
+
+bool CInfoDiagnostics::IsServiceAlive()
+{
+    JTCSynchronized guard(m_monitor);
+    if (CORBA::is_nil(m_service))
+        return false;
+    try {
+        return !m_service->_non_existent();
+    } catch (...) {
+        return false;
+    }
+}
