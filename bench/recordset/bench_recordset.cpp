@@ -11,6 +11,7 @@
 #include <malloc.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -42,11 +43,15 @@ public:
                             "DATETIME)");
         connection_.BeginTrans();
         sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(connection_.Handle(),
-                           "INSERT INTO Articles VALUES (?1, ?2, ?3, ?4, '2024-05-12 10:00:00')",
+        sqlite3_prepare_v2(connection_.Handle(), "INSERT INTO Articles VALUES (?1, ?2, ?3, ?4, ?5)",
                            -1, &insert, nullptr);
         for (long i = 0; i < rows; ++i) {
             const std::string name = Designation(i);
+            // Dates of every day and time, as an article table holds them.
+            char date[32];
+            std::snprintf(date, sizeof date, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", 2000 + i % 25,
+                          1 + i % 12, 1 + i % 28, i % 24, i % 60, (i / 60) % 60);
+            sqlite3_bind_text(insert, 5, date, -1, SQLITE_TRANSIENT);
             sqlite3_bind_int64(insert, 1, 1000 + i);
             sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_double(insert, 3, static_cast<double>(i % 997) * 0.25);

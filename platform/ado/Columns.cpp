@@ -479,6 +479,28 @@ long Column::FindIn(const Criterion& c, const uint32_t* view, long from, long en
     return Scan(view, from, end, step, [&](uint32_t r) { return Matches(c, r); });
 }
 
+void Column::Reserve(uint32_t rows)
+{
+    switch (storage_) {
+    case Storage::Ints:
+        ints_.reserve(rows);
+        break;
+    case Storage::Reals:
+        reals_.reserve(rows);
+        break;
+    case Storage::Scaled:
+        scaled_.reserve(rows);
+        break;
+    case Storage::Text:
+        starts_.reserve(rows);
+        lengths_.reserve(rows);
+        break;
+    case Storage::Variants:
+        variants_.reserve(rows);
+        break;
+    }
+}
+
 void Column::ShrinkToFit()
 {
     ints_.shrink_to_fit();

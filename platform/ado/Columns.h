@@ -70,6 +70,8 @@ public:
     long FindIn(const Criterion& criterion, const uint32_t* view, long from, long end,
                 long step) const;
 
+    // Room for that many rows (a requery reads about as many as before).
+    void Reserve(uint32_t rows);
     void ShrinkToFit();
 
 private:

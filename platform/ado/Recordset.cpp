@@ -186,6 +186,7 @@ void Load(RecordsetState& s)
     sqlite3_stmt* st = stmt.get();
     const int count = sqlite3_column_count(st);
     int rowidColumn = -1;
+    const uint32_t previousRows = s.rowCount;
     s.columns.clear();
     s.tables.clear();
     s.data.clear();
@@ -256,9 +257,12 @@ void Load(RecordsetState& s)
         }
     }
     for (const ColumnInfo& c : s.columns) {
-        s.data.emplace_back(c.kind);
+        s.data.emplace_back(c.kind).Reserve(previousRows);
     }
     s.rowids.resize(s.tables.size());
+    for (auto& ids : s.rowids) {
+        ids.reserve(previousRows);
+    }
     const bool readRowid = rowidColumn >= 0 && rowTableIndex >= 0;
     while (stmt.Step() == SQLITE_ROW) {
         for (size_t i = 0; i < s.data.size(); ++i) {
