@@ -868,6 +868,11 @@ ado::Fields Recordset::Fields() const
     return ado::Fields(state_);
 }
 
+Field Recordset::FieldNamed(std::string_view name) const
+{
+    return Field(state_, state_->ColumnIndex(name));
+}
+
 vb::Variant Recordset::ValueAt(long position, long fieldIndex) const
 {
     const RecordsetState& s = *state_;
