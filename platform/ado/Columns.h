@@ -3,7 +3,8 @@
 // type (32-bit integers for Yes/No, Integer and Long; doubles for Single, Double and dates;
 // scaled 64-bit integers for currency; texts in one buffer with offsets), a null bitmap, and
 // the rare value that does not fit its column's type (SQLite keeps any value in any column)
-// kept aside as a Variant. A Variant is built only when a value is read.
+// kept aside as a Variant. A Variant is built only when a value is read. Computed columns
+// (without a declared type) and picture bytes are held as Variants.
 
 #include "platform/ado/Criteria.h"
 #include "platform/ado/Values.h"
