@@ -23,15 +23,12 @@ void RecordsetState::RequireOpen() const
     }
 }
 
-uint32_t RecordsetState::CurrentRow() const
+void RecordsetState::RaiseNoCurrentRow() const
 {
     RequireOpen();
-    if (!OnRow()) {
-        Raise(vb::ErrNoCurrentRecord,
-              "Either BOF or EOF is True, or the current record has been deleted. Requested "
-              "operation requires a current record.");
-    }
-    return view[static_cast<size_t>(pos)];
+    Raise(vb::ErrNoCurrentRecord,
+          "Either BOF or EOF is True, or the current record has been deleted. Requested "
+          "operation requires a current record.");
 }
 
 int RecordsetState::ColumnIndex(std::string_view name) const
@@ -68,17 +65,6 @@ int RecordsetState::ColumnIndex(std::string_view name) const
           "Item cannot be found in the collection corresponding to the requested name or "
           "ordinal: " +
               std::string(name));
-}
-
-vb::Variant RecordsetState::Value(int column) const
-{
-    const uint32_t row = CurrentRow();
-    if (!edits.empty()) {
-        if (auto it = edits.find(column); it != edits.end()) {
-            return it->second;
-        }
-    }
-    return Cell(row, column);
 }
 
 vb::Variant RecordsetState::OriginalValue(int column) const

@@ -85,10 +85,29 @@ struct RecordsetState
     {
         return pos >= 0 && pos < static_cast<long>(view.size()) && !currentDeleted;
     }
-    uint32_t CurrentRow() const;                  // raises 3021 off the rows
+    // Raises 3021 off the rows (3704 when closed).
+    uint32_t CurrentRow() const
+    {
+        if (!open || !OnRow()) {
+            RaiseNoCurrentRow();
+        }
+        return view[static_cast<size_t>(pos)];
+    }
+    [[noreturn]] void RaiseNoCurrentRow() const;
     int ColumnIndex(std::string_view name) const; // raises 3265 when unknown
 
-    vb::Variant Value(int column) const;
+    // The current row's value, its edit in progress first (inline: bound controls and scans
+    // read it for every row).
+    vb::Variant Value(int column) const
+    {
+        const uint32_t row = CurrentRow();
+        if (!edits.empty()) {
+            if (auto it = edits.find(column); it != edits.end()) {
+                return it->second;
+            }
+        }
+        return Cell(row, column);
+    }
     void SetValue(int column, const vb::Variant& value);
     vb::Variant OriginalValue(int column) const;
     // The stored value of a row.
