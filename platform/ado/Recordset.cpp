@@ -90,8 +90,8 @@ void RecordsetState::SetValue(int column, const vb::Variant& value)
         Raise(ErrMultipleStep,
               "Multiple-step operation generated errors. Check each status value.");
     }
-    // A text longer than its column's declared size ("TEXT(100)") is refused, as the
-    // database refuses it, rather than stored whole.
+    // A text longer than its column's declared size ("TEXT(100)") is refused rather than
+    // stored whole: the column cannot hold it.
     if (info.kind == ColumnKind::Text && info.declared.find('(') != std::string::npos &&
         coerced.Type() == vb::VarType::String &&
         vb::utf8::Length(coerced.StringValue()) > DefinedSizeOf(info.kind, info.declared)) {
