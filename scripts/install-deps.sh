@@ -17,7 +17,8 @@ packages=(
   libzip-dev
   libdw-dev
   xvfb xauth x11-utils xdotool
-  poppler-utils
+  poppler-utils zbar-tools
+  qt6-pdf-dev
   xdg-utils locales
   fonts-dejavu-core
   fonts-liberation qt6-translations-l10n

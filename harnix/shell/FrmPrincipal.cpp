@@ -7,6 +7,7 @@
 #include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
@@ -96,7 +97,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdDotation, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdDotation, CmdMachines})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -137,6 +138,7 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
     connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
     connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
+    connect(CmdReport, &QPushButton::clicked, this, [this] { CmdReport_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
@@ -259,6 +261,11 @@ void FrmPrincipal::CmdFamilles_Click()
 void FrmPrincipal::CmdTailles_Click()
 {
     Ouvrir<FenTailles>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenTailles&) {});
+}
+
+void FrmPrincipal::CmdReport_Click()
+{
+    Ouvrir<FenCompteRendu>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenCompteRendu&) {});
 }
 
 void FrmPrincipal::CmdEmplacement_Click()

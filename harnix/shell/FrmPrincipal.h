@@ -36,6 +36,7 @@ public:
     void CmdFamilles_Click();
     void CmdTailles_Click();
     void CmdEmplacement_Click();
+    void CmdReport_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
     void CmdComptoir_Click();
