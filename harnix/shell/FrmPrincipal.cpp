@@ -6,6 +6,7 @@
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
+#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
@@ -97,7 +98,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdDotation, CmdMachines})
+    for (forms::CommandButton* b : {CmdDotation})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -143,6 +144,7 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
     connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
+    connect(CmdMachines, &QPushButton::clicked, this, [this] { CmdMachines_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -293,6 +295,12 @@ void FrmPrincipal::CmdComptoir_Click()
 void FrmPrincipal::CmdVente_Click()
 {
     Ouvrir<FrmVente>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FrmVente&) {});
+}
+
+void FrmPrincipal::CmdMachines_Click()
+{
+    Ouvrir<FrmConfigMachine>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                             [](FrmConfigMachine& f) { f.ModeConfig = false; });
 }
 
 void FrmPrincipal::CmdApropos_Click()

@@ -41,6 +41,7 @@ public:
     void CmdBadgeMainten_Click();
     void CmdComptoir_Click();
     void CmdVente_Click();
+    void CmdMachines_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();
     void cmdOK_Click();

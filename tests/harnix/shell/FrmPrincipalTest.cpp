@@ -1,6 +1,7 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
@@ -84,12 +85,12 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
-                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile,
-                       f.CmdReport})
+    for (QWidget* b :
+         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
+          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente,
+          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdMachines})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdMachines->isEnabled());
+    EXPECT_FALSE(f.CmdDotation->isEnabled());
 
     // The article window is loaded, hidden, by the main window's load.
     ASSERT_TRUE(forms::IsLoaded<FrmStock>());
@@ -120,7 +121,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
-          Cas{f.CmdReport, "FenCompteRendu", true},
+          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdMachines, "FrmConfigMachine", true},
           Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -144,6 +145,12 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
     f.setEnabled(false);
     forms::form<FenCompteRendu>().Unload();
     EXPECT_TRUE(f.isEnabled());
+
+    // The machine configuration opens out of configuration mode.
+    forms::form<FrmConfigMachine>().ModeConfig = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdMachines");
+    EXPECT_FALSE(forms::form<FrmConfigMachine>().ModeConfig);
 
     // The profiles window opened from here works on all profiles, not for one employee.
     forms::form<FenQuota>().DepuisFenUtilisateur = true;
