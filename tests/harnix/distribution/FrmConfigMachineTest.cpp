@@ -426,4 +426,18 @@ TEST_F(ConfigMachine, FiveSheetsPrint)
     EXPECT_FALSE(Fiche(f.CmdRmplir).contains("CHAUSSURES"));
 }
 
+TEST_F(ConfigMachine, MachineNumberBeyondSixteenBitsIsRefused)
+{
+    AjouterMachine({40000, 1, 40, 4, "ETAGE"});
+    Lignes(40000, 1, {1000});
+    FrmConfigMachine& f = Ouvrir();
+    Choisir(f, 40000);
+    EXPECT_EQ(Cellule(f, 1, 2), "1000");
+    Script().ExpectMsgBox(forms::vbOK, "32767");
+    EXPECT_TRUE(Fiche(f.CmdRmplir).isEmpty());
+    EXPECT_EQ(Script().Pending(), 0u);
+    // The refill list was built all the same, with the number whole.
+    EXPECT_EQ(Stored("SELECT NumMach FROM TRemplissageMachine"), "40000");
+}
+
 } // namespace
