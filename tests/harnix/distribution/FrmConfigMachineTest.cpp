@@ -257,20 +257,20 @@ TEST_F(ConfigMachine, ConfigurationPicksSavesAndRefusesOccupiedLines)
     EXPECT_EQ(f.LigneOccupee[0], true);
     EXPECT_EQ(f.LigneOccupee[1], false);
 
-    // An empty line takes the picked article.
+    // An empty line takes the article picked with the article window's select button.
     OnNextModal([&](forms::Form& modale) {
         auto& stock = dynamic_cast<FrmStock&>(modale);
         EXPECT_TRUE(stock.CmdSelectioner->isVisibleTo(&stock));
         EXPECT_FALSE(stock.CmdAjout->isVisibleTo(&stock));
-        f.CodeArticleChoisi = 12;
-        f.ReferenceChoisie = 1040;
-        f.DesignationChoisie = "Gants";
-        stock.Hide();
+        stock.data1->Recordset().Find("Reference=1001", 0, ado::adSearchForward,
+                                      ado::adBookmarkFirst);
+        forms::testing::Click(*stock.CmdSelectioner);
+        EXPECT_FALSE(stock.isVisible());
     });
     f.MSFlexGrid1_Click();
-    EXPECT_EQ(Cellule(f, 2, 1), "Gants");
-    EXPECT_EQ(Cellule(f, 2, 2), "1040");
-    EXPECT_EQ(Cellule(f, 2, 3), "12");
+    EXPECT_EQ(Cellule(f, 2, 1), "CHAUSSURES P42");
+    EXPECT_EQ(Cellule(f, 2, 2), "1001");
+    EXPECT_EQ(Cellule(f, 2, 3), "2");
     // Closing the picker without a pick takes the article off the line.
     f.MSFlexGrid1->SetRow(3);
     f.MSFlexGrid1->SetTextMatrix(3, 2, "1001");
@@ -288,7 +288,7 @@ TEST_F(ConfigMachine, ConfigurationPicksSavesAndRefusesOccupiedLines)
     EXPECT_TRUE(f.ModeConfig);
     EXPECT_EQ(Stored("SELECT ReferenceArticle || '/' || CodeArticle || '/' || Designation FROM "
                      "ConfigMachines WHERE Etage = 2"),
-              "1040/12/Gants");
+              "1001/2/CHAUSSURES P42");
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM ConfigMachines WHERE Etage = 3 AND ReferenceArticle IS "
                      "NULL AND CodeArticle IS NULL AND Designation IS NULL"),
               "1");
@@ -296,11 +296,11 @@ TEST_F(ConfigMachine, ConfigurationPicksSavesAndRefusesOccupiedLines)
 
     // A row without a grid line: nothing of the machine is saved.
     Execute("INSERT INTO ConfigMachines (NoMachine, Etage) VALUES (1, 9)");
-    f.MSFlexGrid1->SetTextMatrix(2, 2, "1001");
+    f.MSFlexGrid1->SetTextMatrix(2, 2, "1000");
     f.CmdModeConfig_Click();
     Script().ExpectMsgBox(forms::vbOK, "CmdEnregiConfig_Click");
     f.CmdEnregiConfig_Click();
-    EXPECT_EQ(Stored("SELECT ReferenceArticle FROM ConfigMachines WHERE Etage = 2"), "1040");
+    EXPECT_EQ(Stored("SELECT ReferenceArticle FROM ConfigMachines WHERE Etage = 2"), "1001");
     EXPECT_TRUE(f.CmdEnregiConfig->isVisibleTo(&f));
 
     // Closing from the list hides the window and frees the picker.
@@ -438,6 +438,20 @@ TEST_F(ConfigMachine, MachineNumberBeyondSixteenBitsIsRefused)
     EXPECT_EQ(Script().Pending(), 0u);
     // The refill list was built all the same, with the number whole.
     EXPECT_EQ(Stored("SELECT NumMach FROM TRemplissageMachine"), "40000");
+}
+
+TEST_F(ConfigMachine, SheetWhoseBuildFailedIsNotPrinted)
+{
+    AjouterMachine({1, 1, 40, 4, "ETAGE"});
+    Lignes(1, 1, {1000});
+    FrmConfigMachine& f = Ouvrir();
+    Choisir(f, 1);
+    Execute("DROP TABLE TRemplissageMachine");
+    Script().ExpectMsgBox(forms::vbOK, "RemplisageMachine");
+    EXPECT_TRUE(Fiche(f.CmdRmplir).isEmpty());
+    Script().ExpectMsgBox(forms::vbOK, "RemplissageMachineGlobal");
+    EXPECT_TRUE(Fiche(f.Command3).isEmpty());
+    EXPECT_EQ(Script().Pending(), 0u);
 }
 
 } // namespace
