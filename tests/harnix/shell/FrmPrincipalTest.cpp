@@ -88,9 +88,8 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     for (QWidget* b :
          {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
           f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente,
-          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdMachines})
+          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdMachines, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdDotation->isEnabled());
 
     // The article window is loaded, hidden, by the main window's load.
     ASSERT_TRUE(forms::IsLoaded<FrmStock>());
@@ -122,7 +121,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
           Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdMachines, "FrmConfigMachine", true},
-          Cas{f.CmdApropos, "frmAbout", false}}) {
+          Cas{f.CmdDotation, "FenDotation", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
         OnNextModal([&](forms::Form& modale) {
