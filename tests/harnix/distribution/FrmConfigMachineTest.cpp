@@ -422,8 +422,12 @@ TEST_F(ConfigMachine, FiveSheetsPrint)
     EXPECT_TRUE(total.contains("Total des Articles a"));
     EXPECT_TRUE(total.contains("GANTS T8"));
     EXPECT_TRUE(total.contains("CHAUSSURES P42"));
-    // After the global build the shown machine's sheet is still its own.
+    // After the global build the shown machine's sheets are still its own.
     EXPECT_FALSE(Fiche(f.CmdRmplir).contains("CHAUSSURES"));
+    Fiche(f.Command3);
+    const QString apres = Fiche(f.Command1);
+    EXPECT_TRUE(apres.contains("GANTS T8"));
+    EXPECT_FALSE(apres.contains("CHAUSSURES"));
 }
 
 TEST_F(ConfigMachine, MachineNumberBeyondSixteenBitsIsRefused)
