@@ -40,7 +40,12 @@ void FloodPanel::paintEvent(QPaintEvent* event)
         QRect flood = inside;
         flood.setWidth(inside.width() * percent_ / 100);
         painter.fillRect(flood, ColorFromVb(floodColor_));
-        painter.drawText(inside, Qt::AlignCenter, QString::number(percent_) + " %");
+        // The percentage in black over the rest and in white over the flood.
+        const QString texte = QString::number(percent_) + " %";
+        painter.drawText(inside, Qt::AlignCenter, texte);
+        painter.setClipRect(flood);
+        painter.setPen(Qt::white);
+        painter.drawText(inside, Qt::AlignCenter, texte);
     }
     Panel::paintEvent(event);
 }
