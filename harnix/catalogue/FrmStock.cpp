@@ -132,7 +132,8 @@ FrmStock::FrmStock()
 {
     setObjectName("FrmStock");
     SetCaption("Articles en stock");
-    forms::Form::Move(0, 0, 15600, 10200);
+    // A row under the buttons holds the stock-alert controls.
+    forms::Form::Move(0, 0, 15600, 10800);
 
     data1 = new forms::DataControl("data1", this);
     data2 = new forms::DataControl("data2", this);
@@ -190,6 +191,7 @@ FrmStock::FrmStock()
     forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
     CmdSelectioner->hide();
     CreerZoneImage();
+    CreerZoneAlertes();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
@@ -461,6 +463,9 @@ void FrmStock::DBGridStockVisible()
     CmdScanner->show();
     CmdChoixImage->show();
     ChargerImage();
+    // The stock-alert buttons.
+    Command1->show();
+    CmdPeriode->show();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)
@@ -501,8 +506,10 @@ void FrmStock::data1_MoveComplete()
     data1->SetCaption(QString::number(position) + " / " + QString::number(rs[1].RecordCount()));
     vb::ResumeNext span;
     span([&] {
-        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1)
+        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1) {
             SuivreGrille();
+            AfficherAlerteStock();
+        }
     });
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
@@ -970,9 +977,11 @@ void FrmStock::Text2_LostFocus(int index)
             afficher(7, "PrixAchatUnit");
         });
         span([&] { AfficherPaquets(); });
+        span([&] { AfficherAlerteStock(); });
         break;
     case 5:
         span([&] { AfficherPaquets(); });
+        span([&] { AfficherAlerteStock(); });
         break;
     case 7:
         span([&] {
