@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev libx11-xcb-dev
   libzip-dev
   libdw-dev
+  mdbtools-dev
   xvfb xauth x11-utils xdotool
   poppler-utils
   xdg-utils locales
