@@ -192,6 +192,7 @@ FrmStock::FrmStock()
     CmdSelectioner->hide();
     CreerZoneImage();
     CreerZoneAlertes();
+    CreerMenuCatalogue();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });

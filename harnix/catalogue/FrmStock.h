@@ -136,6 +136,11 @@ public:
     std::string DebutPeriodeAlerte;
     std::string FinPeriodeAlerte;
 
+    // The supplier's catalogue (FrmStockCatalogue.cpp): the button CmdCatalogue offers its
+    // preparation, size conversion, import and picture copy in its menu.
+    void ImageValmora();
+    forms::CommandButton* CmdCatalogue;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Moves over the window's own background, not over its controls.
@@ -151,6 +156,11 @@ private:
     // Stock alerts (FrmStockAlertes.cpp).
     void CreerZoneAlertes();
     void AfficherAlerteStock();
+    // The supplier's catalogue (FrmStockCatalogue.cpp).
+    void CreerMenuCatalogue();
+    void PreparerArticlesCatalogue();
+    void ConvertirTaillesCatalogue();
+    void ImporterArticlesCatalogue();
     void OuvrirTable(const std::string& texte, int slot);
     void AppliquerModeRecherche();
     // The search key of the selected option.
