@@ -111,7 +111,7 @@ bool SurCatalogue(const char* procedure, const std::string& libelle,
 void FrmStock::CreerMenuCatalogue()
 {
     CmdCatalogue = new forms::CommandButton("CmdCatalogue", TitreCatalogue, this);
-    forms::MoveTwips(*CmdCatalogue, 12900, 9600, 2200, 420);
+    forms::MoveTwips(*CmdCatalogue, 12600, 9600, 2500, 420);
     auto* menu = new QMenu(CmdCatalogue);
     const struct
     {
