@@ -1,12 +1,14 @@
 // Harnix: the store keeper's program. Start-up runs in Global::Main; the program then lives
 // until a window ends it.
 #include "harnix/shell/Global.h"
+#include "platform/forms/Application.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    forms::PrepareApplication();
     // The program ends only through an explicit end, never by its last window closing.
     app.setQuitOnLastWindowClosed(false);
     Global::Main();

@@ -18,9 +18,11 @@ packages=(
   libdw-dev
   mdbtools-dev
   xvfb xauth x11-utils xdotool
-  poppler-utils
+  poppler-utils zbar-tools
+  qt6-pdf-dev
   xdg-utils locales
   fonts-dejavu-core
+  fonts-liberation qt6-translations-l10n
 )
 
 missing=()

@@ -30,16 +30,16 @@ FenFournisseur::FenFournisseur()
         const char* champ;
         int largeur;
     } colonnes[] = {
-        {"Nauto", "Nauto", 600},
-        {"No", "No", 500},
-        {"Code Four.", "CodeFournisseur", 1100},
-        {"Société", "Societe", 2400},
-        {"Adresse", "Adresse", 2300},
-        {"Code Postal", "CodePostal", 1170},
-        {"Ville", "Ville", 1600},
-        {"Nom du Contact", "NomContact", 1580},
-        {"Tel", "Tel", 1500},
-        {"Fax", "Fax", 1500},
+        {"Nauto", "Nauto", 550},
+        {"No", "No", 400},
+        {"Code Four.", "CodeFournisseur", 950},
+        {"Société", "Societe", 4000},
+        {"Adresse", "Adresse", 2100},
+        {"Code Postal", "CodePostal", 1050},
+        {"Ville", "Ville", 1150},
+        {"Nom du Contact", "NomContact", 1450},
+        {"Tel", "Tel", 1250},
+        {"Fax", "Fax", 1250},
     };
     for (const auto& c : colonnes)
         DBGrid1->AddColumn(c.titre, c.champ, c.largeur);

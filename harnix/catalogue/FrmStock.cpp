@@ -2,19 +2,24 @@
 
 #include "harnix/catalogue/ArticleCodes.h"
 #include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/catalogue/ChoixArticleMachine.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
+#include "harnix/staff/FenQuota.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
 #include "platform/forms/MousePointer.h"
+#include "platform/forms/Registry.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 
 #include <QFocusEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +45,11 @@ constexpr Colonne Colonnes[] = {
     {"Qté Global", "QteGlobal", 750},
     {"Stock Alarm", "StockAlert", 750},
 };
+
+// Money values (prices, stock value) show with two decimals wherever they show.
+constexpr const char* FormatMonnaie = "0.00";
+constexpr int ColonnesMonnaie[] = {6, 7};
+constexpr int BoitesMonnaie[] = {2, 7, 9};
 
 // The card's boxes: index, source (1 data1, 2 data2, 0 none), field, label, read-only.
 struct Boite
@@ -176,12 +186,16 @@ FrmStock::FrmStock()
     DBGrid2->SetHeadLines(2);
     for (const Colonne& c : Colonnes)
         DBGrid2->AddColumn(QString::fromUtf8(c.entete), c.champ, c.largeur);
+    // Money shows with two decimals, as the card's price boxes show it.
+    for (int c : ColonnesMonnaie)
+        DBGrid2->Columns(c).SetNumberFormat(FormatMonnaie);
     DBGrid2->SetDataSource(data1);
     DBGrid2->SetAllowAddNew(true);
     forms::MoveTwips(*DBGrid2, 120, 780, 15240, 8200);
     forms::MoveTwips(*data1, 120, 9060, 5000, 330);
 
     CreerFiche();
+    CreerEntreeStock();
 
     CmdAjout = new forms::CommandButton("CmdAjout", "Ajout article", this);
     CmdSelectioner = new forms::CommandButton("CmdSelectioner", "Séléctionner", this);
@@ -211,6 +225,7 @@ FrmStock::FrmStock()
     forms::AcceptOnly(DBGrid2, "0123456789");
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
     connect(CmdAjout, &QPushButton::clicked, this, [this] { CmdAjout_Click(); });
+    connect(CmdSelectioner, &QPushButton::clicked, this, [this] { CmdSelectioner_Click(); });
 }
 
 void FrmStock::CreerFiche()
@@ -230,6 +245,9 @@ void FrmStock::CreerFiche()
         boite.SetLocked(b.lecture);
         if (b.source != 0)
             boite.Bind(b.source == 1 ? data1 : data2, b.champ);
+        if (std::find(std::begin(BoitesMonnaie), std::end(BoitesMonnaie), b.index) !=
+            std::end(BoitesMonnaie))
+            boite.SetDataFormat(FormatMonnaie);
         forms::OnKeyPress(&boite, [this, i = b.index](int& k) { Text2_KeyPress(i, k); });
         boite.installEventFilter(this);
     }
@@ -248,9 +266,6 @@ void FrmStock::CreerFiche()
         forms::MoveTwips(Text2(p.index), p.gauche, p.haut, p.largeur, 330);
         Libelle(libelleDe(p.index), SSFrame1, 120, p.haut, 1250);
     }
-    // The receipt area of the card (packs received) under the supplier frame.
-    forms::MoveTwips(Text2(3), 8300, 4700, 1000, 330);
-    Libelle(libelleDe(3), fiche, 6500, 4700, 1750);
 
     DBCombo2 = new forms::DataCombo("DBCombo2", forms::DataCombo::dbcDropdownList, SSFrame1);
     DBCombo2->SetRowSource(data4);
@@ -595,6 +610,8 @@ void FrmStock::DBGrid2_DblClick()
 {
     if (CmdSelectioner->isHidden())
         OptionFiche->SetValue(true);
+    else
+        CmdSelectioner_Click();
 }
 
 // A key typed in the grid's empty last row: the card's recordset gets a new article numbered
@@ -707,6 +724,11 @@ void FrmStock::TextCherche_Change()
 {
     std::string texte = TextCherche->text().toStdString();
     if (texte.empty() || rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
+        return;
+    // A number key with a text that is no number (letters typed under the article code, a
+    // pasted text) finds nothing, without an error.
+    const bool cleNumerique = !RechercheCodeBar && (ModeRecherche == 1 || ModeRecherche == 3);
+    if (cleNumerique && !vb::IsNumeric(texte))
         return;
     try {
         const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
@@ -964,7 +986,7 @@ void FrmStock::Text2_LostFocus(int index)
     if (texte.empty() || !CarteSurUneLigne())
         return;
     auto afficher = [this](int boite, const char* champ) {
-        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), "0.00"));
+        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), FormatMonnaie));
     };
     vb::ResumeNext span;
     switch (index) {
@@ -1012,4 +1034,36 @@ void FrmStock::AfficherPaquets()
     const int32_t seuil = PrixArticles::ValeurEntiere(Text2(5).Text().toStdString());
     Label2(LabelPaquets)
         .SetCaption(QString::fromStdString(PrixArticles::TextePaquets(seuil, UnitesParPaquet())));
+}
+
+// Picker mode.
+
+void FrmStock::CmdSelectioner_Click()
+{
+    // The pick is the grid's row, never the card's.
+    if (rs[1].State() != ado::adStateOpen || rs[1].Eof() || rs[1].Bof())
+        return;
+    try {
+        if (Global::ConfigMachineOuverte) {
+            const vb::Variant code = rs[1]["CodeArticle"].Value();
+            if (code.IsNull()) {
+                forms::MsgBox("Pas de code article attribué.\r\nOpération annulée !",
+                              forms::vbExclamation + forms::vbOKOnly);
+                return;
+            }
+            ChoixArticleMachine* machine = ChoixArticleMachine::Fenetre();
+            if (!machine)
+                return;
+            machine->CodeArticleChoisi = vb::CLng(code);
+            machine->ReferenceChoisie = vb::CLng(rs[1]["Reference"].Value());
+            machine->DesignationChoisie =
+                FonctionUtilitaires::ConvertNullStr(rs[1]["Designation"].Value());
+            Hide();
+        } else if (Global::FenQuotaOuverte) {
+            forms::form<FenQuota>().ReferenceZAD = vb::CLng(rs[1]["Reference"].Value());
+            Hide();
+        }
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("CmdSelectioner_Click", erreur);
+    }
 }

@@ -2,7 +2,8 @@
 // The article window: the catalogue shown twice, as a grid over StockGlobal (data1) and as an
 // editable card over ArticleEnStock (data2), kept on the same article; search keys that also
 // sort, a type-ahead search box, bar-code search started by "@", new articles, the pool of
-// machine article codes, bar codes, the family, size and supplier combos and the prices.
+// machine article codes, bar codes, the family, size and supplier combos, the prices, stock
+// receipts, and the picker mode in which other windows choose an article.
 
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
@@ -64,6 +65,15 @@ public:
     void Text2_KeyPress(int index, int& keyAscii);
     void Text2_LostFocus(int index);
 
+    // Stock receipts (FrmStockEntrees.cpp).
+    void CmdEntreStock_Click();
+    void CmdAnnulStock_Click();
+    void CmdOkStock_Click();
+    void Text2_Change(int index);
+
+    // Picker mode: hands the grid's article to the window that opened the picker.
+    void CmdSelectioner_Click();
+
     // 1 Reference, 2 Designation, 3 CodeArticle, 4 RefFournisseur.
     int ModeRecherche = 1;
     bool RechercheCodeBar = false;
@@ -103,6 +113,14 @@ public:
     forms::CommandButton* CmdClose;
     forms::CommandButton* CmdSelectioner;
     forms::CommandButton* CmdAjout;
+
+    // The receipt frame of the card.
+    forms::CommandButton* CmdEntreStock;
+    forms::Frame* FrmEntreStock;
+    QLineEdit* Text1;
+    forms::Label* Label4;
+    forms::CommandButton* CmdOkStock;
+    forms::CommandButton* CmdAnnulStock;
 
     // Label2 elements bound to fields, and the packs label.
     static constexpr int LabelDateCreation = 19;
@@ -179,6 +197,14 @@ private:
     // The whole value of the units-per-pack box.
     int32_t UnitesParPaquet() const;
     bool CarteSurUneLigne() const;
+
+    // Stock receipts (FrmStockEntrees.cpp).
+    void CreerEntreeStock();
+    void FermerEntreeStock();
+    void RefuserEntreeStock(const char* message);
+    // Raises the card's article to the new stock, dates it today and journals the units, in one
+    // transaction: on a failure nothing stays written and the card shows the file's row again.
+    void EnregistrerEntreeStock(int32_t stock, int32_t unites);
 
     ado::Connection cn;
     std::array<ado::Command, 7> cmd;

@@ -1,8 +1,8 @@
 // Demonstration data of zad.MDB: a company, families with their sizes (shoes
 // are family 3 and gloves family 1, as the settings expect by default),
-// suppliers, articles with prices and stock, the pool of machine article
-// codes, sites and services, profiles with their quota lines, employees and
-// two machines with the articles in their slots.
+// suppliers, articles with prices and stock, a few stock receipts, the pool
+// of machine article codes, sites and services, profiles with their quota
+// lines, employees and two machines with the articles in their slots.
 
 #include "harnix/database/Data.h"
 
@@ -171,6 +171,22 @@ constexpr std::array Articles{
             "3760012341191", "", "2024-09-12 00:00:00"},
 };
 
+// Stock receipts of the journal: article, packs received, date, comment.
+struct Receipt
+{
+    long article;
+    long packs;
+    std::string_view date;
+    std::string_view comment;
+};
+
+constexpr std::array Receipts{
+    Receipt{1000, 10, "2024-10-01 00:00:00", "Commande 2024-118"},
+    Receipt{1008, 4, "2024-10-03 00:00:00", "Commande 2024-121"},
+    Receipt{1016, 5, "2024-10-07 00:00:00", ""},
+    Receipt{1003, -1, "2024-10-08 00:00:00", "Retour fournisseur"},
+};
+
 // Codes 1 to 30; the articles above hold codes 1 to 14.
 constexpr long CodeCount = 30;
 
@@ -325,6 +341,21 @@ void FillCatalogue(ado::Connection& connection)
             }
         }
         Insert(connection, "CodeArticle", "CodeArticle, Reference", {Number(code), holder});
+    }
+    for (const Receipt& r : Receipts) {
+        for (const Article& a : Articles) {
+            if (a.reference != r.article) {
+                continue;
+            }
+            Insert(connection, "MouvementStock",
+                   "DateEntree, RefProduit, Designation, Qte, Commentaire, NomFournisseur, "
+                   "RefFournisseur",
+                   {Quote(r.date), Number(a.reference), Quote(a.designation),
+                    Number(r.packs * a.perPack), Quote(r.comment),
+                    Quote(Suppliers[size_t(a.supplier - 1)].company), Quote(a.supplierReference)});
+            connection.Execute("UPDATE ArticleEnStock SET DateDernierMouvement = " + Quote(r.date) +
+                               " WHERE Reference = " + Number(a.reference));
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 // Tables and stored queries of the catalogue: articles, the pool of machine
-// article codes, families, sizes and suppliers.
+// article codes, families, sizes, suppliers and the stock-receipt journal.
 
 #include "harnix/database/Schema.h"
 
@@ -88,6 +88,12 @@ Part Catalogue()
                 // The pool of machine article codes; Reference is Null for a free code.
                 R"(CREATE TABLE CodeArticle (
                     CodeArticle LONG NOT NULL PRIMARY KEY, Reference LONG))",
+                // The stock-receipt journal, rows only ever added. No key column: the journal's
+                // grid sorts by the field at the clicked column's position, so the columns stand
+                // in the grid's order.
+                R"(CREATE TABLE MouvementStock (
+                    DateEntree DATETIME, RefProduit LONG, Designation TEXT(100), Qte LONG,
+                    Commentaire TEXT(255), NomFournisseur TEXT(100), RefFournisseur TEXT(50)))",
             },
         .views =
             {

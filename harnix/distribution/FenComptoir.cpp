@@ -130,10 +130,11 @@ FenComptoir::FenComptoir()
     Combo1 = new forms::ComboBox("Combo1", forms::ComboBox::DropdownList, this);
     forms::MoveTwips(*Combo1, 5520, 1080, 4740, 345);
     Combo1->setFont(QFont("Liberation Mono", font().pointSize()));
+    // Designations and norms read whole up to the window's right edge.
     legende(10, "Désignation: ", 5520, 1500);
-    affichage(7, 7260, 1500, 3000);
+    affichage(7, 7260, 1500, 4560);
     legende(11, "Norme: ", 5520, 1860);
-    affichage(8, 7260, 1860, 3000);
+    affichage(8, 7260, 1860, 4560);
     auto zone = [this](const QString& nom, int haut) {
         auto* t = new QPlainTextEdit(this);
         t->setObjectName(nom);
@@ -195,7 +196,7 @@ FenComptoir::FenComptoir()
     connect(CmdSave, &QPushButton::clicked, this, [this] { CmdSave_Click(); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
 
-    Move(0, 0, 10560, 6720);
+    Move(0, 0, 12000, 6720);
 }
 
 void FenComptoir::Form_Load()

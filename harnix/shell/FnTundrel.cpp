@@ -225,7 +225,7 @@ void EcrireIniString(const std::string& fichier, const std::string& section, con
             out << ligne << (crlf ? "\r\n" : "\n");
         out.close();
         if (!out)
-            throw vb::Error(75, "Path/File access error");
+            vb::Raise(vb::ErrPathFileAccess);
     } catch (const vb::Error& erreur) {
         forms::MsgBox(Q(TexteErreur(erreur)), forms::vbOKOnly, "EcrireIniString");
     }

@@ -79,7 +79,8 @@ void frmAbout::Command1_Click()
         win::End();
     // The program goes on when the updater cannot start.
     FnTundrel::AfficherErreur(
-        "Command1_Click", vb::Error(vb::ErrInvalidCall, "Cannot start the program " + programme));
+        "Command1_Click",
+        vb::Error(vb::ErrInvalidCall, "Impossible de démarrer le programme " + programme));
 }
 
 void frmAbout::Label1_Click()

@@ -4,13 +4,16 @@
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FenSites.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
@@ -94,8 +97,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b :
-         {CmdMouvementStock, CmdProfile, CmdDotation, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdDotation, CmdMachines})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -130,10 +132,13 @@ FrmPrincipal::FrmPrincipal()
     forms::UpperCase(TextNom);
 
     connect(CmdStock, &QPushButton::clicked, this, [this] { CmdStock_Click(); });
+    connect(CmdMouvementStock, &QPushButton::clicked, this, [this] { CmdMouvementStock_Click(); });
+    connect(CmdProfile, &QPushButton::clicked, this, [this] { CmdProfile_Click(); });
     connect(CmdFournissueur, &QPushButton::clicked, this, [this] { CmdFournissueur_Click(); });
     connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
     connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
     connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
+    connect(CmdReport, &QPushButton::clicked, this, [this] { CmdReport_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
@@ -232,6 +237,17 @@ void FrmPrincipal::CmdStock_Click()
     Ouvrir<FrmStock>(Pointeur::Sablier, Panneau::Cache, forms::Modeless, [](FrmStock&) {});
 }
 
+void FrmPrincipal::CmdMouvementStock_Click()
+{
+    Ouvrir<frmMouvtStock>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](frmMouvtStock&) {});
+}
+
+void FrmPrincipal::CmdProfile_Click()
+{
+    Ouvrir<FenQuota>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                     [](FenQuota& fenetre) { fenetre.DepuisFenUtilisateur = false; });
+}
+
 void FrmPrincipal::CmdFournissueur_Click()
 {
     Ouvrir<FenFournisseur>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenFournisseur&) {});
@@ -245,6 +261,11 @@ void FrmPrincipal::CmdFamilles_Click()
 void FrmPrincipal::CmdTailles_Click()
 {
     Ouvrir<FenTailles>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenTailles&) {});
+}
+
+void FrmPrincipal::CmdReport_Click()
+{
+    Ouvrir<FenCompteRendu>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenCompteRendu&) {});
 }
 
 void FrmPrincipal::CmdEmplacement_Click()

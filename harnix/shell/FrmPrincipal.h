@@ -30,10 +30,13 @@ public:
     void Form_Unload(int& cancel) override;
 
     void CmdStock_Click();
+    void CmdMouvementStock_Click();
+    void CmdProfile_Click();
     void CmdFournissueur_Click();
     void CmdFamilles_Click();
     void CmdTailles_Click();
     void CmdEmplacement_Click();
+    void CmdReport_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
     void CmdComptoir_Click();

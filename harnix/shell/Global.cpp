@@ -59,8 +59,9 @@ bool DemarrerLecteur()
     const std::string dossier = ProgramFolder();
     if (win::StartProcess(dossier + "/" + Lecteur, {}, dossier))
         return true;
-    FnTundrel::AfficherErreur("Main", vb::Error(vb::ErrInvalidCall, "Cannot start the program " +
-                                                                        dossier + "/" + Lecteur));
+    FnTundrel::AfficherErreur("Main",
+                              vb::Error(vb::ErrInvalidCall, "Impossible de démarrer le programme " +
+                                                                dossier + "/" + Lecteur));
     return false;
 }
 

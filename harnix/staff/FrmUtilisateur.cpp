@@ -5,11 +5,13 @@
 #include "harnix/shell/Global.h"
 #include "harnix/staff/CodeBadge.h"
 #include "harnix/staff/EuroKey.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/Saisie.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
 #include "platform/forms/MousePointer.h"
+#include "platform/forms/Registry.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
@@ -111,6 +113,9 @@ FrmUtilisateur::FrmUtilisateur()
     CmdModif = bouton("CmdModif", "Modifier", 1, 0);
     CmdDelete = bouton("CmdDelete", "Supprimer", 0, 1);
     CmdClose = bouton("CmdClose", "Fermer", 1, 1);
+    // Under the four, as wide as two of them for its caption.
+    CmdQuota = new forms::CommandButton("CmdQuota", "Créer un profile pour ce salarié: ", this);
+    forms::MoveTwips(*CmdQuota, 240, 5160, 3960, 420);
 
     auto* labelCherche = new forms::Label("LabelCherche", "Rechercher:", this);
     forms::MoveTwips(*labelCherche, 4320, 285, 1140, 285);
@@ -159,6 +164,7 @@ FrmUtilisateur::FrmUtilisateur()
     connect(CmdModif, &QPushButton::clicked, this, [this] { CmdModif_Click(); });
     connect(CmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
+    connect(CmdQuota, &QPushButton::clicked, this, [this] { CmdQuota_Click(); });
     connect(DBGrid1, &forms::DataGrid::HeadClick, this,
             [this](int colonne) { DBGrid1_HeadClick(colonne); });
     for (forms::OptionButton* option : {SSOptionBadge, SSOptionNom, SSOptionMatricule})
@@ -621,4 +627,39 @@ void FrmUtilisateur::Text2_KeyPress(int index, int& keyAscii)
 void FrmUtilisateur::CmdClose_Click()
 {
     Hide();
+}
+
+void FrmUtilisateur::CmdQuota_Click()
+{
+    try {
+        const std::string nom = ConvertNullStr(rs["NOM"].Value());
+        if (forms::MsgBox(Q("Vous allez créer un profile spécifique pour le salarié: " + nom +
+                            "\r\nVeuillez confirmer !"),
+                          forms::vbYesNo + forms::vbExclamation, "Confirmation") != forms::vbYes)
+            return;
+        FenQuota& quota = forms::form<FenQuota>();
+        quota.DepuisFenUtilisateur = true;
+        const ado::Bookmark signet = rs.GetBookmark();
+        std::string badge = vb::CStr(rs["NoBadge"].Value());
+        quota.AjoutProfileSalarie(badge);
+        if (ErreurFenQuota != 1) {
+            quota.Show(forms::Modal, this);
+            if (NumQuota != 0) {
+                rs.SetBookmark(signet);
+                rs["Quota"] = NumQuota;
+                rs.Update();
+                rs.Requery();
+                rs.SetBookmark(signet);
+            }
+            NumQuota = 0;
+            return;
+        }
+        ErreurFenQuota = 0;
+        quota.Unload();
+        Show();
+        forms::MsgBox("Ce profile existe déjà !", forms::vbExclamation + forms::vbOKOnly, "Erreur");
+    } catch (const vb::Error& erreur) {
+        NumQuota = 0;
+        FnTundrel::AfficherErreur("CmdQuota_Click", erreur);
+    }
 }

@@ -53,6 +53,8 @@ public:
     void TextCherche_Change();
     void TextCherche_Click();
     void Text2_KeyPress(int index, int& keyAscii);
+    // Creates the personal profile of the current employee, named after the badge.
+    void CmdQuota_Click();
 
     // Read and written by the creation of a personal profile.
     int16_t ErreurFenQuota = 0;
@@ -71,6 +73,7 @@ public:
     forms::CommandButton* CmdModif;
     forms::CommandButton* CmdDelete;
     forms::CommandButton* CmdClose;
+    forms::CommandButton* CmdQuota;
     QLineEdit* TextCherche;
     forms::OptionButton* SSOptionBadge;
     forms::OptionButton* SSOptionNom;

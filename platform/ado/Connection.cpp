@@ -5,12 +5,16 @@
 #include "platform/ado/Session.h"
 #include "platform/ado/Text.h"
 #include "platform/vb/Error.h"
+#include "platform/win/End.h"
 #include "platform/win/FileSearch.h"
 
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
+
+#include <sys/vfs.h>
 
 namespace ado {
 namespace {
@@ -120,6 +124,24 @@ std::string ResolvePath(const std::string& dataSource)
     return *found;
 }
 
+// Whether the file lies on a network file system, where SQLite's write-ahead journal, which
+// needs memory shared between the processes, does not work across machines.
+bool OnNetworkFileSystem(const std::string& path)
+{
+    struct statfs info
+    {
+    };
+    if (statfs(path.c_str(), &info) != 0) {
+        return false;
+    }
+    constexpr unsigned long Nfs = 0x6969;
+    constexpr unsigned long Smb = 0x517B;
+    constexpr unsigned long Cifs = 0xFF534D42;
+    constexpr unsigned long Smb2 = 0xFE534D42;
+    const auto type = static_cast<unsigned long>(info.f_type);
+    return type == Nfs || type == Smb || type == Cifs || type == Smb2;
+}
+
 std::string RecordedPassword(sqlite3* db)
 {
     detail::Statement exists(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = "
@@ -162,7 +184,9 @@ void Connection::Open(std::string_view connectionString, std::string_view, std::
             Raise(vb::ErrUnspecified, "Not a valid password.");
         }
         if (!sqlite3_db_readonly(db, "main")) {
-            detail::Statement(db, "PRAGMA journal_mode=WAL").Step();
+            detail::Statement(db, OnNetworkFileSystem(path) ? "PRAGMA journal_mode=DELETE"
+                                                            : "PRAGMA journal_mode=WAL")
+                .Step();
         }
         detail::Statement(db, "PRAGMA foreign_keys=ON").Step();
     } catch (const vb::Error& e) {
@@ -176,6 +200,14 @@ void Connection::Open(std::string_view connectionString, std::string_view, std::
     session_->db = db;
     session_->path = path;
     session_->connectionString = std::string(connectionString);
+    detail::AddOpenSession(session_.get());
+    static std::once_flag atEnd;
+    std::call_once(atEnd, [] { win::AddEndStep(CloseAllConnections); });
+}
+
+void CloseAllConnections()
+{
+    detail::CloseOpenSessions();
 }
 
 void Connection::Close()

@@ -4,7 +4,11 @@
 // The file is an SQLite database under the system's file name. Open takes the
 // connection string the windows build
 //   Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<password>
-// opens only an existing file and checks the password recorded in it. Every
+// opens only an existing file and checks the password recorded in it. A file on
+// a local disk keeps its changes in a write-ahead journal beside it until the
+// last connection closes; one on a network file system (NFS, SMB), where that
+// journal cannot be shared between machines, is opened with the rollback
+// journal. Every
 // statement sent through Execute (and through commands and recordsets) goes
 // through TranslateSql first.
 //
@@ -60,5 +64,9 @@ public:
 private:
     std::shared_ptr<detail::Session> session_;
 };
+
+// Closes every open connection of the process, each file's journal written back into it, so
+// that the database files hold every change on their own. The program's end runs it.
+void CloseAllConnections();
 
 } // namespace ado

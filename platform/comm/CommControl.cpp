@@ -38,16 +38,16 @@ CommControl::~CommControl()
 void CommControl::SetCommPort(int16_t port)
 {
     if (PortOpen())
-        Fail(ErrPortOpen, "Operation not valid while the port is opened");
+        Fail(ErrPortOpen, "Opération non valide lorsque le port est ouvert");
     if (port < 1)
-        Fail(380, "Invalid property value");
+        Fail(vb::ErrInvalidPropertyValue, vb::ErrorDescription(vb::ErrInvalidPropertyValue));
     port_ = port;
 }
 
 void CommControl::SetDevicePath(const std::string& path)
 {
     if (PortOpen())
-        Fail(ErrPortOpen, "Operation not valid while the port is opened");
+        Fail(ErrPortOpen, "Opération non valide lorsque le port est ouvert");
     devicePath_ = path;
 }
 
@@ -74,22 +74,22 @@ void CommControl::SetPortOpen(bool open)
         return;
     }
     if (PortOpen())
-        Fail(ErrPortAlreadyOpen, "Port already open");
+        Fail(ErrPortAlreadyOpen, "Port déjà ouvert");
 
     const LineSettings parsed = ParseSettings(settings_);
     const std::string device = Device();
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        Fail(ErrHardwareNotAvailable, "The device " + device + " is not available", errno);
+        Fail(ErrHardwareNotAvailable, "Le périphérique " + device + " n'est pas disponible", errno);
     if (!::isatty(fd)) {
         ::close(fd);
-        Fail(ErrHardwareNotAvailable, "The device " + device + " is not a serial line");
+        Fail(ErrHardwareNotAvailable, "Le périphérique " + device + " n'est pas une ligne série");
     }
     // One owner at a time, as a serial port has.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        Fail(ErrHardwareNotAvailable, "The device " + device + " is in use", error);
+        Fail(ErrHardwareNotAvailable, "Le périphérique " + device + " est déjà utilisé", error);
     }
     fd_ = fd;
     try {
@@ -105,16 +105,16 @@ void CommControl::Configure(const LineSettings& settings)
 {
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0)
-        Fail(ErrHardwareNotAvailable, "The line settings cannot be read", errno);
+        Fail(ErrHardwareNotAvailable, "Impossible de lire les paramètres de la ligne", errno);
     ApplySettings(tio, settings);
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
-        Fail(ErrHardwareNotAvailable, "The line settings cannot be applied", errno);
+        Fail(ErrHardwareNotAvailable, "Impossible d'appliquer les paramètres de la ligne", errno);
 }
 
 void CommControl::RequireOpen() const
 {
     if (!PortOpen())
-        Fail(ErrPortNotOpen, "Operation valid only when the port is open");
+        Fail(ErrPortNotOpen, "Opération valide uniquement lorsque le port est ouvert");
 }
 
 void CommControl::SetOutput(const std::string& bytes)
@@ -133,9 +133,9 @@ void CommControl::SetOutput(const std::string& bytes)
             pollfd p{fd_, POLLOUT, 0};
             if (::poll(&p, 1, 1000) > 0 && (p.revents & POLLOUT))
                 continue;
-            Fail(ErrReadWrite, "The device takes no more bytes");
+            Fail(ErrReadWrite, "Le périphérique n'accepte plus d'octets");
         }
-        Fail(ErrReadWrite, "Error writing the device", errno);
+        Fail(ErrReadWrite, "Erreur d'écriture sur le périphérique", errno);
     }
 }
 
@@ -152,7 +152,7 @@ void CommControl::Receive()
             continue;
         if (n == 0 || errno == EAGAIN)
             return;
-        Fail(ErrReadWrite, "Error reading the device", errno);
+        Fail(ErrReadWrite, "Erreur de lecture du périphérique", errno);
     }
 }
 
@@ -179,14 +179,14 @@ bool CommControl::WaitForInput(std::chrono::milliseconds most)
     pollfd p{fd_, POLLIN, 0};
     const int ready = ::poll(&p, 1, int(most.count() < 0 ? 0 : most.count()));
     if (ready < 0 && errno != EINTR)
-        Fail(ErrReadWrite, "Error waiting for the device", errno);
+        Fail(ErrReadWrite, "Erreur d'attente du périphérique", errno);
     if (ready <= 0)
         return false;
     const size_t before = buffer_.size();
     Receive();
     // A line that hung up gives no more bytes; waiting on would only spin.
     if (buffer_.size() == before && (p.revents & (POLLHUP | POLLERR)))
-        Fail(ErrReadWrite, "The device hung up");
+        Fail(ErrReadWrite, "Le périphérique a raccroché");
     return buffer_.size() > before;
 }
 

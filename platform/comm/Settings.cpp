@@ -14,11 +14,9 @@ namespace comm {
 
 namespace {
 
-constexpr int ErrInvalidPropertyValue = 380;
-
 [[noreturn]] void Invalid()
 {
-    throw vb::Error(ErrInvalidPropertyValue, "Invalid property value");
+    vb::Raise(vb::ErrInvalidPropertyValue);
 }
 
 std::string_view Trimmed(std::string_view part)

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace forms {
 
@@ -23,6 +25,25 @@ void CommandButton::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPushButton::keyPressEvent(event);
+}
+
+void CommandButton::paintEvent(QPaintEvent* event)
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const QString caption = text();
+    if (!icon().isNull() || !caption.contains(' ') ||
+        fontMetrics().horizontalAdvance(caption) <= area.width()) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
 }
 
 OptionButton::OptionButton(const QString& name, const QString& caption, QWidget* parent)

@@ -24,6 +24,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A caption wider than the button breaks between its words over several lines, as the
+    // windows' buttons were designed for ("Capture presse papier" on a two-line button).
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // An option button. Click fires whenever it becomes selected, by the user or by code

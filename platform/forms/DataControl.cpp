@@ -147,8 +147,9 @@ void DataControl::SetRecordset(const ado::Recordset& recordset)
         emit MoveComplete(reason);
     }));
     handlers_.push_back(recordset_.OnRecordChangeComplete([this](ado::EventReason reason) {
-        // A cancelled edit shows the row's stored values again; a deleted row has none.
-        if (reason == ado::adRsnUndoUpdate)
+        // A saved row shows what it now holds (fields set in code included), a cancelled edit
+        // its stored values again; a deleted row has none.
+        if (reason == ado::adRsnUpdate || reason == ado::adRsnUndoUpdate)
             ShowBound();
         emit RecordChangeComplete(reason);
     }));

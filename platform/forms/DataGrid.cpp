@@ -414,7 +414,7 @@ int DataGrid::ColumnCount() const
 GridColumn DataGrid::Columns(int index)
 {
     if (index < 0 || index >= ColumnCount())
-        throw vb::Error(vb::ErrSubscript, "Subscript out of range");
+        vb::Raise(vb::ErrSubscript);
     return GridColumn(this, index);
 }
 

@@ -62,7 +62,7 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
 void FlexGrid::SetRows(int rows)
 {
     if (rows < fixedRows_)
-        throw vb::Error(ErrInvalidRow, "Invalid Row value");
+        throw vb::Error(ErrInvalidRow, "Valeur de ligne non valide");
     setRowCount(rows);
     row_ = std::min(row_, std::max(rows - 1, 0));
     StyleFixed();
@@ -71,7 +71,7 @@ void FlexGrid::SetRows(int rows)
 void FlexGrid::SetCols(int cols)
 {
     if (cols < fixedCols_)
-        throw vb::Error(ErrInvalidCol, "Invalid Col value");
+        throw vb::Error(ErrInvalidCol, "Valeur de colonne non valide");
     setColumnCount(cols);
     alignments_.resize(size_t(cols), flexAlignGeneral);
     col_ = std::min(col_, std::max(cols - 1, 0));
@@ -81,7 +81,7 @@ void FlexGrid::SetCols(int cols)
 void FlexGrid::SetFixedRows(int rows)
 {
     if (rows < 0 || rows > rowCount())
-        throw vb::Error(ErrInvalidRow, "Invalid Row value");
+        throw vb::Error(ErrInvalidRow, "Valeur de ligne non valide");
     fixedRows_ = rows;
     row_ = std::max(row_, std::min(rows, rowCount() - 1));
     StyleFixed();
@@ -90,7 +90,7 @@ void FlexGrid::SetFixedRows(int rows)
 void FlexGrid::SetFixedCols(int cols)
 {
     if (cols < 0 || cols > columnCount())
-        throw vb::Error(ErrInvalidCol, "Invalid Col value");
+        throw vb::Error(ErrInvalidCol, "Valeur de colonne non valide");
     fixedCols_ = cols;
     col_ = std::max(col_, std::min(cols, columnCount() - 1));
     StyleFixed();
@@ -99,7 +99,7 @@ void FlexGrid::SetFixedCols(int cols)
 void FlexGrid::RequireCell(int row, int col) const
 {
     if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount())
-        throw vb::Error(ErrInvalidIndex, "Subscript out of range");
+        throw vb::Error(ErrInvalidIndex, vb::ErrorDescription(vb::ErrSubscript));
 }
 
 const QTableWidgetItem* FlexGrid::CellAt(int row, int col) const
@@ -182,7 +182,7 @@ void FlexGrid::Align(int row, int col)
 void FlexGrid::AddItem(const QString& itemText, int index)
 {
     if (index < -1 || index > rowCount())
-        throw vb::Error(ErrInvalidIndex, "Subscript out of range");
+        throw vb::Error(ErrInvalidIndex, vb::ErrorDescription(vb::ErrSubscript));
     const int row = index < 0 ? rowCount() : index;
     insertRow(row);
     const QStringList cells = itemText.split('\t');
@@ -199,9 +199,9 @@ void FlexGrid::AddItem(const QString& itemText, int index)
 void FlexGrid::RemoveItem(int index)
 {
     if (index < 0 || index >= rowCount())
-        throw vb::Error(ErrInvalidIndex, "Subscript out of range");
+        throw vb::Error(ErrInvalidIndex, vb::ErrorDescription(vb::ErrSubscript));
     if (index >= fixedRows_ && rowCount() - fixedRows_ <= 1)
-        throw vb::Error(ErrLastNonFixedRow, "Cannot remove last non-fixed row");
+        throw vb::Error(ErrLastNonFixedRow, "Impossible de supprimer la dernière ligne non fixe");
     removeRow(index);
     row_ = std::min(row_, rowCount() - 1);
 }
@@ -217,14 +217,14 @@ void FlexGrid::Clear()
 void FlexGrid::SetRow(int row)
 {
     if (row < 0 || row >= rowCount())
-        throw vb::Error(ErrInvalidRow, "Invalid Row value");
+        throw vb::Error(ErrInvalidRow, "Valeur de ligne non valide");
     row_ = row;
 }
 
 void FlexGrid::SetCol(int col)
 {
     if (col < 0 || col >= columnCount())
-        throw vb::Error(ErrInvalidCol, "Invalid Col value");
+        throw vb::Error(ErrInvalidCol, "Valeur de colonne non valide");
     col_ = col;
 }
 

@@ -3,12 +3,15 @@
 #include "platform/mci/Mci.h"
 #include "platform/mci/VideoWindow.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QMetaObject>
+#include <QScreen>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -23,6 +26,17 @@ constexpr double kOpenTimeoutSeconds = 10.0;
 long RoundMs(double seconds)
 {
     return std::lround(seconds * 1000.0);
+}
+
+// The destination no larger than the screens can show: the picture is drawn at its size, and a
+// size past the screens would only take memory (gigabytes for a very large window).
+QRect OnScreen(QRect rect)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize limit = screen != nullptr ? screen->virtualSize() : QSize(3840, 2160);
+    rect.setWidth(std::clamp(rect.width(), 0, limit.width()));
+    rect.setHeight(std::clamp(rect.height(), 0, limit.height()));
+    return rect;
 }
 
 } // namespace
@@ -220,8 +234,9 @@ void Device::PutWindow(const QRect& rect)
         window_->setGeometry(rect);
 }
 
-void Device::PutDestination(const QRect& rect)
+void Device::PutDestination(const QRect& wanted)
 {
+    const QRect rect = OnScreen(wanted);
     destination_ = rect;
     if (window_)
         window_->SetDestination(rect);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -129,18 +130,23 @@ QWidget* WindowFromHandle(unsigned long handle)
 }
 
 // Reads "at x y w h" from words[i..].
-std::optional<QRect> ParseRect(const Arguments& args, std::size_t i)
+// "at x y width height": NoError and the rectangle; ErrUnrecognizedKeyword when the words are
+// not four numbers, ErrOutOfRange for a number past the integer range.
+int ParseRect(const Arguments& args, std::size_t i, QRect& rect)
 {
     if (args.words.size() != i + 5 || args.words[i] != "at")
-        return std::nullopt;
-    long v[4];
+        return ErrUnrecognizedKeyword;
+    int v[4];
     for (int k = 0; k < 4; ++k) {
         auto n = ParseInteger(args.words[i + 1 + std::size_t(k)]);
         if (!n)
-            return std::nullopt;
-        v[k] = *n;
+            return ErrUnrecognizedKeyword;
+        if (*n < std::numeric_limits<int>::min() || *n > std::numeric_limits<int>::max())
+            return ErrOutOfRange;
+        v[k] = int(*n);
     }
-    return QRect(int(v[0]), int(v[1]), int(v[2]), int(v[3]));
+    rect = QRect(v[0], v[1], v[2], v[3]);
+    return NoError;
 }
 
 int OpenCommand(const std::vector<std::string>& tokens)
@@ -284,13 +290,13 @@ int PutCommand(Device& device, const Arguments& args)
 {
     if (args.Empty())
         return ErrMissingParameter;
-    auto rect = ParseRect(args, 1);
-    if (!rect)
-        return ErrUnrecognizedKeyword;
+    QRect rect;
+    if (const int error = ParseRect(args, 1, rect); error != NoError)
+        return error;
     if (args.words[0] == "window")
-        device.PutWindow(*rect);
+        device.PutWindow(rect);
     else if (args.words[0] == "destination")
-        device.PutDestination(*rect);
+        device.PutDestination(rect);
     else
         return ErrUnrecognizedKeyword;
     return NoError;

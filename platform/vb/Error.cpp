@@ -12,20 +12,24 @@ std::string ErrorDescription(int32_t number)
 {
     switch (number) {
     case ErrInvalidCall:
-        return "Invalid procedure call or argument";
+        return "Argument ou appel de procédure incorrect";
     case ErrOverflow:
-        return "Overflow";
+        return "Dépassement de capacité";
     case ErrSubscript:
-        return "Subscript out of range";
+        return "L'indice n'appartient pas à la sélection";
     case ErrDivisionByZero:
-        return "Division by zero";
+        return "Division par zéro";
     case ErrTypeMismatch:
-        return "Type mismatch";
+        return "Incompatibilité de type";
+    case ErrPathFileAccess:
+        return "Erreur d'accès au chemin/fichier";
     case ErrInvalidUseOfNull:
-        return "Invalid use of Null";
+        return "Utilisation incorrecte de Null";
+    case ErrInvalidPropertyValue:
+        return "Valeur de propriété non valide";
     case ErrNoCurrentRecord:
-        return "Either BOF or EOF is True, or the current record has been deleted. Requested "
-               "operation requires a current record.";
+        return "BOF ou EOF est égal à True, ou l'enregistrement actuel a été supprimé. Les "
+               "opérations demandées nécessitent un enregistrement actuel.";
     default:
         return {};
     }

@@ -12,7 +12,9 @@ inline constexpr int32_t ErrOverflow = 6;
 inline constexpr int32_t ErrSubscript = 9;
 inline constexpr int32_t ErrDivisionByZero = 11;
 inline constexpr int32_t ErrTypeMismatch = 13;
+inline constexpr int32_t ErrPathFileAccess = 75;
 inline constexpr int32_t ErrInvalidUseOfNull = 94;
+inline constexpr int32_t ErrInvalidPropertyValue = 380;
 inline constexpr int32_t ErrNoCurrentRecord = 3021;
 inline constexpr int32_t ErrUnspecified = static_cast<int32_t>(0x80004005);
 inline constexpr int32_t ErrDatabaseRefused = static_cast<int32_t>(0x80040E14);
@@ -33,7 +35,8 @@ private:
     std::string source_;
 };
 
-// The runtime's own description of an error number ("Overflow" for 6); empty when it has none.
+// The runtime's own description of an error number, as a French installation shows it
+// ("Dépassement de capacité" for 6); empty when it has none.
 std::string ErrorDescription(int32_t number);
 
 // Throws the error with the runtime's description of its number.

@@ -17,9 +17,13 @@ private:
     int code_;
 };
 
-// Runs the end handler; the default one ends the process at once with _exit(code).
-// A handler that returns is followed by that same immediate end.
+// Runs the end handler; the default one ends the process at once with _exit(code), after the
+// end steps below. A handler that returns is followed by that same end.
 [[noreturn]] void End(int code = 0);
+
+// Adds a step that the end still takes, as the language's End closes what the program holds
+// open (databases write their journal back into their file). Steps run in the order added.
+void AddEndStep(std::function<void()> step);
 
 // Replaces the end handler; an empty function puts back the default.
 void SetEndHandler(std::function<void(int)> handler);

@@ -2,6 +2,7 @@
 
 #include "platform/reslib/Kernel.h"
 #include "vardex/support/sassert.h"
+#include "vardex/support/sheap.h"
 
 #include <cstring>
 #include <utility>
@@ -216,7 +217,7 @@ SString Registry::ReadValue(const char* name) const
     if (status == ERROR_SUCCESS) {
         result = DataToText(type, buffer, size, "Registry::ReadValue");
     } else if (status == ERROR_MORE_DATA) {
-        std::vector<BYTE> large(size);
+        std::vector<BYTE, SHeapAllocator<BYTE>> large(size);
         if (RegQueryValueEx(key, name, nullptr, &type, large.data(), &size) == ERROR_SUCCESS &&
             type == REG_SZ)
             result = DataToText(type, large.data(), size, "Registry::ReadValue");

@@ -23,3 +23,21 @@ int32_t SWideToMultiByte(int codePage, const char16_t* in, int32_t inUnits, char
 
 // Number of 16-bit units before the terminating zero.
 int32_t SWideLength(const char16_t* text);
+
+// The platform's calling convention over the two calls above: a count of 0 for the output
+// only measures, and failures give 0. The flags are accepted and ignored.
+inline int MultiByteToWideChar(unsigned codePage, unsigned long /*flags*/, const char* in,
+                               int inBytes, char16_t* out, int outSize)
+{
+    const int32_t n =
+        SMultiByteToWide(int(codePage), in, inBytes, outSize ? out : nullptr, outSize);
+    return n < 0 ? 0 : n;
+}
+inline int WideCharToMultiByte(unsigned codePage, unsigned long /*flags*/, const char16_t* in,
+                               int inUnits, char* out, int outSize, const char* /*defaultChar*/,
+                               int* /*usedDefaultChar*/)
+{
+    const int32_t n =
+        SWideToMultiByte(int(codePage), in, inUnits, outSize ? out : nullptr, outSize);
+    return n < 0 ? 0 : n;
+}

@@ -1,6 +1,7 @@
 #include "vardex/support/sfilesys.h"
 
 #include "platform/reslib/Module.h"
+#include "vardex/support/sheap.h"
 #include "vardex/support/sresmanager.h"
 #include "vardex/support/sresstring.h"
 
@@ -73,7 +74,7 @@ SString SModuleNameWithDefaultExtension(const char* name)
 
 SString SGetCurrentDirectory()
 {
-    std::vector<char> buffer(260);
+    std::vector<char, SHeapAllocator<char>> buffer(260);
     if (getcwd(buffer.data(), buffer.size()))
         return SString(buffer.data());
     if (errno != ERANGE)

@@ -8,12 +8,12 @@
 #include "vardex/support/sstackdump.h"
 #include "vardex/support/stime.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <unistd.h>
 
 namespace {
@@ -45,11 +45,17 @@ void Direct(WORD eventType, DWORD messageId, const char* text = nullptr)
 // Line feeds and carriage returns become blanks.
 SString OneLine(const char* text)
 {
-    std::string line(text ? text : "");
-    for (char& c : line)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return SString(line.c_str());
+    SString line;
+    const char* run = text ? text : "";
+    for (const char* p = run;; ++p) {
+        if (*p == '\n' || *p == '\r' || !*p) {
+            line.Append(run, int32_t(p - run));
+            if (!*p)
+                return line;
+            line += " ";
+            run = p + 1;
+        }
+    }
 }
 
 // The assembled text of an assertion report for the diagnostics loggers.
@@ -111,9 +117,9 @@ SString FormatFor(LogManager* manager, DWORD messageId, int32_t count, const cha
 LoggingDll::LoggingDll(const SString& path, const SString& sourceName)
     : m_sourceName(sourceName), m_path(path)
 {
-    // clang-format off
-    SASSERT_INFO((path.IsEmpty()) != true, "Logging: Serious problem, DLL name turns empty!");
-    // clang-format on
+    if (path.IsEmpty())
+        LogAssert(__FILE__, SASSERT_STR(__LINE__), "(dllName.isEmpty()) != true",
+                  "Logging: Serious problem, DLL name turns empty!");
     if (path.IsEmpty())
         return;
     m_module = LoadLibraryA(path.GetString());
@@ -126,14 +132,15 @@ LoggingDll::LoggingDll(const SString& path, const SString& sourceName)
         Direct(EVENTLOG_WARNING_TYPE, kMsgLoadFailed, path.GetString());
         return;
     }
-    m_getDllVersion = reinterpret_cast<GetDLLVersionFn>(GetProcAddress(m_module, "GetDLLVersion"));
-    m_init = reinterpret_cast<InitFn>(GetProcAddress(m_module, "Init"));
-    m_error = reinterpret_cast<ErrorFn>(GetProcAddress(m_module, "Error"));
-    m_error2 = reinterpret_cast<Error2Fn>(GetProcAddress(m_module, "Error2"));
-    m_audit = GetProcAddress(m_module, "Audit");
-    m_audit2 = GetProcAddress(m_module, "Audit2");
-    m_term = reinterpret_cast<TermFn>(GetProcAddress(m_module, "Term"));
-    m_loaded = m_getDllVersion && m_init && m_term && (m_error || m_error2 || m_audit || m_audit2);
+    pf_GetDLLVersion = reinterpret_cast<GetDLLVersionFn>(GetProcAddress(m_module, "GetDLLVersion"));
+    pf_Init = reinterpret_cast<InitFn>(GetProcAddress(m_module, "Init"));
+    pf_Error = reinterpret_cast<ErrorFn>(GetProcAddress(m_module, "Error"));
+    pf_Error2 = reinterpret_cast<Error2Fn>(GetProcAddress(m_module, "Error2"));
+    pf_Audit = GetProcAddress(m_module, "Audit");
+    pf_Audit2 = GetProcAddress(m_module, "Audit2");
+    pf_Term = reinterpret_cast<TermFn>(GetProcAddress(m_module, "Term"));
+    m_loaded =
+        pf_GetDLLVersion && pf_Init && pf_Term && (pf_Error || pf_Error2 || pf_Audit || pf_Audit2);
     if (!m_loaded)
         Direct(EVENTLOG_ERROR_TYPE, kMsgMissingEntries, path.GetString());
 }
@@ -147,13 +154,13 @@ LoggingDll::~LoggingDll()
 bool LoggingDll::CallInit(int32_t flag)
 {
     // clang-format off
-    SASSERT_INFO(m_init != NULL, "Init interface of logging DLL is NULL");
+    SASSERT_INFO(pf_Init != NULL, "Init interface of logging DLL is NULL");
     // clang-format on
-    if (!m_init)
+    if (!pf_Init)
         return false;
     bool accepted = false;
     try {
-        accepted = m_init(flag, m_sourceName.GetString(), 0) != 0;
+        accepted = pf_Init(flag, m_sourceName.GetString(), 0) != 0;
     } catch (...) {
     }
     if (!accepted)
@@ -164,11 +171,11 @@ bool LoggingDll::CallInit(int32_t flag)
 void LoggingDll::CallTerm()
 {
     // clang-format off
-    SASSERT_INFO(m_term != NULL, "Term interface of logging DLL is NULL");
+    SASSERT_INFO(pf_Term != NULL, "Term interface of logging DLL is NULL");
     // clang-format on
     bool done = false;
     try {
-        done = m_term && m_term() != 0;
+        done = pf_Term && pf_Term() != 0;
     } catch (...) {
     }
     if (!done)
@@ -179,39 +186,39 @@ bool LoggingDll::Hand(WORD eventType, WORD category, DWORD messageId, int32_t co
                       const char** texts)
 {
     // clang-format off
-    SASSERT_INFO(m_error || m_error2, "Error interfaces of logging DLL is NULL");
+    SASSERT_INFO(pf_Error || pf_Error2, "Error interfaces of logging DLL is NULL");
     // clang-format on
     if (messageId == kMsgAssert || messageId == kMsgTrace) {
         // Assertion reports and trace lines go only to the diagnostics loggers.
         if (m_path.Find("vxlogger") < m_path.GetLength()) {
-            if (m_error2) {
+            if (pf_Error2) {
                 const SString text =
                     messageId == kMsgAssert
                         ? AssertText(count, texts)
                         : FormatFor(t_formattingManager, messageId, count, texts, true);
-                m_error2(eventType, category, messageId, text.GetString());
+                pf_Error2(eventType, category, messageId, text.GetString());
             }
         } else if (m_path.Find("vxdiagnostics") < m_path.GetLength()) {
-            if (m_error) {
+            if (pf_Error) {
                 if (messageId == kMsgAssert) {
                     const SString text = AssertText(count, texts);
                     const char* one[] = {text.GetString()};
-                    m_error(eventType, category, kMsgAssertText, 1, one);
+                    pf_Error(eventType, category, kMsgAssertText, 1, one);
                 } else {
-                    m_error(eventType, category, messageId, count, count ? texts : nullptr);
+                    pf_Error(eventType, category, messageId, count, count ? texts : nullptr);
                 }
             }
         }
         return true;
     }
     bool accepted = true;
-    if (m_error && m_error(eventType, category, messageId, count, count ? texts : nullptr) == 0) {
+    if (pf_Error && pf_Error(eventType, category, messageId, count, count ? texts : nullptr) == 0) {
         Direct(EVENTLOG_WARNING_TYPE, kMsgErrorEntryFailed, m_path.GetString());
         accepted = false;
     }
-    if (m_error2) {
+    if (pf_Error2) {
         const SString text = FormatFor(t_formattingManager, messageId, count, texts, true);
-        if (m_error2(eventType, category, messageId, text.GetString()) == 0) {
+        if (pf_Error2(eventType, category, messageId, text.GetString()) == 0) {
             Direct(EVENTLOG_WARNING_TYPE, kMsgErrorEntryFailed, m_path.GetString());
             accepted = false;
         }
@@ -307,7 +314,7 @@ void LogManager::Setup(int32_t initFlag, const char* sourceName)
                 continue;
             }
             if (library->IsLoaded() && library->CallInit(m_initFlag))
-                m_libraries.push_back(library);
+                m_libraries.Add(library);
             else
                 delete library;
         }
@@ -355,7 +362,7 @@ bool LogManager::LogEvent(WORD eventType, WORD category, DWORD messageId, const 
             }
         }
         Initialize(1, "");
-        if (m_libraries.empty())
+        if (m_libraries.GetSize() == 0)
             return true;
         if (eventType & 8) {
             LogAssert(__FILE__, SASSERT_STR(__LINE__), "eventType & EVENTLOG_SHOW_DIALOG",
@@ -367,17 +374,18 @@ bool LogManager::LogEvent(WORD eventType, WORD category, DWORD messageId, const 
         // clang-format on
         if (eventType > m_level)
             return true;
-        std::vector<SString> lines;
-        std::vector<const char*> cleaned;
-        for (int32_t i = 0; i < count; ++i)
-            lines.push_back(OneLine(texts[i]));
-        for (const SString& line : lines)
-            cleaned.push_back(line.GetString());
+        count = std::clamp(count, 0, 10);
+        SString lines[10];
+        const char* cleaned[10] = {};
+        for (int32_t i = 0; i < count; ++i) {
+            lines[i] = OneLine(texts[i]);
+            cleaned[i] = lines[i].GetString();
+        }
         bool result = true;
         LogManager* previous = std::exchange(t_formattingManager, this);
         for (LoggingDll* library : m_libraries) {
             try {
-                library->Hand(eventType, category, messageId, count, cleaned.data());
+                library->Hand(eventType, category, messageId, count, cleaned);
             } catch (...) {
                 Direct(EVENTLOG_WARNING_TYPE, kMsgErrorEntryFailed, library->Path().GetString());
                 result = false;
@@ -437,7 +445,7 @@ SString LogManager::GetSourceName()
 int32_t LogManager::BoundLibraryCount()
 {
     std::lock_guard guard(m_mutex);
-    return int32_t(m_libraries.size());
+    return m_libraries.GetSize();
 }
 
 // ----- the facility of this copy of the library -----

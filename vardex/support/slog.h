@@ -17,7 +17,6 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <vector>
 
 // Categories and message identifiers of the facility.
 inline constexpr WORD kLogCategoryAssert = 1;
@@ -60,13 +59,13 @@ public:
 
 private:
     HMODULE m_module = nullptr;
-    GetDLLVersionFn m_getDllVersion = nullptr;
-    InitFn m_init = nullptr;
-    ErrorFn m_error = nullptr;
-    Error2Fn m_error2 = nullptr;
-    void* m_audit = nullptr;
-    void* m_audit2 = nullptr;
-    TermFn m_term = nullptr;
+    GetDLLVersionFn pf_GetDLLVersion = nullptr;
+    InitFn pf_Init = nullptr;
+    ErrorFn pf_Error = nullptr;
+    Error2Fn pf_Error2 = nullptr;
+    void* pf_Audit = nullptr;
+    void* pf_Audit2 = nullptr;
+    TermFn pf_Term = nullptr;
     SString m_sourceName;
     bool m_loaded = false;
     SString m_path;
@@ -84,6 +83,7 @@ public:
     // Sets the facility up once with an initialisation flag and a source name (empty: the
     // program's name); later calls do nothing.
     void Initialize(int32_t initFlag, const char* sourceName) noexcept;
+    // At most ten texts.
     bool LogEvent(WORD eventType, WORD category, DWORD messageId, const char* const* texts,
                   int32_t count) noexcept;
     uint32_t GetLogLevel() noexcept;
@@ -106,8 +106,8 @@ private:
     int32_t m_initFlag = 1;
     bool m_levelWasSet = false;
     SString m_sourceName;
-    std::recursive_mutex m_mutex; // set-up and the initialising test; the owner may re-enter
-    std::vector<LoggingDll*> m_libraries;
+    std::recursive_mutex m_mutex;     // set-up and the initialising test; the owner may re-enter
+    SIArray<LoggingDll*> m_libraries; // in registry order
     std::atomic<uint32_t> m_level{4};
     SISet<SStringCaseInsensitive> m_fileFilter;
 };

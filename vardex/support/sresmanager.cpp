@@ -11,7 +11,6 @@
 #include "platform/reslib/Kernel.h"
 
 #include <mutex>
-#include <string>
 
 namespace {
 
@@ -56,11 +55,10 @@ ProcessLibraries& Process()
 // Language texts make file names and cache keys: lower case, as the libraries are named.
 SString Lower(const SString& text)
 {
-    std::string lower(text.GetString());
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return SString(lower.c_str());
+    SString lower;
+    for (const char* p = text.GetString(); *p; ++p)
+        lower.AppendChar(SCharValue(*p >= 'A' && *p <= 'Z' ? *p - 'A' + 'a' : (unsigned char)*p));
+    return lower;
 }
 
 // The file of a library name in a folder, with the modules' extension.

@@ -1,5 +1,6 @@
 // The main of window tests: the application on the offscreen platform with a 1280 x 1024 screen,
 // the scripted dialogs for every test, and every form unloaded after each test.
+#include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/forms/Registry.h"
@@ -88,6 +89,8 @@ int main(int argc, char** argv)
     QTemporaryFile config;
     ChooseOffscreenPlatform(config);
     QApplication app(argc, argv);
+    // The windows under test see Qt's texts and the font that the programs set up.
+    forms::PrepareApplication();
     win::SetScreenSizeOverride(ScreenWidth, ScreenHeight);
     forms::SetDialogService(&forms::testing::Script());
     WatchModalForms(&app);

@@ -191,18 +191,30 @@ TEST_F(FrmStockTest, TypeAheadSearch)
     }
 }
 
-TEST_F(FrmStockTest, ReferenceKeyTakesDigitsOnlyAndBadCodeIsReported)
+TEST_F(FrmStockTest, NumberKeysWithTextThatIsNoNumberFindNothingAndSayNothing)
 {
     FrmStock& f = Ouvrir();
     Type(*f.TextCherche, "1a0b");
     EXPECT_EQ(f.TextCherche->text(), "10");
+    f.TextCherche->clear();
 
+    // Letters typed under the article code, or pasted under the reference: no error box, the
+    // grid stays where it was.
     f.SSOptionCodArticle->SetValue(true);
     AllerA(f, 1001);
-    Script().ExpectMsgBox(forms::vbOK);
     Type(*f.TextCherche, "x");
-    ASSERT_EQ(Script().Boxes().size(), 1u);
+    EXPECT_EQ(f.TextCherche->text(), "x");
+    Type(*f.TextCherche, "3");
     EXPECT_EQ(Grille(f), 1001);
+    f.TextCherche->clear();
+    Type(*f.TextCherche, "3");
+    EXPECT_EQ(Grille(f), 1050);
+
+    f.SSOptionRef->SetValue(true);
+    AllerA(f, 1001);
+    f.TextCherche->setText("10a5");
+    EXPECT_EQ(Grille(f), 1001);
+    EXPECT_TRUE(Script().Boxes().empty());
 }
 
 TEST_F(FrmStockTest, ScannerPrefixSearchesBarCodes)

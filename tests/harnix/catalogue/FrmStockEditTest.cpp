@@ -353,6 +353,19 @@ TEST(PrixArticles, Computations)
               vb::ErrDivisionByZero);
 }
 
+TEST_F(FrmStockTest, MoneyShowsWithTwoDecimalsInTheGridAndOnTheCardAlike)
+{
+    Execute("UPDATE ArticleEnStock SET Prix = 2.4 WHERE Reference = 1050");
+    FrmStock& f = Ouvrir();
+    AllerA(f, 1050); // unit price 2, pack price 20, 40 in stock
+    EXPECT_EQ(f.DBGrid2->Columns(6).Text(), "2,00");
+    EXPECT_EQ(f.DBGrid2->Columns(7).Text(), "80,00");
+    f.OptionFiche->SetValue(true);
+    EXPECT_EQ(f.Text2(2).Text(), "2,40");
+    EXPECT_EQ(f.Text2(7).Text(), "2,00");
+    EXPECT_EQ(f.Text2(9).Text(), "20,00");
+}
+
 TEST_F(FrmStockTest, PricesFollowThePackSize)
 {
     FrmStock& f = Ouvrir();

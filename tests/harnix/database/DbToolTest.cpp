@@ -151,5 +151,43 @@ TEST(DemoData, IsConsistent)
     }
 }
 
+// The standard sqlite3 shell, with the program's extension loaded; what it prints.
+std::string Shell(const std::string& file, const std::string& sql)
+{
+    const std::string command = "sqlite3 -cmd '.load " + std::string(HARNIX_SQL_EXTENSION) + "' '" +
+                                file + "' \"" + sql + "\" 2>&1";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+TEST(DbTool, TheStandardShellChecksAndQueriesTheFilesWithTheExtension)
+{
+    TempFolder folder;
+    ASSERT_EQ(RunTool("create " + folder.Path().string() + " --demo"), 0);
+    for (const char* file : {"zad.MDB", "MAINTEN.MDB", "CP.MDB"})
+        EXPECT_EQ(Shell(folder.File(file), "PRAGMA integrity_check"), "ok\n") << file;
+
+    const std::string zad = folder.File("zad.MDB");
+    EXPECT_EQ(Shell(zad, "SELECT NomFamille FROM Familles WHERE NoFamille = 3"), "CHAUSSURES\n");
+    // French order and the unique indexes that ignore case, accents' case included.
+    EXPECT_EQ(Shell(zad, "INSERT INTO ArticleEnStock (Reference, CodeBar) VALUES "
+                         "(9001, 'ÉCRAN-1'), (9002, 'zèbre'), (9003, 'eclair');"
+                         "SELECT CodeBar FROM ArticleEnStock WHERE Reference > 9000 "
+                         "ORDER BY CodeBar"),
+              "eclair\nÉCRAN-1\nzèbre\n");
+    EXPECT_NE(Shell(zad, "INSERT INTO ArticleEnStock (Reference, CodeBar) VALUES "
+                         "(9004, 'écran-1')")
+                  .find("UNIQUE"),
+              std::string::npos);
+    // The stored queries run in the shell too.
+    EXPECT_EQ(Shell(zad, "SELECT count(*) > 0 FROM StockGlobal"), "1\n");
+}
+
 } // namespace
 } // namespace database::testing

@@ -2,11 +2,13 @@
 
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/shell/Version.h"
+#include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -82,9 +84,9 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b :
-         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
-          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente})
+    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
+                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
+                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile, f.CmdReport})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdMachines->isEnabled());
 
@@ -116,23 +118,36 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdSites, "FenSites", true}, Cas{f.CmdFournissueur, "FenFournisseur", true},
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
-          Cas{f.CmdApropos, "frmAbout", false}}) {
+          Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
+          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
         OnNextModal([&](forms::Form& modale) {
             vu = modale.objectName().toStdString();
             EXPECT_EQ(modale.windowHandle()->transientParent(), f.windowHandle()) << c.fenetre;
             EXPECT_EQ(f.SSPanelInfoCom->isVisible(), !c.cachePanneau) << c.fenetre;
+            // The reports window opens without the busy pointer.
+            if (vu == "FenCompteRendu")
+                EXPECT_EQ(forms::MousePointer(), forms::MousePointer::Default);
             modale.Hide();
         });
         Click(f, c.bouton->objectName());
         EXPECT_EQ(vu, c.fenetre);
     }
 
-    // The issue history gives the main window back when it unloads.
+    // The issue history and the reports window give the main window back when they unload.
     f.setEnabled(false);
     forms::form<FrmVente>().Unload();
     EXPECT_TRUE(f.isEnabled());
+    f.setEnabled(false);
+    forms::form<FenCompteRendu>().Unload();
+    EXPECT_TRUE(f.isEnabled());
+
+    // The profiles window opened from here works on all profiles, not for one employee.
+    forms::form<FenQuota>().DepuisFenUtilisateur = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdProfile");
+    EXPECT_FALSE(forms::form<FenQuota>().DepuisFenUtilisateur);
 
     // The article window and the employee register are shown modeless.
     Click(f, "CmdStock");

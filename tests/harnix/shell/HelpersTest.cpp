@@ -129,7 +129,8 @@ TEST_F(HelpersTest, ProfileReadersTrimAndFallBackToTheirDefault)
     Script().ExpectMsgBox(forms::vbOK, "Appuyez sur (A) pour continuer");
     EXPECT_EQ(FnTundrel::LireIniInteger(ini, "S", "Grand", 5), 0);
     ASSERT_EQ(Script().Boxes().size(), 1u);
-    EXPECT_EQ(Script().Boxes()[0].text, "Erreur N°:\r6\rOverflow\rAppuyez sur (A) pour continuer");
+    EXPECT_EQ(Script().Boxes()[0].text,
+              "Erreur N°:\r6\rDépassement de capacité\rAppuyez sur (A) pour continuer");
     EXPECT_EQ(Script().Boxes()[0].title, "LireIniInteger");
     EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKOnly);
 }
@@ -283,7 +284,7 @@ TEST_F(HelpersTest, ErrorReportLogsIntoMaintenOnlyWhenTheFileIsThere)
 
     database::CreateMainten(programme.Fichier("MAINTEN.MDB"));
     Script().ExpectMsgBox(forms::vbOK).ExpectMsgBox(forms::vbOK);
-    FnTundrel::AfficherErreur("Form_Load", vb::Error(13, "Type mismatch"));
+    FnTundrel::AfficherErreur("Form_Load", vb::Error(13, "Incompatibilité de type"));
     FnTundrel::AfficherErreur("CmdOK_Click", erreur);
 
     ado::Connection cn;
@@ -292,7 +293,7 @@ TEST_F(HelpersTest, ErrorReportLogsIntoMaintenOnlyWhenTheFileIsThere)
     rs.Open("SELECT * FROM Erreurs ORDER BY Contexte DESC", cn);
     ASSERT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(vb::CStr(rs["Contexte"].Value()), "Form_Load");
-    EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 13 Type mismatch");
+    EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 13 Incompatibilité de type");
     EXPECT_EQ(rs["DateErreur"].Value().Type(), vb::VarType::Date);
     rs.MoveNext();
     EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 3021 Pas d'enregistrement courant");

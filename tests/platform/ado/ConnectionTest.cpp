@@ -1,12 +1,20 @@
 #include "AdoFixture.h"
+#include "platform/ado/Catalogue.h"
 #include "platform/ado/Command.h"
+#include "platform/ado/Descriptions.h"
 #include "platform/vb/Convert.h"
+#include "platform/win/End.h"
 
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
 #include <fstream>
+#include <functional>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -184,6 +192,220 @@ TEST(ConnectionExecute, StoredQueriesByNameAndWithArguments)
     EXPECT_EQ(ErrorOf([&] { ado::DefineQuery(c, "Faux", "", "SELEC 1"); }), vb::ErrDatabaseRefused);
     ASSERT_TRUE(ado::FindStoredQuery(c, "remplissagemachine"));
     EXPECT_EQ(ado::FindStoredQuery(c, "remplissagemachine")->parameters, "NoMachine");
+}
+
+// The error raised by the statement, number and description.
+std::pair<int32_t, std::string> Raised(const std::function<void()>& statement)
+{
+    try {
+        statement();
+    } catch (const vb::Error& e) {
+        return {e.Number(), e.Description()};
+    }
+    return {0, ""};
+}
+
+TEST(ConnectionErrors, DescriptionsReadAsOnAFrenchInstallation)
+{
+    TempDatabase db;
+    std::ofstream(db.Folder() / "notes.MDB") << "not a database, only some text";
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50) UNIQUE)");
+    c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
+    ado::Recordset empty;
+    empty.Open("SELECT * FROM Sites WHERE NoSite = 0", c);
+    ado::Recordset closed;
+    ado::Connection readOnly = db.Open();
+    readOnly.Execute("PRAGMA query_only=1");
+    const std::string folder = db.Folder().string();
+    const struct
+    {
+        std::function<void()> statement;
+        int32_t number;
+        std::string description;
+    } cases[] = {
+        {[&] { readOnly.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')"); },
+         vb::ErrUnspecified, "Mise à jour impossible ; base de données ou objet en lecture seule."},
+        {[&] { c.Execute("INSERT INTO Sites (NomSite) VALUES ('LYON')"); }, vb::ErrDatabaseRefused,
+         "Les modifications que vous avez demandées n'ont pas pu être effectuées correctement car "
+         "elles créeraient des valeurs en double dans l'index, dans la clé primaire ou dans la "
+         "relation. Modifiez les données dans le ou les champs qui contiennent des valeurs en "
+         "double, supprimez l'index ou redéfinissez-le pour permettre les entrées en double et "
+         "réessayez."},
+        {[&] { empty["NomSite"].Value(); }, vb::ErrNoCurrentRecord,
+         "BOF ou EOF est égal à True, ou l'enregistrement actuel a été supprimé. Les opérations "
+         "demandées nécessitent un enregistrement actuel."},
+        {[&] { closed.MoveNext(); }, 3704,
+         "Cette opération n'est pas autorisée si l'objet est fermé."},
+        {[&] { c.Execute("SELECT * FROM Absente"); }, static_cast<int32_t>(0x80040E37),
+         "Impossible de trouver la table ou la requête source 'Absente'. Assurez-vous qu'elle "
+         "existe et que son nom est correctement orthographié."},
+        {[&] { db.Open().Execute("EXEC Inconnue 1"); }, static_cast<int32_t>(0x80040E37),
+         "Impossible de trouver la table ou la requête source 'Inconnue'. Assurez-vous qu'elle "
+         "existe et que son nom est correctement orthographié."},
+        {[&] { ado::Connection().Open(db.ConnectionString(folder + "/absent.MDB")); },
+         vb::ErrUnspecified, "Fichier '" + folder + "/absent.MDB' introuvable."},
+        {[&] { ado::Connection().Open(db.ConnectionString(folder + "/notes.MDB")); },
+         vb::ErrUnspecified, "Format de base de données non reconnu."},
+    };
+    // Texts with names and messages inside; a text the table does not know stays as it is.
+    using ado::detail::FrenchDescription;
+    EXPECT_EQ(FrenchDescription("Cannot open the file 'a.MDB': database is locked"),
+              "Impossible d'ouvrir le fichier 'a.MDB' : Mise à jour impossible ; actuellement "
+              "verrouillé.");
+    EXPECT_EQ(FrenchDescription("Field 'Nom' cannot be updated."),
+              "Le champ 'Nom' ne peut pas être mis à jour.");
+    EXPECT_EQ(FrenchDescription("The field is too small to accept the amount of data you "
+                                "attempted to add. Try inserting or pasting less data."),
+              "Le champ est trop petit pour accepter le volume de données que vous avez tenté "
+              "d'ajouter. Essayez d'insérer ou de coller moins de données.");
+    EXPECT_EQ(FrenchDescription("Field 'Nom' cannot be updated"), "Field 'Nom' cannot be updated");
+    EXPECT_EQ(FrenchDescription(""), "");
+
+    for (const auto& test : cases) {
+        const auto [number, description] = Raised(test.statement);
+        EXPECT_EQ(number, test.number) << test.description;
+        EXPECT_EQ(description, test.description);
+    }
+}
+
+// Runs the body in a child process with its own connections; returns the child's exit status,
+// or -1 when it was killed.
+int RunChild(const std::function<void()>& body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(99);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The rows of Sites, read from a copy of the database file alone, without its journal.
+long SitesInFileAlone(const TempDatabase& db)
+{
+    const std::filesystem::path copy = db.Folder() / "copie";
+    std::filesystem::create_directories(copy);
+    std::filesystem::copy_file(db.Path(), copy / "zad.MDB",
+                               std::filesystem::copy_options::overwrite_existing);
+    ado::Connection c;
+    c.Open(db.ConnectionString((copy / "zad.MDB").string()));
+    const long n = Count(c, "SELECT COUNT(*) FROM Sites");
+    c.Close();
+    std::filesystem::remove_all(copy);
+    return n;
+}
+
+TEST(ConnectionEnd, TheEndWritesEveryChangeIntoTheFile)
+{
+    TempDatabase db;
+    {
+        ado::Connection c = db.Open();
+        c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50))");
+    }
+    const std::string wal = db.Path() + "-wal";
+    // Two windows' connections still open, one of them reading, when the program ends.
+    EXPECT_EQ(RunChild([&] {
+                  ado::Connection first = db.Open();
+                  ado::Connection second = db.Open();
+                  first.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
+                  second.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
+                  ado::Recordset rs;
+                  rs.Open("Sites", first);
+                  if (!std::filesystem::exists(wal))
+                      _exit(2); // the changes were not in the journal to start with
+                  win::End(0);
+              }),
+              0);
+    EXPECT_FALSE(std::filesystem::exists(wal));
+    EXPECT_EQ(SitesInFileAlone(db), 2);
+    // Closing the last connection does the same.
+    {
+        ado::Connection c = db.Open();
+        c.Execute("INSERT INTO Sites (NomSite) VALUES ('Paris')");
+        c.Close();
+    }
+    EXPECT_FALSE(std::filesystem::exists(wal));
+    EXPECT_EQ(SitesInFileAlone(db), 3);
+}
+
+TEST(ConnectionEnd, AKilledProcessLosesNothing)
+{
+    TempDatabase db;
+    {
+        ado::Connection c = db.Open();
+        c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50))");
+    }
+    EXPECT_EQ(RunChild([&] {
+                  ado::Connection c = db.Open();
+                  c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
+                  c.BeginTrans();
+                  c.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
+                  kill(getpid(), SIGKILL);
+              }),
+              -1);
+    // The journal left beside the file is replayed at the next open; the unfinished
+    // transaction is not.
+    ASSERT_TRUE(std::filesystem::exists(db.Path() + "-wal"));
+    ado::Connection c = db.Open();
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites"), 1);
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites WHERE NomSite = 'Lyon'"), 1);
+}
+
+// Parameters set by name are converted to their declared type and bound, so that a day-first
+// date compares as a date and a quote in a text stays text.
+TEST(ConnectionExecute, ParametersByNameBoundWithTheirType)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Ventes (NumVente COUNTER, LaDate DATETIME, Nom TEXT(50))");
+    c.Execute("CREATE TABLE Copie (NumVente LONG, Nom TEXT(50))");
+    c.Execute("INSERT INTO Ventes (LaDate, Nom) VALUES (#2/28/2006 23:59:59#, 'A'), "
+              "(#3/1/2006#, 'B'), (#3/31/2006 23:59:59#, 'O''Neil'), (#4/1/2006#, 'C')");
+    ado::DefineQuery(c, "AjoutPeriode", "[DateDébut] DateTime, [DateFin] DateTime, [Qui] Text",
+                     "INSERT INTO Copie SELECT NumVente, Nom FROM Ventes WHERE LaDate >= "
+                     "[DateDébut] AND LaDate < DateAdd('d', 1, [DateFin]) AND Nom <> [Qui]");
+
+    ado::Command command = ado::ProcedureCommand(c, "ajoutperiode");
+    ASSERT_EQ(command.Parameters().size(), 3u);
+    EXPECT_EQ(command.Parameters()[0].name, "[DateDébut]");
+    EXPECT_EQ(command.Parameters()[0].type, "DateTime");
+    for (ado::QueryParameter& p : command.Parameters()) {
+        if (p.name == "[DateDébut]") {
+            p.value = vb::Variant("01/03/2006");
+        } else if (p.name == "[DateFin]") {
+            p.value = vb::Variant("31/03/2006");
+        } else {
+            p.value = vb::Variant("x' OR 1=1 --");
+        }
+    }
+    EXPECT_EQ(command.Execute(), 2);
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Copie WHERE Nom = 'O''Neil'"), 1);
+
+    // The same command opens a recordset with its parameters.
+    ado::DefineQuery(c, "Periode", "[DateDébut] DateTime",
+                     "SELECT NumVente FROM Ventes WHERE LaDate >= [DateDébut]");
+    ado::Command select = ado::ProcedureCommand(c, "Periode");
+    select.Parameters()[0].value = vb::Variant("01/04/2006");
+    ado::Recordset rs;
+    rs.Open(select);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    // A statement of the program binds the parameters added to its command.
+    ado::Command statement;
+    statement.SetActiveConnection(c);
+    statement.SetCommandText("SELECT NumVente FROM Ventes WHERE LaDate < [Fin] AND Nom <> [Qui]");
+    statement.Parameters() = {{"[Fin]", "DateTime", vb::Variant("01/04/2006")},
+                              {"[Qui]", "Text", vb::Variant("O'Neil")}};
+    ado::Recordset bound;
+    bound.Open(statement);
+    EXPECT_EQ(bound.RecordCount(), 2);
+    // A parameter left without a value is missing; an unknown query is refused.
+    select.Parameters()[0].value = vb::Variant();
+    EXPECT_EQ(ErrorOf([&] { select.Execute(); }), static_cast<int32_t>(0x80040E10));
+    EXPECT_EQ(ErrorOf([&] { ado::ProcedureCommand(c, "Absente"); }),
+              static_cast<int32_t>(0x80040E37));
 }
 
 } // namespace

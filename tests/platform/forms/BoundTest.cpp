@@ -126,6 +126,17 @@ TEST_F(BoundTest, LockedBoxAndUntouchedBoxesWriteNothing)
     EXPECT_EQ(rs.EditMode(), ado::adEditNone);
 }
 
+TEST_F(BoundTest, FieldSetInCodeShowsOnceSaved)
+{
+    rs["Designation"] = "GANTS CUIR";
+    rs.Update();
+    EXPECT_EQ(window.Text2(1).Text(), "GANTS CUIR");
+    rs.AddNew();
+    rs["Designation"] = "BOTTES";
+    rs.Update();
+    EXPECT_EQ(window.Text2(1).Text(), "BOTTES");
+}
+
 TEST_F(BoundTest, RefusedValueRaisesOnTheMoveAndIsNotWrittenAgain)
 {
     Type(window, "Text2(2)", "abc");

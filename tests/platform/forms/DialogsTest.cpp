@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 using namespace forms;
 using forms::testing::RecordedBox;
@@ -269,6 +271,25 @@ TEST_F(DialogsTest, FileFiltersBecomeNameFilters)
     EXPECT_EQ(NameFilters("JPEG Files (*.JPG)|*.JPG"), QStringList{"JPEG Files (*.JPG)"});
     EXPECT_EQ(NameFilters(""), QStringList());
     EXPECT_EQ(NameFilters("sans motif"), QStringList());
+}
+
+TEST_F(DialogsTest, QtsOwnTextsSpeakFrench)
+{
+    // The context menu of a text box.
+    QLineEdit box;
+    box.setText("texte");
+    std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text().remove('&').section('\t', 0, 0);
+    EXPECT_TRUE(texts.contains("Copier")) << texts.join(" | ").toStdString();
+    EXPECT_TRUE(texts.contains("Tout sélectionner")) << texts.join(" | ").toStdString();
+    // The file chooser and its overwrite question.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Save"), "&Enregistrer");
+    EXPECT_TRUE(
+        QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
+            .startsWith("Le fichier %1 existe déjà"));
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -182,6 +184,26 @@ TEST_F(MciDevice, DrawsTheFrameIntoTheDestination)
                    isRed(shot.pixel(100, 50));
         },
         3000));
+}
+
+TEST_F(MciDevice, DestinationStaysWithinTheScreenAndRefusesNumbersPastTheIntegerRange)
+{
+    OpenPattern();
+    const QSize screen = QGuiApplication::primaryScreen()->virtualSize();
+    ASSERT_EQ(SendString("put 7Aform destination at 0 0 40000 20000"), 0);
+    EXPECT_EQ(Ask("where 7Aform destination"),
+              "0 0 " + std::to_string(screen.width()) + " " + std::to_string(screen.height()));
+    ASSERT_EQ(SendString("play 7Aform from 0"), 0);
+    ASSERT_TRUE(WaitUntil([&] { return AskNumber("status 7Aform position") > 0; }, 3000));
+
+    for (const char* command : {"put 7Aform destination at 0 0 4294967616 100",
+                                "put 7Aform destination at -2147483649 0 10 10",
+                                "put 7Aform window at 0 0 10 99999999999"}) {
+        std::string answer;
+        EXPECT_EQ(SendString(command, answer, 128), mci::ErrOutOfRange) << command;
+    }
+    EXPECT_EQ(Ask("where 7Aform destination"),
+              "0 0 " + std::to_string(screen.width()) + " " + std::to_string(screen.height()));
 }
 
 TEST_F(MciDevice, CloseEndsTheDeviceAndItsWindow)

@@ -24,10 +24,12 @@ TEST(Error, KeepsNumberDescriptionAndSource)
         FAIL();
     } catch (const Error& raised) {
         EXPECT_EQ(raised.Number(), 6);
-        EXPECT_EQ(raised.Description(), "Overflow");
+        EXPECT_EQ(raised.Description(), "Dépassement de capacité");
         EXPECT_EQ(raised.Source(), "LireIniInteger");
     }
-    EXPECT_EQ(ErrorDescription(ErrTypeMismatch), "Type mismatch");
+    // The runtime's texts read as on a French installation.
+    EXPECT_EQ(ErrorDescription(ErrTypeMismatch), "Incompatibilité de type");
+    EXPECT_EQ(ErrorDescription(ErrSubscript), "L'indice n'appartient pas à la sélection");
     EXPECT_EQ(ErrorDescription(26001), "");
 }
 

@@ -4,6 +4,8 @@
 
 #include "vardex/support/slog.h"
 
+#include "vardex/support/DllWrap.h"
+
 #include "SupportFixture.h"
 
 #include <fstream>
@@ -90,6 +92,10 @@ TEST_F(LogGlobalTest, TracesOnlyAboveTheDebugLevel)
     EXPECT_TRUE(IsFileLogged(__FILE__)) << "an empty filter logs every file";
     LogTrace("hello %d", 5);
     EXPECT_EQ(readAll(s_fixtureLog), "vxlogger Error2 256 1 33011 [Host trace: hello 5]\n");
+    DllWrap kernel("libm.so.6");
+    EXPECT_EQ(kernel.GetThreadLocale(), 0u) << "a function the module lacks";
+    EXPECT_EQ(readAll(s_fixtureLog), "vxlogger Error2 256 1 33011 [Host trace: Unable to locate "
+                                     "function GetThreadLocale in libm.so.6]\n");
     std::string longText(600, 'x');
     LogTrace("%s", longText.c_str());
     EXPECT_EQ(readAll(s_fixtureLog),

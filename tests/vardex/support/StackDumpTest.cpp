@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <thread>
 
 namespace {
@@ -38,6 +40,18 @@ TEST(StackDump, OneEnginePerThreadWhileHeld)
         SStackDump other;
         EXPECT_NE(other.Engine(), engine);
     }).join();
+}
+
+TEST(StackDump, AnAddressInAModuleWithoutItsSymbol)
+{
+    // The first bytes of a loaded library (its file header) belong to no symbol.
+    void* library = dlopen(SECOND_COPY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    link_map* map = nullptr;
+    ASSERT_EQ(dlinfo(library, RTLD_DI_LINKMAP, &map), 0);
+    const std::string line = CSymbolEngine::FormatAddress(map->l_addr + 8).GetString();
+    EXPECT_NE(line.find(" libtest_second_copy.so: <unknown symbol>\n"), std::string::npos) << line;
+    dlclose(library);
 }
 
 TEST(StackDump, AnAddressOutsideEveryModule)

@@ -389,6 +389,10 @@ TEST(SCodePage, ZeroTerminatedLength)
     EXPECT_EQ(std::string(narrow, 2), std::string("\xE9", 2));
     EXPECT_EQ(SMultiByteToWide(1252, "x", -2, wide, 8), -1) << "other negative lengths are refused";
     EXPECT_EQ(SWideToMultiByte(65001, u"x", -5, narrow, 8), -1);
+
+    EXPECT_EQ(MultiByteToWideChar(65001, 0, "ab", -1, nullptr, 0), 3) << "measuring";
+    EXPECT_EQ(MultiByteToWideChar(65001, 0, "abc", -1, wide, 2), 0) << "too small";
+    EXPECT_EQ(WideCharToMultiByte(1252, 0, u"\u00e9", -1, narrow, 8, nullptr, nullptr), 2);
 }
 
 TEST(SStringCompareNoCase, LongTextsCompareWhole)
