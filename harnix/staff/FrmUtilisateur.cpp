@@ -171,6 +171,7 @@ FrmUtilisateur::FrmUtilisateur()
         connect(option, &forms::OptionButton::Click, this, [this] { AppliquerTriRecherche(); });
     connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
 
+    CreerBoutonsConso();
     Move(0, 0, 18480, 8400);
 }
 

@@ -6,9 +6,6 @@
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/ProgramFolder.h"
-#include "platform/win/Clock.h"
-
-#include <chrono>
 
 using namespace forms::testing;
 using catalogue::testing::FrmStockTest;
@@ -23,16 +20,7 @@ protected:
         FrmStockTest::SetUp();
         Global::CheminIni = zad.Folder().Path().string() + "/automat.ini";
         Global::NomServeur = Global::ServeurParDefaut;
-        // 31/03/2024 at noon, local time.
-        std::tm jour{};
-        jour.tm_year = 2024 - 1900;
-        jour.tm_mon = 2;
-        jour.tm_mday = 31;
-        jour.tm_hour = 12;
-        jour.tm_isdst = -1;
-        const auto cible = std::chrono::system_clock::from_time_t(std::mktime(&jour));
-        horloge.Advance(
-            std::chrono::duration_cast<std::chrono::milliseconds>(cible - win::Clock::Now()));
+        horloge.SetLocal(2024, 3, 31, 12);
         // Movements of the tests alone.
         Execute("DELETE FROM DetailVente");
         Execute("DELETE FROM Ventes");
