@@ -14,7 +14,7 @@ packages=(
   libmpv-dev ffmpeg
   libomniorb4-dev omniidl omniorb-nameserver libcos4-dev
   libxcb1-dev libx11-xcb-dev
-  libzip-dev
+  libzip-dev libpugixml-dev python3-openpyxl
   libdw-dev
   mdbtools-dev
   xvfb xauth x11-utils xdotool

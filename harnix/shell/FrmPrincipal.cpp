@@ -13,6 +13,7 @@
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
+#include "harnix/staff/FenDotation.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FenSites.h"
 #include "harnix/staff/FrmUtilisateur.h"
@@ -97,7 +98,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdDotation, CmdMachines})
+    for (forms::CommandButton* b : {CmdMachines})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -142,6 +143,7 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
+    connect(CmdDotation, &QPushButton::clicked, this, [this] { CmdDotation_Click(); });
     connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
@@ -288,6 +290,11 @@ void FrmPrincipal::CmdBadgeMainten_Click()
 void FrmPrincipal::CmdComptoir_Click()
 {
     Ouvrir<FenComptoir>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenComptoir&) {});
+}
+
+void FrmPrincipal::CmdDotation_Click()
+{
+    Ouvrir<FenDotation>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenDotation&) {});
 }
 
 void FrmPrincipal::CmdVente_Click()

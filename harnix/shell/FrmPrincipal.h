@@ -40,6 +40,7 @@ public:
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
     void CmdComptoir_Click();
+    void CmdDotation_Click();
     void CmdVente_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();

@@ -84,9 +84,10 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
-                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile, f.CmdReport})
+    for (QWidget* b :
+         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
+          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente,
+          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdMachines->isEnabled());
 
@@ -119,7 +120,8 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
-          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
+          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdDotation, "FenDotation", true},
+          Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
         OnNextModal([&](forms::Form& modale) {
