@@ -3,9 +3,11 @@
 
 #include "FrmStockFixture.h"
 
+#include "harnix/shell/Calendrier.h"
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/ProgramFolder.h"
+#include "platform/vb/DateTime.h"
 
 using namespace forms::testing;
 using catalogue::testing::FrmStockTest;
@@ -138,7 +140,17 @@ TEST_F(FrmStockAlertesTest, HalvesGoToTheEvenNeighbour)
     Mouvement("2024-03-05 10:00:00", 1000, 10);
     Mouvement("2024-03-06 10:00:00", 1001, 14);
     FrmStock& f = Ouvrir();
-    Recalculer(f, "01/03/2024", "28/03/2024");
+    // The period chosen in the picker, then the question with its day count.
+    OnNextModal([](forms::Form& calendrier) {
+        Global::PeriodeDebut = vb::DateSerial(2024, 3, 1);
+        Global::PeriodeFin = vb::DateSerial(2024, 3, 28);
+        Calendrier::NbJourselectionne = 28;
+        dynamic_cast<Calendrier&>(calendrier).Text2->setText("choisie");
+        calendrier.Unload();
+    });
+    Click(f, "CmdPeriode");
+    Script().ExpectMsgBox(forms::vbYes, "du 01/03/2024 au 28/03/2024 soit 28 jour(s)");
+    Click(f, "Command1");
     EXPECT_EQ(Stocke(1000, "StockAlert"), "2"); // 2.5
     EXPECT_EQ(Stocke(1001, "StockAlert"), "4"); // 3.5
 }

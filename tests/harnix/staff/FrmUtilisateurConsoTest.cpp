@@ -10,11 +10,13 @@
 
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
+#include "harnix/shell/Calendrier.h"
 #include "harnix/staff/CodeBadge.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/ProgramFolder.h"
 #include "platform/report/Report.h"
+#include "platform/vb/DateTime.h"
 #include "platform/win/Clock.h"
 
 namespace {
@@ -81,8 +83,18 @@ TEST_F(Consommation, ThePeriodsDaysWholeAndIdenticalLinesApart)
     Mouvement("2024-03-31 23:59:59", "1000", 1);
     Mouvement("2024-04-01 00:00:00", "1000", 1);
     FrmUtilisateur& f = Ouvrir("1000");
-    f.DebutPeriode = "01/03/2024";
-    f.FinPeriode = "31/03/2024";
+    // The period button asks for the period, then reports.
+    forms::testing::OnNextModal([&](forms::Form& calendrier) {
+        Global::PeriodeDebut = vb::DateSerial(2024, 3, 1);
+        Global::PeriodeFin = vb::DateSerial(2024, 3, 31);
+        dynamic_cast<Calendrier&>(calendrier).Text2->setText("choisie");
+        calendrier.Unload();
+        forms::testing::OnNextModal([&](forms::Form& viewer) { viewer.Unload(); });
+    });
+    Click(*f.CmdPeriode);
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM CA"), "6");
+    Execute("DELETE FROM CA");
+    // A later report reuses the period.
     const QString pdf = Imprimer(*f.CmdConso);
     ASSERT_FALSE(pdf.isEmpty());
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM CA"), "6");
