@@ -23,7 +23,7 @@ namespace jet {
 namespace {
 
 // Memo texts longer than this are cut: the catalogue's texts are far shorter.
-constexpr size_t BindSize = 1 << 20;
+constexpr size_t BindSize = 256 * 1024;
 
 [[noreturn]] void Fail(const std::string& description)
 {
