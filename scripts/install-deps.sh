@@ -14,10 +14,11 @@ packages=(
   libmpv-dev ffmpeg
   libomniorb4-dev omniidl omniorb-nameserver libcos4-dev
   libxcb1-dev libx11-xcb-dev
-  libzip-dev
+  libzip-dev libpugixml-dev python3-openpyxl
   libdw-dev
   xvfb xauth x11-utils xdotool
-  poppler-utils
+  poppler-utils zbar-tools
+  qt6-pdf-dev
   xdg-utils locales
   fonts-dejavu-core
   fonts-liberation qt6-translations-l10n

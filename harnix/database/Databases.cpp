@@ -35,6 +35,9 @@ void Create(const std::string& path, std::string_view password,
             for (const schema::View& view : part.views) {
                 ado::DefineView(connection, view.name, view.sql);
             }
+            for (const schema::Query& query : part.queries) {
+                ado::DefineQuery(connection, query.name, query.parameters, query.sql);
+            }
         }
         if (fill) {
             fill(connection);

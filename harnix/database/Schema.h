@@ -15,10 +15,19 @@ struct View
     std::string_view sql;
 };
 
+// A stored query with parameters: "[name] Type, ..." and its body.
+struct Query
+{
+    std::string_view name;
+    std::string_view parameters;
+    std::string_view sql;
+};
+
 struct Part
 {
     std::vector<std::string_view> tables; // CREATE TABLE and CREATE INDEX statements
     std::vector<View> views;              // stored queries without parameters
+    std::vector<Query> queries = {};      // stored queries with parameters
 };
 
 Part Shell();

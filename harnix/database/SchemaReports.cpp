@@ -18,8 +18,39 @@ Part Reports()
                     CodeFournisseur TEXT(20), Societe TEXT(100), PrixAchatUnit CURRENCY,
                     Taille TEXT(20), RefFournisseur TEXT(50)))",
                 R"(CREATE TABLE InfoEtat (Titre TEXT(255), Periode TEXT(255)))",
+                // Results of the hourly follow-up and of the consumption per article, refilled
+                // by their append queries for a period.
+                R"(CREATE TABLE SuiviParHeure (Heure SHORT, NbMouvements LONG, Quantite LONG))",
+                R"(CREATE TABLE TCAparArticle (
+                    Reference LONG, Designation TEXT(100), Quantite LONG, Valeur CURRENCY))",
             },
-        .views = {},
+        .views =
+            {
+                {"EtatSuiviParHeure", "SELECT * FROM SuiviParHeure ORDER BY Heure"},
+                {"CAparArticle", "SELECT * FROM TCAparArticle ORDER BY Reference"},
+            },
+        // The period runs from the first day's start to the last day's end.
+        .queries =
+            {
+                {"AjoutSuiviParHeure", "[DateDébut] DateTime, [DateFin] DateTime",
+                 R"(DELETE * FROM SuiviParHeure;
+                    INSERT INTO SuiviParHeure (Heure, NbMouvements, Quantite)
+                    SELECT Hour(Ventes.LaDate), COUNT(*), SUM(DetailVente.Quantite)
+                    FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente
+                    WHERE Ventes.LaDate >= [DateDébut]
+                      AND Ventes.LaDate < DateAdd('d', 1, [DateFin])
+                    GROUP BY Hour(Ventes.LaDate))"},
+                {"AjoutCAparArticle", "[DateDébut] DateTime, [DateFin] DateTime",
+                 R"(DELETE * FROM TCAparArticle;
+                    INSERT INTO TCAparArticle (Reference, Designation, Quantite, Valeur)
+                    SELECT DetailVente.Reference, MAX(DetailVente.Designation),
+                           SUM(DetailVente.Quantite),
+                           SUM(DetailVente.Quantite * DetailVente.PrixAchatUnit)
+                    FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = DetailVente.NumVente
+                    WHERE Ventes.LaDate >= [DateDébut]
+                      AND Ventes.LaDate < DateAdd('d', 1, [DateFin])
+                    GROUP BY DetailVente.Reference)"},
+            },
     };
 }
 

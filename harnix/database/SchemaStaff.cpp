@@ -1,6 +1,6 @@
 // Tables and stored queries of the employees and entitlements: sites and
 // services, profiles with their quota lines, the employees and the
-// maintenance badges.
+// maintenance badges, and the allocation planner's criteria.
 
 #include "harnix/database/Schema.h"
 
@@ -65,6 +65,11 @@ Part Staff()
                 "CREATE INDEX UtilisateursQuota ON Utilisateurs (Quota)",
                 // Badge numbers reserved for maintenance, each once.
                 "CREATE TABLE BadgeMaintenance (NoBadge TEXT(20) NOT NULL PRIMARY KEY)",
+                // The allocation planner's chosen sites, services and profile, kept from one use
+                // to the next; no key: the planner deletes the row it stands on.
+                R"(CREATE TABLE DotationEnCours (
+                    NoSite LONG, NomSite TEXT(50), NoService LONG, NomService TEXT(50),
+                    NoQuota LONG, Profile TEXT(50)))",
             },
         .views =
             {

@@ -7,11 +7,13 @@
 #include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
+#include "harnix/staff/FenDotation.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FenSites.h"
 #include "harnix/staff/FrmUtilisateur.h"
@@ -96,7 +98,7 @@ FrmPrincipal::FrmPrincipal()
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
     // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdDotation, CmdMachines, CmdReport})
+    for (forms::CommandButton* b : {CmdMachines})
         b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
@@ -137,9 +139,11 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdFamilles, &QPushButton::clicked, this, [this] { CmdFamilles_Click(); });
     connect(CmdTailles, &QPushButton::clicked, this, [this] { CmdTailles_Click(); });
     connect(CmdEmplacement, &QPushButton::clicked, this, [this] { CmdEmplacement_Click(); });
+    connect(CmdReport, &QPushButton::clicked, this, [this] { CmdReport_Click(); });
     connect(CmdSites, &QPushButton::clicked, this, [this] { CmdSites_Click(); });
     connect(CmdBadgeMainten, &QPushButton::clicked, this, [this] { CmdBadgeMainten_Click(); });
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
+    connect(CmdDotation, &QPushButton::clicked, this, [this] { CmdDotation_Click(); });
     connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
@@ -261,6 +265,11 @@ void FrmPrincipal::CmdTailles_Click()
     Ouvrir<FenTailles>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenTailles&) {});
 }
 
+void FrmPrincipal::CmdReport_Click()
+{
+    Ouvrir<FenCompteRendu>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenCompteRendu&) {});
+}
+
 void FrmPrincipal::CmdEmplacement_Click()
 {
     Ouvrir<FrmUtilisateur>(Pointeur::Sablier, Panneau::Garde, forms::Modeless,
@@ -281,6 +290,11 @@ void FrmPrincipal::CmdBadgeMainten_Click()
 void FrmPrincipal::CmdComptoir_Click()
 {
     Ouvrir<FenComptoir>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FenComptoir&) {});
+}
+
+void FrmPrincipal::CmdDotation_Click()
+{
+    Ouvrir<FenDotation>(Pointeur::Normal, Panneau::Cache, forms::Modal, [](FenDotation&) {});
 }
 
 void FrmPrincipal::CmdVente_Click()

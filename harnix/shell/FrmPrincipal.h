@@ -36,9 +36,11 @@ public:
     void CmdFamilles_Click();
     void CmdTailles_Click();
     void CmdEmplacement_Click();
+    void CmdReport_Click();
     void CmdSites_Click();
     void CmdBadgeMainten_Click();
     void CmdComptoir_Click();
+    void CmdDotation_Click();
     void CmdVente_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();

@@ -27,6 +27,10 @@ using FonctionUtilitaires::ConvertNullStr;
 
 namespace {
 
+constexpr int NbMachines = 14;
+// The "Accès Machine" column of the register grid.
+constexpr int ColonneAccesMachine = 9;
+
 QString Q(const std::string& texte)
 {
     return QString::fromStdString(texte);
@@ -156,6 +160,43 @@ FrmUtilisateur::FrmUtilisateur()
         DBGrid1->AddColumn(entete, champ, largeur);
     // The joined columns belong to other tables: employees are edited in the boxes only.
     DBGrid1->SetAllowUpdate(false);
+    DBGrid1->Columns(ColonneAccesMachine).SetButton(true);
+
+    // The machines panel lies over the grid while it is open.
+    SSPanel2 = new forms::Panel("SSPanel2", {}, this);
+    SSPanel2->setAutoFillBackground(true);
+    forms::MoveTwips(*SSPanel2, 9000, 1200, 6960, 3120);
+    for (int k = 0; k < NbMachines; ++k) {
+        auto& boite = CheckBox1.Add(k, new forms::CheckBox({}, "Machine N° ", SSPanel2));
+        forms::MoveTwips(boite, 120 + (k / 7) * 3420, 120 + (k % 7) * 330, 3300, 285);
+    }
+    CmdMachAutoriseSelec =
+        new forms::CommandButton("CmdMachAutoriseSelec", "Tout sélectionner", SSPanel2);
+    forms::MoveTwips(*CmdMachAutoriseSelec, 120, 2580, 2200, 375);
+    CmdMachAuriseOK = new forms::CommandButton("CmdMachAuriseOK", "OK", SSPanel2);
+    forms::MoveTwips(*CmdMachAuriseOK, 2460, 2580, 1000, 375);
+    SSPanel2->hide();
+
+    // The profile detail under the register grid, its warning on the left.
+    data2 = new forms::DataControl("data2", this);
+    data2->hide();
+    DBGrid2 = new forms::DataGrid("DBGrid2", this);
+    forms::MoveTwips(*DBGrid2, 4320, 7920, 14040, 2400);
+    DBGrid2->SetCaption("Détail Quota");
+    DBGrid2->SetDataSource(data2);
+    DBGrid2->SetAllowUpdate(false);
+    const std::tuple<const char*, const char*, int> detail[] = {
+        {"Réf. Article", "RefArticle", 1200},  {"Désignation", "Designation", 4200},
+        {"Code Article", "CodeArticle", 1200}, {"Qté Permise", "QtePermise", 1200},
+        {"Périodicité", "Periodicite", 1200},  {"Taille", "Taille", 1200}};
+    for (const auto& [entete, champ, largeur] : detail)
+        DBGrid2->AddColumn(entete, champ, largeur);
+    Label3 = new forms::Label("Label3", "PAS DE TAILLE CORRESPONDANTE", this);
+    forms::MoveTwips(*Label3, 240, 7980, 3960, 285);
+    QPalette rouge = Label3->palette();
+    rouge.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Label3->setPalette(rouge);
+    Label3->hide();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data1, &forms::DataControl::RecordsetChanged, this, [this] { data1_MoveComplete(); });
@@ -170,8 +211,14 @@ FrmUtilisateur::FrmUtilisateur()
     for (forms::OptionButton* option : {SSOptionBadge, SSOptionNom, SSOptionMatricule})
         connect(option, &forms::OptionButton::Click, this, [this] { AppliquerTriRecherche(); });
     connect(TextCherche, &QLineEdit::textChanged, this, [this] { TextCherche_Change(); });
+    connect(DBGrid1, &forms::DataGrid::ButtonClick, this,
+            [this](int colonne) { DBGrid1_ButtonClick(colonne); });
+    connect(DBGrid1, &forms::DataGrid::Click, this, [this] { DBGrid1_Click(); });
+    connect(CmdMachAutoriseSelec, &QPushButton::clicked, this,
+            [this] { CmdMachAutoriseSelec_Click(); });
+    connect(CmdMachAuriseOK, &QPushButton::clicked, this, [this] { CmdMachAuriseOK_Click(); });
 
-    Move(0, 0, 18480, 8400);
+    Move(0, 0, 18480, 10920);
 }
 
 std::string FrmUtilisateur::EAN13(std::string& code)
@@ -191,6 +238,8 @@ void FrmUtilisateur::Form_Load()
         if (Saisie::TypeLecteurBadge() == 3)
             Saisie::LimiterSaisie(Text2(0), 12);
         cn.Open(Global::ChaineConnexion);
+        cn2.Open(Global::ChaineConnexion);
+        cmdDetail.SetActiveConnection(cn2);
         cmd.SetActiveConnection(cn);
         cmd.SetCommandText("GrUtilisateur");
         rs.SetClientCursor(ado::adLockOptimistic);
@@ -214,7 +263,8 @@ void FrmUtilisateur::Form_Unload(int& cancel)
 {
     (void)cancel;
     vb::ResumeNext span;
-    span.Run([&] { cmd.ReleaseConnection(); }, [&] { cn.Close(); });
+    span.Run([&] { cmd.ReleaseConnection(); }, [&] { cn.Close(); },
+             [&] { cmdDetail.ReleaseConnection(); }, [&] { cn2.Close(); });
 }
 
 ado::Recordset FrmUtilisateur::OuvrirListe(const std::string& texte, ado::Command& commande,
@@ -339,7 +389,9 @@ void FrmUtilisateur::data1_MoveComplete()
         }
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("data1_MoveComplete", erreur);
+        return;
     }
+    AfficherDetailProfil();
 }
 
 void FrmUtilisateur::Combo1_Click()
@@ -627,6 +679,137 @@ void FrmUtilisateur::Text2_KeyPress(int index, int& keyAscii)
 void FrmUtilisateur::CmdClose_Click()
 {
     Hide();
+}
+
+void FrmUtilisateur::DBGrid1_ButtonClick(int colonne)
+{
+    if (colonne != ColonneAccesMachine)
+        return;
+    ado::Command commande;
+    try {
+        // Machine numbers are positions in the machines' own order.
+        ado::Recordset machines =
+            OuvrirListe("select * from Machines order by NoMachine", commande);
+        for (int k = 0; k < NbMachines; ++k)
+            CheckBox1(k).hide();
+        std::array<bool, 101> autorisee{};
+        const long nombre = machines.RecordCount();
+        for (int k = 0; !machines.Eof() && k < NbMachines; ++k, machines.MoveNext()) {
+            CheckBox1(k).setText(Q("Machine N° " + ConvertNullStr(machines["NoMachine"].Value()) +
+                                   ": " + ConvertNullStr(machines["Location"].Value())));
+            CheckBox1(k).show();
+        }
+        machines.Close();
+        if (nombre > NbMachines)
+            forms::MsgBox("Seules les 14 premières machines peuvent être autorisées.",
+                          forms::vbOKOnly + forms::vbExclamation, "Attention");
+
+        const std::string liste = ConvertNullStr(rs["MachineAutorise"].Value());
+        if (!liste.empty()) {
+            for (const std::string& morceau : vb::Split(liste, ",")) {
+                const int16_t numero = vb::CInt(morceau);
+                if (numero < 1 || numero > 100)
+                    vb::Raise(vb::ErrSubscript);
+                autorisee[size_t(numero)] = true;
+            }
+        }
+        for (int k = 0; k < NbMachines; ++k)
+            CheckBox1(k).SetValue(autorisee[size_t(k + 1)] ? 1 : 0);
+        SSPanel2->show();
+        SSPanel2->raise();
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(" DBGrid1_ButtonClick", erreur);
+    }
+    commande.ReleaseConnection();
+}
+
+void FrmUtilisateur::DBGrid1_Click()
+{
+    SSPanel2->hide();
+}
+
+void FrmUtilisateur::CmdMachAutoriseSelec_Click()
+{
+    for (int k = 0; k < NbMachines; ++k)
+        CheckBox1(k).SetValue(CheckBox1(k).isHidden() ? 0 : 1);
+    update();
+}
+
+void FrmUtilisateur::CmdMachAuriseOK_Click()
+{
+    try {
+        std::string liste;
+        for (int k = 0; k < NbMachines; ++k) {
+            if (CheckBox1(k).Value() == 1)
+                liste += (liste.empty() ? "" : ",") + std::to_string(k + 1);
+        }
+        // Saved with the employee's row, as the register saves it.
+        rs["MachineAutorise"] = liste;
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("CmdMachAuriseOK_Click", erreur);
+    }
+    SSPanel2->hide();
+}
+
+void FrmUtilisateur::AfficherDetailProfil()
+{
+    if (cn2.State() != ado::adStateOpen || !rs.State() || rs.RecordCount() == 0)
+        return;
+    try {
+        const vb::Variant quota = rs["Quota"].Value();
+        const std::string condition = quota.IsNull() ? "IS NULL" : "=" + vb::CStr(quota);
+        cmdDetail.SetCommandText(
+            " SELECT      Quota.RefArticle,  ArticleEnStock.Designation, "
+            "ArticleEnStock.CodeArticle,  Quota.QtePermise,  Quota.Periodicite,  Quota.NoQota,  "
+            "Quota.NoLigne,"
+            "  Tailles.NoTaille ,  Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
+            " FROM          (ArticleEnStock LEFT OUTER JOIN"
+            "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille) RIGHT OUTER JOIN"
+            "  Quota ON  ArticleEnStock.Reference =  Quota.RefArticle"
+            " Where  ( Quota.NoQota " +
+            condition + ")");
+        if (rsDetail.State() == ado::adStateOpen) {
+            rsDetail.Requery();
+        } else {
+            rsDetail.SetClientCursor(ado::adLockOptimistic);
+            rsDetail.Open(cmdDetail);
+            data2->SetRecordset(rsDetail);
+        }
+        DBGrid2->SetCaption(Q("Détail profil " + ConvertNullStr(rs["Profile"].Value())));
+
+        // A Null on either side makes a comparison false.
+        auto egaux = [](const vb::Variant& a, long b) { return !a.IsNull() && vb::CLng(a) == b; };
+        const vb::Variant pointure = rs["TailleChaussure"].Value();
+        const vb::Variant ordreMain = rs["OrdreM"].Value();
+        bool chaussures = false, pointureTrouvee = false, gants = false, tailleTrouvee = false;
+        const ado::Fields champs = rsDetail.Fields();
+        long famille = 0, taille = 0, ordre = 0;
+        for (long i = 0; i < champs.Count(); ++i) {
+            const std::string nom = champs.Item(i).Name();
+            famille = nom == "NoFamille" ? i : famille;
+            taille = nom == "NoTaille" ? i : taille;
+            ordre = nom == "Ordre" ? i : ordre;
+        }
+        for (long ligne = 1; ligne <= rsDetail.RecordCount(); ++ligne) {
+            const vb::Variant noFamille = rsDetail.ValueAt(ligne, famille);
+            if (egaux(noFamille, Global::FamilleChaussures)) {
+                chaussures = true;
+                const vb::Variant noTaille = rsDetail.ValueAt(ligne, taille);
+                if (!pointure.IsNull() && egaux(noTaille, vb::CLng(pointure)))
+                    pointureTrouvee = true;
+            }
+            if (egaux(noFamille, Global::FamilleGants)) {
+                gants = true;
+                const vb::Variant ordreArticle = rsDetail.ValueAt(ligne, ordre);
+                if (!ordreArticle.IsNull() && !ordreMain.IsNull() &&
+                    vb::CLng(ordreArticle) >= vb::CLng(ordreMain))
+                    tailleTrouvee = true;
+            }
+        }
+        Label3->setVisible((gants && !tailleTrouvee) || (chaussures && !pointureTrouvee));
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur(erreur.Description(), erreur);
+    }
 }
 
 void FrmUtilisateur::CmdQuota_Click()

@@ -56,6 +56,12 @@ public:
     // Creates the personal profile of the current employee, named after the badge.
     void CmdQuota_Click();
 
+    // The authorised machines of the current employee, ticked in the machines panel.
+    void DBGrid1_ButtonClick(int colonne);
+    void DBGrid1_Click();
+    void CmdMachAutoriseSelec_Click();
+    void CmdMachAuriseOK_Click();
+
     // Read and written by the creation of a personal profile.
     int16_t ErreurFenQuota = 0;
     int32_t NumQuota = 0;
@@ -81,6 +87,15 @@ public:
     forms::DataControl* data1;
     forms::DataGrid* DBGrid1;
 
+    forms::Panel* SSPanel2; // the machines panel
+    forms::ControlArray<forms::CheckBox> CheckBox1{"CheckBox1"};
+    forms::CommandButton* CmdMachAuriseOK;
+    forms::CommandButton* CmdMachAutoriseSelec;
+    // The quota lines of the current employee's profile.
+    forms::DataControl* data2;
+    forms::DataGrid* DBGrid2;
+    forms::Label* Label3;
+
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
@@ -103,10 +118,15 @@ private:
     // The greatest badge number that is a whole number, plus one; the first number of the
     // settings when there is none.
     std::string NumeroSuivant();
+    // Refreshes the profile detail and its size warning for the current employee.
+    void AfficherDetailProfil();
 
     ado::Connection cn;
     ado::Command cmd;
     ado::Recordset rs;
+    ado::Connection cn2;
+    ado::Command cmdDetail;
+    ado::Recordset rsDetail;
 
     TableId TableSite;
     TableId TableService;

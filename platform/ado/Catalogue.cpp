@@ -103,6 +103,20 @@ std::optional<StoredQuery> FindStoredQuery(Connection& connection, std::string_v
     return detail::FindStoredQuery(*connection.Session(), name);
 }
 
+Command ProcedureCommand(Connection& connection, std::string_view name)
+{
+    const std::optional<StoredQuery> query = FindStoredQuery(connection, name);
+    if (!query) {
+        detail::Raise(detail::ErrUnknownTable,
+                      "Cannot find the input table or query '" + std::string(name) + "'.");
+    }
+    Command command;
+    command.SetActiveConnection(connection);
+    command.SetCommandText("EXEC [" + query->name + "]");
+    command.Parameters() = detail::QueryParameters(*query);
+    return command;
+}
+
 std::optional<StoredQuery> detail::FindStoredQuery(Session& session, std::string_view name)
 {
     if (!session.Table("SysQueries").exists) {

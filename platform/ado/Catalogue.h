@@ -3,15 +3,17 @@
 // - the database password: the one row of SysPassword(Password TEXT NOT NULL);
 //   no table, no row or an empty text means no password;
 // - parameterised stored queries: rows of SysQueries(Name, Parameters, Body);
-//   Parameters is the comma-separated list of parameter names, Body the query
-//   in the Access dialect with [name] for each parameter. "EXEC name a, b"
-//   binds the arguments by position;
+//   Parameters is the comma-separated list of parameter names, each with its
+//   type when declared ("[DateDébut] DateTime, [DateFin] DateTime"), Body the
+//   query in the Access dialect with [name] for each parameter. "EXEC name a, b"
+//   binds the arguments by position, ProcedureCommand's parameters by name;
 // - stored queries without parameters: plain SQLite views.
 //
 // Text columns compare without regard to case and sort in French order when
 // they are declared with the collation TextCollation ("Nom TEXT COLLATE
 // FRENCH"); TranslateSql adds it to the text columns of CREATE TABLE.
 
+#include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 
 #include <optional>
@@ -44,5 +46,9 @@ struct StoredQuery
     std::string body;
 };
 std::optional<StoredQuery> FindStoredQuery(Connection& connection, std::string_view name);
+
+// The command of a parameterised stored query, bound to the connection, with the parameters it
+// declares (values not set). Raises 0x80040E37 when there is no such query.
+Command ProcedureCommand(Connection& connection, std::string_view name);
 
 } // namespace ado

@@ -8,6 +8,7 @@ struct Command::State
 {
     std::optional<Connection> connection;
     std::string text;
+    std::vector<QueryParameter> parameters;
 };
 
 Command::Command() : state_(std::make_shared<State>()) {}
@@ -43,7 +44,19 @@ long Command::Execute()
         detail::Raise(detail::ErrNotAllowed,
                       "The connection cannot be used to perform this operation.");
     }
-    return state_->connection->Execute(state_->text);
+    detail::Session& session = *state_->connection->Session();
+    const detail::Source source = detail::Resolve(session, state_->text, state_->parameters);
+    return session.Run(source.sql, source.bindings);
+}
+
+std::vector<QueryParameter>& Command::Parameters()
+{
+    return state_->parameters;
+}
+
+const std::vector<QueryParameter>& Command::Parameters() const
+{
+    return state_->parameters;
 }
 
 } // namespace ado

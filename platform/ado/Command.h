@@ -8,13 +8,24 @@
 // statement; "EXEC name a, b" for a parameterised stored query.
 
 #include "platform/ado/Connection.h"
+#include "platform/vb/Variant.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ado {
+
+// A parameter of a stored query: its name as declared ("[DateDébut]"), its declared type
+// ("DateTime", "Long", "Text" ...; empty for none) and the value to bind (Empty: not set).
+struct QueryParameter
+{
+    std::string name;
+    std::string type;
+    vb::Variant value;
+};
 
 class Command
 {
@@ -32,6 +43,10 @@ public:
 
     // Runs the text as a statement; returns the number of rows changed.
     long Execute();
+
+    // The parameters of the stored query the command runs (filled by ProcedureCommand).
+    std::vector<QueryParameter>& Parameters();
+    const std::vector<QueryParameter>& Parameters() const;
 
     bool operator==(const Command& other) const { return state_ == other.state_; }
 

@@ -167,9 +167,11 @@ void Load(RecordsetState& s)
 {
     Session& session = *s.connection->Session();
     sqlite3* db = session.Handle();
-    const Source source = Resolve(session, s.source);
+    const Source source = Resolve(
+        session, s.source, s.command ? s.command->Parameters() : std::vector<QueryParameter>{});
     Statement stmt(db, source.sql);
     sqlite3_stmt* st = stmt.get();
+    BindParameters(st, source.bindings);
     const int count = sqlite3_column_count(st);
     int rowidColumn = -1;
     const uint32_t previousRows = s.rowCount;

@@ -1,8 +1,10 @@
 #include "platform/ado/Session.h"
 
 #include "platform/ado/Catalogue.h"
+#include "platform/ado/Command.h"
 #include "platform/ado/Descriptions.h"
 #include "platform/ado/Translate.h"
+#include "platform/ado/Values.h"
 #include "platform/vb/Error.h"
 
 #include <algorithm>
@@ -204,7 +206,18 @@ const TableInfo& Session::Table(const std::string& name)
     return tables.emplace(key, std::move(info)).first->second;
 }
 
-long Session::Run(const std::string& sql)
+void BindParameters(sqlite3_stmt* stmt, const std::vector<vb::Variant>& bindings)
+{
+    for (size_t i = 0; i < bindings.size(); ++i) {
+        const int index =
+            sqlite3_bind_parameter_index(stmt, (":p" + std::to_string(i + 1)).c_str());
+        if (index > 0) {
+            Bind(stmt, index, ColumnKind::Dynamic, bindings[i]);
+        }
+    }
+}
+
+long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindings)
 {
     sqlite3* handle = Handle();
     long changed = 0;
@@ -220,6 +233,7 @@ long Session::Run(const std::string& sql)
         if (stmt == nullptr) {
             continue; // blanks or a lone ";"
         }
+        BindParameters(stmt, bindings);
         // sqlite3_changes keeps the count of the last INSERT, UPDATE or DELETE: a statement
         // of another kind (CREATE VIEW ...) changed rows only when the total moved.
         const sqlite3_int64 totalBefore = sqlite3_total_changes64(handle);
@@ -299,19 +313,48 @@ std::vector<std::string> Arguments(std::string_view text)
     return out;
 }
 
-std::vector<std::string> ParameterNames(std::string_view list)
+// A declared parameter: "[name] Type", "name Type" or a bare name.
+struct Declared
 {
-    std::vector<std::string> names;
+    std::string name; // as declared, brackets kept
+    std::string bare; // without brackets
+    std::string type;
+};
+
+std::vector<Declared> DeclaredParameters(std::string_view list)
+{
+    std::vector<Declared> out;
     for (const std::string& n : Arguments(list)) {
-        std::string_view name = n;
-        if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
-            name = name.substr(1, name.size() - 2);
+        std::string_view text = n;
+        Declared d;
+        if (!text.empty() && text.front() == '[') {
+            const size_t close = text.find(']');
+            d.name = std::string(
+                text.substr(0, close == std::string_view::npos ? text.size() : close + 1));
+            d.bare = d.name.substr(1, d.name.size() - (d.name.back() == ']' ? 2 : 1));
+            d.type = std::string(Trim(text.substr(d.name.size())));
+        } else {
+            const size_t blank = text.find(' ');
+            d.name = std::string(text.substr(0, blank));
+            d.bare = d.name;
+            if (blank != std::string_view::npos) {
+                d.type = std::string(Trim(text.substr(blank)));
+            }
         }
-        if (!name.empty()) {
-            names.emplace_back(name);
+        if (!d.bare.empty()) {
+            out.push_back(std::move(d));
         }
     }
-    return names;
+    return out;
+}
+
+// The value converted to the parameter's declared type, as the engine converts it when binding.
+vb::Variant Typed(const vb::Variant& value, const std::string& type)
+{
+    if (value.IsNull() || type.empty()) {
+        return value;
+    }
+    return Coerce(KindOfDeclaredType(type), value);
 }
 
 bool IsStatement(std::string_view firstWord)
@@ -350,7 +393,17 @@ bool ReturnsRows(const std::string& sql)
 
 } // namespace
 
-Source Resolve(Session& session, std::string_view commandText)
+std::vector<QueryParameter> QueryParameters(const StoredQuery& query)
+{
+    std::vector<QueryParameter> out;
+    for (Declared& d : DeclaredParameters(query.parameters)) {
+        out.push_back({std::move(d.name), std::move(d.type), {}});
+    }
+    return out;
+}
+
+Source Resolve(Session& session, std::string_view commandText,
+               const std::vector<QueryParameter>& bound)
 {
     const std::string_view text = Trim(commandText);
     auto [first, rest] = LeadingName(text);
@@ -360,13 +413,24 @@ Source Resolve(Session& session, std::string_view commandText)
         auto [name, args] = LeadingName(Trim(rest));
         const std::vector<std::string> arguments = Arguments(args);
         if (auto query = FindStoredQuery(session, name)) {
-            const std::vector<std::string> names = ParameterNames(query->parameters);
-            if (arguments.size() < names.size()) {
-                Raise(ErrMissingParameter, "No value given for one or more required parameters.");
-            }
+            const std::vector<Declared> declared = DeclaredParameters(query->parameters);
             std::vector<Parameter> parameters;
-            for (size_t i = 0; i < names.size(); ++i) {
-                parameters.push_back({names[i], arguments[i]});
+            for (size_t i = 0; i < declared.size(); ++i) {
+                const Declared& d = declared[i];
+                auto set = std::find_if(bound.begin(), bound.end(), [&](const QueryParameter& p) {
+                    return !p.value.IsEmpty() && (UpperAscii(p.name) == UpperAscii(d.name) ||
+                                                  UpperAscii(p.name) == UpperAscii(d.bare));
+                });
+                if (set != bound.end()) {
+                    // Bound by name and type: the value never enters the statement's text.
+                    source.bindings.push_back(Typed(set->value, d.type));
+                    parameters.push_back({d.bare, ":p" + std::to_string(source.bindings.size())});
+                } else if (i < arguments.size()) {
+                    parameters.push_back({d.bare, arguments[i]});
+                } else {
+                    Raise(ErrMissingParameter,
+                          "No value given for one or more required parameters.");
+                }
             }
             source.sql = TranslateSql(query->body, parameters);
         } else if (session.Table(name).exists) {
@@ -399,7 +463,21 @@ Source Resolve(Session& session, std::string_view commandText)
             source.rowTable = table.name;
         }
     } else {
-        source.sql = TranslateSql(text);
+        // A statement's [name]s of the parameters set on its command are bound by name.
+        std::vector<Parameter> parameters;
+        for (const QueryParameter& p : bound) {
+            if (p.value.IsEmpty()) {
+                continue;
+            }
+            std::string_view bare = p.name;
+            if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']') {
+                bare = bare.substr(1, bare.size() - 2);
+            }
+            source.bindings.push_back(Typed(p.value, p.type));
+            parameters.push_back(
+                {std::string(bare), ":p" + std::to_string(source.bindings.size())});
+        }
+        source.sql = TranslateSql(text, parameters);
     }
     source.returnsRows = ReturnsRows(source.sql);
     return source;

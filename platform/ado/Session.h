@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/vb/Variant.h"
+
 namespace ado {
 struct StoredQuery;
-}
+struct QueryParameter;
+} // namespace ado
 
 namespace ado::detail {
 
@@ -74,8 +77,9 @@ struct Session
     // The open handle; raises 3704 when the connection is closed.
     sqlite3* Handle() const;
     const TableInfo& Table(const std::string& name);
-    // Runs SQLite statements (already translated); returns the rows changed.
-    long Run(const std::string& sql);
+    // Runs SQLite statements (already translated), each with the values of the named
+    // parameters ":p1", ":p2" ... it holds; returns the rows changed.
+    long Run(const std::string& sql, const std::vector<vb::Variant>& bindings = {});
 };
 
 // Keeps the open sessions, so that the end of the program can close them all.
@@ -89,13 +93,19 @@ struct Source
     std::string sql;      // SQLite statement
     std::string rowTable; // set when the statement selects "~rowid" of this table first
     bool returnsRows = true;
+    std::vector<vb::Variant> bindings; // the values of ":p1", ":p2" ... in the statement
 };
+
+// Binds the values of the named parameters ":p1", ":p2" ... that the statement holds.
+void BindParameters(sqlite3_stmt* stmt, const std::vector<vb::Variant>& bindings);
 
 inline constexpr const char* RowidColumn = "~rowid";
 
 // Turns a command text (table or stored-query name, name with a clause, full statement, or
-// "EXEC name args") into the statement to run.
-Source Resolve(Session& session, std::string_view commandText);
+// "EXEC name args") into the statement to run. The parameters set on a command take the place of
+// EXEC's arguments, bound by name.
+Source Resolve(Session& session, std::string_view commandText,
+               const std::vector<QueryParameter>& parameters = {});
 
 std::string UpperAscii(std::string_view text);
 // A name in double quotes and a text in single quotes, their quotes doubled inside.
@@ -103,6 +113,9 @@ std::string QuoteIdentifier(std::string_view name);
 std::string QuoteString(std::string_view text);
 // Binds a text (embedded zeros kept) to a statement's parameter.
 void BindText(sqlite3_stmt* stmt, int index, std::string_view text);
+
+// The parameters a stored query declares, in order, without values.
+std::vector<QueryParameter> QueryParameters(const StoredQuery& query);
 
 // The stored query of that name (compared without regard to case) in the session's catalogue.
 std::optional<StoredQuery> FindStoredQuery(Session& session, std::string_view name);

@@ -58,7 +58,14 @@ OptionButton::OptionButton(const QString& name, const QString& caption, QWidget*
 
 void OptionButton::SetValue(bool selected)
 {
-    setChecked(selected);
+    if (selected || !isChecked()) {
+        setChecked(selected);
+        return;
+    }
+    // Qt keeps one option of a group checked; code may clear them all.
+    setAutoExclusive(false);
+    setChecked(false);
+    setAutoExclusive(true);
 }
 
 CheckBox::CheckBox(const QString& name, const QString& caption, QWidget* parent)

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace forms {
 
@@ -262,6 +263,8 @@ public:
     {
         if (event->type() == QEvent::MouseButtonRelease && HasButton(index) &&
             ButtonRectIn(option.rect).contains(static_cast<QMouseEvent*>(event)->pos())) {
+            // A press on the button is not a click on the grid.
+            grid_->buttonPressed_ = true;
             emit grid_->ButtonClick(index.column());
             return true;
         }
@@ -333,7 +336,11 @@ DataGrid::DataGrid(const QString& name, QWidget* parent) : QFrame(parent)
     setFocusProxy(view_);
 
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::HeadClick);
-    connect(view_, &QTableView::clicked, this, &DataGrid::Click);
+    connect(view_, &QTableView::clicked, this, [this] {
+        if (std::exchange(buttonPressed_, false))
+            return;
+        emit Click();
+    });
     view_->viewport()->installEventFilter(this);
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &DataGrid::CurrentChanged);

@@ -144,6 +144,8 @@ private:
     bool allowUpdate_ = true;
     int headLines_ = 1;
     bool following_ = false;
+    // The last release was on a cell's button: the view's click that follows is not the grid's.
+    bool buttonPressed_ = false;
 };
 
 using DBGrid = DataGrid;

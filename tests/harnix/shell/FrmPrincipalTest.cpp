@@ -2,6 +2,7 @@
 
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
@@ -83,9 +84,10 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     EXPECT_TRUE(f.CmdStock->icon().isNull());
 
     // Only the windows that exist can be opened.
-    for (QWidget* b : {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement,
-                       f.CmdSites, f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose,
-                       f.CmdComptoir, f.CmdVente, f.CmdMouvementStock, f.CmdProfile})
+    for (QWidget* b :
+         {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
+          f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente,
+          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(f.CmdMachines->isEnabled());
 
@@ -118,6 +120,7 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
+          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdDotation, "FenDotation", true},
           Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
@@ -125,15 +128,21 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
             vu = modale.objectName().toStdString();
             EXPECT_EQ(modale.windowHandle()->transientParent(), f.windowHandle()) << c.fenetre;
             EXPECT_EQ(f.SSPanelInfoCom->isVisible(), !c.cachePanneau) << c.fenetre;
+            // The reports window opens without the busy pointer.
+            if (vu == "FenCompteRendu")
+                EXPECT_EQ(forms::MousePointer(), forms::MousePointer::Default);
             modale.Hide();
         });
         Click(f, c.bouton->objectName());
         EXPECT_EQ(vu, c.fenetre);
     }
 
-    // The issue history gives the main window back when it unloads.
+    // The issue history and the reports window give the main window back when they unload.
     f.setEnabled(false);
     forms::form<FrmVente>().Unload();
+    EXPECT_TRUE(f.isEnabled());
+    f.setEnabled(false);
+    forms::form<FenCompteRendu>().Unload();
     EXPECT_TRUE(f.isEnabled());
 
     // The profiles window opened from here works on all profiles, not for one employee.

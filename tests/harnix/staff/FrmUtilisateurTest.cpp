@@ -392,4 +392,128 @@ TEST_F(Registre, AFailingReaderIsReportedAsSuch)
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM Utilisateurs"), "3");
 }
 
+// The ticks shown: "01" for boxes 0 and 1 ticked, "-" for a hidden box.
+std::string Cases(FrmUtilisateur& f)
+{
+    std::string etat;
+    for (int k = 0; k < 14; ++k)
+        etat += f.CheckBox1(k).isHidden() ? '-' : char('0' + f.CheckBox1(k).Value());
+    return etat;
+}
+
+TEST_F(Registre, MachinesPanelReadsAndStoresTheAuthorisedPositions)
+{
+    FrmUtilisateur& f = Ouvrir();
+    EXPECT_TRUE(f.DBGrid1->Columns(9).Button());
+    EXPECT_EQ(f.DBGrid1->Columns(9).Caption(), "Accès Machine");
+    f.DBGrid1_ButtonClick(3);
+    EXPECT_TRUE(f.SSPanel2->isHidden()) << "only the machines column opens it";
+
+    Aller(f, "1000"); // MARTIN: machine 1
+    f.DBGrid1_ButtonClick(9);
+    EXPECT_TRUE(f.SSPanel2->isVisible());
+    EXPECT_EQ(f.CheckBox1(0).text(), "Machine N° 1: Atelier");
+    EXPECT_EQ(f.CheckBox1(1).text(), "Machine N° 2: Magasin");
+    EXPECT_EQ(Cases(f), "10------------");
+    Click(*f.CmdMachAutoriseSelec);
+    EXPECT_EQ(Cases(f), "11------------");
+    Click(*f.CmdMachAuriseOK);
+    EXPECT_TRUE(f.SSPanel2->isHidden());
+    EXPECT_EQ(Courant(f, "MachineAutorise"), "1,2");
+    f.data1->Recordset().Update();
+    EXPECT_EQ(Champ("1000", "MachineAutorise"), "1,2");
+
+    // A number without a box opens unticked and is dropped; none ticked stores the empty text.
+    struct Cas
+    {
+        const char* stocke;
+        const char* cases;
+        const char* apres;
+    } cas[] = {{"'20,2'", "01------------", "2"}, {"NULL", "00------------", ""}};
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.stocke);
+        Execute(std::string("UPDATE Utilisateurs SET MachineAutorise = ") + c.stocke +
+                " WHERE NoBadge = '1001'");
+        f.data1->Refresh();
+        Aller(f, "1001");
+        f.DBGrid1_ButtonClick(9);
+        EXPECT_EQ(Cases(f), c.cases);
+        Click(*f.CmdMachAuriseOK);
+        EXPECT_EQ(Courant(f, "MachineAutorise"), c.apres);
+        f.data1->Recordset().CancelUpdate();
+    }
+
+    // A click in the grid closes the panel without storing.
+    f.DBGrid1_ButtonClick(9);
+    emit f.DBGrid1->Click();
+    EXPECT_TRUE(f.SSPanel2->isHidden());
+}
+
+TEST_F(Registre, AListThatCannotBeReadIsReportedAndTheMachinesAreCapped)
+{
+    FrmUtilisateur& f = Ouvrir();
+    for (const char* liste : {"1,x", "101", "1,,2"}) {
+        SCOPED_TRACE(liste);
+        Execute(std::string("UPDATE Utilisateurs SET MachineAutorise = '") + liste +
+                "' WHERE NoBadge = '1000'");
+        f.data1->Refresh();
+        Aller(f, "1000");
+        Script().ExpectMsgBox(forms::vbOK, " DBGrid1_ButtonClick");
+        f.DBGrid1_ButtonClick(9);
+        EXPECT_TRUE(f.SSPanel2->isHidden());
+        EXPECT_EQ(Champ("1000", "MachineAutorise"), liste);
+    }
+
+    for (int n = 3; n <= 15; ++n)
+        Execute("INSERT INTO Machines (NoMachine, Location) VALUES (" + std::to_string(n) + ", 'M" +
+                std::to_string(n) + "')");
+    Execute("UPDATE Utilisateurs SET MachineAutorise = '14,15' WHERE NoBadge = '1000'");
+    f.data1->Refresh();
+    Aller(f, "1000");
+    Script().ExpectMsgBox(forms::vbOK, "14 premières machines");
+    f.DBGrid1_ButtonClick(9);
+    EXPECT_EQ(Cases(f), "00000000000001");
+}
+
+TEST_F(Registre, ProfileDetailWarnsWhenNoShoeOrGloveFitsTheEmployee)
+{
+    FrmUtilisateur& f = Ouvrir();
+    Aller(f, "1000"); // PRODUCTION: gloves size 8 (order 1), shoes 42, a missing article
+    EXPECT_EQ(f.DBGrid2->Caption(), "Détail profil PRODUCTION");
+    EXPECT_EQ(f.data2->Recordset().RecordCount(), 3);
+    EXPECT_TRUE(f.Label3->isHidden());
+    EXPECT_EQ(f.Label3->text(), "PAS DE TAILLE CORRESPONDANTE");
+
+    // Shoe sizes 3 (42) and 4 (41); glove sizes 1 (order 1) and 2 (order 2).
+    struct Cas
+    {
+        const char* chaussure;
+        const char* main;
+        bool avertit;
+    } cas[] = {{"3", "1", false},
+               {"4", "1", true},
+               {"3", "2", true},
+               {"NULL", "1", true},
+               {"3", "NULL", true}};
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(std::string(c.chaussure) + " " + c.main);
+        Execute(std::string("UPDATE Utilisateurs SET TailleChaussure = ") + c.chaussure +
+                ", TailleMain = " + c.main + " WHERE NoBadge = '1000'");
+        f.data1->Refresh();
+        Aller(f, "1000");
+        EXPECT_EQ(f.Label3->isVisible(), c.avertit);
+    }
+
+    // A glove of a larger size fits; a profile without shoes or gloves never warns.
+    Execute("UPDATE Utilisateurs SET TailleChaussure = 3, TailleMain = 1 WHERE NoBadge = '1000'");
+    Execute("UPDATE ArticleEnStock SET Taille = 2 WHERE Reference = 1000");
+    f.data1->Refresh();
+    Aller(f, "1000");
+    EXPECT_FALSE(f.Label3->isVisible());
+    Aller(f, "1002"); // no profile: the lines without one, none
+    EXPECT_EQ(f.data2->Recordset().RecordCount(), 0);
+    EXPECT_EQ(f.DBGrid2->Caption(), "Détail profil ");
+    EXPECT_FALSE(f.Label3->isVisible());
+}
+
 } // namespace

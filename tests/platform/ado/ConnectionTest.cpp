@@ -1,4 +1,5 @@
 #include "AdoFixture.h"
+#include "platform/ado/Catalogue.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Descriptions.h"
 #include "platform/vb/Convert.h"
@@ -375,6 +376,60 @@ TEST(ConnectionEnd, AKilledProcessLosesNothing)
     ado::Connection c = db.Open();
     EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites"), 1);
     EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites WHERE NomSite = 'Lyon'"), 1);
+}
+
+// Parameters set by name are converted to their declared type and bound, so that a day-first
+// date compares as a date and a quote in a text stays text.
+TEST(ConnectionExecute, ParametersByNameBoundWithTheirType)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Ventes (NumVente COUNTER, LaDate DATETIME, Nom TEXT(50))");
+    c.Execute("CREATE TABLE Copie (NumVente LONG, Nom TEXT(50))");
+    c.Execute("INSERT INTO Ventes (LaDate, Nom) VALUES (#2/28/2006 23:59:59#, 'A'), "
+              "(#3/1/2006#, 'B'), (#3/31/2006 23:59:59#, 'O''Neil'), (#4/1/2006#, 'C')");
+    ado::DefineQuery(c, "AjoutPeriode", "[DateDébut] DateTime, [DateFin] DateTime, [Qui] Text",
+                     "INSERT INTO Copie SELECT NumVente, Nom FROM Ventes WHERE LaDate >= "
+                     "[DateDébut] AND LaDate < DateAdd('d', 1, [DateFin]) AND Nom <> [Qui]");
+
+    ado::Command command = ado::ProcedureCommand(c, "ajoutperiode");
+    ASSERT_EQ(command.Parameters().size(), 3u);
+    EXPECT_EQ(command.Parameters()[0].name, "[DateDébut]");
+    EXPECT_EQ(command.Parameters()[0].type, "DateTime");
+    for (ado::QueryParameter& p : command.Parameters()) {
+        if (p.name == "[DateDébut]") {
+            p.value = vb::Variant("01/03/2006");
+        } else if (p.name == "[DateFin]") {
+            p.value = vb::Variant("31/03/2006");
+        } else {
+            p.value = vb::Variant("x' OR 1=1 --");
+        }
+    }
+    EXPECT_EQ(command.Execute(), 2);
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Copie WHERE Nom = 'O''Neil'"), 1);
+
+    // The same command opens a recordset with its parameters.
+    ado::DefineQuery(c, "Periode", "[DateDébut] DateTime",
+                     "SELECT NumVente FROM Ventes WHERE LaDate >= [DateDébut]");
+    ado::Command select = ado::ProcedureCommand(c, "Periode");
+    select.Parameters()[0].value = vb::Variant("01/04/2006");
+    ado::Recordset rs;
+    rs.Open(select);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    // A statement of the program binds the parameters added to its command.
+    ado::Command statement;
+    statement.SetActiveConnection(c);
+    statement.SetCommandText("SELECT NumVente FROM Ventes WHERE LaDate < [Fin] AND Nom <> [Qui]");
+    statement.Parameters() = {{"[Fin]", "DateTime", vb::Variant("01/04/2006")},
+                              {"[Qui]", "Text", vb::Variant("O'Neil")}};
+    ado::Recordset bound;
+    bound.Open(statement);
+    EXPECT_EQ(bound.RecordCount(), 2);
+    // A parameter left without a value is missing; an unknown query is refused.
+    select.Parameters()[0].value = vb::Variant();
+    EXPECT_EQ(ErrorOf([&] { select.Execute(); }), static_cast<int32_t>(0x80040E10));
+    EXPECT_EQ(ErrorOf([&] { ado::ProcedureCommand(c, "Absente"); }),
+              static_cast<int32_t>(0x80040E37));
 }
 
 } // namespace

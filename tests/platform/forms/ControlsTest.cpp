@@ -98,6 +98,18 @@ TEST_F(ControlsTest, AnOptionSelectedInCodeFiresItsClickOnce)
     EXPECT_TRUE(window().SSOptionDesi->Value());
 }
 
+TEST_F(ControlsTest, CodeCanClearEveryOptionOfAGroup)
+{
+    window().SSOptionDesi->SetValue(true);
+    window().SSOptionDesi->SetValue(false);
+    EXPECT_FALSE(window().SSOptionDesi->Value());
+    EXPECT_FALSE(window().SSOptionRef->Value());
+    window().SSOptionRef->SetValue(true);
+    EXPECT_TRUE(window().SSOptionRef->Value()) << "the group still excludes";
+    window().SSOptionDesi->SetValue(true);
+    EXPECT_FALSE(window().SSOptionRef->Value());
+}
+
 TEST_F(ControlsTest, ComboListIndexIsMinusOneUntilAnEntryIsChosen)
 {
     for (ComboBox* combo : {window().Combo1, window().Combo2}) {

@@ -257,13 +257,19 @@ TEST_F(DataGridTest, CellButtonOfItsColumnIsReported)
     std::vector<int> clicks;
     QObject::connect(window.DBGrid2, &DataGrid::ButtonClick,
                      [&](int col) { clicks.push_back(col); });
+    int gridClicks = 0;
+    QObject::connect(window.DBGrid2, &DataGrid::Click, [&] { ++gridClicks; });
     ClickCell(1, 1);
     EXPECT_TRUE(window.DBGrid2->CellButtonRect().isEmpty()) << "no button in another column";
     ClickCell(1, 2);
     const QRect button = window.DBGrid2->CellButtonRect();
     ASSERT_FALSE(button.isEmpty());
+    const int avant = gridClicks;
     QTest::mouseClick(window.DBGrid2->View()->viewport(), Qt::LeftButton, {}, button.center());
     EXPECT_EQ(clicks, std::vector<int>{2});
+    EXPECT_EQ(gridClicks, avant) << "the button's click is not the grid's";
+    ClickCell(1, 1);
+    EXPECT_EQ(gridClicks, avant + 1);
 }
 
 TEST_F(DataGridTest, ComputedFieldTakesNoTyping)

@@ -1,0 +1,318 @@
+// The allocation planner window over a real zad.MDB: the criteria kept in DotationEnCours, the
+// period, the machine panel, the computation into the grid, the commit's guards and the export.
+
+#include "harnix/staff/FenDotation.h"
+
+#include "tests/harnix/staff/StaffFixture.h"
+#include "tests/platform/workbook/Lecteur.h"
+
+#include "harnix/shell/Calendrier.h"
+#include "platform/forms/Colors.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/Registry.h"
+#include "platform/vb/DateTime.h"
+
+#include <filesystem>
+
+namespace {
+
+using forms::testing::Click;
+using forms::testing::OnNextModal;
+using forms::testing::Script;
+
+class Planificateur : public staff::testing::StaffTest
+{
+protected:
+    void SetUp() override
+    {
+        StaffTest::SetUp();
+        FenDotation::OuvrirClasseur = [this](const std::string& chemin) {
+            ouverts.push_back(chemin);
+            return true;
+        };
+    }
+    void TearDown() override
+    {
+        FenDotation::OuvrirClasseur = nullptr;
+        StaffTest::TearDown();
+    }
+
+    FenDotation& Ouvrir()
+    {
+        FenDotation& f = forms::form<FenDotation>();
+        f.Show();
+        return f;
+    }
+
+    // The criteria as the table holds them: "site/service/profile" in name order.
+    std::string Criteres()
+    {
+        return Stored("SELECT GROUP_CONCAT(NomSite || '/' || NomService || '/' || Profile || ':' "
+                      "|| NoService || ':' || NoQuota, ' ') FROM (SELECT * FROM DotationEnCours "
+                      "ORDER BY NomSite, NomService, Profile)");
+    }
+
+    // Chooses the period through the period picker, as the user would.
+    void Periode(FenDotation& f, const vb::Date& debut, const vb::Date& fin)
+    {
+        OnNextModal([&](forms::Form& modale) {
+            auto& calendrier = dynamic_cast<Calendrier&>(modale);
+            calendrier.Text2->setText("choisie");
+            Global::PeriodeDebut = debut;
+            Global::PeriodeFin = fin;
+            calendrier.Unload();
+        });
+        Click(f, "CmdDate");
+    }
+
+    QStringList Ligne(FenDotation& f, int rang)
+    {
+        QStringList cellules;
+        for (int c = 0; c < f.MSFlexGrid1->Cols(); ++c)
+            cellules << f.MSFlexGrid1->TextMatrix(rang, c);
+        return cellules;
+    }
+
+    std::vector<std::string> ouverts;
+};
+
+TEST_F(Planificateur, CriteriaAreRefusedTwiceAndKeptFromOneUseToTheNext)
+{
+    FenDotation& f = Ouvrir();
+    EXPECT_EQ(f.Caption(), "Dotations");
+    EXPECT_TRUE(f.DataGrid4->isEnabled()) << "an empty list enables everything";
+    EXPECT_TRUE(f.DataGrid2->isEnabled());
+    EXPECT_EQ(f.Label1(4).Caption(), "TOUS");
+    EXPECT_EQ(f.data2->Recordset().RecordCount(), 2) << "the services of LYON";
+
+    Click(f, "CmdSelecSites");
+    EXPECT_EQ(Criteres(), "LYON/TOUS/TOUS:0:0");
+    Script().ExpectMsgBox(forms::vbOK, "Le site LYON est déjà sélectionné!");
+    Click(f, "CmdSelecSites");
+    Script().ExpectMsgBox(forms::vbOK, "Tous les services de LYON sont déjà sélectionnés!");
+    Click(f, "CmdSelecService");
+    ASSERT_EQ(Script().Boxes().size(), 2u);
+    EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKCancel);
+    EXPECT_EQ(Script().Boxes()[0].title, "Erreur");
+
+    f.data1->MoveNext(); // NANTES and its one service
+    EXPECT_EQ(f.data2->Recordset().RecordCount(), 1);
+    Click(f, "CmdSelecService");
+    EXPECT_EQ(Criteres(), "LYON/TOUS/TOUS:0:0 NANTES/ATELIER/TOUS:3:0");
+    EXPECT_FALSE(f.CmdSelectProfile->isEnabled());
+    Script().ExpectMsgBox(forms::vbOK, "Le service ATELIER est déjà sélectionné!");
+    Click(f, "CmdSelecService");
+
+    // Reopened, the list is there; its profile is taken from the first row.
+    f.Unload();
+    FenDotation& g = Ouvrir();
+    EXPECT_EQ(g.data3->Recordset().RecordCount(), 2);
+    EXPECT_FALSE(g.DataGrid4->isEnabled());
+    EXPECT_TRUE(g.CmdSelecService->isEnabled());
+
+    // Deleting the last row leaves the controls; a press on the empty list restores them.
+    Click(g, "CmdDelCritere");
+    Click(g, "CmdDelCritere");
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM DotationEnCours"), "0");
+    EXPECT_FALSE(g.CmdSelectProfile->isEnabled());
+    Click(g, "CmdDelCritere");
+    EXPECT_TRUE(g.CmdSelectProfile->isEnabled());
+}
+
+TEST_F(Planificateur, AProfileRewritesEveryRowAndAddsTheCurrentSite)
+{
+    FenDotation& f = Ouvrir();
+    f.data1->MoveNext();
+    Click(f, "CmdSelecSites"); // NANTES
+    f.data1->MoveFirst();
+    Click(f, "CmdSelecSites"); // LYON
+    f.data4->MoveLast();       // PRODUCTION (profiles in name order)
+    Click(f, "CmdSelectProfile");
+    EXPECT_EQ(Criteres(), "LYON/TOUS/PRODUCTION:0:1 LYON/TOUS/PRODUCTION:0:1 "
+                          "NANTES/TOUS/PRODUCTION:0:1");
+    EXPECT_EQ(f.Label1(4).Caption(), "PRODUCTION");
+    EXPECT_FALSE(f.DataGrid2->isEnabled());
+    EXPECT_FALSE(f.CmdSelecService->isEnabled());
+    EXPECT_FALSE(f.CmdSelectProfile->isEnabled());
+    // A site added afterwards carries the profile.
+    Execute("DELETE FROM DotationEnCours WHERE NomSite = 'NANTES'");
+    f.data3->Refresh();
+    f.data1->MoveNext();
+    Click(f, "CmdSelecSites");
+    EXPECT_EQ(Stored("SELECT Profile FROM DotationEnCours WHERE NomSite = 'NANTES'"), "PRODUCTION");
+}
+
+TEST_F(Planificateur, PeriodLabelAndTheYearTakenForADay)
+{
+    FenDotation& f = Ouvrir();
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    EXPECT_EQ(f.NbJours, 30);
+    EXPECT_EQ(f.Label2(0).Caption(), "31 Jours");
+    Periode(f, vb::DateSerial(2024, 3, 5), vb::DateSerial(2024, 3, 5));
+    EXPECT_EQ(f.NbJours, 0);
+    EXPECT_EQ(f.Label2(0).Caption(), "");
+
+    Click(f, "CmdSelecSites");
+    Click(f, "CmdGenerer");
+    EXPECT_EQ(f.NbJours, 365);
+    EXPECT_EQ(f.Label2(0).Caption(), "365 Jours");
+    // 12 gloves every 30 days over 365 days: 146 for MARTIN.
+    EXPECT_EQ(Ligne(f, 1),
+              QStringList({"", "", "", "1000", "GANTS T8", "8", "146", "LYON", "ATELIER"}));
+}
+
+TEST_F(Planificateur, MachinePanelChoosesOneMachineByItsPosition)
+{
+    FenDotation& f = Ouvrir();
+    EXPECT_TRUE(f.SSPanel2->isHidden());
+    Click(f, "Command2");
+    EXPECT_TRUE(f.SSPanel2->isVisible());
+    EXPECT_EQ(f.CheckBox1(0).text(), "Machine N° 1: Atelier");
+    EXPECT_EQ(f.CheckBox1(1).text(), "Machine N° 2: Magasin");
+    EXPECT_TRUE(f.CheckBox1(2).isHidden());
+    Click(f.CheckBox1(1));
+    Click(f, "CmdMachAuriseOK");
+    EXPECT_EQ(f.MachineFiltre, "2");
+    EXPECT_TRUE(f.SSPanel2->isHidden());
+
+    Click(f, "Command2");
+    EXPECT_EQ(f.MachineFiltre, "");
+    Click(f, "CmdMachAuriseOK");
+    EXPECT_EQ(f.MachineFiltre, "2") << "the earlier choice stays on";
+    Click(f, "Command2");
+    Click(f, "CmdMachAutoriseSelec");
+    EXPECT_EQ(f.MachineFiltre, "");
+    EXPECT_FALSE(f.CheckBox1(1).Value());
+
+    // Past fourteen machines the first fourteen are offered, and the user is told.
+    for (int n = 3; n <= 16; ++n)
+        Execute("INSERT INTO Machines (NoMachine, Location) VALUES (" + std::to_string(n) + ", 'M" +
+                std::to_string(n) + "')");
+    Script().ExpectMsgBox(forms::vbOK, "14 premières machines");
+    Click(f, "Command2");
+    EXPECT_TRUE(f.SSPanel2->isVisible());
+    EXPECT_EQ(f.CheckBox1(13).text(), "Machine N° 14: M14");
+}
+
+TEST_F(Planificateur, ComputationFillsTheGridAndTheCommitWritesWhatItShowed)
+{
+    FenDotation& f = Ouvrir();
+    Script().ExpectMsgBox(forms::vbOK, "Les critères, la période ou la machine ont changé");
+    Click(f, "CmdFixerDotation");
+
+    Click(f, "CmdSelecSites"); // LYON: MARTIN in ATELIER, DURAND in MAINTENANCE
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    Click(f, "CmdGenerer");
+    const QStringList vide{"", "", "", "", "", "", "", "", ""};
+    EXPECT_EQ(f.MSFlexGrid1->Rows(), 7);
+    EXPECT_EQ(f.NbLignesResultat, 6);
+    EXPECT_EQ(Ligne(f, 0), QStringList({"", "", "", "Ref. Article", "Désignation", "Taille", "Qté",
+                                        "Site", "Service"}));
+    EXPECT_EQ(Ligne(f, 1),
+              QStringList({"", "", "", "1000", "GANTS T8", "8", "12", "LYON", "ATELIER"}));
+    EXPECT_EQ(Ligne(f, 2),
+              QStringList({"", "", "", "1000", "GANTS T8", "8", "12", "LYON", "MAINTENANCE"}));
+    EXPECT_EQ(Ligne(f, 3), QStringList({"", "", "TOTAL", "", "", "", "24", "", ""}));
+    EXPECT_EQ(Ligne(f, 6), QStringList({"", "", "TOTAL", "", "", "", "0", "", ""}));
+    for (int c = 0; c <= 8; ++c) {
+        f.MSFlexGrid1->SetRow(3);
+        f.MSFlexGrid1->SetCol(c);
+        EXPECT_TRUE(f.MSFlexGrid1->CellFontBold()) << c;
+        EXPECT_EQ(f.MSFlexGrid1->CellBackColor(), forms::Rgb(254, 209, 141)) << c;
+        f.MSFlexGrid1->SetRow(2);
+        EXPECT_FALSE(f.MSFlexGrid1->CellFontBold()) << c;
+    }
+    EXPECT_TRUE(f.StockInsuffisant) << "24 gloves against 10";
+    Script().ExpectMsgBox(forms::vbOK, "Stock insuffisant, opération annulée !");
+    Click(f, "CmdFixerDotation");
+    EXPECT_EQ(Script().Boxes().back().style, 49);
+    EXPECT_EQ(Script().Boxes().back().title, "Erreur !");
+
+    Execute("UPDATE ArticleEnStock SET QteEnStock = 100");
+    Click(f, "CmdGenerer");
+    EXPECT_FALSE(f.StockInsuffisant);
+
+    // A machine chosen since: the grid no longer shows what would be written.
+    Click(f, "Command2");
+    Click(f.CheckBox1(1));
+    Click(f, "CmdMachAuriseOK");
+    Script().ExpectMsgBox(forms::vbOK, "veuillez générer le calcul");
+    Click(f, "CmdFixerDotation");
+    Click(f, "CmdGenerer"); // nobody may use machine 2
+    EXPECT_EQ(f.NbLignesResultat, 0);
+    Script().ExpectMsgBox(forms::vbOK, "aucune ligne");
+    Click(f, "CmdFixerDotation");
+
+    Click(f, "Command2");
+    Click(f, "CmdMachAutoriseSelec");
+    Click(f, "CmdGenerer");
+    const std::string avant = Stored("SELECT COUNT(*) FROM Ventes");
+    Script().ExpectMsgBox(forms::vbNo, "Attention cette opération est définitive");
+    Click(f, "CmdFixerDotation");
+    EXPECT_EQ(Script().Boxes().back().text,
+              "Attention cette opération est définitive, vous ne pourrez plus l'annuler !\r\n" +
+                  QString(35, ' ') + "Etes vous sûr ?");
+    EXPECT_EQ(Script().Boxes().back().style, 52);
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes"), avant);
+    Script()
+        .ExpectMsgBox(forms::vbYes, "Attention cette opération est définitive")
+        .ExpectMsgBox(forms::vbOK, "Dotation enregistrée !");
+    Click(f, "CmdFixerDotation");
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes WHERE TypeMouvement = 1 AND Total = 41.5 AND "
+                     "Utilisateur IN ('1000', '1001')"),
+              "3")
+        << "a header for each of the two employees, beside the fixture's own";
+    EXPECT_EQ(Stored("SELECT SUM(Quantite) FROM DetailVente WHERE NumVente > 3"), "26")
+        << "12 + 12 gloves, and a pair of shoes each for less than one";
+    EXPECT_FALSE(f.Progression->isVisible());
+}
+
+TEST_F(Planificateur, ExportFillsACopyOfTheTemplateAndOpensIt)
+{
+    const std::string dossier = zad.Folder().Path().string();
+    FenDotation& f = Ouvrir();
+    Click(f, "CmdSelecSites");
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    Click(f, "CmdGenerer");
+
+    // Without its template the export says so and writes nothing.
+    Script().ExpectMsgBox(forms::vbOK, "1004 ");
+    Click(f, "Command1");
+    EXPECT_FALSE(std::filesystem::exists(dossier + "/Dotation.xlsx"));
+    EXPECT_TRUE(ouverts.empty());
+
+    std::filesystem::copy_file(HARNIX_ASSETS_DIR "/DotationMO.xlsx", dossier + "/DotationMO.xlsx");
+    Click(f, "Command1");
+    ASSERT_EQ(ouverts, std::vector<std::string>{dossier + "/Dotation.xlsx"});
+    EXPECT_EQ(workbook::testing::LireCellules(ouverts[0], "Feuil1",
+                                              {"A5", "D5", "E5", "G5", "H5", "I6", "C7", "G7", "K7",
+                                               "B7", "J8", "D8", "D10", "A11"}),
+              "A5||8|0|-\n"
+              "D5|1000|8|0|-\n"
+              "E5|GANTS T8|8|0|-\n"
+              "G5|12|8|0|-\n"
+              "H5|LYON|8|0|-\n"
+              "I6|MAINTENANCE|8|0|-\n"
+              "C7|TOTAL|8|1|FED18D\n"
+              "G7|24|8|1|FED18D\n"
+              "K7||10|1|FED18D\n"
+              "B7||8|0|-\n"
+              "J8||10|0|-\n"
+              "D8|1001|8|0|-\n"
+              "D10||8|1|FED18D\n"
+              "A11||10|0|-\n");
+}
+
+TEST_F(Planificateur, QuotaLinesWithoutAPeriodAreReportedAndLeftOut)
+{
+    Execute("UPDATE Quota SET Periodicite = 0 WHERE RefArticle = 1001");
+    FenDotation& f = Ouvrir();
+    Click(f, "CmdSelecSites");
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    Script().ExpectMsgBox(forms::vbOK, "PRODUCTION, 1001");
+    Click(f, "CmdGenerer");
+    EXPECT_TRUE(Script().Boxes().back().text.startsWith("GenererDotation\r\nN°: 11 "));
+    EXPECT_EQ(f.NbLignesResultat, 3) << "the gloves' two groups and their TOTAL only";
+}
+
+} // namespace

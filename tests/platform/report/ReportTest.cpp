@@ -1,0 +1,299 @@
+#include "platform/report/Report.h"
+#include "PdfTools.h"
+#include "platform/ado/Recordset.h"
+#include "platform/report/Ean13.h"
+#include "platform/report/Errors.h"
+#include "platform/report/Mail.h"
+#include "platform/report/ReportViewer.h"
+#include "platform/vb/Error.h"
+#include "tests/platform/ado/AdoFixture.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <sqlite3.h>
+
+namespace {
+
+using report::testing::PdfPages;
+using report::testing::PdfText;
+
+int32_t ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const vb::Error& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+class ReportEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        cn = db.Open();
+        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(50), Qte LONG, "
+                   "Prix CURRENCY, Badge TEXT(20))");
+        cn.Execute("CREATE TABLE Entete (Titre TEXT(255), Periode TEXT(255))");
+        cn.Execute("CREATE TABLE Societe (Nom TEXT(50), Ville TEXT(50))");
+        cn.Execute("INSERT INTO Entete VALUES ('Essai de rapport', 'Période du 01/03/2006 au "
+                   "31/03/2006')");
+        cn.Execute("INSERT INTO Societe VALUES ('ACME PROTECTION', 'LYON')");
+    }
+
+    QString Write(const QString& name, const QByteArray& text)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    }
+
+    ado::Recordset Open(const std::string& table)
+    {
+        ado::Recordset rs;
+        rs.Open(table, cn);
+        return rs;
+    }
+
+    ado::testing::TempDatabase db;
+    ado::Connection cn;
+    QTemporaryDir dir;
+};
+
+constexpr const char* Liste = R"({
+  "tables": [{"position": 1, "role": "detail"}, {"position": 2, "role": "heading"},
+             {"position": 3, "role": "company"}],
+  "computed": [{"name": "Valeur", "product": ["Qte", "Prix"]}],
+  "sort": ["Article"],
+  "groups": [{"field": "Groupe", "label": "Groupe : ", "sums": ["Qte", "Valeur"]}],
+  "columns": [{"field": "Article", "title": "Article", "width": 60},
+              {"field": "Qte", "title": "Qté", "width": 20, "format": "quantity"},
+              {"field": "Valeur", "title": "Valeur", "width": 30, "format": "money"}],
+  "totals": {"label": "Total général", "sums": ["Qte", "Valeur"], "count": true},
+  "chart": {"sum": "Qte", "title": "Quantités"}
+})";
+
+TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
+{
+    // 150 lines in two groups: several pages, sums computed here.
+    long qteA = 0, qteB = 0;
+    for (int i = 0; i < 150; ++i) {
+        const bool a = i % 3 != 0;
+        (a ? qteA : qteB) += i + 1;
+        cn.Execute("INSERT INTO Lignes VALUES ('" + std::string(a ? "ALPHA" : "BETA") +
+                   "', 'Article " + std::to_string(1000 + i) + "', " + std::to_string(i + 1) +
+                   ", 2.5, NULL)");
+    }
+    auto rapport = report::Report::Open(
+        Write("LISTE.rpt", Liste)
+            .toStdString()
+            .replace(dir.path().size() + 1, 5, "liste")); // found without regard to case
+    ASSERT_EQ(rapport->TableCount(), 3);
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("liste.pdf");
+    rapport->WritePdf(pdf);
+    const QString text = PdfText(pdf).simplified();
+    EXPECT_EQ(PdfPages(pdf), rapport->PageCount());
+    EXPECT_GT(rapport->PageCount(), 2);
+    for (const QString& part :
+         {QString("ACME PROTECTION"), QString("Essai de rapport"),
+          QString("Période du 01/03/2006 au 31/03/2006"), QString("Groupe : ALPHA"),
+          QString("Total ALPHA %1").arg(qteA), QString("Total BETA %1").arg(qteB),
+          QString("Page %1 / %1").arg(rapport->PageCount())})
+        EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    // The printer gets the same pages (here a printer that writes PDF).
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("imprime.pdf"));
+    rapport->Print(printer);
+    EXPECT_EQ(PdfPages(dir.filePath("imprime.pdf")), rapport->PageCount());
+    EXPECT_EQ(PdfText(dir.filePath("imprime.pdf")).simplified(), text);
+    // The grand total of the values, with the settings' decimal separator.
+    const QString valeur =
+        report::FormatValue(vb::Variant((qteA + qteB) * 2.5), report::Format::Money).simplified();
+    EXPECT_TRUE(text.contains(QString("Total général (150) %1 %2").arg(qteA + qteB).arg(valeur)))
+        << valeur.toStdString();
+}
+
+TEST_F(ReportEngine, ViewerShowsThePagesAndMovesBetweenThem)
+{
+    for (int i = 0; i < 150; ++i)
+        cn.Execute("INSERT INTO Lignes VALUES ('A', 'Article " + std::to_string(i) +
+                   "', 1, 1, NULL)");
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    report::ReportViewer viewer;
+    viewer.resize(800, 600);
+    viewer.show();
+    viewer.SetReportSource(rapport);
+    viewer.ViewReport();
+    EXPECT_TRUE(viewer.IsBusy()); // the pages are made from the event loop
+    while (viewer.IsBusy())
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(viewer.LastError().isEmpty());
+    ASSERT_EQ(viewer.PageCount(), rapport->PageCount());
+    EXPECT_EQ(viewer.CurrentPage(), 1);
+    viewer.findChild<QToolButton*>("Derniere")->click();
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount());
+    viewer.findChild<QToolButton*>("Precedente")->click();
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount() - 1);
+    viewer.ShowPage(99);
+    EXPECT_EQ(viewer.CurrentPage(), rapport->PageCount());
+}
+
+TEST_F(ReportEngine, ErrorsOfFilesAndTables)
+{
+    EXPECT_EQ(ErrorOf([&] { report::Report::Open(dir.filePath("absent.rpt").toStdString()); }),
+              report::ErrReportNotFound);
+    for (const char* bad :
+         {"{ pas du json", "[]", R"({"tables": [{"position": 1, "role": "detail"}]})",
+          R"({"tables": [{"position": 1, "role": "x"}], "columns": []})"}) {
+        const QString path = Write("bad.rpt", bad);
+        EXPECT_EQ(ErrorOf([&] { report::Report::Open(path.toStdString()); }),
+                  report::ErrBadDefinition)
+            << bad;
+    }
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    // Table 3 not given, then a table without the fields the report reads.
+    EXPECT_EQ(ErrorOf([&] { rapport->ReadRecords(); }), report::ErrTableMismatch);
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->SetDataSource(1, Open("Societe"));
+    EXPECT_EQ(ErrorOf([&] { rapport->ReadRecords(); }), report::ErrTableMismatch);
+    EXPECT_FALSE(rapport->IsReady());
+    EXPECT_EQ(ErrorOf([&] { rapport->SetDataSource(4, Open("Societe")); }),
+              report::ErrTableMismatch);
+}
+
+TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
+{
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'DUPONT', 1, 0, '400638133393')");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'MARTIN', 1, 0, 'pas un code')");
+    const QString path = Write("badges.rpt", R"({
+      "labels": {"rows": 8, "columns": 2, "width": 95, "height": 34, "pitchX": 100, "top": 10,
+                 "left": 5},
+      "tables": [{"position": 1, "role": "detail"}],
+      "label": {"lines": ["{Article}", "Badge {Badge}"], "barcode": "Badge"}
+    })");
+    auto rapport = report::Report::Open(path.toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("badges.pdf");
+    rapport->WritePdf(pdf);
+    EXPECT_TRUE(PdfText(pdf).contains("MARTIN"));
+    // The check digit is added to twelve digits; the text that is not a code draws no bars.
+    EXPECT_EQ(report::testing::Barcodes(pdf, dir.path()), "4006381333931");
+    EXPECT_EQ(report::Ean13Digits("4006381333930"), "4006381333931");
+}
+
+TEST_F(ReportEngine, PicturesFromTheFolderAndFromBytes)
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(dir.filePath("RPTgant.jpg"), "JPEG");
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    cn.Execute("CREATE TABLE Fiches (Nom TEXT(20), Image TEXT(50), Photo LONGBINARY)");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(cn.Handle(), "INSERT INTO Fiches VALUES (?1, ?2, ?3)", -1, &insert, nullptr);
+    for (const char* nom : {"gant", "absent"}) {
+        sqlite3_bind_text(insert, 1, nom, -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, nom, -1, SQLITE_STATIC);
+        if (std::string(nom) == "gant")
+            sqlite3_bind_blob(insert, 3, jpeg.constData(), static_cast<int>(jpeg.size()),
+                              SQLITE_STATIC);
+        else
+            sqlite3_bind_null(insert, 3);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    // The file is the field's name with the prefix and ".jpg", found without regard to case.
+    for (const char* source : {R"("source": "folder", "field": "IMAGE", "prefix": "rpt")",
+                               R"("source": "bytes", "field": "Photo")"}) {
+        const QString path = Write("fiches.rpt", QByteArray(R"({
+          "labels": {"rows": 4, "columns": 1, "width": 190, "height": 60},
+          "tables": [{"position": 1, "role": "detail"}],
+          "label": {"lines": ["{Nom}"], "picture": {)") +
+                                                     source + "}}}");
+        auto rapport = report::Report::Open(path.toStdString());
+        rapport->SetPictureFolder(dir.path());
+        rapport->SetDataSource(1, Open("Fiches"));
+        const QString pdf = dir.filePath("fiches.pdf");
+        rapport->WritePdf(pdf);
+        // One picture: the row without one shows its text alone.
+        const QStringList images =
+            report::testing::Run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(images.size(), 3) << source; // two heading lines, then one image
+        EXPECT_TRUE(PdfText(pdf).contains("absent"));
+    }
+    EXPECT_FALSE(report::Ean13Digits("40063813339"));
+}
+
+TEST_F(ReportEngine, MailThroughTheDesktopClient)
+{
+    // A stand-in xdg-email first on the PATH records its arguments.
+    const QString bin = dir.filePath("bin");
+    QDir().mkpath(bin);
+    const QString log = dir.filePath("mail.log");
+    const QString script =
+        Write("bin/xdg-email",
+              ("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '" + log + "'; done\n").toUtf8());
+    QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ":" + path);
+
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'Gants', 2, 1, NULL)");
+    auto rapport = report::Report::Open(Write("liste.rpt", Liste).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    report::ExportOptions& options = rapport->GetExportOptions();
+    options.destination = report::ExportToMail;
+    options.diskFileName = dir.filePath("test.pdf");
+    options.mailSubject = "Sujet : ";
+    for (const char* refused : {"-x@exemple.fr", "sans-arobase", "a b@exemple.fr", "a@@b", "@b",
+                                "a@b\n--attach=/etc/passwd"}) {
+        options.mailToList = refused;
+        EXPECT_EQ(ErrorOf([&] { rapport->Export(); }), report::ErrMail) << refused;
+    }
+    EXPECT_FALSE(QFile::exists(log));
+    options.mailToList = "achats@exemple.fr";
+    rapport->Export();
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts),
+              QStringList({"--subject", "Sujet : ", "--attach", dir.filePath("test.pdf"),
+                           "achats@exemple.fr"}));
+    EXPECT_TRUE(PdfText(dir.filePath("test.pdf")).contains("Gants"));
+
+    // No mail client: a clear error, not a success.
+    QFile::remove(script);
+    qputenv("PATH", bin.toUtf8());
+    EXPECT_EQ(ErrorOf([&] { rapport->Export(); }), report::ErrMail);
+    qputenv("PATH", path);
+}
+
+} // namespace

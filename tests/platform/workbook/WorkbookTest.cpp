@@ -1,0 +1,111 @@
+// The workbook filled from the template and read back by an independent reader.
+
+#include "platform/workbook/Workbook.h"
+
+#include "tests/platform/vb/ErrorOf.h"
+#include "tests/platform/workbook/Lecteur.h"
+
+#include "platform/vb/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using vb::testing::ErrorOf;
+using workbook::testing::LireCellules;
+
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        std::string modele = (std::filesystem::temp_directory_path() / "classeur-XXXXXX").string();
+        path_ = ::mkdtemp(modele.data());
+    }
+    ~TempFolder() { std::filesystem::remove_all(path_); }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+const std::string Modele = HARNIX_ASSETS_DIR "/DotationMO.xlsx";
+
+TEST(Workbook, FilledCellsAndFormatsAreReadBackAndTheTemplateStaysAsItWas)
+{
+    TempFolder dossier;
+    const std::string resultat = dossier.File("Dotation.xlsx");
+    const auto avant = std::filesystem::file_size(Modele);
+    {
+        auto classeur = workbook::Workbook::Open(Modele);
+        workbook::Worksheet& feuille = classeur->Worksheets("feuil1");
+        EXPECT_EQ(feuille.Name(), "Feuil1");
+        feuille.SetValue("D5", "1000");
+        feuille.SetValue("E5", "GANTS <T8> & \"CUIR\"");
+        feuille.SetValue("G5", "7");
+        feuille.SetValue("A5", "");
+        feuille.SetValue("F5", "08");
+        feuille.SetValue("B7", " TOTAL ");
+        for (const char* c : {"A5", "D5", "E5", "G5"})
+            feuille.SetFontSize(c, 8);
+        // Rows and cells written out of order find their places; a format adds to the others.
+        feuille.SetInteriorColor("K7", 0x8DD1FE);
+        feuille.SetFontBold("K7", true);
+        feuille.SetFontBold("C7", true);
+        feuille.SetFontSize("C7", 8);
+        feuille.SetValue("E4", "Libellé");
+        classeur->SaveAs(resultat);
+    }
+    EXPECT_EQ(std::filesystem::file_size(Modele), avant);
+    EXPECT_EQ(LireCellules(resultat, "Feuil1",
+                           {"A5", "D5", "E5", "F5", "G5", "B7", "C7", "K7", "E4", "D4", "C1"}),
+              "A5||8|0|-\n"
+              "D5|1000|8|0|-\n"
+              "E5|GANTS <T8> & \"CUIR\"|8|0|-\n"
+              "F5|08|10|0|-\n"
+              "G5|7|8|0|-\n"
+              "B7| TOTAL |10|0|-\n"
+              "C7||8|1|-\n"
+              "K7||10|1|FED18D\n"
+              "E4|Libellé|10|1|-\n"
+              "D4|Ref. Article|10|1|-\n"
+              "C1|DOTATION|14|1|-\n");
+}
+
+TEST(Workbook, AMissingOrForeignFileIsNoWorkbook)
+{
+    TempFolder dossier;
+    std::ofstream(dossier.File("texte.xlsx")) << "pas un classeur";
+    for (const std::string& chemin :
+         {dossier.File("absent.xlsx"), dossier.File("texte.xlsx"), dossier.Path().string()}) {
+        SCOPED_TRACE(chemin);
+        EXPECT_EQ(ErrorOf([&] { workbook::Workbook::Open(chemin); }), 1004);
+    }
+    auto classeur = workbook::Workbook::Open(Modele);
+    EXPECT_EQ(ErrorOf([&] { classeur->Worksheets("Feuil2"); }), 9);
+    EXPECT_EQ(ErrorOf([&] { classeur->Worksheets("Feuil1").SetValue("5A", "x"); }), 1004);
+}
+
+TEST(Workbook, ASaveThatFailsLeavesNoFileBehind)
+{
+    TempFolder dossier;
+    auto classeur = workbook::Workbook::Open(Modele);
+    const std::string absent = dossier.File("absent/Dotation.xlsx");
+    EXPECT_EQ(ErrorOf([&] { classeur->SaveAs(absent); }), 1004);
+    // An earlier result is replaced whole, never left half-written.
+    const std::string resultat = dossier.File("Dotation.xlsx");
+    std::ofstream(resultat) << "ancien";
+    classeur->Worksheets("Feuil1").SetValue("D5", "1");
+    classeur->SaveAs(resultat);
+    EXPECT_EQ(LireCellules(resultat, "Feuil1", {"D5"}), "D5|1|10|0|-\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+} // namespace
