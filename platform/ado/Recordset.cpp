@@ -179,6 +179,7 @@ void Load(RecordsetState& s)
     s.tables.clear();
     s.data.clear();
     s.rowids.clear();
+    s.writers.clear();
     s.deleted.Clear();
     s.rowCount = 0;
     s.view.clear();
@@ -248,6 +249,7 @@ void Load(RecordsetState& s)
         s.data.emplace_back(c.kind).Reserve(previousRows);
     }
     s.rowids.resize(s.tables.size());
+    s.writers.resize(s.tables.size());
     for (auto& ids : s.rowids) {
         ids.reserve(previousRows);
     }
@@ -529,67 +531,236 @@ void SaveEdits(RecordsetState& s)
     }
 }
 
+// Reads from the schema what the database adds to a row written in a base table.
+void LearnTable(RecordsetState& s, int tableIndex)
+{
+    const BaseTable& table = s.tables[static_cast<size_t>(tableIndex)];
+    TableWriter& w = s.writers[static_cast<size_t>(tableIndex)];
+    sqlite3* db = s.connection->Session()->Handle();
+    w.computed = false;
+    w.rowidField = -1;
+    w.defaults.clear();
+    std::string definition;
+    {
+        Statement schema(db, "SELECT (SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' "
+                             "AND tbl_name = ?1 COLLATE NOCASE) + (SELECT count(*) FROM "
+                             "sqlite_temp_schema WHERE type = 'trigger' AND tbl_name = ?1 COLLATE "
+                             "NOCASE), (SELECT sql FROM sqlite_schema WHERE type = 'table' AND "
+                             "name = ?1 COLLATE NOCASE)");
+        BindText(schema.get(), 1, table.name);
+        schema.Step();
+        w.computed = sqlite3_column_int(schema.get(), 0) > 0;
+        if (const auto* sql = sqlite3_column_text(schema.get(), 1)) {
+            definition = UpperAscii(reinterpret_cast<const char*>(sql));
+        }
+    }
+    Statement columns(db, "SELECT name, type, dflt_value IS NOT NULL, pk, hidden FROM "
+                          "pragma_table_xinfo(?1)");
+    BindText(columns.get(), 1, table.name);
+    int keyColumns = 0;
+    int integerKey = -1;
+    while (columns.Step() == SQLITE_ROW) {
+        sqlite3_stmt* st = columns.get();
+        const std::string_view name(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        std::vector<int> fields; // the recordset's fields that read this column
+        for (int f : table.fields) {
+            if (CompareText(s.columns[static_cast<size_t>(f)].column, name) == 0) {
+                fields.push_back(f);
+            }
+        }
+        if (sqlite3_column_int(st, 3) > 0) {
+            ++keyColumns;
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+            if (type && UpperAscii(type) == "INTEGER" && fields.size() == 1) {
+                integerKey = fields.front();
+            }
+        }
+        if (fields.empty()) {
+            continue;
+        }
+        if (sqlite3_column_int(st, 4) >= 2 || fields.size() > 1) {
+            w.computed = true; // a generated column, or a column read twice
+        }
+        if (sqlite3_column_int(st, 2) != 0) {
+            w.defaults.push_back(fields.front());
+        }
+    }
+    if (keyColumns == 1 && integerKey >= 0) {
+        // An INTEGER PRIMARY KEY holds the rowid, unless the table has none or the key is
+        // declared descending: those rare forms are read back.
+        if (definition.find("WITHOUT") != std::string::npos ||
+            definition.find("DESC") != std::string::npos) {
+            w.computed = true;
+        } else {
+            w.rowidField = integerKey;
+        }
+    }
+    w.known = true;
+}
+
+TableWriter& Writer(RecordsetState& s, int tableIndex)
+{
+    TableWriter& w = s.writers[static_cast<size_t>(tableIndex)];
+    if (!w.known) {
+        LearnTable(s, tableIndex);
+    }
+    return w;
+}
+
+// The kept statement of that key, prepared at its first use.
+template <class Key, class MakeSql>
+Statement& Prepared(std::map<Key, std::unique_ptr<Statement>>& kept, const Key& key, sqlite3* db,
+                    MakeSql makeSql)
+{
+    auto it = kept.find(key);
+    if (it == kept.end()) {
+        it = kept.emplace(key, std::make_unique<Statement>(db, makeSql())).first;
+    } else {
+        it->second->Reset();
+    }
+    return *it->second;
+}
+
+// Runs a kept statement. SQLite prepares it again after a schema change; what the table adds to
+// rows is then read again too.
+void StepKept(TableWriter& w, Statement& stmt)
+{
+    stmt.Step();
+    if (sqlite3_stmt_status(stmt.get(), SQLITE_STMTSTATUS_REPREPARE, 1) > 0) {
+        w.known = false;
+    }
+    stmt.Reset();
+}
+
+bool Holds(const std::vector<int>& fields, int field)
+{
+    return std::find(fields.begin(), fields.end(), field) != fields.end();
+}
+
+// Puts the values written to a base table into the row in the form the table stores them, the
+// autonumber of an added row with them; false when only reading the row back tells (triggers,
+// defaults, generated columns, values the column's affinity may change).
+bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::vector<int>& fields,
+                  bool added)
+{
+    const TableWriter& w = Writer(s, tableIndex);
+    if (w.computed) {
+        return false;
+    }
+    std::vector<std::pair<int, vb::Variant>> stored;
+    stored.reserve(fields.size() + 1);
+    bool rowidWritten = false;
+    for (int f : fields) {
+        const ColumnInfo& c = s.columns[static_cast<size_t>(f)];
+        const vb::Variant& value = s.edits.at(f);
+        const bool null = value.IsNull() || value.IsEmpty();
+        if (null && Holds(w.defaults, f)) {
+            return false;
+        }
+        if (f == w.rowidField) {
+            if (null) {
+                continue; // a Null key takes the next number
+            }
+            rowidWritten = true;
+        }
+        auto form = StoredForm(c.kind, c.declared, value);
+        if (!form) {
+            return false;
+        }
+        stored.emplace_back(f, std::move(*form));
+    }
+    int64_t& rowid = s.rowids[static_cast<size_t>(tableIndex)][row];
+    if (added) {
+        for (int f : s.tables[static_cast<size_t>(tableIndex)].fields) {
+            if (f == w.rowidField && !rowidWritten) {
+                if (rowid < std::numeric_limits<int32_t>::min() ||
+                    rowid > std::numeric_limits<int32_t>::max()) {
+                    return false;
+                }
+                stored.emplace_back(f, vb::Variant(static_cast<int32_t>(rowid)));
+            } else if (!Holds(fields, f) && Holds(w.defaults, f)) {
+                return false;
+            }
+        }
+    }
+    for (const auto& [f, value] : stored) {
+        s.data[static_cast<size_t>(f)].Set(row, value);
+    }
+    return true;
+}
+
+// Puts the written values into the row, or reads the row back when the table may have changed
+// them.
+void AfterWrite(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable,
+                bool added)
+{
+    for (const auto& [t, fields] : byTable) {
+        const TableWriter& w = Writer(s, t);
+        if (!added && w.rowidField >= 0 && Holds(fields, w.rowidField)) {
+            // The row's key changed: it is found by its new rowid from now on.
+            s.rowids[static_cast<size_t>(t)][row] = s.edits.at(w.rowidField).LongValue();
+        }
+        if (!StoreWritten(s, row, t, fields, added)) {
+            for (int f : fields) {
+                s.data[static_cast<size_t>(f)].Set(row, s.edits.at(f));
+            }
+            Reload(s, row, t);
+        }
+    }
+}
+
 void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable)
 {
     sqlite3* db = s.connection->Session()->Handle();
-    if (s.editMode == adEditAdd) {
-        for (const auto& [t, fields] : byTable) {
-            const BaseTable& table = s.tables[static_cast<size_t>(t)];
-            std::string sql = "INSERT INTO " + QuoteIdentifier(table.name);
-            if (fields.empty()) {
-                sql += " DEFAULT VALUES";
-            } else {
+    const bool added = s.editMode == adEditAdd;
+    for (const auto& [t, fields] : byTable) {
+        const BaseTable& table = s.tables[static_cast<size_t>(t)];
+        TableWriter& w = s.writers[static_cast<size_t>(t)];
+        if (added) {
+            Statement& stmt = Prepared(w.inserts, fields, db, [&] {
+                std::string sql = "INSERT INTO " + QuoteIdentifier(table.name);
+                if (fields.empty()) {
+                    return sql + " DEFAULT VALUES";
+                }
                 std::string names, marks;
                 for (int f : fields) {
                     names += (names.empty() ? "" : ", ") +
                              QuoteIdentifier(s.columns[static_cast<size_t>(f)].column);
                     marks += marks.empty() ? "?" : ", ?";
                 }
-                sql += " (" + names + ") VALUES (" + marks + ")";
-            }
-            Statement stmt(db, sql);
+                return sql + " (" + names + ") VALUES (" + marks + ")";
+            });
             int i = 1;
             for (int f : fields) {
                 Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
             }
-            stmt.Step();
+            StepKept(w, stmt);
             s.rowids[static_cast<size_t>(t)][row] = sqlite3_last_insert_rowid(db);
-        }
-        for (const auto& [f, value] : s.edits) {
-            s.data[static_cast<size_t>(f)].Set(row, value);
-        }
-        for (const auto& [t, fields] : byTable) {
-            Reload(s, row, t);
-        }
-    } else {
-        for (const auto& [t, fields] : byTable) {
-            const BaseTable& table = s.tables[static_cast<size_t>(t)];
-            std::string sql = "UPDATE " + QuoteIdentifier(table.name) + " SET ";
-            for (size_t k = 0; k < fields.size(); ++k) {
-                sql += (k ? ", " : "") +
-                       QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column) + " = ?";
-            }
+        } else {
             const RowMatch m = Locate(s, row, t);
-            sql += " WHERE " + m.where;
-            Statement stmt(db, sql);
+            Statement& stmt =
+                Prepared(w.updates, std::make_pair(fields, m.rowid.has_value()), db, [&] {
+                    std::string sql = "UPDATE " + QuoteIdentifier(table.name) + " SET ";
+                    for (size_t k = 0; k < fields.size(); ++k) {
+                        sql += (k ? ", " : "") +
+                               QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column) +
+                               " = ?";
+                    }
+                    return sql + " WHERE " + m.where;
+                });
             int i = 1;
             for (int f : fields) {
                 Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
             }
             BindAll(stmt.get(), i, m);
-            stmt.Step();
+            StepKept(w, stmt);
             if (sqlite3_changes(db) == 0) {
                 Raise(vb::ErrUnspecified, "Row cannot be located for updating. Some values may "
                                           "have been changed since it was last read.");
             }
         }
-        for (const auto& [f, value] : s.edits) {
-            s.data[static_cast<size_t>(f)].Set(row, value);
-        }
-        for (const auto& [t, fields] : byTable) {
-            Reload(s, row, t);
-        }
     }
+    AfterWrite(s, row, byTable, added);
 }
 
 // Leaves the current row: an edit in progress is saved, an added row without any field set
@@ -687,6 +858,7 @@ void Recordset::Close()
     s.view.clear();
     s.data.clear();
     s.rowids.clear();
+    s.writers.clear();
     s.deleted.Clear();
     s.rowCount = 0;
     s.columns.clear();
@@ -1053,10 +1225,12 @@ void Recordset::Delete()
     const detail::BaseTable& table = s.tables[static_cast<size_t>(s.primaryTable)];
     const detail::RowMatch m = detail::Locate(s, row, s.primaryTable);
     sqlite3* db = s.connection->Session()->Handle();
-    detail::Statement stmt(db, "DELETE FROM " + detail::QuoteIdentifier(table.name) + " WHERE " +
-                                   m.where);
+    detail::TableWriter& w = s.writers[static_cast<size_t>(s.primaryTable)];
+    detail::Statement& stmt = detail::Prepared(w.deletes, m.rowid.has_value(), db, [&] {
+        return "DELETE FROM " + detail::QuoteIdentifier(table.name) + " WHERE " + m.where;
+    });
     detail::BindAll(stmt.get(), 1, m);
-    stmt.Step();
+    detail::StepKept(w, stmt);
     if (sqlite3_changes(db) == 0) {
         Raise(vb::ErrUnspecified, "Row cannot be located for deletion.");
     }

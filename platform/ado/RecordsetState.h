@@ -6,6 +6,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Criteria.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Session.h"
 #include "platform/ado/Values.h"
 
 #include <map>
@@ -35,6 +36,20 @@ struct BaseTable
     std::vector<int> keyFields; // its primary key's columns, when all of them are present
 };
 
+// The prepared writes of a base table, kept while the recordset is open, and what the database
+// adds to a row written there (read from the schema at the first write).
+struct TableWriter
+{
+    bool known = false;
+    bool computed = false;     // triggers or generated columns may change any written row
+    int rowidField = -1;       // the field holding the table's rowid (an autonumber)
+    std::vector<int> defaults; // fields with a default value
+    // By the fields written (and, for updates, whether the row is found by its rowid).
+    std::map<std::vector<int>, std::unique_ptr<Statement>> inserts;
+    std::map<std::pair<std::vector<int>, bool>, std::unique_ptr<Statement>> updates;
+    std::map<bool, std::unique_ptr<Statement>> deletes;
+};
+
 struct SortKey
 {
     int column;
@@ -60,6 +75,7 @@ struct RecordsetState
     uint32_t rowCount = 0;
     std::vector<Column> data;                 // per column
     std::vector<std::vector<int64_t>> rowids; // per base table; NoRowid when not known
+    std::vector<TableWriter> writers;         // per base table
     RowBits deleted;
     std::vector<uint32_t> view;  // the rows shown: filtered, then sorted
     long pos = 0;                // index in view; -1 before the first row

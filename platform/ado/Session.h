@@ -47,6 +47,12 @@ public:
     sqlite3_stmt* get() const { return stmt_; }
     // SQLITE_ROW or SQLITE_DONE; raises on errors.
     int Step();
+    // Makes a statement kept for reuse ready for its next values.
+    void Reset()
+    {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
 
 private:
     sqlite3* db_;

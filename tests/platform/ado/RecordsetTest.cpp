@@ -420,6 +420,78 @@ TEST_F(RecordsetTest, TablesWithoutKeyAreWrittenByRowAndByValues)
     EXPECT_EQ(values, (std::vector<std::string>{"A", "B2"}));
 }
 
+// Every value of every row, with its type, as the recordset shows it.
+std::vector<std::string> Shown(ado::Recordset& rs)
+{
+    std::vector<std::string> shown;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+        for (long i = 0; i < rs.Fields().Count(); ++i) {
+            const vb::Variant v = rs.Fields(i).Value();
+            shown.push_back(v.IsNull()
+                                ? "Null"
+                                : std::to_string(static_cast<int>(v.Type())) + ":" + vb::CStr(v));
+        }
+    }
+    return shown;
+}
+
+// Written rows show what the table stored, as a recordset opened afterwards reads them:
+// autonumbers, defaults, what triggers and generated columns wrote, values the column's type
+// changed; a trigger created between two writes shows at the next one.
+TEST_F(RecordsetTest, WrittenRowsShowWhatTheTableStores)
+{
+    ASSERT_EQ(sqlite3_exec(c.Handle(),
+                           "CREATE TABLE Lignes (No INTEGER PRIMARY KEY AUTOINCREMENT, Quantite "
+                           "LONG DEFAULT 1, Note MEMO, Prix CURRENCY, LaDate DATETIME, Libelle "
+                           "TEXT(20), Poids DOUBLE);"
+                           "CREATE TABLE Calcul (No INTEGER PRIMARY KEY, A LONG, B LONG "
+                           "GENERATED ALWAYS AS (A * 2))",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ado::Recordset rs = Open("Lignes");
+    rs.AddNew({"Libelle"}, {vb::Variant("a")});
+    EXPECT_EQ(vb::CLng(rs["No"].Value()), 1);
+    EXPECT_EQ(vb::CLng(rs["Quantite"].Value()), 1);
+    rs.AddNew({"Quantite", "Poids"}, {vb::Variant::Null(), vb::Variant(0.1)});
+    EXPECT_TRUE(rs["Quantite"].Value().IsNull());
+    rs.AddNew({"No", "Note"}, {vb::Variant(10), vb::Variant("1e3")});
+    rs.AddNew({"LaDate", "Prix"}, {vb::Variant(vb::Date{45000.123456789}),
+                                   vb::Variant(vb::Currency::FromText("123456789012345.6789"))});
+    rs.AddNew({"No", "Prix"}, {vb::Variant::Null(), vb::Variant(vb::Currency::FromText("2.5"))});
+    EXPECT_EQ(vb::CLng(rs["No"].Value()), 12);
+    ASSERT_EQ(sqlite3_exec(c.Handle(),
+                           "CREATE TRIGGER Majuscules AFTER INSERT ON Lignes BEGIN UPDATE Lignes "
+                           "SET Libelle = upper(Libelle) WHERE No = new.No; END;"
+                           "CREATE TRIGGER MajusculesMaj AFTER UPDATE OF Libelle ON Lignes BEGIN "
+                           "UPDATE Lignes SET Libelle = upper(Libelle) WHERE No = new.No; END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    rs.AddNew({"Libelle"}, {vb::Variant("b")});
+    EXPECT_EQ(vb::CStr(rs["Libelle"].Value()), "B");
+    rs.MoveFirst();
+    rs.Update({"Libelle"}, {vb::Variant("c")});
+    EXPECT_EQ(vb::CStr(rs["Libelle"].Value()), "C");
+    // The row's key changed: it is still found for the next writes.
+    rs.MoveNext();
+    rs.Update({"No", "Poids"}, {vb::Variant(20), vb::Variant(2.0)});
+    rs.Update({"Poids"}, {vb::Variant(3.0)});
+    rs.MoveNext();
+    rs.Delete();
+    rs.MoveNext();
+    rs.Delete();
+    rs.SetSort("No");
+    ado::Recordset again = Open("Lignes order by No");
+    EXPECT_EQ(Shown(rs), Shown(again));
+
+    ado::Recordset calcul = Open("Calcul");
+    calcul.AddNew({"A"}, {vb::Variant(21)});
+    EXPECT_EQ(vb::CLng(calcul["B"].Value()), 42);
+    calcul.Update({"A"}, {vb::Variant(5)});
+    EXPECT_EQ(vb::CLng(calcul["B"].Value()), 10);
+    ado::Recordset calculAgain = Open("Calcul");
+    EXPECT_EQ(Shown(calcul), Shown(calculAgain));
+}
+
 TEST_F(RecordsetTest, MoveNotificationsLetBoundControlsWriteFirst)
 {
     ado::Recordset rs = Open("Articles order by Reference");
