@@ -92,9 +92,9 @@ void RecordsetState::SetValue(int column, const vb::Variant& value)
     }
     // A text longer than its column's declared size ("TEXT(100)") is refused rather than
     // stored whole: the column cannot hold it.
-    if (info.kind == ColumnKind::Text && info.declared.find('(') != std::string::npos &&
-        coerced.Type() == vb::VarType::String &&
-        vb::utf8::Length(coerced.StringValue()) > DefinedSizeOf(info.kind, info.declared)) {
+    if (info.maxChars > 0 && coerced.Type() == vb::VarType::String &&
+        coerced.StringValue().size() > static_cast<size_t>(info.maxChars) &&
+        vb::utf8::Length(coerced.StringValue()) > info.maxChars) {
         Raise(ErrMultipleStep,
               "Multiple-step operation generated errors. Check each status value.");
     }
@@ -195,6 +195,10 @@ void Load(RecordsetState& s)
         const char* declared = sqlite3_column_decltype(st, i);
         c.declared = declared ? declared : "";
         c.kind = KindOfDeclaredType(c.declared);
+        c.affinity = AffinityOf(c.declared);
+        if (c.kind == ColumnKind::Text && c.declared.find('(') != std::string::npos) {
+            c.maxChars = DefinedSizeOf(c.kind, c.declared);
+        }
         if (const char* table = sqlite3_column_table_name(st, i)) {
             c.table = table;
             c.column = sqlite3_column_origin_name(st, i);
@@ -637,9 +641,9 @@ bool Holds(const std::vector<int>& fields, int field)
     return std::find(fields.begin(), fields.end(), field) != fields.end();
 }
 
-// Puts the values written to a base table into the row in the form the table stores them, the
+// Puts the values written to a base table into the row as the table stores them, the
 // autonumber of an added row with them; false when only reading the row back tells (triggers,
-// defaults, generated columns, values the column's affinity may change).
+// defaults, generated columns, values the column's type may change).
 bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::vector<int>& fields,
                   bool added)
 {
@@ -647,8 +651,6 @@ bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::ve
     if (w.computed) {
         return false;
     }
-    std::vector<std::pair<int, vb::Variant>> stored;
-    stored.reserve(fields.size() + 1);
     bool rowidWritten = false;
     for (int f : fields) {
         const ColumnInfo& c = s.columns[static_cast<size_t>(f)];
@@ -657,34 +659,31 @@ bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::ve
         if (null && Holds(w.defaults, f)) {
             return false;
         }
-        if (f == w.rowidField) {
-            if (null) {
-                continue; // a Null key takes the next number
-            }
-            rowidWritten = true;
-        }
-        auto form = StoredForm(c.kind, c.declared, value);
-        if (!form) {
+        rowidWritten = rowidWritten || (f == w.rowidField && !null);
+        if (!ReadsBackAsWritten(c.kind, c.affinity, value)) {
             return false;
         }
-        stored.emplace_back(f, std::move(*form));
     }
-    int64_t& rowid = s.rowids[static_cast<size_t>(tableIndex)][row];
+    const int64_t rowid = s.rowids[static_cast<size_t>(tableIndex)][row];
+    const bool numbered = added && w.rowidField >= 0 && !rowidWritten;
+    if (numbered && (rowid < std::numeric_limits<int32_t>::min() ||
+                     rowid > std::numeric_limits<int32_t>::max())) {
+        return false;
+    }
     if (added) {
         for (int f : s.tables[static_cast<size_t>(tableIndex)].fields) {
-            if (f == w.rowidField && !rowidWritten) {
-                if (rowid < std::numeric_limits<int32_t>::min() ||
-                    rowid > std::numeric_limits<int32_t>::max()) {
-                    return false;
-                }
-                stored.emplace_back(f, vb::Variant(static_cast<int32_t>(rowid)));
-            } else if (!Holds(fields, f) && Holds(w.defaults, f)) {
+            if (!Holds(fields, f) && Holds(w.defaults, f)) {
                 return false;
             }
         }
     }
-    for (const auto& [f, value] : stored) {
-        s.data[static_cast<size_t>(f)].Set(row, value);
+    for (int f : fields) {
+        s.data[static_cast<size_t>(f)].Set(row, s.edits.at(f));
+    }
+    if (numbered) {
+        // A Null key takes the next number.
+        s.data[static_cast<size_t>(w.rowidField)].Set(row,
+                                                      vb::Variant(static_cast<int32_t>(rowid)));
     }
     return true;
 }

@@ -24,6 +24,8 @@ struct ColumnInfo
     std::string name;
     std::string declared;
     ColumnKind kind = ColumnKind::Dynamic;
+    Affinity affinity = Affinity::None;
+    long maxChars = 0;  // the declared size of a sized text ("TEXT(50)"), 0 otherwise
     std::string table;  // base table, empty for a computed column
     std::string column; // base column
     int tableIndex = -1;

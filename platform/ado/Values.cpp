@@ -308,11 +308,6 @@ void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& val
     }
 }
 
-namespace {
-
-// The type affinity SQLite gives a column of that declared type.
-enum class Affinity { Integer, Text, None, Real, Numeric };
-
 Affinity AffinityOf(std::string_view declared)
 {
     const std::string t = UpperAscii(declared);
@@ -331,70 +326,50 @@ Affinity AffinityOf(std::string_view declared)
     return Affinity::Numeric;
 }
 
-} // namespace
-
-std::optional<vb::Variant> StoredForm(ColumnKind kind, std::string_view declared,
-                                      const vb::Variant& value)
+bool ReadsBackAsWritten(ColumnKind kind, Affinity affinity, const vb::Variant& value)
 {
-    if (value.IsNull() || value.IsEmpty()) {
-        return vb::Variant::Null();
-    }
-    const Affinity affinity = AffinityOf(declared);
     const vb::VarType type = value.Type();
+    if (type == vb::VarType::Null || type == vb::VarType::Empty) {
+        return true;
+    }
     switch (kind) {
     case ColumnKind::Boolean:
-        if (type == vb::VarType::Boolean && affinity != Affinity::Text) {
-            return value;
-        }
-        break;
+        return type == vb::VarType::Boolean && affinity != Affinity::Text;
     case ColumnKind::Integer:
     case ColumnKind::Long:
         // A real affinity would store the number as a real, read back as a Double.
-        if ((type == vb::VarType::Integer || type == vb::VarType::Long) &&
-            affinity != Affinity::Text && affinity != Affinity::Real) {
-            return value;
-        }
-        break;
+        return (type == vb::VarType::Integer || type == vb::VarType::Long) &&
+               affinity != Affinity::Text && affinity != Affinity::Real;
     case ColumnKind::Single:
     case ColumnKind::Double:
-        if ((type == vb::VarType::Single || type == vb::VarType::Double) &&
-            affinity != Affinity::Text && std::isfinite(vb::CDbl(value))) {
-            return value;
+        return (type == vb::VarType::Single || type == vb::VarType::Double) &&
+               affinity != Affinity::Text && std::isfinite(vb::CDbl(value));
+    case ColumnKind::Currency: {
+        // Stored as its decimal text, which a numeric affinity turns into a number: exact up
+        // to 15 digits.
+        if (type != vb::VarType::Currency || affinity == Affinity::Text ||
+            affinity == Affinity::None) {
+            return false;
         }
-        break;
-    case ColumnKind::Currency:
-        // Stored as its decimal text, which a numeric affinity turns into a number: exact up to
-        // 15 digits.
-        if (type == vb::VarType::Currency && affinity != Affinity::Text &&
-            affinity != Affinity::None) {
-            const int64_t scaled = value.CurrencyValue().Scaled();
-            if (scaled > -1'000'000'000'000'000 && scaled < 1'000'000'000'000'000) {
-                return value;
-            }
-        }
-        break;
-    case ColumnKind::Date:
+        const int64_t scaled = value.CurrencyValue().Scaled();
+        return scaled > -1'000'000'000'000'000 && scaled < 1'000'000'000'000'000;
+    }
+    case ColumnKind::Date: {
         // Stored as ISO text, to the second.
-        if (type == vb::VarType::Date) {
-            if (auto date = vb::Date::FromIsoText(value.DateValue().ToIsoText())) {
-                return vb::Variant(*date);
-            }
+        if (type != vb::VarType::Date) {
+            return false;
         }
-        break;
+        const auto stored = vb::Date::FromIsoText(value.DateValue().ToIsoText());
+        return stored && stored->serial == value.DateValue().serial;
+    }
     case ColumnKind::Text:
-        if (type == vb::VarType::String && affinity == Affinity::Text) {
-            return value;
-        }
-        break;
+        return type == vb::VarType::String && affinity == Affinity::Text;
     case ColumnKind::Bytes:
-        if (type == vb::VarType::Bytes) {
-            return value;
-        }
-        break;
+        return type == vb::VarType::Bytes;
     case ColumnKind::Dynamic:
         break;
     }
-    return std::nullopt;
+    return false;
 }
 
 } // namespace ado::detail

@@ -54,9 +54,12 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind);
 vb::Variant Coerce(ColumnKind kind, const vb::Variant& value);
 // Binds a value (already coerced) in its stored form.
 void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& value);
-// The value a column of that declared type reads back after a coerced value was written to it;
-// none when only reading it back tells (the column's affinity may turn it into another value).
-std::optional<vb::Variant> StoredForm(ColumnKind kind, std::string_view declared,
-                                      const vb::Variant& value);
+// The type affinity SQLite gives a column of that declared type.
+enum class Affinity { Integer, Text, None, Real, Numeric };
+Affinity AffinityOf(std::string_view declared);
+// Whether a column reads back a coerced value written to it exactly as it is; false when only
+// reading it back tells (the affinity may turn it into another value, a date keeps only whole
+// seconds).
+bool ReadsBackAsWritten(ColumnKind kind, Affinity affinity, const vb::Variant& value);
 
 } // namespace ado::detail

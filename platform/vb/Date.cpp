@@ -122,10 +122,26 @@ DateParts Date::ToParts() const
 std::string Date::ToIsoText() const
 {
     const DateParts p = ToParts();
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
-                  p.hour, p.minute, p.second);
-    return buffer;
+    if (p.year < 0 || p.year > 9999) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month,
+                      p.day, p.hour, p.minute, p.second);
+        return buffer;
+    }
+    // Every date written to a table comes here: digit by digit.
+    std::string text = "0000-00-00 00:00:00";
+    auto put = [&text](size_t at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10) {
+            text[at + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+        }
+    };
+    put(0, p.year, 4);
+    put(5, p.month, 2);
+    put(8, p.day, 2);
+    put(11, p.hour, 2);
+    put(14, p.minute, 2);
+    put(17, p.second, 2);
+    return text;
 }
 
 std::optional<Date> Date::FromIsoText(std::string_view text)
