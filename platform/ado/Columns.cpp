@@ -117,7 +117,7 @@ void Column::AppendText(std::string_view text)
     }
     starts_.push_back(static_cast<uint32_t>(chars_.size()));
     lengths_.push_back(static_cast<uint32_t>(text.size()));
-    chars_.append(text);
+    chars_.append(text.data(), text.size());
     ++size_;
 }
 
@@ -306,7 +306,7 @@ void Column::Set(uint32_t row, const vb::Variant& value)
         const std::string& text = value.StringValue();
         if (text.size() <= lengths_[row]) {
             // Fits in the place of the old text.
-            chars_.replace(starts_[row], text.size(), text);
+            std::copy(text.begin(), text.end(), chars_.data() + starts_[row]);
             lengths_[row] = static_cast<uint32_t>(text.size());
             break;
         }
@@ -315,7 +315,7 @@ void Column::Set(uint32_t row, const vb::Variant& value)
         }
         starts_[row] = static_cast<uint32_t>(chars_.size());
         lengths_[row] = static_cast<uint32_t>(text.size());
-        chars_.append(text);
+        chars_.append(text.data(), text.size());
         break;
     }
     case ColumnKind::Bytes:

@@ -7,6 +7,7 @@
 // (without a declared type) and picture bytes are held as Variants.
 
 #include "platform/ado/Criteria.h"
+#include "platform/ado/PlainArray.h"
 #include "platform/ado/Values.h"
 
 #include <sqlite3.h>
@@ -83,12 +84,12 @@ private:
     ColumnKind kind_;
     Storage storage_;
     uint32_t size_ = 0;
-    std::vector<int32_t> ints_;
-    std::vector<double> reals_;
-    std::vector<int64_t> scaled_;
-    std::string chars_;
-    std::vector<uint32_t> starts_;
-    std::vector<uint32_t> lengths_;
+    PlainArray<int32_t> ints_;
+    PlainArray<double> reals_;
+    PlainArray<int64_t> scaled_;
+    PlainArray<char> chars_;
+    PlainArray<uint32_t> starts_;
+    PlainArray<uint32_t> lengths_;
     std::vector<vb::Variant> variants_;
     RowBits nulls_;
     RowBits odd_;

@@ -76,7 +76,7 @@ struct RecordsetState
     // Deleted rows keep their place (marked in `deleted`) so that indices stay valid.
     uint32_t rowCount = 0;
     std::vector<Column> data;                 // per column
-    std::vector<std::vector<int64_t>> rowids; // per base table; NoRowid when not known
+    std::vector<PlainArray<int64_t>> rowids; // per base table; NoRowid when not known
     std::vector<TableWriter> writers;         // per base table
     RowBits deleted;
     std::vector<uint32_t> view;  // the rows shown: filtered, then sorted
