@@ -67,6 +67,20 @@ int RecordsetState::ColumnIndex(std::string_view name) const
               std::string(name));
 }
 
+vb::Variant& Edits::Slot(int column)
+{
+    const auto c = static_cast<size_t>(column);
+    if (c >= set_.size()) {
+        set_.resize(c + 1);
+        values_.resize(c + 1);
+    }
+    if (!set_[c]) {
+        set_[c] = true;
+        fields_.insert(std::lower_bound(fields_.begin(), fields_.end(), column), column);
+    }
+    return values_[c];
+}
+
 vb::Variant RecordsetState::OriginalValue(int column) const
 {
     return Cell(CurrentRow(), column);
@@ -83,25 +97,35 @@ void RecordsetState::SetValue(int column, const vb::Variant& value)
     if (info.table.empty()) {
         Raise(ErrMultipleStep, "Field '" + info.name + "' cannot be updated.");
     }
+    // A text into a text column is kept as it is: copied into the column's slot, whose room
+    // a text set before leaves.
+    const bool text = info.kind == ColumnKind::Text && value.Type() == vb::VarType::String;
     vb::Variant coerced;
-    try {
-        coerced = Coerce(info.kind, value);
-    } catch (const vb::Error&) {
-        Raise(ErrMultipleStep,
-              "Multiple-step operation generated errors. Check each status value.");
+    if (!text) {
+        try {
+            coerced = Coerce(info.kind, value);
+        } catch (const vb::Error&) {
+            Raise(ErrMultipleStep,
+                  "Multiple-step operation generated errors. Check each status value.");
+        }
     }
+    const vb::Variant& stored = text ? value : coerced;
     // A text longer than its column's declared size ("TEXT(100)") is refused rather than
     // stored whole: the column cannot hold it.
-    if (info.maxChars > 0 && coerced.Type() == vb::VarType::String &&
-        coerced.StringValue().size() > static_cast<size_t>(info.maxChars) &&
-        vb::utf8::Length(coerced.StringValue()) > info.maxChars) {
+    if (info.maxChars > 0 && stored.Type() == vb::VarType::String &&
+        stored.StringValue().size() > static_cast<size_t>(info.maxChars) &&
+        vb::utf8::Length(stored.StringValue()) > info.maxChars) {
         Raise(ErrMultipleStep,
               "Multiple-step operation generated errors. Check each status value.");
     }
     if (editMode == adEditNone) {
         editMode = adEditInProgress;
     }
-    edits[column] = std::move(coerced);
+    if (text) {
+        edits.Slot(column) = value;
+    } else {
+        edits.Slot(column) = std::move(coerced);
+    }
 }
 
 namespace {
@@ -176,6 +200,7 @@ void Load(RecordsetState& s)
     int rowidColumn = -1;
     const uint32_t previousRows = s.rowCount;
     s.columns.clear();
+    s.nameHints.clear();
     s.tables.clear();
     s.data.clear();
     s.rowids.clear();
@@ -494,7 +519,7 @@ void RequireWritable(const RecordsetState& s)
     }
 }
 
-void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable);
+void WriteTables(RecordsetState& s, uint32_t row);
 
 void SaveEdits(RecordsetState& s)
 {
@@ -504,20 +529,29 @@ void SaveEdits(RecordsetState& s)
     const uint32_t row = s.view[static_cast<size_t>(s.pos)];
     sqlite3* db = s.connection->Session()->Handle();
     // The changed fields, grouped by base table.
-    std::map<int, std::vector<int>> byTable;
-    for (const auto& [f, value] : s.edits) {
-        byTable[s.columns[static_cast<size_t>(f)].tableIndex].push_back(f);
+    s.writeFields.resize(s.tables.size());
+    for (std::vector<int>& fields : s.writeFields) {
+        fields.clear();
     }
-    if (s.editMode == adEditAdd && byTable.empty() && s.primaryTable >= 0) {
-        byTable[s.primaryTable];
+    s.writeTables.clear();
+    for (int f : s.edits.Fields()) {
+        const int t = s.columns[static_cast<size_t>(f)].tableIndex;
+        if (s.writeFields[static_cast<size_t>(t)].empty()) {
+            s.writeTables.push_back(t);
+        }
+        s.writeFields[static_cast<size_t>(t)].push_back(f);
+    }
+    std::sort(s.writeTables.begin(), s.writeTables.end());
+    if (s.editMode == adEditAdd && s.writeTables.empty() && s.primaryTable >= 0) {
+        s.writeTables.push_back(s.primaryTable);
     }
     // Writes to several tables succeed or fail together.
-    const bool several = byTable.size() > 1;
+    const bool several = s.writeTables.size() > 1;
     if (several) {
         Statement(db, "SAVEPOINT recordset_update").Step();
     }
     try {
-        WriteTables(s, row, byTable);
+        WriteTables(s, row);
     } catch (...) {
         if (several) {
             sqlite3_exec(db, "ROLLBACK TO recordset_update; RELEASE recordset_update", nullptr,
@@ -654,7 +688,7 @@ bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::ve
     bool rowidWritten = false;
     for (int f : fields) {
         const ColumnInfo& c = s.columns[static_cast<size_t>(f)];
-        const vb::Variant& value = s.edits.at(f);
+        const vb::Variant& value = s.edits.At(f);
         const bool null = value.IsNull() || value.IsEmpty();
         if (null && Holds(w.defaults, f)) {
             return false;
@@ -678,7 +712,7 @@ bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::ve
         }
     }
     for (int f : fields) {
-        s.data[static_cast<size_t>(f)].Set(row, s.edits.at(f));
+        s.data[static_cast<size_t>(f)].Set(row, s.edits.At(f));
     }
     if (numbered) {
         // A Null key takes the next number.
@@ -690,29 +724,47 @@ bool StoreWritten(RecordsetState& s, uint32_t row, int tableIndex, const std::ve
 
 // Puts the written values into the row, or reads the row back when the table may have changed
 // them.
-void AfterWrite(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable,
-                bool added)
+void AfterWrite(RecordsetState& s, uint32_t row, bool added)
 {
-    for (const auto& [t, fields] : byTable) {
+    for (int t : s.writeTables) {
+        const std::vector<int>& fields = s.writeFields[static_cast<size_t>(t)];
         const TableWriter& w = Writer(s, t);
         if (!added && w.rowidField >= 0 && Holds(fields, w.rowidField)) {
             // The row's key changed: it is found by its new rowid from now on.
-            s.rowids[static_cast<size_t>(t)][row] = s.edits.at(w.rowidField).LongValue();
+            s.rowids[static_cast<size_t>(t)][row] = s.edits.At(w.rowidField).LongValue();
         }
         if (!StoreWritten(s, row, t, fields, added)) {
             for (int f : fields) {
-                s.data[static_cast<size_t>(f)].Set(row, s.edits.at(f));
+                s.data[static_cast<size_t>(f)].Set(row, s.edits.At(f));
             }
             Reload(s, row, t);
         }
     }
 }
 
-void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable)
+// Binds the written values of a table's fields from the first parameter on; the values and
+// the writer's texts stay as they are until the statement has run.
+int BindWritten(RecordsetState& s, TableWriter& w, sqlite3_stmt* stmt,
+                const std::vector<int>& fields)
+{
+    if (w.texts.size() < fields.size()) {
+        w.texts.resize(fields.size());
+    }
+    int i = 1;
+    for (int f : fields) {
+        Bind(stmt, i, s.columns[static_cast<size_t>(f)].kind, s.edits.At(f),
+             &w.texts[static_cast<size_t>(i - 1)]);
+        ++i;
+    }
+    return i;
+}
+
+void WriteTables(RecordsetState& s, uint32_t row)
 {
     sqlite3* db = s.connection->Session()->Handle();
     const bool added = s.editMode == adEditAdd;
-    for (const auto& [t, fields] : byTable) {
+    for (int t : s.writeTables) {
+        const std::vector<int>& fields = s.writeFields[static_cast<size_t>(t)];
         const BaseTable& table = s.tables[static_cast<size_t>(t)];
         TableWriter& w = s.writers[static_cast<size_t>(t)];
         if (added) {
@@ -729,10 +781,7 @@ void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vecto
                 }
                 return sql + " (" + names + ") VALUES (" + marks + ")";
             });
-            int i = 1;
-            for (int f : fields) {
-                Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
-            }
+            BindWritten(s, w, stmt.get(), fields);
             StepKept(w, stmt);
             s.rowids[static_cast<size_t>(t)][row] = sqlite3_last_insert_rowid(db);
         } else {
@@ -747,11 +796,7 @@ void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vecto
                     }
                     return sql + " WHERE " + m.where;
                 });
-            int i = 1;
-            for (int f : fields) {
-                Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
-            }
-            BindAll(stmt.get(), i, m);
+            BindAll(stmt.get(), BindWritten(s, w, stmt.get(), fields), m);
             StepKept(w, stmt);
             if (sqlite3_changes(db) == 0) {
                 Raise(vb::ErrUnspecified, "Row cannot be located for updating. Some values may "
@@ -759,7 +804,7 @@ void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vecto
             }
         }
     }
-    AfterWrite(s, row, byTable, added);
+    AfterWrite(s, row, added);
 }
 
 // Leaves the current row: an edit in progress is saved, an added row without any field set
@@ -1036,7 +1081,9 @@ vb::Variant Recordset::ValueAt(long position, long fieldIndex) const
 {
     const RecordsetState& s = *state_;
     s.RequireOpen();
-    ado::Fields(state_).Item(fieldIndex); // raises 3265 for an unknown ordinal
+    if (fieldIndex < 0 || fieldIndex >= static_cast<long>(s.columns.size())) {
+        ado::Fields(state_).Item(fieldIndex); // raises 3265
+    }
     const long index = position - 1;
     if (index == s.pos && s.OnRow()) {
         return s.Value(static_cast<int>(fieldIndex));
@@ -1184,8 +1231,19 @@ void Recordset::Update(const std::vector<std::string>& fieldNames,
         Raise(detail::ErrBadArgument, "Arguments are of the wrong type, are out of acceptable "
                                       "range, or are in conflict with one another.");
     }
+    // Rows are mostly written with the same names each time: the column that bore a name
+    // exactly is tried first (the first column of that name, as ColumnIndex finds it).
+    RecordsetState& s = *state_;
+    s.nameHints.resize(fieldNames.size(), -1);
     for (size_t i = 0; i < fieldNames.size(); ++i) {
-        state_->SetValue(state_->ColumnIndex(fieldNames[i]), values[i]);
+        int& hint = s.nameHints[i];
+        int column = hint;
+        if (column < 0 || column >= static_cast<int>(s.columns.size()) ||
+            s.columns[static_cast<size_t>(column)].name != fieldNames[i]) {
+            column = s.ColumnIndex(fieldNames[i]);
+            hint = s.columns[static_cast<size_t>(column)].name == fieldNames[i] ? column : -1;
+        }
+        s.SetValue(column, values[i]);
     }
     Update();
 }

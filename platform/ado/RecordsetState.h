@@ -43,13 +43,46 @@ struct BaseTable
 struct TableWriter
 {
     bool known = false;
-    bool computed = false;     // triggers or generated columns may change any written row
-    int rowidField = -1;       // the field holding the table's rowid (an autonumber)
-    std::vector<int> defaults; // fields with a default value
+    bool computed = false;          // triggers or generated columns may change any written row
+    int rowidField = -1;            // the field holding the table's rowid (an autonumber)
+    std::vector<int> defaults;      // fields with a default value
+    std::vector<std::string> texts; // the texts bound for dates and amounts, kept until the step
     // By the fields written (and, for updates, whether the row is found by its rowid).
     std::map<std::vector<int>, std::unique_ptr<Statement>> inserts;
     std::map<std::pair<std::vector<int>, bool>, std::unique_ptr<Statement>> updates;
     std::map<bool, std::unique_ptr<Statement>> deletes;
+};
+
+// The values set on the current row and not yet written, by column. A column's slot stays
+// between rows, so that a text set again reuses its room.
+class Edits
+{
+public:
+    bool empty() const { return fields_.empty(); }
+    void clear()
+    {
+        for (int f : fields_) {
+            set_[static_cast<size_t>(f)] = false;
+        }
+        fields_.clear();
+    }
+    // The value set on a column; null when none is.
+    const vb::Variant* Find(int column) const
+    {
+        const auto c = static_cast<size_t>(column);
+        return c < set_.size() && set_[c] ? &values_[c] : nullptr;
+    }
+    // The value of a column that has one.
+    const vb::Variant& At(int column) const { return values_[static_cast<size_t>(column)]; }
+    // The value of a column, to be replaced.
+    vb::Variant& Slot(int column);
+    // The columns that have a value, in column order.
+    const std::vector<int>& Fields() const { return fields_; }
+
+private:
+    std::vector<vb::Variant> values_;
+    std::vector<char> set_;
+    std::vector<int> fields_;
 };
 
 struct SortKey
@@ -75,16 +108,19 @@ struct RecordsetState
     // The rows in the order read, added rows last, stored by column; a row is its index.
     // Deleted rows keep their place (marked in `deleted`) so that indices stay valid.
     uint32_t rowCount = 0;
-    std::vector<Column> data;                 // per column
+    std::vector<Column> data;                // per column
     std::vector<PlainArray<int64_t>> rowids; // per base table; NoRowid when not known
-    std::vector<TableWriter> writers;         // per base table
+    std::vector<TableWriter> writers;        // per base table
     RowBits deleted;
     std::vector<uint32_t> view;  // the rows shown: filtered, then sorted
     long pos = 0;                // index in view; -1 before the first row
     bool currentDeleted = false; // the current row was deleted; pos is the next one
 
     long editMode = adEditNone;
-    std::map<int, vb::Variant> edits;
+    Edits edits;
+    std::vector<int> nameHints;                // the column of each name of the last Update
+    std::vector<std::vector<int>> writeFields; // per base table, the fields being written
+    std::vector<int> writeTables;              // the base tables being written
     long positionBeforeAdd = 0;
 
     std::string sort;
@@ -120,8 +156,8 @@ struct RecordsetState
     {
         const uint32_t row = CurrentRow();
         if (!edits.empty()) {
-            if (auto it = edits.find(column); it != edits.end()) {
-                return it->second;
+            if (const vb::Variant* edit = edits.Find(column)) {
+                return *edit;
             }
         }
         return Cell(row, column);

@@ -257,10 +257,21 @@ vb::Variant Coerce(ColumnKind kind, const vb::Variant& value)
     return value;
 }
 
-void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& value)
+void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& value,
+          std::string* held)
 {
+    const auto keep = held ? SQLITE_STATIC : SQLITE_TRANSIENT;
     auto text = [&](const std::string& s) {
-        sqlite3_bind_text(stmt, index, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, index, s.c_str(), static_cast<int>(s.size()), keep);
+    };
+    // A text made for the binding lives in `held` when the binding keeps it.
+    auto madeText = [&](std::string s) {
+        if (held) {
+            *held = std::move(s);
+            text(*held);
+        } else {
+            text(s);
+        }
     };
     switch (value.Type()) {
     case vb::VarType::Empty:
@@ -284,13 +295,13 @@ void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& val
         return;
     case vb::VarType::Currency:
         if (kind == ColumnKind::Currency || kind == ColumnKind::Text) {
-            text(value.CurrencyValue().ToText());
+            madeText(value.CurrencyValue().ToText());
         } else {
             sqlite3_bind_double(stmt, index, value.CurrencyValue().ToDouble());
         }
         return;
     case vb::VarType::Date:
-        text(value.DateValue().ToIsoText());
+        madeText(value.DateValue().ToIsoText());
         return;
     case vb::VarType::String:
         text(value.StringValue());
@@ -301,7 +312,7 @@ void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& val
         if (b.empty()) {
             sqlite3_bind_zeroblob(stmt, index, 0);
         } else {
-            sqlite3_bind_blob(stmt, index, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_blob(stmt, index, b.data(), static_cast<int>(b.size()), keep);
         }
         return;
     }

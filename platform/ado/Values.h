@@ -52,8 +52,11 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind);
 // The value converted to the column's type, as an assignment to the field converts it; raises
 // vb::Error when it cannot be converted.
 vb::Variant Coerce(ColumnKind kind, const vb::Variant& value);
-// Binds a value (already coerced) in its stored form.
-void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& value);
+// Binds a value (already coerced) in its stored form. With `held`, texts and bytes are not
+// copied: the value's own, and the text of a date or an amount put in `held`, must then stay
+// as they are until the statement has run.
+void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& value,
+          std::string* held = nullptr);
 // The type affinity SQLite gives a column of that declared type.
 enum class Affinity { Integer, Text, None, Real, Numeric };
 Affinity AffinityOf(std::string_view declared);

@@ -398,6 +398,27 @@ TEST_F(RecordsetTest, WritesThroughAViewThatJoinsTables)
     rs.CancelUpdate();
 }
 
+// Rows written with a list of names, one name standing for another column from one row to the
+// next: a plain name is always the first column of that name.
+TEST_F(RecordsetTest, NamesOfAWriteFindTheirColumnsEachTime)
+{
+    c.Execute("CREATE TABLE Sites (NoSite LONG PRIMARY KEY, Nom TEXT(50))");
+    c.Execute("CREATE TABLE Salaries (NoBadge TEXT(20) PRIMARY KEY, Nom TEXT(50), Site LONG)");
+    c.Execute("INSERT INTO Sites VALUES (1, 'Lyon')");
+    c.Execute("INSERT INTO Salaries VALUES ('1000', 'DUPONT', 1)");
+    ado::Recordset rs = Open("SELECT Salaries.NoBadge, Salaries.Nom, Sites.NoSite, Sites.Nom "
+                             "FROM Salaries INNER JOIN Sites ON Salaries.Site = Sites.NoSite");
+    rs.Update({"Sites.Nom"}, {vb::Variant("Nantes")});
+    rs.Update({"Nom"}, {vb::Variant("DURAND")});
+    rs.Update({"nom"}, {vb::Variant("MARTIN")});
+    rs.Update({"Nom", "Sites.Nom"}, {vb::Variant("ZOLA"), vb::Variant("Paris")});
+    rs.Update({"Sites.Nom", "Nom"}, {vb::Variant("Lille"), vb::Variant("HUGO")});
+    ado::Recordset check = Open("SELECT Salaries.Nom AS Salarie, Sites.Nom AS Site FROM "
+                                "Salaries, Sites");
+    EXPECT_EQ(vb::CStr(check["Salarie"].Value()), "HUGO");
+    EXPECT_EQ(vb::CStr(check["Site"].Value()), "Lille");
+}
+
 TEST_F(RecordsetTest, TablesWithoutKeyAreWrittenByRowAndByValues)
 {
     c.Execute("CREATE TABLE ConfigMachines (NoMachine LONG, Etage LONG, Designation TEXT(50))");
