@@ -1,5 +1,6 @@
 // The consumption work table refilled from 1 000 000 movement lines through the record set,
-// against one INSERT INTO CA SELECT of the same rows on the same connection; and a report of
+// against one INSERT INTO CA SELECT of the same rows on the same connection and against the
+// same rows copied one by one in SQLite alone; and a report of
 // 500 pages written to PDF, against the same texts drawn straight on a PDF writer.
 
 #include "harnix/database/Databases.h"
@@ -7,6 +8,7 @@
 #include "harnix/shell/Global.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Translate.h"
 #include "platform/forms/Registry.h"
 #include "platform/report/Report.h"
 
@@ -127,28 +129,62 @@ void BM_CreerEtatCA(benchmark::State& state)
     forms::UnloadAll();
 }
 
+// The work table's columns, and the movement lines that fill them.
+constexpr const char* CaColumns =
+    "NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, Reference, Designation, Quantite, "
+    "NomFamille, NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit";
+constexpr const char* CaLines =
+    "SELECT Format([Ventes.LaDate],\"mmmm\"), Ventes.TypeMouvement, Ventes.LaDate, "
+    "Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, DetailVente.Reference, "
+    "DetailVente.Designation, DetailVente.Quantite, DetailVente.NomFamille, DetailVente.NomSite, "
+    "DetailVente.NomService, DetailVente.Profile, DetailVente.CodeFournisseur, "
+    "DetailVente.Societe, DetailVente.PrixAchatUnit FROM Ventes INNER JOIN DetailVente ON "
+    "Ventes.NumVente = DetailVente.NumVente WHERE Ventes.LaDate >= '2005-01-01 00:00:00' AND "
+    "Ventes.LaDate < '2007-01-01 00:00:00'";
+
 void BM_InsertSelectBaseline(benchmark::State& state)
 {
     ado::Connection& c = Db().Connection();
     for (auto _ : state) {
         c.BeginTrans();
         c.Execute("DELETE FROM CA");
-        const long rows = c.Execute(
-            "INSERT INTO CA (NomMois, TypeMouvement, LaDate, Utilisateur, Nom, Prenom, "
-            "Reference, Designation, Quantite, NomFamille, NomSite, NomService, Profile, "
-            "CodeFournisseur, Societe, PrixAchatUnit) SELECT Format([Ventes.LaDate],\"mmmm\"), "
-            "Ventes.TypeMouvement, Ventes.LaDate, Ventes.Utilisateur, Ventes.Nom, Ventes.Prenom, "
-            "DetailVente.Reference, DetailVente.Designation, DetailVente.Quantite, "
-            "DetailVente.NomFamille, DetailVente.NomSite, DetailVente.NomService, "
-            "DetailVente.Profile, DetailVente.CodeFournisseur, DetailVente.Societe, "
-            "DetailVente.PrixAchatUnit FROM Ventes INNER JOIN DetailVente ON Ventes.NumVente = "
-            "DetailVente.NumVente WHERE Ventes.LaDate >= '2005-01-01 00:00:00' AND Ventes.LaDate "
-            "< '2007-01-01 00:00:00'");
+        const long rows = c.Execute(std::string("INSERT INTO CA (") + CaColumns + ") " + CaLines);
         c.CommitTrans();
         state.counters["rows"] = static_cast<double>(rows);
     }
 }
 
+// The same copy row by row in SQLite alone: the rows of the selection stepped through, each
+// bound to one prepared INSERT. The floor of any copy that writes row by row.
+void BM_RowByRowBaseline(benchmark::State& state)
+{
+    ado::Connection& c = Db().Connection();
+    sqlite3* db = c.Handle();
+    const std::string select = ado::TranslateSql(CaLines);
+    const std::string insert =
+        std::string("INSERT INTO CA (") + CaColumns + ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    for (auto _ : state) {
+        c.BeginTrans();
+        c.Execute("DELETE FROM CA");
+        sqlite3_stmt* sel = nullptr;
+        sqlite3_stmt* ins = nullptr;
+        sqlite3_prepare_v2(db, select.c_str(), -1, &sel, nullptr);
+        sqlite3_prepare_v2(db, insert.c_str(), -1, &ins, nullptr);
+        long n = 0;
+        while (sqlite3_step(sel) == SQLITE_ROW) {
+            for (int i = 0; i < 16; ++i) {
+                sqlite3_bind_value(ins, i + 1, sqlite3_column_value(sel, i));
+            }
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+            ++n;
+        }
+        sqlite3_finalize(sel);
+        sqlite3_finalize(ins);
+        c.CommitTrans();
+        state.counters["rows"] = static_cast<double>(n);
+    }
+}
 // A list of ListRows lines of the stock definition's shape.
 std::shared_ptr<report::Report> ListeDe500Pages(ado::Recordset& rows, ado::Recordset& heading,
                                                 ado::Recordset& company)
@@ -223,6 +259,7 @@ void BM_Render500PagesBaseline(benchmark::State& state)
 
 BENCHMARK(BM_CreerEtatCA)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_InsertSelectBaseline)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_RowByRowBaseline)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_Render500Pages)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_Render500PagesBaseline)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
