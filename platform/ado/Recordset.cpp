@@ -400,6 +400,9 @@ void Rebuild(RecordsetState& s, bool keepCurrent)
 
 void Fire(const std::vector<std::pair<int, Recordset::MoveHandler>>& handlers, EventReason reason)
 {
+    if (handlers.empty()) {
+        return; // scans move without handlers
+    }
     const auto copy = handlers; // a handler may add or remove handlers
     for (const auto& [id, handler] : copy) {
         handler(reason);

@@ -105,16 +105,18 @@ void BindText(sqlite3_stmt* stmt, int index, std::string_view text)
 
 namespace {
 
+// Never destroyed: a connection held by a static object closes after the other statics are
+// gone, and still takes its session out of the set.
 std::mutex& OpenSessionsMutex()
 {
-    static std::mutex mutex;
-    return mutex;
+    static auto* mutex = new std::mutex;
+    return *mutex;
 }
 
 std::set<Session*>& OpenSessions()
 {
-    static std::set<Session*> sessions;
-    return sessions;
+    static auto* sessions = new std::set<Session*>;
+    return *sessions;
 }
 
 } // namespace

@@ -64,6 +64,14 @@ bool ReadNumber(std::string_view text, size_t& pos, size_t digits, int& value)
     return true;
 }
 
+// The number of two digits, 100 when either is no digit.
+inline unsigned TwoDigits(const char* p)
+{
+    const unsigned tens = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+    const unsigned units = static_cast<unsigned char>(p[1]) - unsigned{'0'};
+    return tens <= 9 && units <= 9 ? tens * 10 + units : 100;
+}
+
 bool Expect(std::string_view text, size_t& pos, char c)
 {
     if (pos < text.size() && text[pos] == c) {
@@ -149,22 +157,16 @@ std::optional<Date> Date::FromIsoText(std::string_view text)
     // The stored form "YYYY-MM-DD HH:MM:SS", read without a loop (every stored date comes here).
     if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
         text[13] == ':' && text[16] == ':') {
-        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-        // A character that is no digit gives a value above 9.
-        bool bad = false;
-        auto two = [p, &bad](int at) {
-            const unsigned tens = p[at] - unsigned{'0'};
-            const unsigned units = p[at + 1] - unsigned{'0'};
-            bad |= (tens > 9) | (units > 9);
-            return static_cast<int>(tens * 10 + units);
-        };
-        const int year = two(0) * 100 + two(2);
-        const int month = two(5);
-        const int day = two(8);
-        const int hour = two(11);
-        const int minute = two(14);
-        const int second = two(17);
-        if (bad || year < 100 || month < 1 || month > 12 || day < 1 ||
+        const char* p = text.data();
+        const unsigned century = TwoDigits(p);
+        const unsigned years = TwoDigits(p + 2);
+        const int year = static_cast<int>(century * 100 + years);
+        const int month = static_cast<int>(TwoDigits(p + 5));
+        const int day = static_cast<int>(TwoDigits(p + 8));
+        const int hour = static_cast<int>(TwoDigits(p + 11));
+        const int minute = static_cast<int>(TwoDigits(p + 14));
+        const int second = static_cast<int>(TwoDigits(p + 17));
+        if (century > 99 || years > 99 || year < 100 || month < 1 || month > 12 || day < 1 ||
             day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59) {
             return std::nullopt;
         }
