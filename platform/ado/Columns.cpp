@@ -138,11 +138,23 @@ void Column::AppendNull()
     PushDefault();
 }
 
-void Column::Append(sqlite3_stmt* stmt, int column)
+void Column::AppendRead(sqlite3_stmt* stmt, int column)
 {
     if (storage_ == Storage::Variants) {
         variants_.push_back(ReadColumn(stmt, column, kind_));
         ++size_;
+        return;
+    }
+    vb::Variant read = ReadColumn(stmt, column, kind_);
+    const uint32_t row = size_;
+    PushDefault();
+    Set(row, read);
+}
+
+void Column::Append(sqlite3_stmt* stmt, int column)
+{
+    if (storage_ == Storage::Variants) {
+        AppendRead(stmt, column);
         return;
     }
     // The value read once, then its parts (each sqlite3_column_ call looks the column up
@@ -158,7 +170,6 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(value)))
                  : std::string_view();
     };
-    const uint32_t row = size_;
     switch (kind_) {
     case ColumnKind::Text:
         AppendText(text());
@@ -222,9 +233,7 @@ void Column::Append(sqlite3_stmt* stmt, int column)
     }
     // The less common forms (a date stored as a number, a value outside its column's type)
     // take the general reading.
-    vb::Variant read = ReadColumn(stmt, column, kind_);
-    PushDefault();
-    Set(row, read);
+    AppendRead(stmt, column);
 }
 
 void Column::PopBack()

@@ -77,6 +77,9 @@ public:
     void ShrinkToFit();
 
 private:
+    // Appends a value read as ReadColumn reads it (kept apart from Append, which every value
+    // passes through).
+    [[gnu::noinline]] void AppendRead(sqlite3_stmt* stmt, int column);
     void SetOdd(uint32_t row, vb::Variant value);
     void PushDefault();
     void AppendText(std::string_view text);

@@ -10,7 +10,7 @@ namespace vb {
 namespace {
 
 // Days from 1970-01-01 of a date of the proleptic Gregorian calendar.
-constexpr long long DaysFromCivil(long long y, long long m, long long d)
+[[gnu::always_inline]] constexpr long long DaysFromCivil(long long y, long long m, long long d)
 {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
