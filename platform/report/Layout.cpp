@@ -23,6 +23,7 @@ constexpr double A4Width = 2100;
 constexpr double A4Height = 2970;
 constexpr double RowHeight = 50;
 constexpr double TextSize = 32;
+constexpr double MinTextSize = 24;
 constexpr const char* FontFamily = "DejaVu Sans";
 
 QFont FontOf(double size, bool bold)
@@ -270,9 +271,15 @@ public:
         const Format f = d_.columns[column].format;
         const bool right = f == Format::Money || f == Format::Quantity;
         const QRectF rect(x_[column] + 5, y_, widths_[column] - 10, RowHeight);
+        // A text wider than its cell is written smaller, down to three quarters of the size, so
+        // that it keeps its end (a size, a model); only a longer one is cut.
+        double size = TextSize;
+        const double needed = QFontMetricsF(FontOf(TextSize, bold)).horizontalAdvance(text);
+        if (needed > rect.width())
+            size = std::max(MinTextSize, std::floor(TextSize * rect.width() / needed));
         const QString shown =
-            QFontMetricsF(FontOf(TextSize, bold)).elidedText(text, Qt::ElideRight, rect.width());
-        Add({Item::Text, rect, shown, TextSize, bold,
+            QFontMetricsF(FontOf(size, bold)).elidedText(text, Qt::ElideRight, rect.width());
+        Add({Item::Text, rect, shown, size, bold,
              (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter});
     }
 

@@ -131,6 +131,29 @@ TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
         << valeur.toStdString();
 }
 
+// A text a little wider than its column is written smaller and keeps its end; a much longer one
+// is cut rather than written over the next column.
+TEST_F(ReportEngine, LongTextsOfAColumn)
+{
+    const std::string longue(120, 'X');
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'LUNETTES DE PROTECTION INCOLORES', 7, 1, NULL)");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'CHAUSSURES SECURITE S3 P40', 8, 1, NULL)");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', '" + longue + "', 9, 1, NULL)");
+    auto rapport = report::Report::Open(
+        Write("etroit.rpt", QByteArray(Liste).replace("60", "55")).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("etroit.pdf");
+    rapport->WritePdf(pdf);
+    const QString text = PdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains("LUNETTES DE PROTECTION INCOLORES 7")) << text.toStdString();
+    EXPECT_TRUE(text.contains("CHAUSSURES SECURITE S3 P40 8")) << text.toStdString();
+    EXPECT_FALSE(text.contains(QString::fromStdString(longue)));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("XXX… 9"))) << text.toStdString();
+}
+
 TEST_F(ReportEngine, ViewerShowsThePagesAndMovesBetweenThem)
 {
     for (int i = 0; i < 150; ++i)
