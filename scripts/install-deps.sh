@@ -16,6 +16,7 @@ packages=(
   libxcb1-dev libx11-xcb-dev
   libzip-dev libpugixml-dev python3-openpyxl
   libdw-dev
+  mdbtools-dev
   xvfb xauth x11-utils xdotool
   poppler-utils zbar-tools
   qt6-pdf-dev

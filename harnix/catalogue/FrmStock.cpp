@@ -142,7 +142,8 @@ FrmStock::FrmStock()
 {
     setObjectName("FrmStock");
     SetCaption("Articles en stock");
-    forms::Form::Move(0, 0, 15600, 10200);
+    // A row under the buttons holds the stock-alert controls.
+    forms::Form::Move(0, 0, 15600, 10800);
 
     data1 = new forms::DataControl("data1", this);
     data2 = new forms::DataControl("data2", this);
@@ -204,6 +205,8 @@ FrmStock::FrmStock()
     forms::MoveTwips(*CmdClose, 13300, 9060, 1800, 420);
     CmdSelectioner->hide();
     CreerZoneImage();
+    CreerZoneAlertes();
+    CreerMenuCatalogue();
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });
     connect(data2, &forms::DataControl::MoveComplete, this, [this] { data2_MoveComplete(); });
@@ -476,6 +479,9 @@ void FrmStock::DBGridStockVisible()
     CmdScanner->show();
     CmdChoixImage->show();
     ChargerImage();
+    // The stock-alert buttons.
+    Command1->show();
+    CmdPeriode->show();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)
@@ -516,8 +522,10 @@ void FrmStock::data1_MoveComplete()
     data1->SetCaption(QString::number(position) + " / " + QString::number(rs[1].RecordCount()));
     vb::ResumeNext span;
     span([&] {
-        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1)
+        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1) {
             SuivreGrille();
+            AfficherAlerteStock();
+        }
     });
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
@@ -992,9 +1000,11 @@ void FrmStock::Text2_LostFocus(int index)
             afficher(7, "PrixAchatUnit");
         });
         span([&] { AfficherPaquets(); });
+        span([&] { AfficherAlerteStock(); });
         break;
     case 5:
         span([&] { AfficherPaquets(); });
+        span([&] { AfficherAlerteStock(); });
         break;
     case 7:
         span([&] {

@@ -142,6 +142,23 @@ public:
     forms::Image* Image1;
     forms::PictureBox* Picture1;
 
+    // Stock alerts (FrmStockAlertes.cpp): the mark of an article whose total quantity is under its
+    // threshold, the consumption period, and the thresholds recomputed from that period.
+    void CmdPeriode_Click();
+    void Command1_Click();
+    void CalulDesStockAlerte();
+    forms::Label* LabelStockAlerte;
+    forms::CommandButton* CmdPeriode;
+    forms::CommandButton* Command1;
+    // The alert period as day/month/year texts, empty until one is chosen.
+    std::string DebutPeriodeAlerte;
+    std::string FinPeriodeAlerte;
+
+    // The supplier's catalogue (FrmStockCatalogue.cpp): the button CmdCatalogue offers its
+    // preparation, size conversion, import and picture copy in its menu.
+    void ImageValmora();
+    forms::CommandButton* CmdCatalogue;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Moves over the window's own background, not over its controls.
@@ -154,6 +171,14 @@ private:
     void CreerZoneImage();
     void ChargerImage();
     void NommerImage(const std::string& reference);
+    // Stock alerts (FrmStockAlertes.cpp).
+    void CreerZoneAlertes();
+    void AfficherAlerteStock();
+    // The supplier's catalogue (FrmStockCatalogue.cpp).
+    void CreerMenuCatalogue();
+    void PreparerArticlesCatalogue();
+    void ConvertirTaillesCatalogue();
+    void ImporterArticlesCatalogue();
     void OuvrirTable(const std::string& texte, int slot);
     void AppliquerModeRecherche();
     // The search key of the selected option.

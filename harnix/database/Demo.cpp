@@ -304,6 +304,21 @@ constexpr std::array Lines{
     Line{1, 4, 1016, 3}, Line{2, 1, 1006, 4}, Line{2, 3, 1008, 2},
 };
 
+// The article of each line of a machine, as the machine side records it; a machine's
+// other lines, up to its count, have none.
+struct ConfigLine
+{
+    long machine, line, article;
+};
+
+constexpr std::array ConfigLines{
+    ConfigLine{1, 1, 1000}, ConfigLine{1, 2, 1001}, ConfigLine{1, 3, 1012},
+    ConfigLine{1, 4, 1016}, ConfigLine{2, 1, 1006}, ConfigLine{2, 2, 1008},
+};
+
+// Lines of each machine: its shelves, or its columns taken every second one (model 2).
+constexpr std::array LineCounts{std::pair{1L, 4L}, std::pair{2L, 9L}};
+
 void FillCatalogue(ado::Connection& connection)
 {
     for (const Family& f : Families) {
@@ -420,6 +435,23 @@ void FillMachines(ado::Connection& connection)
                     Number(m.number), article});
         }
     }
+    for (const auto& [machine, count] : LineCounts) {
+        for (long line = 1; line <= count; ++line) {
+            std::string reference = Null;
+            for (const ConfigLine& c : ConfigLines) {
+                if (c.machine == machine && c.line == line) {
+                    reference = Number(c.article);
+                }
+            }
+            Insert(connection, "ConfigMachines", "NoMachine, Etage, ReferenceArticle",
+                   {Number(machine), Number(line), reference});
+        }
+    }
+    // The copies of the designation and code, as a save leaves them.
+    connection.Execute("UPDATE ConfigMachines SET Designation = (SELECT Designation FROM "
+                       "ArticleEnStock WHERE Reference = ReferenceArticle), CodeArticle = "
+                       "(SELECT CodeArticle FROM ArticleEnStock WHERE Reference = "
+                       "ReferenceArticle)");
 }
 
 // Counter issues: days before the day the data is made, time of day, employee, article.

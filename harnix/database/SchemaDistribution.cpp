@@ -1,5 +1,5 @@
-// Tables of the distribution: movement headers and lines, the machines and the
-// slots of each machine.
+// Tables of the distribution: movement headers and lines, the machines, the slots
+// and lines of each machine, and the refill lists of the machine sheets.
 
 #include "harnix/database/Schema.h"
 
@@ -33,8 +33,42 @@ Part Distribution()
                     NoEmpl LONG, Etage LONG, Colonne LONG, NoMachine LONG, Reference LONG))",
                 "CREATE INDEX EmplacementsMachine1Machine ON EmplacementsMachine1 (NoMachine)",
                 "CREATE INDEX EmplacementsMachine1Reference ON EmplacementsMachine1 (Reference)",
+                // The article of each line of a machine; Null columns for a line without one.
+                R"(CREATE TABLE ConfigMachines (
+                    NoMachine LONG NOT NULL, Etage LONG NOT NULL, ReferenceArticle LONG,
+                    Designation TEXT(100), CodeArticle LONG, PRIMARY KEY (NoMachine, Etage)))",
+                // The refill list of the machine sheets, rebuilt before each of them. Units to
+                // refill are not whole on a shelf whose capacity is not.
+                R"(CREATE TABLE TRemplissageMachine (
+                    Etage LONG, Reference LONG, CodeArticle LONG, NbUnite LONG,
+                    Aremplir DOUBLE, NumMach LONG))",
             },
         .views = {},
+        // The refill list as the last build left it (one machine or all of them); the
+        // articles of one machine's lines.
+        .queries =
+            {
+                {"RemplissageMachine", "[Machine] Long",
+                 R"(SELECT TRemplissageMachine.NumMach, Machines.Location,
+                           TRemplissageMachine.Etage, TRemplissageMachine.Reference,
+                           TRemplissageMachine.CodeArticle, ArticleEnStock.Designation,
+                           ArticleEnStock.Image, TRemplissageMachine.NbUnite,
+                           TRemplissageMachine.Aremplir
+                    FROM (TRemplissageMachine LEFT JOIN ArticleEnStock
+                          ON TRemplissageMachine.Reference = ArticleEnStock.Reference)
+                         LEFT JOIN Machines ON TRemplissageMachine.NumMach = Machines.NoMachine
+                    ORDER BY TRemplissageMachine.NumMach, TRemplissageMachine.Etage)"},
+                {"PresentationArticle", "[Machine] Long",
+                 R"(SELECT ConfigMachines.NoMachine AS NumMach, Machines.Location,
+                           ConfigMachines.Etage, ConfigMachines.ReferenceArticle AS Reference,
+                           ArticleEnStock.CodeArticle, ArticleEnStock.Designation,
+                           ArticleEnStock.Image
+                    FROM (ConfigMachines INNER JOIN ArticleEnStock
+                          ON ConfigMachines.ReferenceArticle = ArticleEnStock.Reference)
+                         LEFT JOIN Machines ON ConfigMachines.NoMachine = Machines.NoMachine
+                    WHERE ConfigMachines.NoMachine = [Machine]
+                    ORDER BY ConfigMachines.Etage)"},
+            },
     };
 }
 

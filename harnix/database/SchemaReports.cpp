@@ -23,6 +23,12 @@ Part Reports()
                 R"(CREATE TABLE SuiviParHeure (Heure SHORT, NbMouvements LONG, Quantite LONG))",
                 R"(CREATE TABLE TCAparArticle (
                     Reference LONG, Designation TEXT(100), Quantite LONG, Valeur CURRENCY))",
+                // The rows the machine sheets print: a saved query's columns, the code as text
+                // ("05" keeps its zero) and the bytes of the article's report picture.
+                R"(CREATE TABLE ARemplissageMachine (
+                    NumMach LONG, Location TEXT(50), Etage LONG, Reference LONG,
+                    CodeArticle TEXT(10), Designation TEXT(100), Image TEXT(255), NbUnite LONG,
+                    Aremplir DOUBLE, Picture LONGBINARY))",
             },
         .views =
             {

@@ -123,6 +123,8 @@ FenCompteRendu::FenCompteRendu()
     }
     cmdClose = new forms::CommandButton("cmdClose", "&Fermer", this);
     forms::MoveTwips(*cmdClose, 7560, 2640 + ((rang + 2) / 3) * 480 + 120, 3600, 420);
+    Picture1 = new forms::PictureBox("Picture1", this);
+    Picture1->hide();
     resize(win::TwipsToPixels(11280), win::TwipsToPixels(2640 + ((rang + 2) / 3) * 480 + 720));
 
     connect(cmdDebutAnnee, &QPushButton::clicked, this, [this] { cmdDebutAnnee_Click(); });

@@ -10,6 +10,7 @@
 #include "platform/forms/ControlArray.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Pictures.h"
 
 #include <QLineEdit>
 
@@ -37,6 +38,9 @@ public:
     std::string CreerFormuleSelection(const std::string& champ, vb::Date debut, vb::Date fin);
     bool CreerEtatSuiviParHeure();
     bool CreerEtatCAparArticle();
+    // Refills ARemplissageMachine from the saved query run for the machine, each row with the
+    // bytes of its article's report picture; true only for a second argument of 0 and rows.
+    bool CreerEtatRemplissageMach(int16_t machine, int16_t second, const std::string& requete);
 
     void cmdDebutAnnee_Click();
     void cmdDebutMois_Click();
@@ -82,8 +86,12 @@ public:
     forms::CommandButton* CmdValeurStockParFournisseur;
     forms::ControlArray<forms::CommandButton> CmdSalarie{"CmdSalarié"};
     forms::CommandButton* cmdClose;
+    // Work surface of the report pictures, never shown.
+    forms::PictureBox* Picture1;
 
 private:
+    // Makes the report copy "RPT" + file of an article picture, again when the picture is newer.
+    void CreerImageRPT(const std::string& dossier, const std::string& fichier);
     // A consumption report: CA refilled, then printed; the message for a period without
     // movements unless silent.
     void Consommation(const std::string& fichier, const std::string& titre,

@@ -13,6 +13,9 @@ constexpr std::string_view Cle = "wobrektu";
 // 15 characters in the 8-bit character set.
 constexpr char MotPasse[] = "\xC2\xE6\x9A\xC4\xDF\xD3\xAB\xC9\xE8\xA1\xCF\xC8\xC8\xA4\xC0";
 
+// 2 characters in the 8-bit character set.
+constexpr char MotPasseCourt[] = "\xE8\xE9";
+
 } // namespace
 
 std::string Decrypter(const vb::Variant& texte)
@@ -38,6 +41,11 @@ std::string Decrypter(const vb::Variant& texte)
 std::string MotPasseCrypte()
 {
     return win::Cp1252ToUtf8(MotPasse);
+}
+
+std::string MotPasseCourtCrypte()
+{
+    return win::Cp1252ToUtf8(MotPasseCourt);
 }
 
 } // namespace Crypte

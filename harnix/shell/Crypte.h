@@ -13,5 +13,7 @@ std::string Decrypter(const vb::Variant& texte);
 
 // The built-in database password, scrambled: its first 5 unscrambled characters are the password.
 std::string MotPasseCrypte();
+// The short scrambled password of a site whose settings give the key "P": it unscrambles to "qz".
+std::string MotPasseCourtCrypte();
 
 } // namespace Crypte

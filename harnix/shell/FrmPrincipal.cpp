@@ -6,6 +6,7 @@
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/catalogue/frmMouvtStock.h"
 #include "harnix/distribution/FenComptoir.h"
+#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FnTundrel.h"
@@ -97,9 +98,6 @@ FrmPrincipal::FrmPrincipal()
     CmdInfoCom = bouton("CmdInfoCom", " Informations Société", 1, 6);
     CmdApropos = bouton("CmdApropos", " Info Version", 1, 7);
     CmdClose = bouton("CmdClose", " Quitter", 1, 8);
-    // Each of these opens a window that the program does not have yet.
-    for (forms::CommandButton* b : {CmdMachines})
-        b->setEnabled(false);
 
     SSPanelInfoCom = new forms::Panel("SSPanelInfoCom", {}, this);
     // The panel covers the buttons: its own background hides them.
@@ -145,6 +143,7 @@ FrmPrincipal::FrmPrincipal()
     connect(CmdComptoir, &QPushButton::clicked, this, [this] { CmdComptoir_Click(); });
     connect(CmdDotation, &QPushButton::clicked, this, [this] { CmdDotation_Click(); });
     connect(CmdVente, &QPushButton::clicked, this, [this] { CmdVente_Click(); });
+    connect(CmdMachines, &QPushButton::clicked, this, [this] { CmdMachines_Click(); });
     connect(CmdApropos, &QPushButton::clicked, this, [this] { CmdApropos_Click(); });
     connect(CmdInfoCom, &QPushButton::clicked, this, [this] { CmdInfoCom_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
@@ -300,6 +299,12 @@ void FrmPrincipal::CmdDotation_Click()
 void FrmPrincipal::CmdVente_Click()
 {
     Ouvrir<FrmVente>(Pointeur::Sablier, Panneau::Cache, forms::Modal, [](FrmVente&) {});
+}
+
+void FrmPrincipal::CmdMachines_Click()
+{
+    Ouvrir<FrmConfigMachine>(Pointeur::Sablier, Panneau::Cache, forms::Modal,
+                             [](FrmConfigMachine& f) { f.ModeConfig = false; });
 }
 
 void FrmPrincipal::CmdApropos_Click()

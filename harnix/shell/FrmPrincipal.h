@@ -42,6 +42,7 @@ public:
     void CmdComptoir_Click();
     void CmdDotation_Click();
     void CmdVente_Click();
+    void CmdMachines_Click();
     void CmdApropos_Click();
     void CmdInfoCom_Click();
     void cmdOK_Click();

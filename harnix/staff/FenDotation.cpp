@@ -138,6 +138,7 @@ FenDotation::FenDotation()
     forms::MoveTwips(*Command1, 120, 9500, 1400, 375);
     forms::MoveTwips(*CmdFixerDotation, 1640, 9500, 2600, 375);
     forms::MoveTwips(*CmdClose, 13960, 9500, 1400, 375);
+    CreerBoutonMouvements();
     Move(0, 0, 15600, 10500);
 
     connect(data1, &forms::DataControl::MoveComplete, this, [this] { data1_MoveComplete(); });

@@ -57,6 +57,11 @@ public:
     void Command1_Click();
     void ExporterExcel();
 
+    // A year of sample movements for every article and employee (FenDotationMouvements.cpp),
+    // offered by the button CmdMouvementsMensuels after a confirmation.
+    void CmdMouvementsMensuels_Click();
+    forms::CommandButton* CmdMouvementsMensuels;
+
     // Opens the saved workbook with the desktop's program; tests put their own in its place.
     static inline std::function<bool(const std::string&)> OuvrirClasseur;
 
@@ -116,6 +121,9 @@ private:
     void PreparerGrille();
     ado::Recordset Ouvrir(ado::Connection& connexion, ado::Command& commande,
                           const std::string& texte);
+
+    void CreerBoutonMouvements();
+    void GenererMouvementsMensuels();
 
     ado::Connection cn;
     ado::Connection cn2;

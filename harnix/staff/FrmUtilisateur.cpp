@@ -218,6 +218,7 @@ FrmUtilisateur::FrmUtilisateur()
             [this] { CmdMachAutoriseSelec_Click(); });
     connect(CmdMachAuriseOK, &QPushButton::clicked, this, [this] { CmdMachAuriseOK_Click(); });
 
+    CreerBoutonsConso();
     Move(0, 0, 18480, 10920);
 }
 

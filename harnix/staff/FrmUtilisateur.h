@@ -56,6 +56,18 @@ public:
     // Creates the personal profile of the current employee, named after the badge.
     void CmdQuota_Click();
 
+    // The current employee's consumption report and the badge button
+    // (FrmUtilisateurConso.cpp).
+    void CmdPeriode_Click();
+    void CmdConso_Click();
+    void Command1_Click();
+    forms::CommandButton* CmdPeriode;
+    forms::CommandButton* CmdConso;
+    forms::CommandButton* Command1;
+    // The report period as day/month/year texts, empty until the first report.
+    std::string DebutPeriode;
+    std::string FinPeriode;
+
     // The authorised machines of the current employee, ticked in the machines panel.
     void DBGrid1_ButtonClick(int colonne);
     void DBGrid1_Click();
@@ -112,6 +124,7 @@ private:
             std::vector<std::array<std::string, 3>>(201);
     };
 
+    void CreerBoutonsConso();
     // A recordset on the first connection, as the lists read theirs.
     ado::Recordset OuvrirListe(const std::string& texte, ado::Command& commande,
                                long verrou = ado::adLockOptimistic);

@@ -97,42 +97,8 @@ size_t SkipQuoted(std::string_view text, size_t i)
 
 } // namespace
 
-bool Criterion::Matches(const vb::Variant& value) const
+bool Criterion::Holds(int c) const
 {
-    if (value.IsNull() || value.IsEmpty()) {
-        return nullTest && op == Op::Equal;
-    }
-    if (nullTest) {
-        return op == Op::NotEqual;
-    }
-    if (op == Op::Like) {
-        if (value.Type() == vb::VarType::String) {
-            return pattern->Matches(value.StringValue());
-        }
-        return pattern->Matches(vb::CStr(value));
-    }
-    int c = 0;
-    switch (value.Type()) {
-    case vb::VarType::String:
-        c = CompareText(value.StringValue(), text);
-        break;
-    case vb::VarType::Date: {
-        if (!date) {
-            BadCriterion(text);
-        }
-        const double a = value.DateValue().serial;
-        c = (a > date->serial) - (a < date->serial);
-        break;
-    }
-    default: {
-        if (!number) {
-            BadCriterion(text);
-        }
-        const double a = vb::CDbl(value);
-        c = (a > *number) - (a < *number);
-        break;
-    }
-    }
     switch (op) {
     case Op::Equal:
         return c == 0;
@@ -150,6 +116,59 @@ bool Criterion::Matches(const vb::Variant& value) const
         break;
     }
     return false;
+}
+
+bool Criterion::MatchesNumber(double a) const
+{
+    if (nullTest) {
+        return op == Op::NotEqual;
+    }
+    if (!number) {
+        BadCriterion(text);
+    }
+    return Holds((a > *number) - (a < *number));
+}
+
+bool Criterion::MatchesDate(double serial) const
+{
+    if (nullTest) {
+        return op == Op::NotEqual;
+    }
+    if (!date) {
+        BadCriterion(text);
+    }
+    return Holds((serial > date->serial) - (serial < date->serial));
+}
+
+bool Criterion::MatchesText(std::string_view value) const
+{
+    if (nullTest) {
+        return op == Op::NotEqual;
+    }
+    if (op == Op::Like) {
+        return pattern->Matches(value);
+    }
+    return Holds(CompareText(value, text));
+}
+
+bool Criterion::Matches(const vb::Variant& value) const
+{
+    if (value.IsNull() || value.IsEmpty()) {
+        return MatchesNull();
+    }
+    if (nullTest) {
+        return op == Op::NotEqual;
+    }
+    if (value.Type() == vb::VarType::String) {
+        return MatchesText(value.StringValue());
+    }
+    if (op == Op::Like) {
+        return pattern->Matches(vb::CStr(value));
+    }
+    if (value.Type() == vb::VarType::Date) {
+        return MatchesDate(value.DateValue().serial);
+    }
+    return MatchesNumber(vb::CDbl(value));
 }
 
 Criterion ParseCriterion(std::string_view input)
@@ -292,47 +311,60 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view up
     return parts;
 }
 
-} // namespace
-
-FilterNode ParseFilter(std::string_view input)
+FilterNode ParseGroup(std::string_view input)
 {
     const std::string_view text = Trim(input);
-    if (const auto ors = SplitAt(text, "OR"); ors.size() > 1) {
-        FilterNode node{FilterNode::Kind::Or, {}, {}};
-        for (std::string_view part : ors) {
-            node.children.push_back(ParseFilter(part));
+    for (const std::string_view word : {std::string_view("OR"), std::string_view("AND")}) {
+        if (const auto parts = SplitAt(text, word); parts.size() > 1) {
+            FilterNode node;
+            node.kind = word == "OR" ? FilterNode::Kind::Or : FilterNode::Kind::And;
+            for (std::string_view part : parts) {
+                node.children.push_back(ParseGroup(part));
+            }
+            return node;
         }
-        return node;
-    }
-    if (const auto ands = SplitAt(text, "AND"); ands.size() > 1) {
-        FilterNode node{FilterNode::Kind::And, {}, {}};
-        for (std::string_view part : ands) {
-            node.children.push_back(ParseFilter(part));
-        }
-        return node;
     }
     if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
         // A group in parentheses (not a field name in parentheses): its closing parenthesis
         // is the last character.
-        int depth = 0;
+        int level = 0;
         size_t close = 0;
         for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\'' || text[i] == '[' || text[i] == '#') {
+            if (text[i] == '\'' || text[i] == '"' || text[i] == '[' || text[i] == '#') {
                 i = SkipQuoted(text, i);
             } else if (text[i] == '(') {
-                ++depth;
-            } else if (text[i] == ')' && --depth == 0) {
+                ++level;
+            } else if (text[i] == ')' && --level == 0) {
                 close = i;
                 break;
             }
         }
         if (close == text.size() - 1) {
-            return ParseFilter(text.substr(1, text.size() - 2));
+            return ParseGroup(text.substr(1, text.size() - 2));
         }
     }
     FilterNode node;
     node.criterion = ParseCriterion(text);
     return node;
+}
+
+} // namespace
+
+FilterNode ParseFilter(std::string_view input)
+{
+    // Refused at once when nested too deep: each level is split again, and parsed by recursion.
+    int level = 0;
+    for (size_t i = 0; i < input.size(); ++i) {
+        const char ch = input[i];
+        if (ch == '\'' || ch == '"' || ch == '[' || ch == '#') {
+            i = SkipQuoted(input, i);
+        } else if (ch == '(' && ++level > MaxFilterDepth) {
+            BadCriterion(input.substr(0, 40));
+        } else if (ch == ')') {
+            --level;
+        }
+    }
+    return ParseGroup(input);
 }
 
 } // namespace ado::detail

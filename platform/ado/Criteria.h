@@ -26,6 +26,14 @@ struct Criterion
     std::shared_ptr<LikePattern> pattern;
 
     bool Matches(const vb::Variant& value) const;
+    // The same for a value known to be of one kind (not null): a number, a date serial, a
+    // text. Raises 3001 when the criterion's value is not of that kind.
+    bool MatchesNumber(double value) const;
+    bool MatchesDate(double serial) const;
+    bool MatchesText(std::string_view value) const;
+    bool MatchesNull() const { return nullTest && op == Op::Equal; }
+    // The comparison's outcome from the sign of value against the criterion's value.
+    bool Holds(int sign) const;
 };
 
 // Raises vb::Error 3001 when the text is not one criterion.
@@ -35,9 +43,12 @@ struct FilterNode
 {
     enum class Kind { Criterion, And, Or } kind = Kind::Criterion;
     Criterion criterion;
+    int column = -1; // the criterion's column, resolved by the recordset
     std::vector<FilterNode> children;
 };
 
+// Raises 3001 for a text that is no filter, also one nested deeper than MaxFilterDepth.
+inline constexpr int MaxFilterDepth = 100;
 FilterNode ParseFilter(std::string_view text);
 
 } // namespace ado::detail

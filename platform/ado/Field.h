@@ -71,6 +71,7 @@ private:
     std::shared_ptr<detail::RecordsetState> state_;
     int index_;
     friend class Fields;
+    friend class Recordset;
 };
 
 class Fields

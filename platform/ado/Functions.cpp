@@ -87,6 +87,15 @@ void SetResult(sqlite3_context* ctx, const vb::Variant& value)
         sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
         break;
     }
+    case vb::VarType::Bytes: {
+        const std::vector<uint8_t>& b = value.BytesValue();
+        if (b.empty()) {
+            sqlite3_result_zeroblob(ctx, 0);
+        } else {
+            sqlite3_result_blob(ctx, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        }
+        break;
+    }
     }
 }
 

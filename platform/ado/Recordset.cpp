@@ -5,10 +5,12 @@
 #include "platform/ado/Text.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <limits>
 
 namespace ado {
 
@@ -21,15 +23,12 @@ void RecordsetState::RequireOpen() const
     }
 }
 
-Row& RecordsetState::CurrentRow() const
+void RecordsetState::RaiseNoCurrentRow() const
 {
     RequireOpen();
-    if (!OnRow()) {
-        Raise(vb::ErrNoCurrentRecord,
-              "Either BOF or EOF is True, or the current record has been deleted. Requested "
-              "operation requires a current record.");
-    }
-    return *view[static_cast<size_t>(pos)];
+    Raise(vb::ErrNoCurrentRecord,
+          "Either BOF or EOF is True, or the current record has been deleted. Requested "
+          "operation requires a current record.");
 }
 
 int RecordsetState::ColumnIndex(std::string_view name) const
@@ -68,19 +67,9 @@ int RecordsetState::ColumnIndex(std::string_view name) const
               std::string(name));
 }
 
-vb::Variant RecordsetState::Value(int column) const
-{
-    const Row& row = CurrentRow();
-    if (auto it = edits.find(column); it != edits.end()) {
-        return it->second;
-    }
-    return row.values[static_cast<size_t>(column)];
-}
-
 vb::Variant RecordsetState::OriginalValue(int column) const
 {
-    const Row& row = CurrentRow();
-    return row.values[static_cast<size_t>(column)];
+    return Cell(CurrentRow(), column);
 }
 
 void RecordsetState::SetValue(int column, const vb::Variant& value)
@@ -98,6 +87,14 @@ void RecordsetState::SetValue(int column, const vb::Variant& value)
     try {
         coerced = Coerce(info.kind, value);
     } catch (const vb::Error&) {
+        Raise(ErrMultipleStep,
+              "Multiple-step operation generated errors. Check each status value.");
+    }
+    // A text longer than its column's declared size ("TEXT(100)") is refused rather than
+    // stored whole: the column cannot hold it.
+    if (info.kind == ColumnKind::Text && info.declared.find('(') != std::string::npos &&
+        coerced.Type() == vb::VarType::String &&
+        vb::utf8::Length(coerced.StringValue()) > DefinedSizeOf(info.kind, info.declared)) {
         Raise(ErrMultipleStep,
               "Multiple-step operation generated errors. Check each status value.");
     }
@@ -120,6 +117,10 @@ void AppendKey(std::string& out, const vb::Variant& v)
     case vb::VarType::String:
         out += "S" + v.StringValue();
         break;
+    case vb::VarType::Bytes:
+        out += "B";
+        out.append(v.BytesValue().begin(), v.BytesValue().end());
+        break;
     case vb::VarType::Date:
         std::snprintf(buf, sizeof buf, "D%.17g", v.DateValue().serial);
         out += buf;
@@ -134,7 +135,7 @@ void AppendKey(std::string& out, const vb::Variant& v)
 
 } // namespace
 
-std::string RecordsetState::KeyOf(const Row& row) const
+std::string RecordsetState::KeyOf(uint32_t row) const
 {
     std::string key;
     if (primaryTable >= 0) {
@@ -142,19 +143,19 @@ std::string RecordsetState::KeyOf(const Row& row) const
         if (!table.keyFields.empty()) {
             key = "k";
             for (int f : table.keyFields) {
-                AppendKey(key, row.values[static_cast<size_t>(f)]);
+                AppendKey(key, Cell(row, f));
             }
             return key;
         }
         // Rows of a table without key are read with their rowid.
-        const int64_t rowid = row.rowids[static_cast<size_t>(primaryTable)];
+        const int64_t rowid = rowids[static_cast<size_t>(primaryTable)][row];
         if (rowid != NoRowid) {
             return "r" + std::to_string(rowid);
         }
     }
     key = "v";
-    for (const vb::Variant& v : row.values) {
-        AppendKey(key, v);
+    for (size_t c = 0; c < columns.size(); ++c) {
+        AppendKey(key, Cell(row, static_cast<int>(c)));
     }
     return key;
 }
@@ -173,9 +174,13 @@ void Load(RecordsetState& s)
     BindParameters(st, source.bindings);
     const int count = sqlite3_column_count(st);
     int rowidColumn = -1;
+    const uint32_t previousRows = s.rowCount;
     s.columns.clear();
     s.tables.clear();
-    s.rows.clear();
+    s.data.clear();
+    s.rowids.clear();
+    s.deleted.Clear();
+    s.rowCount = 0;
     s.view.clear();
     std::vector<int> map; // statement column of each recordset column
     for (int i = 0; i < count; ++i) {
@@ -239,41 +244,75 @@ void Load(RecordsetState& s)
             rowTableIndex = static_cast<int>(t);
         }
     }
+    for (const ColumnInfo& c : s.columns) {
+        s.data.emplace_back(c.kind).Reserve(previousRows);
+    }
+    s.rowids.resize(s.tables.size());
+    for (auto& ids : s.rowids) {
+        ids.reserve(previousRows);
+    }
+    const bool readRowid = rowidColumn >= 0 && rowTableIndex >= 0;
     while (stmt.Step() == SQLITE_ROW) {
-        auto row = std::make_unique<Row>();
-        row->values.reserve(s.columns.size());
-        for (size_t i = 0; i < s.columns.size(); ++i) {
-            row->values.push_back(ReadColumn(st, map[i], s.columns[i].kind));
+        for (size_t i = 0; i < s.data.size(); ++i) {
+            s.data[i].Append(st, map[i]);
         }
-        row->rowids.assign(s.tables.size(), NoRowid);
-        if (rowidColumn >= 0 && rowTableIndex >= 0) {
-            row->rowids[static_cast<size_t>(rowTableIndex)] = sqlite3_column_int64(st, rowidColumn);
+        for (size_t t = 0; t < s.rowids.size(); ++t) {
+            s.rowids[t].push_back(readRowid && static_cast<int>(t) == rowTableIndex
+                                      ? sqlite3_column_int64(st, rowidColumn)
+                                      : NoRowid);
         }
-        s.rows.push_back(std::move(row));
+        if (++s.rowCount == std::numeric_limits<uint32_t>::max()) {
+            Raise(vb::ErrOutOfMemory, "Out of memory");
+        }
+    }
+    // The arrays grow by doubling while reading; give back what the rows do not use.
+    for (Column& c : s.data) {
+        c.ShrinkToFit();
+    }
+    for (auto& ids : s.rowids) {
+        ids.shrink_to_fit();
     }
 }
 
-int CompareValues(const vb::Variant& a, const vb::Variant& b)
+// Appends a row of nulls (AddNew) and removes it again (an add cancelled or dropped).
+uint32_t AppendRow(RecordsetState& s)
 {
-    const bool an = a.IsNull() || a.IsEmpty();
-    const bool bn = b.IsNull() || b.IsEmpty();
-    if (an || bn) {
-        return an == bn ? 0 : (an ? -1 : 1);
+    for (Column& c : s.data) {
+        c.AppendNull();
     }
-    const bool as = a.Type() == vb::VarType::String;
-    const bool bs = b.Type() == vb::VarType::String;
-    if (as && bs) {
-        return CompareText(a.StringValue(), b.StringValue());
+    for (auto& ids : s.rowids) {
+        ids.push_back(NoRowid);
     }
-    if (as != bs) {
-        return as ? 1 : -1; // numbers before texts
-    }
-    const double x = a.Type() == vb::VarType::Date ? a.DateValue().serial : vb::CDbl(a);
-    const double y = b.Type() == vb::VarType::Date ? b.DateValue().serial : vb::CDbl(b);
-    return (x > y) - (x < y);
+    return s.rowCount++;
 }
 
-bool Evaluate(const FilterNode& node, const RecordsetState& s, const Row& row)
+void DropAddedRow(RecordsetState& s)
+{
+    s.view.erase(s.view.begin() + s.pos);
+    for (Column& c : s.data) {
+        c.PopBack();
+    }
+    for (auto& ids : s.rowids) {
+        ids.pop_back();
+    }
+    --s.rowCount;
+    s.pos = s.positionBeforeAdd;
+    s.edits.clear();
+    s.editMode = adEditNone;
+}
+
+// Resolves the column of each criterion (the columns may have changed since the filter was set).
+void ResolveColumns(const RecordsetState& s, FilterNode& node)
+{
+    if (node.kind == FilterNode::Kind::Criterion) {
+        node.column = s.ColumnIndex(node.criterion.field);
+    }
+    for (FilterNode& child : node.children) {
+        ResolveColumns(s, child);
+    }
+}
+
+bool Evaluate(const FilterNode& node, const RecordsetState& s, uint32_t row)
 {
     switch (node.kind) {
     case FilterNode::Kind::And:
@@ -285,27 +324,32 @@ bool Evaluate(const FilterNode& node, const RecordsetState& s, const Row& row)
     case FilterNode::Kind::Criterion:
         break;
     }
-    const int column = s.ColumnIndex(node.criterion.field);
-    return node.criterion.Matches(row.values[static_cast<size_t>(column)]);
+    return s.data[static_cast<size_t>(node.column)].Matches(node.criterion, row);
 }
 
 // Rebuilds the shown rows from the filter and the sort; the current row stays current when
 // it is still shown, otherwise the recordset goes to its first row.
 void Rebuild(RecordsetState& s, bool keepCurrent)
 {
-    Row* current = s.OnRow() ? s.view[static_cast<size_t>(s.pos)] : nullptr;
-    s.view.clear();
-    s.view.reserve(s.rows.size());
-    for (const auto& row : s.rows) {
-        if (!s.filterNode || Evaluate(*s.filterNode, s, *row)) {
-            s.view.push_back(row.get());
+    constexpr uint32_t none = std::numeric_limits<uint32_t>::max();
+    const uint32_t current = s.OnRow() ? s.view[static_cast<size_t>(s.pos)] : none;
+    if (s.filterNode) {
+        ResolveColumns(s, *s.filterNode);
+    }
+    std::vector<uint32_t> view;
+    view.reserve(s.rowCount);
+    const bool anyDeleted = s.deleted.Any();
+    for (uint32_t row = 0; row < s.rowCount; ++row) {
+        if ((!anyDeleted || !s.deleted.Test(row)) &&
+            (!s.filterNode || Evaluate(*s.filterNode, s, row))) {
+            view.push_back(row);
         }
     }
+    s.view = std::move(view);
     if (!s.sortKeys.empty()) {
-        std::stable_sort(s.view.begin(), s.view.end(), [&](const Row* a, const Row* b) {
+        std::stable_sort(s.view.begin(), s.view.end(), [&](uint32_t a, uint32_t b) {
             for (const SortKey& k : s.sortKeys) {
-                const size_t c = static_cast<size_t>(k.column);
-                const int r = CompareValues(a->values[c], b->values[c]);
+                const int r = s.data[static_cast<size_t>(k.column)].Compare(a, b);
                 if (r != 0) {
                     return k.descending ? r > 0 : r < 0;
                 }
@@ -315,7 +359,7 @@ void Rebuild(RecordsetState& s, bool keepCurrent)
     }
     s.currentDeleted = false;
     s.pos = 0;
-    if (keepCurrent && current != nullptr) {
+    if (keepCurrent && current != none) {
         auto it = std::find(s.view.begin(), s.view.end(), current);
         if (it != s.view.end()) {
             s.pos = it - s.view.begin();
@@ -372,12 +416,11 @@ struct RowMatch
     std::vector<std::pair<ColumnKind, vb::Variant>> values;
 };
 
-RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
-                const std::vector<vb::Variant>& values)
+RowMatch Locate(const RecordsetState& s, uint32_t row, int tableIndex)
 {
     const BaseTable& table = s.tables[static_cast<size_t>(tableIndex)];
     RowMatch m;
-    const int64_t rowid = row.rowids[static_cast<size_t>(tableIndex)];
+    const int64_t rowid = s.rowids[static_cast<size_t>(tableIndex)][row];
     if (rowid != NoRowid) {
         m.where = "rowid = ?";
         m.rowid = rowid;
@@ -391,7 +434,7 @@ RowMatch Locate(const RecordsetState& s, const Row& row, int tableIndex,
             condition += " AND ";
         }
         condition += QuoteIdentifier(c.column) + " IS ?";
-        m.values.emplace_back(c.kind, values[static_cast<size_t>(f)]);
+        m.values.emplace_back(c.kind, s.Cell(row, f));
     }
     if (table.keyFields.empty()) {
         // No key among the fields: the first stored row with all these values.
@@ -416,10 +459,10 @@ void BindAll(sqlite3_stmt* stmt, int first, const RowMatch& m)
 
 // Reads the stored columns of a base table back into the row (autonumbers, defaults, the
 // stored form of written values).
-void Reload(RecordsetState& s, Row& row, int tableIndex)
+void Reload(RecordsetState& s, uint32_t row, int tableIndex)
 {
     const BaseTable& table = s.tables[static_cast<size_t>(tableIndex)];
-    const RowMatch m = Locate(s, row, tableIndex, row.values);
+    const RowMatch m = Locate(s, row, tableIndex);
     std::string sql = "SELECT rowid";
     for (int f : table.fields) {
         sql += ", " + QuoteIdentifier(s.columns[static_cast<size_t>(f)].column);
@@ -430,11 +473,10 @@ void Reload(RecordsetState& s, Row& row, int tableIndex)
     if (stmt.Step() != SQLITE_ROW) {
         return;
     }
-    row.rowids[static_cast<size_t>(tableIndex)] = sqlite3_column_int64(stmt.get(), 0);
+    s.rowids[static_cast<size_t>(tableIndex)][row] = sqlite3_column_int64(stmt.get(), 0);
     for (size_t k = 0; k < table.fields.size(); ++k) {
-        const int f = table.fields[k];
-        row.values[static_cast<size_t>(f)] =
-            ReadColumn(stmt.get(), static_cast<int>(k) + 1, s.columns[static_cast<size_t>(f)].kind);
+        const auto f = static_cast<size_t>(table.fields[k]);
+        s.data[f].Set(row, ReadColumn(stmt.get(), static_cast<int>(k) + 1, s.columns[f].kind));
     }
 }
 
@@ -446,14 +488,14 @@ void RequireWritable(const RecordsetState& s)
     }
 }
 
-void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<int>>& byTable);
+void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable);
 
 void SaveEdits(RecordsetState& s)
 {
     if (s.editMode == adEditNone) {
         return;
     }
-    Row& row = *s.view[static_cast<size_t>(s.pos)];
+    const uint32_t row = s.view[static_cast<size_t>(s.pos)];
     sqlite3* db = s.connection->Session()->Handle();
     // The changed fields, grouped by base table.
     std::map<int, std::vector<int>> byTable;
@@ -487,7 +529,7 @@ void SaveEdits(RecordsetState& s)
     }
 }
 
-void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<int>>& byTable)
+void WriteTables(RecordsetState& s, uint32_t row, const std::map<int, std::vector<int>>& byTable)
 {
     sqlite3* db = s.connection->Session()->Handle();
     if (s.editMode == adEditAdd) {
@@ -511,19 +553,15 @@ void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<in
                 Bind(stmt.get(), i++, s.columns[static_cast<size_t>(f)].kind, s.edits[f]);
             }
             stmt.Step();
-            row.rowids[static_cast<size_t>(t)] = sqlite3_last_insert_rowid(db);
+            s.rowids[static_cast<size_t>(t)][row] = sqlite3_last_insert_rowid(db);
         }
         for (const auto& [f, value] : s.edits) {
-            row.values[static_cast<size_t>(f)] = value;
+            s.data[static_cast<size_t>(f)].Set(row, value);
         }
         for (const auto& [t, fields] : byTable) {
             Reload(s, row, t);
         }
     } else {
-        std::vector<vb::Variant> updated = row.values;
-        for (const auto& [f, value] : s.edits) {
-            updated[static_cast<size_t>(f)] = value;
-        }
         for (const auto& [t, fields] : byTable) {
             const BaseTable& table = s.tables[static_cast<size_t>(t)];
             std::string sql = "UPDATE " + QuoteIdentifier(table.name) + " SET ";
@@ -531,7 +569,7 @@ void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<in
                 sql += (k ? ", " : "") +
                        QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column) + " = ?";
             }
-            const RowMatch m = Locate(s, row, t, row.values);
+            const RowMatch m = Locate(s, row, t);
             sql += " WHERE " + m.where;
             Statement stmt(db, sql);
             int i = 1;
@@ -545,7 +583,9 @@ void WriteTables(RecordsetState& s, Row& row, const std::map<int, std::vector<in
                                           "have been changed since it was last read.");
             }
         }
-        row.values = std::move(updated);
+        for (const auto& [f, value] : s.edits) {
+            s.data[static_cast<size_t>(f)].Set(row, value);
+        }
         for (const auto& [t, fields] : byTable) {
             Reload(s, row, t);
         }
@@ -558,12 +598,7 @@ void LeaveRow(RecordsetState& s, EventReason reason)
 {
     Fire(s.willMove, reason);
     if (s.editMode == adEditAdd && s.edits.empty()) {
-        Row* added = s.view[static_cast<size_t>(s.pos)];
-        s.view.erase(s.view.begin() + s.pos);
-        s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
-                                  [&](const auto& r) { return r.get() == added; }));
-        s.pos = s.positionBeforeAdd;
-        s.editMode = adEditNone;
+        DropAddedRow(s);
         return;
     }
     SaveEdits(s);
@@ -650,7 +685,10 @@ void Recordset::Close()
     s.edits.clear();
     s.editMode = adEditNone;
     s.view.clear();
-    s.rows.clear();
+    s.data.clear();
+    s.rowids.clear();
+    s.deleted.Clear();
+    s.rowCount = 0;
     s.columns.clear();
     s.tables.clear();
     s.pos = 0;
@@ -736,7 +774,7 @@ void Recordset::SetBookmark(const ado::Bookmark& bookmark)
     s.RequireOpen();
     detail::LeaveRow(s, adRsnMove);
     for (size_t i = 0; i < s.view.size(); ++i) {
-        if (s.KeyOf(*s.view[i]) == bookmark.key_) {
+        if (s.KeyOf(s.view[i]) == bookmark.key_) {
             s.pos = static_cast<long>(i);
             s.currentDeleted = false;
             detail::Fire(s.moveComplete, adRsnMove);
@@ -818,6 +856,11 @@ ado::Fields Recordset::Fields() const
     return ado::Fields(state_);
 }
 
+Field Recordset::FieldNamed(std::string_view name) const
+{
+    return Field(state_, state_->ColumnIndex(name));
+}
+
 vb::Variant Recordset::ValueAt(long position, long fieldIndex) const
 {
     const RecordsetState& s = *state_;
@@ -832,7 +875,7 @@ vb::Variant Recordset::ValueAt(long position, long fieldIndex) const
                                               "has been deleted. Requested operation requires "
                                               "a current record.");
     }
-    return s.view[static_cast<size_t>(index)]->values[static_cast<size_t>(fieldIndex)];
+    return s.Cell(s.view[static_cast<size_t>(index)], static_cast<int>(fieldIndex));
 }
 
 namespace {
@@ -851,15 +894,12 @@ void FindFrom(RecordsetState& s, std::string_view criteria, long skipRows, long 
         i = std::min(i, size - 1);
     }
     s.currentDeleted = false;
-    for (; i >= 0 && i < size; i += step) {
-        if (criterion.Matches(
-                s.view[static_cast<size_t>(i)]->values[static_cast<size_t>(column)])) {
-            s.pos = i;
-            detail::Fire(s.moveComplete, adRsnMove);
-            return;
-        }
-    }
-    s.pos = step > 0 ? size : -1;
+    const long end = step > 0 ? size : -1;
+    const long found =
+        i >= 0 && i < size
+            ? s.data[static_cast<size_t>(column)].FindIn(criterion, s.view.data(), i, end, step)
+            : -1;
+    s.pos = found >= 0 ? found : end;
     detail::Fire(s.moveComplete, adRsnMove);
 }
 
@@ -915,15 +955,7 @@ void Recordset::SetFilter(std::string_view criteria)
     if (text.find_first_not_of(" \t") != std::string::npos && text != "0") {
         node = detail::ParseFilter(text);
         // Every field named must exist before the filter takes effect.
-        std::function<void(const detail::FilterNode&)> check = [&](const detail::FilterNode& n) {
-            if (n.kind == detail::FilterNode::Kind::Criterion) {
-                s.ColumnIndex(n.criterion.field);
-            }
-            for (const auto& child : n.children) {
-                check(child);
-            }
-        };
-        check(*node);
+        detail::ResolveColumns(s, *node);
     }
     detail::LeaveRow(s, adRsnMove);
     s.filter = node ? text : std::string();
@@ -946,12 +978,8 @@ void Recordset::AddNew()
         Raise(detail::ErrCannotUpdate, "Current Recordset does not support updating.");
     }
     detail::LeaveRow(s, adRsnAddNew);
-    auto row = std::make_unique<detail::Row>();
-    row->values.assign(s.columns.size(), vb::Variant::Null());
-    row->rowids.assign(s.tables.size(), detail::NoRowid);
     s.positionBeforeAdd = s.pos;
-    s.view.push_back(row.get());
-    s.rows.push_back(std::move(row));
+    s.view.push_back(detail::AppendRow(s));
     s.pos = static_cast<long>(s.view.size()) - 1;
     s.currentDeleted = false;
     s.editMode = adEditAdd;
@@ -996,13 +1024,7 @@ void Recordset::CancelUpdate()
     RecordsetState& s = *state_;
     s.RequireOpen();
     if (s.editMode == adEditAdd) {
-        detail::Row* added = s.view[static_cast<size_t>(s.pos)];
-        s.view.erase(s.view.begin() + s.pos);
-        s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
-                                  [&](const auto& r) { return r.get() == added; }));
-        s.pos = s.positionBeforeAdd;
-        s.edits.clear();
-        s.editMode = adEditNone;
+        detail::DropAddedRow(s);
         detail::Fire(s.moveComplete, adRsnUndoUpdate);
         return;
     }
@@ -1017,7 +1039,7 @@ void Recordset::CancelUpdate()
 void Recordset::Delete()
 {
     RecordsetState& s = *state_;
-    detail::Row& row = s.CurrentRow();
+    const uint32_t row = s.CurrentRow();
     detail::RequireWritable(s);
     if (s.editMode == adEditAdd) {
         CancelUpdate();
@@ -1029,7 +1051,7 @@ void Recordset::Delete()
         Raise(detail::ErrCannotUpdate, "Current Recordset does not support updating.");
     }
     const detail::BaseTable& table = s.tables[static_cast<size_t>(s.primaryTable)];
-    const detail::RowMatch m = detail::Locate(s, row, s.primaryTable, row.values);
+    const detail::RowMatch m = detail::Locate(s, row, s.primaryTable);
     sqlite3* db = s.connection->Session()->Handle();
     detail::Statement stmt(db, "DELETE FROM " + detail::QuoteIdentifier(table.name) + " WHERE " +
                                    m.where);
@@ -1038,10 +1060,8 @@ void Recordset::Delete()
     if (sqlite3_changes(db) == 0) {
         Raise(vb::ErrUnspecified, "Row cannot be located for deletion.");
     }
-    detail::Row* removed = &row;
     s.view.erase(s.view.begin() + s.pos);
-    s.rows.erase(std::find_if(s.rows.begin(), s.rows.end(),
-                              [&](const auto& r) { return r.get() == removed; }));
+    s.deleted.Set(row, true);
     s.currentDeleted = true;
     detail::Fire(s.recordChangeComplete, adRsnDelete);
 }

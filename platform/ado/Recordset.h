@@ -131,9 +131,9 @@ public:
     // order, read without moving; the current row gives its edit in progress. Grids read
     // their cells this way. Raises vb::Error 3021 for a position off the rows.
     vb::Variant ValueAt(long position, long fieldIndex) const;
-    Field Fields(std::string_view name) const { return Fields().Item(name); }
+    Field Fields(std::string_view name) const { return FieldNamed(name); }
     Field Fields(long index) const { return Fields().Item(index); }
-    Field operator[](std::string_view name) const { return Fields().Item(name); }
+    Field operator[](std::string_view name) const { return FieldNamed(name); }
 
     // Find with a criterion of one field ("[Nom] like 'DU*'", "Reference =1000",
     // "LaDate >= #5/12/2024#"). Searches from the current row, or from the first
@@ -180,6 +180,9 @@ public:
     bool operator==(const Recordset& other) const { return state_ == other.state_; }
 
 private:
+    // A field by name, with one reference to the state (rs("Nom") on every row).
+    Field FieldNamed(std::string_view name) const;
+
     std::shared_ptr<detail::RecordsetState> state_;
 };
 

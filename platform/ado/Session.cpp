@@ -234,13 +234,16 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
             continue; // blanks or a lone ";"
         }
         BindParameters(stmt, bindings);
+        // sqlite3_changes keeps the count of the last INSERT, UPDATE or DELETE: a statement
+        // of another kind (CREATE VIEW ...) changed rows only when the total moved.
+        const sqlite3_int64 totalBefore = sqlite3_total_changes64(handle);
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
             sqlite3_finalize(stmt);
             RaiseSqlite(handle, rc);
         }
-        if (!sqlite3_stmt_readonly(stmt)) {
+        if (!sqlite3_stmt_readonly(stmt) && sqlite3_total_changes64(handle) != totalBefore) {
             changed += sqlite3_changes(handle);
         }
         sqlite3_finalize(stmt);
@@ -369,6 +372,18 @@ bool IsStatement(std::string_view firstWord)
     return false;
 }
 
+// Whether a text begins with a clause that may follow a table's name ("order by ...").
+bool StartsWithClause(std::string_view text)
+{
+    const std::string word = UpperAscii(LeadingName(Trim(text)).first);
+    for (const char* clause : {"ORDER", "WHERE", "GROUP", "HAVING", "UNION", "LIMIT"}) {
+        if (word == clause) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ReturnsRows(const std::string& sql)
 {
     const std::string u = UpperAscii(Trim(sql).substr(0, 10));
@@ -428,6 +443,10 @@ Source Resolve(Session& session, std::string_view commandText,
         std::string translatedRest = TranslateSql(rest);
         if (!table.exists) {
             if (!Trim(rest).empty()) {
+                if (StartsWithClause(rest) && !FindStoredQuery(session, first)) {
+                    // A name followed by a clause names a table or query that is not there.
+                    Raise(ErrUnknownTable, "Cannot find the input table or query '" + first + "'.");
+                }
                 // Not a name followed by a clause: a statement SQLite will judge.
                 source.sql = TranslateSql(text);
                 source.returnsRows = ReturnsRows(source.sql);

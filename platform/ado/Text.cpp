@@ -141,6 +141,94 @@ bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape)
 LikePattern::LikePattern(std::string_view pattern, char32_t escape)
     : pattern_(LowerText(pattern)), escape_(escape)
 {
+    // Character classes ("[a-c]") take the matching on characters.
+    ascii_ = escape < 0x80 && std::all_of(pattern.begin(), pattern.end(), [](char c) {
+                 return static_cast<unsigned char>(c) < 0x80 && c != '[';
+             });
+    if (ascii_) {
+        bytes_.assign(pattern_.begin(), pattern_.end());
+        const char e = static_cast<char>(escape);
+        while (literal_ < bytes_.size() && bytes_[literal_] != '*' && bytes_[literal_] != '%' &&
+               bytes_[literal_] != '?' && bytes_[literal_] != '_' &&
+               (escape == 0 || bytes_[literal_] != e)) {
+            ++literal_;
+        }
+        finalRun_ = literal_ < bytes_.size() &&
+                    bytes_.find_first_not_of("*%", literal_) == std::string::npos;
+    }
+}
+
+namespace {
+
+unsigned char LowerAscii(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
+
+// The byte after the character that starts at i (a UTF-8 sequence is one character).
+size_t NextCharacter(std::string_view text, size_t i)
+{
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+} // namespace
+
+bool LikePattern::MatchesBytes(std::string_view t) const
+{
+    // The same matching as on characters below: a pattern character other than a wildcard
+    // is ASCII, so it never equals a byte of a longer character, and each wildcard steps over
+    // whole characters.
+    // Matches touched the literal start.
+    const std::string& p = bytes_;
+    const char escape = static_cast<char>(escape_);
+    size_t pi = literal_, ti = literal_;
+    size_t starP = std::string::npos, starT = 0;
+    while (ti < t.size()) {
+        if (pi < p.size()) {
+            const char pc = p[pi];
+            if (pc == '*' || pc == '%') {
+                while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
+                    ++pi;
+                }
+                if (pi == p.size()) {
+                    return true; // a final run wildcard takes the rest
+                }
+                starP = pi - 1;
+                starT = ti;
+                continue;
+            }
+            const auto tc = LowerAscii(static_cast<unsigned char>(t[ti]));
+            if (escape_ != 0 && pc == escape && pi + 1 < p.size()) {
+                if (static_cast<unsigned char>(p[pi + 1]) == tc) {
+                    pi += 2;
+                    ++ti;
+                    continue;
+                }
+            } else if (pc == '?' || pc == '_') {
+                ++pi;
+                ti = NextCharacter(t, ti);
+                continue;
+            } else if (static_cast<unsigned char>(pc) == tc) {
+                ++pi;
+                ++ti;
+                continue;
+            }
+        }
+        if (starP == std::string::npos) {
+            return false;
+        }
+        pi = starP + 1;
+        starT = NextCharacter(t, starT);
+        ti = starT;
+    }
+    while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
+        ++pi;
+    }
+    return pi == p.size();
 }
 
 size_t LikePattern::Step(size_t pi, char32_t c) const
@@ -178,7 +266,7 @@ size_t LikePattern::Step(size_t pi, char32_t c) const
     return pc == c ? 1 : 0;
 }
 
-bool LikePattern::Matches(std::string_view text) const
+bool LikePattern::MatchesCharacters(std::string_view text) const
 {
     const std::u32string& p = pattern_;
     const std::u32string t = LowerText(text);

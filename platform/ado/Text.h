@@ -27,14 +27,42 @@ class LikePattern
 {
 public:
     explicit LikePattern(std::string_view pattern, char32_t escape = 0);
-    bool Matches(std::string_view text) const;
+    bool Matches(std::string_view text) const
+    {
+        if (!ascii_) {
+            return MatchesCharacters(text);
+        }
+        // Most texts differ from the pattern in its first letters: compare those at once.
+        if (text.size() < literal_) {
+            return false;
+        }
+        for (size_t i = 0; i < literal_; ++i) {
+            unsigned char c = static_cast<unsigned char>(text[i]);
+            c = c >= 'A' && c <= 'Z' ? c + 32 : c;
+            if (c != static_cast<unsigned char>(bytes_[i])) {
+                return false;
+            }
+        }
+        if (literal_ == bytes_.size()) {
+            return text.size() == literal_;
+        }
+        return finalRun_ || MatchesBytes(text);
+    }
 
 private:
+    bool MatchesBytes(std::string_view text) const;
+    bool MatchesCharacters(std::string_view text) const;
     // The length of the pattern item at pi when it matches the character; 0 when not.
     size_t Step(size_t pi, char32_t c) const;
 
     std::u32string pattern_;
     char32_t escape_;
+    // A pattern of ASCII characters only (the usual case) is matched on the text's bytes,
+    // in lower case, without decoding the text.
+    bool ascii_ = false;
+    std::string bytes_;
+    size_t literal_ = 0;    // the pattern's first bytes before any wildcard
+    bool finalRun_ = false; // after them, only run wildcards (a prefix: "DU*")
 };
 
 } // namespace ado

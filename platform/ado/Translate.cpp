@@ -2,6 +2,7 @@
 
 #include "platform/ado/Catalogue.h"
 #include "platform/ado/Session.h"
+#include "platform/vb/Date.h"
 
 #include <algorithm>
 #include <array>
@@ -49,9 +50,14 @@ std::optional<std::string> DateLiteral(std::string_view text)
     int used = 0;
     auto validTime = [&] { return h >= 0 && h < 24 && n >= 0 && n < 60 && s >= 0 && s < 60; };
     char buf[64];
+    // A day of the calendar: years 100 to 9999, the days its month has.
+    auto validDay = [](int year, int month, int day) {
+        return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+               day <= vb::DaysInMonth(year, month);
+    };
     if (std::sscanf(t.c_str(), "%d-%d-%d%n", &a, &b, &c, &used) == 3 && a > 31) {
         std::sscanf(t.c_str() + used, " %d:%d:%d", &h, &n, &s);
-        if (b < 1 || b > 12 || c < 1 || c > 31 || !validTime()) {
+        if (!validDay(a, b, c) || !validTime()) {
             return std::nullopt;
         }
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", a, b, c, h, n, s);
@@ -64,10 +70,10 @@ std::optional<std::string> DateLiteral(std::string_view text)
         if (month > 12 && day <= 12) {
             std::swap(month, day);
         }
-        if (year < 100) {
+        if (year >= 0 && year < 100) {
             year += year < 30 ? 2000 : 1900;
         }
-        if (month < 1 || month > 12 || day < 1 || day > 31 || !validTime()) {
+        if (!validDay(year, month, day) || !validTime()) {
             return std::nullopt;
         }
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, h, n, s);

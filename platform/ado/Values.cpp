@@ -60,6 +60,9 @@ ColumnKind KindOfDeclaredType(std::string_view declared)
     if (Has(t, "CHAR") || Has(t, "TEXT") || Has(t, "CLOB") || Has(t, "MEMO") || Has(t, "STRING")) {
         return ColumnKind::Text;
     }
+    if (Has(t, "BINARY") || Has(t, "BLOB") || Has(t, "OLEOBJECT") || t == "IMAGE") {
+        return ColumnKind::Bytes;
+    }
     if (Has(t, "BOOL") || t == "BIT" || Has(t, "YESNO") || Has(t, "LOGICAL")) {
         return ColumnKind::Boolean;
     }
@@ -105,6 +108,8 @@ DataType DataTypeOf(ColumnKind kind)
         return adDate;
     case ColumnKind::Text:
         return adVarWChar;
+    case ColumnKind::Bytes:
+        return adLongVarBinary;
     case ColumnKind::Dynamic:
         break;
     }
@@ -133,10 +138,21 @@ long DefinedSizeOf(ColumnKind kind, std::string_view declared)
         const std::string t = UpperAscii(declared);
         return Has(t, "MEMO") || Has(t, "LONG") ? 1073741823 : 255;
     }
+    case ColumnKind::Bytes:
+        return 1073741823;
     case ColumnKind::Dynamic:
         break;
     }
     return 16;
+}
+
+std::optional<int64_t> ScaledWhole(int64_t whole)
+{
+    if (whole >= std::numeric_limits<int64_t>::min() / vb::Currency::Scale &&
+        whole <= std::numeric_limits<int64_t>::max() / vb::Currency::Scale) {
+        return whole * vb::Currency::Scale;
+    }
+    return std::nullopt;
 }
 
 vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind)
@@ -173,11 +189,8 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind)
         break;
     case ColumnKind::Currency:
         if (type == SQLITE_INTEGER) {
-            // A whole number too large for an amount is read as the number it is.
-            const sqlite3_int64 i = sqlite3_column_int64(stmt, column);
-            if (i >= std::numeric_limits<int64_t>::min() / vb::Currency::Scale &&
-                i <= std::numeric_limits<int64_t>::max() / vb::Currency::Scale) {
-                return vb::Variant(vb::Currency::FromScaled(i * vb::Currency::Scale));
+            if (auto scaled = ScaledWhole(sqlite3_column_int64(stmt, column))) {
+                return vb::Variant(vb::Currency::FromScaled(*scaled));
             }
             break;
         }
@@ -200,6 +213,11 @@ vb::Variant ReadColumn(sqlite3_stmt* stmt, int column, ColumnKind kind)
         break;
     case ColumnKind::Text:
         return vb::Variant(std::string(TextOf(stmt, column)));
+    case ColumnKind::Bytes: {
+        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, column));
+        return vb::Variant(
+            std::vector<uint8_t>(p, p + static_cast<size_t>(sqlite3_column_bytes(stmt, column))));
+    }
     case ColumnKind::Dynamic:
         break;
     }
@@ -228,6 +246,11 @@ vb::Variant Coerce(ColumnKind kind, const vb::Variant& value)
         return vb::Variant(vb::CDate(value));
     case ColumnKind::Text:
         return value.Type() == vb::VarType::String ? value : vb::Variant(vb::CStr(value));
+    case ColumnKind::Bytes:
+        if (value.Type() != vb::VarType::Bytes) {
+            vb::Raise(vb::ErrTypeMismatch);
+        }
+        return value;
     case ColumnKind::Dynamic:
         break;
     }
@@ -272,6 +295,16 @@ void Bind(sqlite3_stmt* stmt, int index, ColumnKind kind, const vb::Variant& val
     case vb::VarType::String:
         text(value.StringValue());
         return;
+    case vb::VarType::Bytes: {
+        const std::vector<uint8_t>& b = value.BytesValue();
+        // A null pointer would bind Null: empty bytes are a blob of no bytes.
+        if (b.empty()) {
+            sqlite3_bind_zeroblob(stmt, index, 0);
+        } else {
+            sqlite3_bind_blob(stmt, index, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        }
+        return;
+    }
     }
 }
 

@@ -7,38 +7,38 @@
 #include <string>
 #include <string_view>
 
-BSTR SysAllocString(LPCOLESTR text);
+COM_API BSTR SysAllocString(LPCOLESTR text);
 // len characters from text (or uninitialised, zero-terminated, when text is null).
-BSTR SysAllocStringLen(const OLECHAR* text, UINT len);
+COM_API BSTR SysAllocStringLen(const OLECHAR* text, UINT len);
 // len bytes from text (or uninitialised); the length prefix counts bytes.
-BSTR SysAllocStringByteLen(const char* text, UINT len);
+COM_API BSTR SysAllocStringByteLen(const char* text, UINT len);
 // Replaces *bstr with a copy of text; FALSE (and *bstr untouched) when out of memory.
-INT SysReAllocString(BSTR* bstr, LPCOLESTR text);
-INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT len);
-void SysFreeString(BSTR bstr);
+COM_API INT SysReAllocString(BSTR* bstr, LPCOLESTR text);
+COM_API INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT len);
+COM_API void SysFreeString(BSTR bstr);
 // Characters (byte length / 2); 0 for a null BSTR.
-UINT SysStringLen(BSTR bstr);
-UINT SysStringByteLen(BSTR bstr);
+COM_API UINT SysStringLen(BSTR bstr);
+COM_API UINT SysStringByteLen(BSTR bstr);
 
 // Task memory, also used for strings handed from callee to caller.
-void* CoTaskMemAlloc(std::size_t size);
-void* CoTaskMemRealloc(void* p, std::size_t size);
-void CoTaskMemFree(void* p);
+COM_API void* CoTaskMemAlloc(std::size_t size);
+COM_API void* CoTaskMemRealloc(void* p, std::size_t size);
+COM_API void CoTaskMemFree(void* p);
 
 namespace com {
 // Length of a zero-terminated UTF-16 text.
-std::size_t olestrlen(LPCOLESTR text);
+COM_VISIBLE std::size_t olestrlen(LPCOLESTR text);
 // Decodes the UTF-8 character at text[i] and moves i past it; a byte that starts no valid
 // sequence (overlong, surrogate, past U+10FFFF or cut short) gives U+FFFD and counts alone.
-char32_t decodeUtf8(std::string_view text, std::size_t& i);
+COM_VISIBLE char32_t decodeUtf8(std::string_view text, std::size_t& i);
 // Writes the UTF-8 bytes of a character (4 at most) to out; their number.
-int encodeUtf8(char32_t c, char* out);
+COM_VISIBLE int encodeUtf8(char32_t c, char* out);
 // UTF-8 <-> UTF-16 conversions; invalid sequences become U+FFFD.
-std::u16string utf16FromUtf8(std::string_view text);
-std::string utf8FromUtf16(std::u16string_view text);
+COM_VISIBLE std::u16string utf16FromUtf8(std::string_view text);
+COM_VISIBLE std::string utf8FromUtf16(std::u16string_view text);
 // A new BSTR with the same content (embedded zeros included); null for a null BSTR or when out
 // of memory.
-BSTR bstrCopy(BSTR bstr);
+COM_VISIBLE BSTR bstrCopy(BSTR bstr);
 // A BSTR's whole content (embedded zeros included); empty for a null BSTR.
 inline std::u16string_view bstrView(BSTR bstr)
 {

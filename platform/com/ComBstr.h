@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-class CComBSTR
+class COM_VISIBLE CComBSTR
 {
 public:
     CComBSTR() noexcept = default;

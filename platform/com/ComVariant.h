@@ -6,7 +6,7 @@
 
 #include <type_traits>
 
-class CComVariant : public VARIANT
+class COM_VISIBLE CComVariant : public VARIANT
 {
 public:
     CComVariant() noexcept { VariantInit(this); }

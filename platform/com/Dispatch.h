@@ -5,6 +5,8 @@
 #include "platform/com/Com.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -269,15 +271,80 @@ private:
 
 } // namespace detail
 
+// A proxy that another apartment's thread calls in place of an object of a single-threaded
+// apartment (made by the Global Interface Table).
+struct ApartmentProxy;
+// Runs call(context, target) on the thread of the proxy's apartment, target being the object's
+// interface pointer; its result, or RPC_E_DISCONNECTED once the apartment has ended.
+COM_VISIBLE HRESULT callInApartment(ApartmentProxy* proxy, HRESULT (*call)(void*, IUnknown*),
+                                    void* context);
+
+namespace detail {
+
+// What a proxy puts in the member's vtable slot: the arguments go to the apartment's thread,
+// which calls the object's member with them.
+template <auto Member> struct ProxyThunk;
+template <class C, class... Args, HRESULT (C::*Member)(Args...)> struct ProxyThunk<Member>
+{
+    static HRESULT call(ApartmentProxy* self, Args... args)
+    {
+        std::tuple<Args...> packed(args...);
+        return callInApartment(
+            self,
+            [](void* context, IUnknown* target) -> HRESULT {
+                return std::apply(
+                    [target](Args... a) { return (static_cast<C*>(target)->*Member)(a...); },
+                    *static_cast<std::tuple<Args...>*>(context));
+            },
+            &packed);
+    }
+};
+
+// The vtable slot of a virtual member function (the Itanium C++ ABI stores one plus the
+// slot's byte offset in the pointer's first word).
+template <auto Member> int vtableSlot()
+{
+    static_assert(sizeof(Member) == 2 * sizeof(void*));
+    auto member = Member;
+    std::uintptr_t word = 0;
+    std::memcpy(&word, &member, sizeof word);
+    return (word & 1) ? int((word - 1) / sizeof(void*)) : -1;
+}
+
+template <class C, class R, class... Args> const std::type_info& ownerType(R (C::*)(Args...))
+{
+    return typeid(C);
+}
+template <auto Member> const std::type_info& ownerOf()
+{
+    return ownerType(Member);
+}
+
+template <auto Member> void* proxySlot()
+{
+    return reinterpret_cast<void*>(&ProxyThunk<Member>::call);
+}
+
+} // namespace detail
+
 // A table entry for a member of a dispatch interface, e.g.
 //   com::dispatchEntry<&ISTopic::get_Topic>(0x60020000, "Topic", DISPATCH_PROPERTYGET, "...")
 // In-parameters are converted from the automation arguments (numbers, BSTR, VARIANT, interface
 // pointers); a trailing pointer parameter is the return value; other pointer parameters are
 // by-reference arguments. A 16-bit integer is VT_I2 (VARIANT_BOOL has the same C++ type).
 template <auto Member>
-DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* help = "")
+DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* help = "",
+                            WORD flags = 0)
 {
-    return {id, name, kind, &detail::Invoker<Member>::invoke, help};
+    return {id,
+            name,
+            kind,
+            &detail::Invoker<Member>::invoke,
+            help,
+            flags,
+            detail::vtableSlot<Member>(),
+            detail::proxySlot<Member>(),
+            &detail::ownerOf<Member>()};
 }
 
 } // namespace com

@@ -1,12 +1,112 @@
-// The process's Global Interface Table. Objects here are free-threaded, so the table hands out
-// the registered pointer itself (queried for the asked interface) to any apartment.
+// The process's Global Interface Table. An object registered from the multithreaded apartment
+// is handed out itself (queried for the asked interface) to any apartment. One registered from a
+// single-threaded apartment is handed to other threads as a proxy whose calls run on the
+// apartment's thread, as COM's marshalling does, when its interface is described to the process
+// (a dual interface of a loaded type library); an interface without a description is handed out
+// itself.
 
+#include "platform/com/Apartment.h"
+#include "platform/com/Dispatch.h"
 #include "platform/com/Internal.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <vector>
+
+struct com::ApartmentProxy
+{
+    void* const* vtable; // first, where a C++ interface pointer keeps its vtable
+    std::atomic<ULONG> references;
+    IUnknown* target; // the object's interface, one reference held
+    IID iid;
+    std::shared_ptr<CallQueue> apartment;
+};
+
+HRESULT com::callInApartment(ApartmentProxy* proxy, HRESULT (*call)(void*, IUnknown*),
+                             void* context)
+{
+    return proxy->apartment->run(call, context, proxy->target);
+}
 
 namespace {
+
+using com::ApartmentProxy;
+
+HRESULT proxyQueryInterface(ApartmentProxy* self, REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != self->iid && riid != IID_IDispatch)
+        return E_NOINTERFACE;
+    ++self->references;
+    *ppv = self;
+    return S_OK;
+}
+
+ULONG proxyAddRef(ApartmentProxy* self)
+{
+    return ++self->references;
+}
+
+ULONG proxyRelease(ApartmentProxy* self)
+{
+    ULONG count = --self->references;
+    if (count == 0) {
+        // The object is released on its own thread too, while its apartment lasts.
+        HRESULT hr = com::callInApartment(
+            self, [](void*, IUnknown* target) -> HRESULT { return HRESULT(target->Release()); },
+            nullptr);
+        if (hr == RPC_E_DISCONNECTED)
+            self->target->Release();
+        delete self;
+    }
+    return count;
+}
+
+HRESULT proxyNotImplemented()
+{
+    return E_NOTIMPL;
+}
+
+// The proxy's vtable for a described interface, made once.
+void* const* proxyVtable(const com::DispatchTable& table)
+{
+    static std::mutex lock;
+    static std::map<const com::DispatchTable*, std::vector<void*>> vtables;
+    std::lock_guard<std::mutex> guard(lock);
+    // Laid out as the compiler lays out a vtable: the offset to the object's top and its type
+    // come before the slots.
+    std::vector<void*>& slots = vtables[&table];
+    if (slots.empty()) {
+        using namespace com::detail;
+        std::vector<std::pair<int, void*>> members = {
+            {0, reinterpret_cast<void*>(&proxyQueryInterface)},
+            {1, reinterpret_cast<void*>(&proxyAddRef)},
+            {2, reinterpret_cast<void*>(&proxyRelease)},
+            {vtableSlot<&IDispatch::GetTypeInfoCount>(), proxySlot<&IDispatch::GetTypeInfoCount>()},
+            {vtableSlot<&IDispatch::GetTypeInfo>(), proxySlot<&IDispatch::GetTypeInfo>()},
+            {vtableSlot<&IDispatch::GetIDsOfNames>(), proxySlot<&IDispatch::GetIDsOfNames>()},
+            {vtableSlot<&IDispatch::Invoke>(), proxySlot<&IDispatch::Invoke>()}};
+        for (const com::DispatchEntry& e : table.entries)
+            if (e.slot >= 0)
+                members.emplace_back(e.slot, e.proxy);
+        int count = 0;
+        for (const auto& [slot, function] : members)
+            count = std::max(count, slot + 1);
+        const std::type_info* type = &typeid(IDispatch);
+        for (const com::DispatchEntry& e : table.entries)
+            if (e.slot >= 0 && e.owner)
+                type = e.owner;
+        slots.assign(std::size_t(count) + 2, reinterpret_cast<void*>(&proxyNotImplemented));
+        slots[0] = nullptr;
+        slots[1] = const_cast<std::type_info*>(type);
+        for (const auto& [slot, function] : members)
+            slots[std::size_t(slot) + 2] = function;
+    }
+    return slots.data() + 2;
+}
 
 class GlobalInterfaceTable final : public com::ProcessObject<IGlobalInterfaceTable>
 {
@@ -26,7 +126,7 @@ public:
         *pdwCookie = m_nextCookie++;
         if (m_nextCookie == 0)
             m_nextCookie = 0x100;
-        m_entries[*pdwCookie] = {static_cast<IUnknown*>(registered), riid};
+        m_entries[*pdwCookie] = {static_cast<IUnknown*>(registered), riid, com::currentCallQueue()};
         return S_OK;
     }
 
@@ -34,10 +134,10 @@ public:
     {
         if (!com::inApartment())
             return CO_E_NOTINITIALIZED;
-        IUnknown* object = take(dwCookie, true);
-        if (!object)
+        Entry entry;
+        if (!take(dwCookie, true, &entry))
             return E_INVALIDARG;
-        object->Release();
+        entry.object->Release();
         return S_OK;
     }
 
@@ -48,37 +148,46 @@ public:
         *ppv = nullptr;
         if (!com::inApartment())
             return CO_E_NOTINITIALIZED;
-        IUnknown* object = take(dwCookie, false);
-        if (!object)
+        Entry entry;
+        if (!take(dwCookie, false, &entry))
             return E_INVALIDARG;
-        HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
+        const com::DispatchTable* table = nullptr;
+        if (entry.apartment && entry.apartment != com::currentCallQueue())
+            table = com::dispatchTableOf(riid);
+        HRESULT hr = entry.object->QueryInterface(riid, ppv);
+        if (SUCCEEDED(hr) && table) {
+            *ppv = new ApartmentProxy{proxyVtable(*table), 1, static_cast<IUnknown*>(*ppv), riid,
+                                      entry.apartment};
+        }
+        entry.object->Release();
         return hr;
     }
 
 private:
-    // The object of a cookie (null for an unknown cookie) with a reference for the caller to
-    // release: a revoke takes the table's own as the entry leaves; otherwise a new one keeps the
-    // object alive past a concurrent revoke.
-    IUnknown* take(DWORD cookie, bool revoke)
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        auto it = m_entries.find(cookie);
-        if (it == m_entries.end())
-            return nullptr;
-        IUnknown* object = it->second.object;
-        if (revoke)
-            m_entries.erase(it);
-        else
-            object->AddRef();
-        return object;
-    }
-
     struct Entry
     {
         IUnknown* object;
         IID iid;
+        // The single-threaded apartment it was registered from, or null.
+        std::shared_ptr<com::CallQueue> apartment;
     };
+
+    // The entry of a cookie (false for an unknown cookie), its object with a reference for the
+    // caller to release: a revoke takes the table's own as the entry leaves; otherwise a new one
+    // keeps the object alive past a concurrent revoke.
+    bool take(DWORD cookie, bool revoke, Entry* entry)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto it = m_entries.find(cookie);
+        if (it == m_entries.end())
+            return false;
+        *entry = it->second;
+        if (revoke)
+            m_entries.erase(it);
+        else
+            entry->object->AddRef();
+        return true;
+    }
     std::mutex m_lock;
     std::map<DWORD, Entry> m_entries;
     DWORD m_nextCookie = 0x100;

@@ -5,9 +5,9 @@
 
 namespace com {
 // The calling thread has entered an apartment.
-bool inApartment();
+COM_VISIBLE bool inApartment();
 // The process's one Global Interface Table.
-IGlobalInterfaceTable* globalInterfaceTable();
+COM_VISIBLE IGlobalInterfaceTable* globalInterfaceTable();
 
 // An object of the runtime that lives as long as the process, with one interface I: counting
 // its references changes nothing, and QueryInterface answers for IUnknown and I.

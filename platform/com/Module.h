@@ -160,8 +160,8 @@ inline std::string CComModule::GetModuleFileName() const
 }
 
 namespace com {
-HRESULT runRegistrationScript(std::string_view script, bool doRegister,
-                              const std::string& modulePath);
+COM_VISIBLE HRESULT runRegistrationScript(std::string_view script, bool doRegister,
+                                          const std::string& modulePath);
 }
 
 inline HRESULT CComModule::UpdateRegistryFromScript(std::string_view script, bool doRegister)

@@ -29,7 +29,7 @@ constexpr _ATL_INTMAP_ENTRY interfaceMapEnd()
 }
 } // namespace com
 
-class CComObjectRootBase
+class COM_VISIBLE CComObjectRootBase
 {
 public:
     HRESULT FinalConstruct() { return S_OK; }

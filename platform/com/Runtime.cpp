@@ -1,6 +1,7 @@
 // Apartments, class objects (registered, built in, or loaded from the registry store) and
 // program identifiers.
 
+#include "platform/com/Apartment.h"
 #include "platform/com/Atl.h"
 #include "platform/com/Com.h"
 #include "platform/com/Internal.h"
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -22,6 +24,8 @@ struct Apartment
 {
     int count = 0;
     APTTYPE type = APTTYPE_MTA;
+    // A single-threaded apartment's calls from other threads.
+    std::shared_ptr<com::CallQueue> queue;
 };
 thread_local Apartment t_apartment;
 
@@ -124,6 +128,8 @@ HRESULT CoInitializeEx(void*, DWORD coInit)
     if (t_apartment.count == 0) {
         t_apartment.type = type;
         t_apartment.count = 1;
+        if (type == APTTYPE_STA)
+            t_apartment.queue = std::make_shared<com::CallQueue>();
         return S_OK;
     }
     if (t_apartment.type != type)
@@ -139,8 +145,24 @@ HRESULT CoInitialize(void* reserved)
 
 void CoUninitialize()
 {
-    if (t_apartment.count > 0)
-        --t_apartment.count;
+    if (t_apartment.count > 0 && --t_apartment.count == 0 && t_apartment.queue) {
+        t_apartment.queue->close();
+        t_apartment.queue.reset();
+    }
+}
+
+std::shared_ptr<com::CallQueue> com::currentCallQueue()
+{
+    return t_apartment.count > 0 ? t_apartment.queue : nullptr;
+}
+
+HRESULT CoPumpMessages(DWORD timeoutMs)
+{
+    if (!com::inApartment())
+        return CO_E_NOTINITIALIZED;
+    if (!t_apartment.queue)
+        return S_FALSE;
+    return t_apartment.queue->serve(timeoutMs) > 0 ? S_OK : S_FALSE;
 }
 
 HRESULT CoGetApartmentType(APTTYPE* type, APTTYPEQUALIFIER* qualifier)
@@ -163,11 +185,21 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, void*, REFIID riid, v
     *ppv = nullptr;
     if (!com::inApartment())
         return CO_E_NOTINITIALIZED;
+    // The class object is asked outside the lock: it may call back into the runtime.
+    IUnknown* registered = nullptr;
     {
         std::lock_guard<std::mutex> guard(g_classLock);
         for (const auto& [cookie, entry] : g_registered)
-            if (entry.clsid == clsid)
-                return entry.object->QueryInterface(riid, ppv);
+            if (entry.clsid == clsid) {
+                registered = entry.object;
+                registered->AddRef();
+                break;
+            }
+    }
+    if (registered) {
+        HRESULT hr = registered->QueryInterface(riid, ppv);
+        registered->Release();
+        return hr;
     }
     if (clsid == CLSID_StdGlobalInterfaceTable)
         return g_gitFactory.QueryInterface(riid, ppv);
@@ -227,13 +259,20 @@ HRESULT CoRevokeClassObject(DWORD cookie)
 
 void CoFreeUnusedLibraries()
 {
-    std::lock_guard<std::mutex> guard(g_classLock);
-    for (auto it = g_servers.begin(); it != g_servers.end();) {
-        if (it->second.canUnloadNow && it->second.canUnloadNow() == S_OK) {
-            ::dlclose(it->second.handle);
-            it = g_servers.erase(it);
-        } else {
-            ++it;
+    // DllCanUnloadNow runs outside the lock, as a server may call back into the runtime.
+    std::map<std::string, LoadedServer> servers;
+    {
+        std::lock_guard<std::mutex> guard(g_classLock);
+        servers = g_servers;
+    }
+    for (const auto& [path, server] : servers) {
+        if (!server.canUnloadNow || server.canUnloadNow() != S_OK)
+            continue;
+        std::lock_guard<std::mutex> guard(g_classLock);
+        auto it = g_servers.find(path);
+        if (it != g_servers.end() && it->second.handle == server.handle) {
+            ::dlclose(server.handle);
+            g_servers.erase(it);
         }
     }
 }

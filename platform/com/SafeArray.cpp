@@ -7,7 +7,10 @@
 #include <cstring>
 #include <limits>
 
-// Each descriptor is preceded by a hidden block that records the element type.
+// Each descriptor this runtime allocates is preceded by a hidden block that records the element
+// type (FADF_HAVEVARTYPE says so). A client may build its own arrays (FADF_AUTO, FADF_STATIC or
+// FADF_EMBEDDED, no hidden block): those are read and their elements released, but neither their
+// descriptor nor their data is freed here, and nothing before their header is touched.
 namespace {
 
 constexpr std::size_t hidden = 16;
@@ -138,9 +141,12 @@ SAFEARRAY* allocateDescriptor(VARTYPE vt, UINT cDims)
     return psa;
 }
 
+constexpr USHORT clientOwned = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED;
+
 void freeDescriptor(SAFEARRAY* psa)
 {
-    std::free(reinterpret_cast<char*>(psa) - hidden);
+    if (!(psa->fFeatures & clientOwned))
+        std::free(reinterpret_cast<char*>(psa) - hidden);
 }
 
 bool allocateData(SAFEARRAY* psa)
@@ -217,8 +223,10 @@ HRESULT SafeArrayDestroyData(SAFEARRAY* psa)
     if (psa->cLocks)
         return DISP_E_ARRAYISLOCKED;
     clearElements(psa);
-    std::free(psa->pvData);
-    psa->pvData = nullptr;
+    if (!(psa->fFeatures & clientOwned)) {
+        std::free(psa->pvData);
+        psa->pvData = nullptr;
+    }
     return S_OK;
 }
 
@@ -267,9 +275,18 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* vt)
 {
     if (!psa || !vt)
         return E_INVALIDARG;
-    if (!(psa->fFeatures & FADF_HAVEVARTYPE))
+    if (psa->fFeatures & FADF_HAVEVARTYPE)
+        *vt = storedType(psa);
+    else if (psa->fFeatures & FADF_BSTR)
+        *vt = VT_BSTR;
+    else if (psa->fFeatures & FADF_UNKNOWN)
+        *vt = VT_UNKNOWN;
+    else if (psa->fFeatures & FADF_DISPATCH)
+        *vt = VT_DISPATCH;
+    else if (psa->fFeatures & FADF_VARIANT)
+        *vt = VT_VARIANT;
+    else
         return E_INVALIDARG;
-    *vt = storedType(psa);
     return S_OK;
 }
 
@@ -367,12 +384,15 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut)
     *ppsaOut = nullptr;
     if (!psa)
         return S_OK;
-    VARTYPE vt;
-    if (FAILED(SafeArrayGetVartype(psa, &vt)))
-        return E_INVALIDARG;
+    // An array without a known element type is copied by its element size and kind.
+    VARTYPE vt = VT_EMPTY;
+    bool typed = SUCCEEDED(SafeArrayGetVartype(psa, &vt));
     SAFEARRAY* copy = allocateDescriptor(vt, psa->cDims);
     if (!copy)
         return E_OUTOFMEMORY;
+    copy->cbElements = psa->cbElements;
+    copy->fFeatures = static_cast<USHORT>((psa->fFeatures & ~clientOwned & ~FADF_HAVEVARTYPE) |
+                                          (typed ? FADF_HAVEVARTYPE : 0));
     std::memcpy(copy->rgsabound, psa->rgsabound, psa->cDims * sizeof(SAFEARRAYBOUND));
     if (!allocateData(copy)) {
         freeDescriptor(copy);

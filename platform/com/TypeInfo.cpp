@@ -117,6 +117,19 @@ public:
         return S_OK;
     }
 
+    HRESULT GetFuncFlags(MEMBERID id, WORD* flags) override
+    {
+        if (!flags)
+            return E_INVALIDARG;
+        for (const com::DispatchEntry& e : m_table->entries) {
+            if (e.id == id) {
+                *flags = e.flags;
+                return S_OK;
+            }
+        }
+        return TYPE_E_ELEMENTNOTFOUND;
+    }
+
 private:
     const com::DispatchTable* m_table;
 };
@@ -167,8 +180,27 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
+namespace {
+
+// The interfaces described to the process, by identifier.
+std::mutex g_tablesLock;
+std::map<IID, const com::DispatchTable*>& tables()
+{
+    static std::map<IID, const com::DispatchTable*> byIid;
+    return byIid;
+}
+
+void describe(const com::DispatchTable& table)
+{
+    std::lock_guard<std::mutex> guard(g_tablesLock);
+    tables()[table.iid] = &table;
+}
+
+} // namespace
+
 ITypeInfo* com::typeInfoFor(const DispatchTable& table)
 {
+    describe(table);
     static std::mutex lock;
     static std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>> infos;
     std::lock_guard<std::mutex> guard(lock);
@@ -176,6 +208,19 @@ ITypeInfo* com::typeInfoFor(const DispatchTable& table)
     if (!info)
         info = std::make_unique<TableTypeInfo>(&table);
     return info.get();
+}
+
+const com::DispatchTable* com::dispatchTableOf(REFIID iid)
+{
+    std::lock_guard<std::mutex> guard(g_tablesLock);
+    auto found = tables().find(iid);
+    return found == tables().end() ? nullptr : found->second;
+}
+
+void com::loadTypeLibrary(const TypeLibrary& library)
+{
+    for (const DispatchTable* table : library.interfaces)
+        describe(*table);
 }
 
 HRESULT com::registerTypeLibrary(const TypeLibrary& library, const std::string& modulePath)

@@ -6,6 +6,12 @@
 #include <cstdint>
 #include <string>
 
+// The runtime's C interface: unmangled names, callable from a separately compiled client.
+// The runtime's shared library exports its interface only (it is built with hidden
+// visibility): the C functions and the C++ helpers its clients use.
+#define COM_VISIBLE __attribute__((visibility("default")))
+#define COM_API extern "C" COM_VISIBLE
+
 using HRESULT = std::int32_t;
 using SCODE = std::int32_t;
 using LONG = std::int32_t;
@@ -33,6 +39,7 @@ using OLECHAR = char16_t;
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
+static_assert(sizeof(OLECHAR) == 2 && sizeof(BSTR) == 8, "the platform's 64-bit layouts");
 
 // Other C headers (glib) define these as macros of the same values.
 #ifndef TRUE
@@ -60,6 +67,7 @@ struct GUID
     std::uint16_t Data3;
     std::uint8_t Data4[8];
 };
+static_assert(sizeof(GUID) == 16 && alignof(GUID) == 4);
 using IID = GUID;
 using CLSID = GUID;
 using REFGUID = const GUID&;
@@ -77,7 +85,7 @@ constexpr bool operator==(const GUID& a, const GUID& b)
 }
 
 // Ordering for use as a map key (field by field).
-bool operator<(const GUID& a, const GUID& b);
+COM_VISIBLE bool operator<(const GUID& a, const GUID& b);
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b)
 {
@@ -99,19 +107,19 @@ inline constexpr CLSID CLSID_NULL{};
 // Text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (38 characters).
 // StringFromGUID2 returns the characters written including the terminating zero, or 0 when
 // cchMax is too small.
-int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int cchMax);
+COM_API int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int cchMax);
 // CoTaskMemAlloc'ed text form; free with CoTaskMemFree.
-HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
-HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
+COM_API HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
+COM_API HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
 // Braced text form only; CO_E_CLASSSTRING / E_INVALIDARG on a malformed text.
-HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
-HRESULT IIDFromString(LPCOLESTR text, IID* iid);
+COM_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
+COM_API HRESULT IIDFromString(LPCOLESTR text, IID* iid);
 
 namespace com {
 // UTF-8 text form, upper-case hex in braces.
-std::string guidToString(REFGUID guid);
+COM_VISIBLE std::string guidToString(REFGUID guid);
 // Parses the braced text form; false when malformed.
-bool guidFromString(const std::string& text, GUID* guid);
+COM_VISIBLE bool guidFromString(const std::string& text, GUID* guid);
 } // namespace com
 
 // Result codes.
@@ -180,6 +188,7 @@ inline constexpr HRESULT CO_E_DLLNOTFOUND = com::hr(0x800401F8);
 inline constexpr HRESULT CO_E_ERRORINDLL = com::hr(0x800401F9);
 inline constexpr HRESULT CO_E_OBJNOTREG = com::hr(0x800401FB);
 inline constexpr HRESULT RPC_E_CHANGED_MODE = com::hr(0x80010106);
+inline constexpr HRESULT RPC_E_DISCONNECTED = com::hr(0x80010108);
 
 inline constexpr HRESULT DISP_E_UNKNOWNINTERFACE = com::hr(0x80020001);
 inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = com::hr(0x80020003);

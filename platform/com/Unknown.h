@@ -61,9 +61,13 @@ struct EXCEPINFO
 
 // Type information of one dispatch interface. Only the members that dispatch by name and
 // identifier need are provided: the name table, invocation through the table and documentation.
+// Its slots are not those of the platform's standard type information, so it answers to an
+// identifier of this runtime's own: a client that asks for the standard interface by its
+// identifier gets E_NOINTERFACE instead of calling the wrong slots.
 struct ITypeInfo : IUnknown
 {
-    static constexpr IID iid{0x00020401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    static constexpr IID iid{
+        0x7E3A0F21, 0x5B1C, 0x4D8E, {0x9A, 0x41, 0x3C, 0x6D, 0x20, 0x8B, 0x11, 0x04}};
     // DISP_E_UNKNOWNNAME (and DISPID_UNKNOWN in ids) for a name not in the table; names
     // compare without regard to case. Names after the first (argument names) are not resolved.
     virtual HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) = 0;
@@ -73,6 +77,8 @@ struct ITypeInfo : IUnknown
     // MEMBERID -1 documents the interface itself. Any out pointer may be null.
     virtual HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* docString, DWORD* helpContext,
                                      BSTR* helpFile) = 0;
+    // The member's flags (FUNCFLAG_FRESTRICTED); TYPE_E_ELEMENTNOTFOUND for an unknown member.
+    virtual HRESULT GetFuncFlags(MEMBERID id, WORD* flags) = 0;
 };
 
 struct IDispatch : IUnknown

@@ -3,6 +3,8 @@
 
 #include "platform/com/Types.h"
 
+#include <cstddef>
+
 struct IUnknown;
 struct IDispatch;
 struct SAFEARRAY;
@@ -40,58 +42,90 @@ enum VARENUM : VARTYPE {
     VT_TYPEMASK = 0x0FFF,
 };
 
+struct IRecordInfo;
+
+// A 96-bit scaled integer; as a VARIANT member it overlays the whole VARIANT, its first word
+// being the VARIANT's type.
+struct DECIMAL
+{
+    USHORT wReserved;
+    BYTE scale;
+    BYTE sign;
+    ULONG Hi32;
+    ULONGLONG Lo64;
+};
+
+// The platform's 64-bit layout: type and reserved words, then an 8-byte value or a record's
+// two pointers (24 bytes in all), with a DECIMAL overlaying the whole.
 struct VARIANT
 {
-    VARTYPE vt;
-    WORD wReserved1;
-    WORD wReserved2;
-    WORD wReserved3;
     union {
-        LONGLONG llVal;
-        ULONGLONG ullVal;
-        LONG lVal;
-        ULONG ulVal;
-        INT intVal;
-        UINT uintVal;
-        BYTE bVal;
-        CHAR cVal;
-        SHORT iVal;
-        USHORT uiVal;
-        FLOAT fltVal;
-        DOUBLE dblVal;
-        VARIANT_BOOL boolVal;
-        SCODE scode;
-        CY cyVal;
-        DATE date;
-        BSTR bstrVal;
-        IUnknown* punkVal;
-        IDispatch* pdispVal;
-        SAFEARRAY* parray;
-        BYTE* pbVal;
-        CHAR* pcVal;
-        SHORT* piVal;
-        USHORT* puiVal;
-        LONG* plVal;
-        ULONG* pulVal;
-        INT* pintVal;
-        UINT* puintVal;
-        LONGLONG* pllVal;
-        ULONGLONG* pullVal;
-        FLOAT* pfltVal;
-        DOUBLE* pdblVal;
-        VARIANT_BOOL* pboolVal;
-        SCODE* pscode;
-        CY* pcyVal;
-        DATE* pdate;
-        BSTR* pbstrVal;
-        IUnknown** ppunkVal;
-        IDispatch** ppdispVal;
-        SAFEARRAY** pparray;
-        VARIANT* pvarVal;
-        void* byref;
+        struct
+        {
+            VARTYPE vt;
+            WORD wReserved1;
+            WORD wReserved2;
+            WORD wReserved3;
+            union {
+                struct
+                {
+                    void* pvRecord;
+                    IRecordInfo* pRecInfo;
+                };
+                LONGLONG llVal;
+                ULONGLONG ullVal;
+                LONG lVal;
+                ULONG ulVal;
+                INT intVal;
+                UINT uintVal;
+                BYTE bVal;
+                CHAR cVal;
+                SHORT iVal;
+                USHORT uiVal;
+                FLOAT fltVal;
+                DOUBLE dblVal;
+                VARIANT_BOOL boolVal;
+                SCODE scode;
+                CY cyVal;
+                DATE date;
+                BSTR bstrVal;
+                IUnknown* punkVal;
+                IDispatch* pdispVal;
+                SAFEARRAY* parray;
+                BYTE* pbVal;
+                CHAR* pcVal;
+                SHORT* piVal;
+                USHORT* puiVal;
+                LONG* plVal;
+                ULONG* pulVal;
+                INT* pintVal;
+                UINT* puintVal;
+                LONGLONG* pllVal;
+                ULONGLONG* pullVal;
+                FLOAT* pfltVal;
+                DOUBLE* pdblVal;
+                VARIANT_BOOL* pboolVal;
+                SCODE* pscode;
+                CY* pcyVal;
+                DATE* pdate;
+                BSTR* pbstrVal;
+                IUnknown** ppunkVal;
+                IDispatch** ppdispVal;
+                SAFEARRAY** pparray;
+                VARIANT* pvarVal;
+                DECIMAL* pdecVal;
+                void* byref;
+            };
+        };
+        DECIMAL decVal;
     };
 };
 using VARIANTARG = VARIANT;
+
+static_assert(sizeof(DECIMAL) == 16);
+static_assert(sizeof(VARIANT) == 24 && alignof(VARIANT) == 8);
+static_assert(offsetof(VARIANT, lVal) == 8 && offsetof(VARIANT, pRecInfo) == 16);
+static_assert(offsetof(VARIANT, decVal) == 0 && offsetof(DECIMAL, Lo64) == 8);
 
 #define V_VT(X) ((X)->vt)
 #define V_I2(X) ((X)->iVal)
@@ -110,19 +144,20 @@ inline constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 inline constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x04;
 inline constexpr USHORT VARIANT_LOCALBOOL = 0x10;
 
-void VariantInit(VARIANTARG* v);
+COM_API void VariantInit(VARIANTARG* v);
 // Frees what the VARIANT owns (BSTR, interface reference, array) and leaves it VT_EMPTY.
 // DISP_E_BADVARTYPE for an unknown type (left untouched).
-HRESULT VariantClear(VARIANTARG* v);
+COM_API HRESULT VariantClear(VARIANTARG* v);
 // Clears dest, then makes it a deep copy of src (strings and arrays copied, interfaces AddRef'ed).
-HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src);
+COM_API HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src);
 // As VariantCopy, with a VT_BYREF source copied as the value it refers to.
-HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
+COM_API HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
 // Converts src to type vt into dest (dest may be src). Numbers, Booleans, currency, dates and
 // texts convert among each other (DISP_E_OVERFLOW out of range, DISP_E_TYPEMISMATCH for text that
 // is not a number); an object converts through its default value (DISPID_VALUE) unless
 // VARIANT_NOVALUEPROP; VT_NULL converts only to itself. Texts use the invariant format ("1.5",
 // dates "YYYY-MM-DD" with " HH:MM:SS" when the time is not midnight). VT_DECIMAL is not held.
-HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt);
-HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, USHORT flags,
-                            VARTYPE vt);
+COM_API HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags,
+                                  VARTYPE vt);
+COM_API HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid,
+                                    USHORT flags, VARTYPE vt);

@@ -33,6 +33,11 @@ void BoundText::SetDataFormat(const QString& format)
 
 void BoundText::ShowField()
 {
+    // Applied when the bound field changes, so that a length set by code meanwhile stays.
+    if (const long size = FieldTextSize(); size != fieldSize_) {
+        fieldSize_ = size;
+        setMaxLength(size > 0 && size < 32767 ? static_cast<int>(size) : 32767);
+    }
     const QString shown = FieldText(FieldValue(), format_);
     const bool differs = shown != text();
     showing_ = true;

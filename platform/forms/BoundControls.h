@@ -14,7 +14,8 @@ QString FieldText(const vb::Variant& value, const QString& format = {});
 
 // A text box bound to a field. It shows the field of each new row; an edit (typed or set by
 // code) is written into the field when the recordset moves or is saved. An emptied box writes
-// Null. A locked box only shows.
+// Null. A locked box only shows. Bound to a text field, the box takes the field's defined size
+// as its maximum length, so that nothing longer than the column holds can be typed.
 class BoundText : public QLineEdit, public BoundControl
 {
     Q_OBJECT
@@ -42,6 +43,7 @@ private:
     QString format_;
     bool changed_ = false;
     bool showing_ = false;
+    long fieldSize_ = 0; // the text field size last applied as the maximum length
 };
 
 // A label that shows a field of the current row.

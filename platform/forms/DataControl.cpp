@@ -65,6 +65,17 @@ void BoundControl::SetFieldValue(const vb::Variant& value) const
         source_->Recordset().Fields(field_.toStdString()).SetValue(value);
 }
 
+long BoundControl::FieldTextSize() const
+{
+    if (!source_ || field_.isEmpty() || !source_->HasRecordset())
+        return 0;
+    const ado::Recordset rs = source_->Recordset();
+    if (rs.State() == 0)
+        return 0;
+    const ado::Field field = rs.Fields(field_.toStdString());
+    return field.Type() == ado::adVarWChar ? field.DefinedSize() : 0;
+}
+
 namespace {
 
 QToolButton* NavigationButton(const QString& name, const QString& text, QWidget* parent)

@@ -44,6 +44,9 @@ protected:
     // Whether the source stands on a row whose bound field can be written.
     bool OnRow() const;
     void SetFieldValue(const vb::Variant& value) const;
+    // The defined size of the bound field when it holds text; 0 for any other field, and
+    // without source, field or open recordset.
+    long FieldTextSize() const;
 
 private:
     QPointer<DataControl> source_;

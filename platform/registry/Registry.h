@@ -64,34 +64,35 @@ struct SECURITY_ATTRIBUTES
 
 // Opens hive\subKey (an empty or null subKey opens a new handle on the key itself).
 // ERROR_FILE_NOT_FOUND when the key is missing, ERROR_ACCESS_DENIED when denied.
-LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM access, HKEY* result);
+COM_API LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM access,
+                             HKEY* result);
 // Creates the missing keys of the path; disposition tells REG_CREATED_NEW_KEY or
 // REG_OPENED_EXISTING_KEY. The class, options and security attributes are accepted and ignored.
-LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                       REGSAM access, SECURITY_ATTRIBUTES* security, HKEY* result,
-                       DWORD* disposition);
-LSTATUS RegCloseKey(HKEY key);
+COM_API LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass,
+                               DWORD options, REGSAM access, SECURITY_ATTRIBUTES* security,
+                               HKEY* result, DWORD* disposition);
+COM_API LSTATUS RegCloseKey(HKEY key);
 // Null or empty name: the key's default value. With data null only type and size are returned;
 // with a buffer too small for the data, ERROR_MORE_DATA and the size needed in *dataSize.
-LSTATUS RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                        DWORD* dataSize);
+COM_API LSTATUS RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
+                                BYTE* data, DWORD* dataSize);
 // Stores the bytes as given (a REG_SZ text includes its terminating zero).
-LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
-                      DWORD dataSize);
+COM_API LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type,
+                              const BYTE* data, DWORD dataSize);
 // nameSize: buffer size in characters on entry, name length without the zero on return;
 // ERROR_MORE_DATA when the name does not fit, ERROR_NO_MORE_ITEMS past the last subkey.
-LSTATUS RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
-                     char* keyClass, DWORD* keyClassSize, FILETIME* lastWriteTime);
-LSTATUS RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize, DWORD* reserved,
-                     DWORD* type, BYTE* data, DWORD* dataSize);
+COM_API LSTATUS RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
+                             char* keyClass, DWORD* keyClassSize, FILETIME* lastWriteTime);
+COM_API LSTATUS RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize,
+                             DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
 // Deletes a key without subkeys (ERROR_ACCESS_DENIED while it has some, as the platform does).
-LSTATUS RegDeleteKey(HKEY key, const char* subKey);
+COM_API LSTATUS RegDeleteKey(HKEY key, const char* subKey);
 // Deletes a key with all its subkeys and values.
-LSTATUS RegDeleteTree(HKEY key, const char* subKey);
-LSTATUS RegDeleteValue(HKEY key, const char* valueName);
+COM_API LSTATUS RegDeleteTree(HKEY key, const char* subKey);
+COM_API LSTATUS RegDeleteValue(HKEY key, const char* valueName);
 // The local machine (null or empty name, or this host's name) gives the hive itself; the store has
 // no remote machines, so any other name gives ERROR_BAD_NETPATH.
-LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* result);
+COM_API LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* result);
 
 namespace registry {
 

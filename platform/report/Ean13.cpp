@@ -27,9 +27,35 @@ int CheckDigit(const QString& twelve)
 
 } // namespace
 
+// The digits of the 15-character text an EAN-13 bar-code font prints: the first digit, six
+// letters of the left half ("A" to "J" or "K" to "T" by parity), "*", six letters "a" to "j"
+// and "+".
+std::optional<QString> FontDigits(const QString& t)
+{
+    if (t.size() != 15 || t[7] != '*' || t[14] != '+' || t[0] < '0' || t[0] > '9')
+        return std::nullopt;
+    QString digits = t.left(1);
+    for (int i = 1; i <= 13; ++i) {
+        const char16_t c = t[i].unicode();
+        if (i == 7)
+            continue;
+        if (i < 7 && c >= 'A' && c <= 'J')
+            digits += QChar(u'0' + (c - u'A'));
+        else if (i < 7 && c >= 'K' && c <= 'T')
+            digits += QChar(u'0' + (c - u'K'));
+        else if (i > 7 && c >= 'a' && c <= 'j')
+            digits += QChar(u'0' + (c - u'a'));
+        else
+            return std::nullopt;
+    }
+    return digits;
+}
+
 std::optional<QString> Ean13Digits(const QString& text)
 {
     const QString t = text.trimmed();
+    if (const auto font = FontDigits(t))
+        return Ean13Digits(*font);
     if ((t.size() != 12 && t.size() != 13) ||
         std::any_of(t.begin(), t.end(), [](QChar c) { return c < '0' || c > '9'; }))
         return std::nullopt;

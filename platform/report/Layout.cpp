@@ -506,7 +506,10 @@ QImage PictureOf(const PictureDef& p, const vb::Variant& value, const QString& f
 {
     QImage image;
     if (p.bytes) {
-        if (value.Type() == vb::VarType::String) {
+        if (value.Type() == vb::VarType::Bytes) {
+            const std::vector<uint8_t>& bytes = value.BytesValue();
+            image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), "JPEG");
+        } else if (value.Type() == vb::VarType::String) {
             const std::string& bytes = value.StringValue();
             image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
                                static_cast<int>(bytes.size()), "JPEG");

@@ -85,6 +85,8 @@ std::string CStr(const Variant& value)
     }
     case VarType::String:
         return value.StringValue();
+    case VarType::Bytes:
+        break;
     }
     Raise(ErrTypeMismatch);
 }
@@ -181,6 +183,8 @@ double CDbl(const Variant& value)
         }
         return number;
     }
+    case VarType::Bytes:
+        break;
     }
     Raise(ErrTypeMismatch);
 }
@@ -309,6 +313,7 @@ bool IsNumeric(const Variant& value)
     switch (value.Type()) {
     case VarType::Null:
     case VarType::Date:
+    case VarType::Bytes:
         return false;
     case VarType::String:
         return text::ReadNumber(value.StringValue(), win::DecimalSeparator()).has_value();

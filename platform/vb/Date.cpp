@@ -75,6 +75,13 @@ bool Expect(std::string_view text, size_t& pos, char c)
 
 } // namespace
 
+int DaysInMonth(int year, int month)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
 Date Date::FromParts(int year, int month, int day, int hour, int minute, int second)
 {
     // Carry months into years first, then everything else into days.
@@ -123,6 +130,31 @@ std::string Date::ToIsoText() const
 
 std::optional<Date> Date::FromIsoText(std::string_view text)
 {
+    // The stored form "YYYY-MM-DD HH:MM:SS", read digit by digit (every stored date comes here).
+    if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
+        text[13] == ':' && text[16] == ':') {
+        int digits[14];
+        int n = 0;
+        for (const int at : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) {
+            const int d = text[static_cast<size_t>(at)] - '0';
+            if (d < 0 || d > 9) {
+                return std::nullopt;
+            }
+            digits[n++] = d;
+        }
+        const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+        const int month = digits[4] * 10 + digits[5];
+        const int day = digits[6] * 10 + digits[7];
+        const int hour = digits[8] * 10 + digits[9];
+        const int minute = digits[10] * 10 + digits[11];
+        const int second = digits[12] * 10 + digits[13];
+        if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+            hour > 23 || minute > 59 || second > 59) {
+            return std::nullopt;
+        }
+        return Date{Join(DaysFromCivil(year, month, day) - SerialEpoch,
+                         hour * 3600LL + minute * 60LL + second)};
+    }
     size_t pos = 0;
     int year, month, day, hour = 0, minute = 0, second = 0;
     if (!ReadNumber(text, pos, 4, year) || !Expect(text, pos, '-') ||
@@ -145,15 +177,13 @@ std::optional<Date> Date::FromIsoText(std::string_view text)
             return std::nullopt;
         }
     }
-    if (year < 100 || month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 ||
-        second > 59) {
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
+        hour > 23 || minute > 59 || second > 59) {
         return std::nullopt;
     }
-    const Date date = FromParts(year, month, day, hour, minute, second);
-    if (date.ToParts().day != day) { // 31/04 and the like
-        return std::nullopt;
-    }
-    return date;
+    // A valid day of the calendar: its serial directly (every database date is read here).
+    const long long days = DaysFromCivil(year, month, day) - SerialEpoch;
+    return Date{Join(days, hour * 3600LL + minute * 60LL + second)};
 }
 
 Date Date::DatePart() const

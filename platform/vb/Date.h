@@ -21,6 +21,9 @@ struct DateParts
 // The language's date: days since 30/12/1899, the fraction being the time of day. Before that
 // day the integer part counts backwards while the fraction still moves forward in the day
 // (-1.25 is 29/12/1899 06:00).
+// Days of a month (1 to 12) of the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 struct Date
 {
     double serial = 0;

@@ -70,13 +70,6 @@ long long FloorDiv(long long a, long long b)
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 Date AddMonths(Date date, long long months)
 {
     const DateParts p = date.ToParts();

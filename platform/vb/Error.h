@@ -9,6 +9,7 @@ namespace vb {
 // Error numbers that the program raises or tests.
 inline constexpr int32_t ErrInvalidCall = 5;
 inline constexpr int32_t ErrOverflow = 6;
+inline constexpr int32_t ErrOutOfMemory = 7;
 inline constexpr int32_t ErrSubscript = 9;
 inline constexpr int32_t ErrDivisionByZero = 11;
 inline constexpr int32_t ErrTypeMismatch = 13;

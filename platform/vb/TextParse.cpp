@@ -125,13 +125,6 @@ std::optional<long long> ReadTime(std::string_view text)
     return hour * 3600LL + minute * 60LL + second;
 }
 
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 std::optional<Date> ReadDay(std::string_view text)
 {
     Fields f;

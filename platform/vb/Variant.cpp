@@ -129,6 +129,11 @@ const std::string& Variant::StringValue() const
     return Held<std::string>(value_);
 }
 
+const std::vector<uint8_t>& Variant::BytesValue() const
+{
+    return Held<std::vector<uint8_t>>(value_);
+}
+
 int Compare(const Variant& a, const Variant& b)
 {
     if (a.IsNull() || b.IsNull()) {

@@ -6,10 +6,24 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace vb {
 
-enum class VarType { Empty, Null, Boolean, Integer, Long, Single, Double, Currency, Date, String };
+// Bytes is the language's array of Byte (binary data such as a picture read from a table).
+enum class VarType {
+    Empty,
+    Null,
+    Boolean,
+    Integer,
+    Long,
+    Single,
+    Double,
+    Currency,
+    Date,
+    String,
+    Bytes
+};
 
 // The language's Variant: one value of the types above. Integer is 16-bit, Long 32-bit.
 class Variant
@@ -25,6 +39,7 @@ public:
     Variant(Date value) : value_(value) {}
     Variant(std::string value) : value_(std::move(value)) {}
     Variant(const char* value) : value_(std::string(value)) {}
+    Variant(std::vector<uint8_t> value) : value_(std::move(value)) {}
 
     static Variant Null();
 
@@ -44,6 +59,7 @@ public:
     Currency CurrencyValue() const;
     Date DateValue() const;
     const std::string& StringValue() const;
+    const std::vector<uint8_t>& BytesValue() const;
 
     // Comparison as the language compares: Empty is 0 or "", numbers by value, a text against
     // a number or a date is converted to it (error 13 when it is not one), texts by their
@@ -65,7 +81,7 @@ private:
         bool operator==(const NullValue&) const = default;
     };
     std::variant<std::monostate, NullValue, bool, int16_t, int32_t, float, double, Currency, Date,
-                 std::string>
+                 std::string, std::vector<uint8_t>>
         value_;
 };
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <ctime>
 #include <stdexcept>
 
 namespace forms::testing {
@@ -46,6 +47,19 @@ FrozenClock::~FrozenClock()
 void FrozenClock::Advance(std::chrono::milliseconds step)
 {
     win::Clock::Advance(step);
+}
+
+void FrozenClock::SetLocal(int year, int month, int day, int hour)
+{
+    std::tm moment{};
+    moment.tm_year = year - 1900;
+    moment.tm_mon = month - 1;
+    moment.tm_mday = day;
+    moment.tm_hour = hour;
+    moment.tm_isdst = -1;
+    const auto cible = std::chrono::system_clock::from_time_t(std::mktime(&moment));
+    win::Clock::Advance(
+        std::chrono::duration_cast<std::chrono::milliseconds>(cible - win::Clock::Now()));
 }
 
 } // namespace forms::testing

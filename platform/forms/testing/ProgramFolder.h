@@ -34,6 +34,8 @@ public:
     FrozenClock& operator=(const FrozenClock&) = delete;
 
     void Advance(std::chrono::milliseconds step);
+    // Moves the clock to that day and hour, local time.
+    void SetLocal(int year, int month, int day, int hour);
 };
 
 } // namespace forms::testing

@@ -1,6 +1,7 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
@@ -87,9 +88,8 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     for (QWidget* b :
          {f.CmdStock, f.CmdFournissueur, f.CmdFamilles, f.CmdTailles, f.CmdEmplacement, f.CmdSites,
           f.CmdBadgeMainten, f.CmdApropos, f.CmdInfoCom, f.CmdClose, f.CmdComptoir, f.CmdVente,
-          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdDotation})
+          f.CmdMouvementStock, f.CmdProfile, f.CmdReport, f.CmdMachines, f.CmdDotation})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_FALSE(f.CmdMachines->isEnabled());
 
     // The article window is loaded, hidden, by the main window's load.
     ASSERT_TRUE(forms::IsLoaded<FrmStock>());
@@ -120,8 +120,8 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
           Cas{f.CmdBadgeMainten, "FenBadgeMaintenance", true},
           Cas{f.CmdComptoir, "FenComptoir", true}, Cas{f.CmdVente, "FrmVente", true},
           Cas{f.CmdMouvementStock, "frmMouvtStock", true}, Cas{f.CmdProfile, "FenQuota", true},
-          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdDotation, "FenDotation", true},
-          Cas{f.CmdApropos, "frmAbout", false}}) {
+          Cas{f.CmdReport, "FenCompteRendu", true}, Cas{f.CmdMachines, "FrmConfigMachine", true},
+          Cas{f.CmdDotation, "FenDotation", true}, Cas{f.CmdApropos, "frmAbout", false}}) {
         f.CmdInfoCom_Click();
         std::string vu;
         OnNextModal([&](forms::Form& modale) {
@@ -144,6 +144,12 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
     f.setEnabled(false);
     forms::form<FenCompteRendu>().Unload();
     EXPECT_TRUE(f.isEnabled());
+
+    // The machine configuration opens out of configuration mode.
+    forms::form<FrmConfigMachine>().ModeConfig = true;
+    OnNextModal([](forms::Form& modale) { modale.Hide(); });
+    Click(f, "CmdMachines");
+    EXPECT_FALSE(forms::form<FrmConfigMachine>().ModeConfig);
 
     // The profiles window opened from here works on all profiles, not for one employee.
     forms::form<FenQuota>().DepuisFenUtilisateur = true;

@@ -194,6 +194,30 @@ TEST(ConnectionExecute, StoredQueriesByNameAndWithArguments)
     EXPECT_EQ(ado::FindStoredQuery(c, "remplissagemachine")->parameters, "NoMachine");
 }
 
+// A missing table or stored query is reported as such however the text goes on; a statement
+// that changes no row reports none changed.
+TEST(ConnectionExecute, MissingSourcesAndRowsChanged)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Dotation (Nom TEXT(50), Qte LONG)");
+    for (const char* text :
+         {"DotationEnCours", "DotationEnCours order by Nom", "[DotationEnCours] where Qte > 1",
+          "SELECT * FROM DotationEnCours", "EXEC DotationEnCours 1"}) {
+        ado::Recordset rs;
+        EXPECT_EQ(ErrorOf([&] { rs.Open(text, c); }), static_cast<int32_t>(0x80040E37)) << text;
+    }
+    ado::Recordset rs;
+    rs.Open("Dotation order by Nom", c);
+    EXPECT_EQ(rs.RecordCount(), 0);
+
+    EXPECT_EQ(c.Execute("INSERT INTO Dotation VALUES ('a', 1), ('b', 2), ('c', 3)"), 3);
+    EXPECT_EQ(c.Execute("CREATE VIEW DotationEnCours AS SELECT * FROM Dotation"), 0);
+    EXPECT_EQ(c.Execute("UPDATE Dotation SET Qte = 0 WHERE Qte > 5"), 0);
+    EXPECT_EQ(c.Execute("DELETE * FROM Dotation WHERE Qte > 1"), 2);
+    EXPECT_EQ(c.Execute("DROP VIEW DotationEnCours"), 0);
+}
+
 // The error raised by the statement, number and description.
 std::pair<int32_t, std::string> Raised(const std::function<void()>& statement)
 {

@@ -80,6 +80,29 @@ TEST(LikeMatch, TakesBothWildcardSetsWithoutCase)
     EXPECT_FALSE(ado::LikeMatch("100!%", "1000", U'!'));
 }
 
+// Patterns of plain ASCII are matched on the text's bytes: a wildcard still stands for whole
+// characters of an accented text.
+TEST(LikeMatch, AsciiPatternsOverAccentedTexts)
+{
+    struct Case
+    {
+        const char* pattern;
+        const char* text;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"?cran", "écran", true},    {"??cran", "écran", false},  {"_CRAN", "ÉCRAN", true},
+        {"caf?", "CAFÉ", true},      {"caf??", "CAFÉ", false},    {"*ran", "écran", true},
+        {"*?ran", "écran", true},    {"c*e", "CAFÉ CRÈME", true}, {"ca*?", "caÿ", true},
+        {"e*", "écran", false},      {"écran", "ECRAN", false},   {"ECRAN*", "écran", false},
+        {"art*", "ARTICLE 9", true}, {"art", "ART", true},        {"art", "ARTS", false},
+        {"a?t*", "aé", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ado::LikeMatch(c.pattern, c.text), c.expected) << c.pattern << " ~ " << c.text;
+    }
+}
+
 TEST(LikeLiteral, MatchesTheTypedTextAloneWildcardsIncluded)
 {
     for (const char* typed : {"D'ALMEIDA", "A*B", "R?2", "N#5", "[X]", "100%", "A_B", ""}) {

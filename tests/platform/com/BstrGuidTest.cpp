@@ -3,10 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <dlfcn.h>
 #include <map>
 #include <string>
 
 namespace {
+
+// A separately compiled client finds the runtime's functions by their plain names.
+TEST(Runtime, TheCInterfaceHasUnmangledNames)
+{
+    for (const char* name :
+         {"SysAllocString", "VariantClear", "SafeArrayCreate", "CoCreateInstance",
+          "CoGetClassObject", "CoPumpMessages", "RegOpenKeyEx"})
+        EXPECT_NE(::dlsym(RTLD_DEFAULT, name), nullptr) << name;
+}
 
 TEST(Bstr, LengthsCountCharactersAndBytesWithEmbeddedZeros)
 {

@@ -171,6 +171,10 @@ TEST_F(Framework, DispatchNamesIgnoreCase)
     EXPECT_EQ(info->GetDocumentation(99, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
     CComPtr<ITypeInfo> other;
     EXPECT_EQ(m_dispatch->GetTypeInfo(1, 0, &other), DISP_E_BADINDEX);
+    // Its slots are not the standard type information's: it does not answer to that identifier.
+    constexpr IID standardTypeInfo{0x00020401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    void* standard = nullptr;
+    EXPECT_EQ(info->QueryInterface(standardTypeInfo, &standard), E_NOINTERFACE);
 }
 
 TEST_F(Framework, InvokeConvertsArgumentsAndReturnsTheResult)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 TEST(SafeArray, BoundsAndDimensions)
@@ -147,3 +149,42 @@ TEST(SafeArray, OwnedElementsAreCopiedInAndOut)
 }
 
 } // namespace
+
+// An array a client built itself (no hidden type block in front of it, storage of its own) is
+// read, copied and destroyed without touching memory before its header or freeing its storage.
+TEST(SafeArray, ClientBuiltArraysAreReadAndDestroyedInPlace)
+{
+    auto* psa = static_cast<SAFEARRAY*>(std::malloc(sizeof(SAFEARRAY)));
+    BSTR items[2] = {SysAllocString(u"un"), SysAllocString(u"deux")};
+    *psa = SAFEARRAY{1, FADF_STATIC | FADF_AUTO | FADF_BSTR, sizeof(BSTR), 0, items, {{2, 1}}};
+    VARTYPE vt = VT_EMPTY;
+    EXPECT_EQ(SafeArrayGetVartype(psa, &vt), S_OK);
+    EXPECT_EQ(vt, VT_BSTR);
+    LONG index = 2;
+    BSTR second = nullptr;
+    EXPECT_EQ(SafeArrayGetElement(psa, &index, &second), S_OK);
+    EXPECT_EQ(com::utf8FromUtf16(com::bstrView(second)), "deux");
+    SysFreeString(second);
+    SAFEARRAY* copy = nullptr;
+    ASSERT_EQ(SafeArrayCopy(psa, &copy), S_OK);
+    EXPECT_EQ(copy->fFeatures & (FADF_STATIC | FADF_AUTO), 0);
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
+    // The elements are released, the descriptor and its storage stay the client's.
+    EXPECT_EQ(items[0], nullptr);
+    EXPECT_EQ(psa->pvData, static_cast<void*>(items));
+    std::free(psa);
+
+    auto* numbers = static_cast<SAFEARRAY*>(std::malloc(sizeof(SAFEARRAY)));
+    LONG values[3] = {1, 2, 3};
+    *numbers = SAFEARRAY{1, FADF_AUTO, sizeof(LONG), 0, values, {{3, 0}}};
+    EXPECT_EQ(SafeArrayGetVartype(numbers, &vt), E_INVALIDARG);
+    ASSERT_EQ(SafeArrayCopy(numbers, &copy), S_OK);
+    index = 2;
+    LONG value = 0;
+    EXPECT_EQ(SafeArrayGetElement(copy, &index, &value), S_OK);
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(numbers), S_OK);
+    std::free(numbers);
+}

@@ -218,3 +218,127 @@ TEST_F(GlobalInterfaceTableTest, CookiesAreDistinctUnderConcurrentRegistration)
 }
 
 } // namespace
+
+// An object registered from a single-threaded apartment runs its calls on that apartment's
+// thread, which serves them when it pumps; its own thread gets the object itself.
+TEST_F(GlobalInterfaceTableTest, ApartmentThreadedObjectsAreCalledOnTheirThread)
+{
+    com::typeInfoFor(com::DispatchInfo<ICounter>::table()); // the interface described
+    struct Apartment
+    {
+        std::atomic<DWORD> cookie{0};
+        std::atomic<bool> done{false};
+        std::thread::id id;
+        ICounter* own = nullptr;
+    } apartment;
+    IGlobalInterfaceTable* git = m_git;
+    std::thread sta([&] {
+        apartment.id = std::this_thread::get_id();
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        CComObject<CCounter>* counter = nullptr;
+        ASSERT_EQ(CComObject<CCounter>::CreateInstance(&counter), S_OK);
+        CComPtr<ICounter> keep(counter);
+        DWORD cookie = 0;
+        ASSERT_EQ(git->RegisterInterfaceInGlobal(keep, ICounter::iid, &cookie), S_OK);
+        ASSERT_EQ(git->GetInterfaceFromGlobal(cookie, ICounter::iid,
+                                              reinterpret_cast<void**>(&apartment.own)),
+                  S_OK);
+        EXPECT_EQ(apartment.own, static_cast<ICounter*>(counter));
+        apartment.own->Release();
+        apartment.cookie = cookie;
+        while (!apartment.done)
+            CoPumpMessages(10);
+        EXPECT_EQ(git->RevokeInterfaceFromGlobal(cookie), S_OK);
+        CoUninitialize();
+    });
+    while (!apartment.cookie)
+        std::this_thread::yield();
+    CComPtr<ICounter> proxy;
+    ASSERT_EQ(m_git->GetInterfaceFromGlobal(apartment.cookie, ICounter::iid,
+                                            reinterpret_cast<void**>(&proxy)),
+              S_OK);
+    EXPECT_NE(proxy.p, apartment.own);
+    LONG total = 0;
+    EXPECT_EQ(proxy->Add(5, &total), S_OK);
+    EXPECT_EQ(total, 5);
+    EXPECT_EQ(proxy->put_Name(CComBSTR("sta")), S_OK);
+    CComBSTR name;
+    EXPECT_EQ(proxy->get_Name(&name), S_OK);
+    EXPECT_EQ(com::utf8FromUtf16(com::bstrView(name)), "sta");
+    CComQIPtr<IDispatch> dispatch(proxy.p);
+    ASSERT_TRUE(dispatch);
+    UINT count = 0;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    proxy.Release();
+    apartment.done = true;
+    sta.join();
+}
+
+// After the apartment has ended, a proxy's calls fail instead of waiting for ever.
+TEST_F(GlobalInterfaceTableTest, ProxiesOfAnEndedApartmentAreDisconnected)
+{
+    com::typeInfoFor(com::DispatchInfo<ICounter>::table());
+    DWORD cookie = 0;
+    IGlobalInterfaceTable* git = m_git;
+    onThread([&] {
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        CComObject<CCounter>* counter = nullptr;
+        ASSERT_EQ(CComObject<CCounter>::CreateInstance(&counter), S_OK);
+        CComPtr<ICounter> keep(counter);
+        ASSERT_EQ(git->RegisterInterfaceInGlobal(keep, ICounter::iid, &cookie), S_OK);
+        CoUninitialize();
+    });
+    CComPtr<ICounter> proxy;
+    ASSERT_EQ(
+        m_git->GetInterfaceFromGlobal(cookie, ICounter::iid, reinterpret_cast<void**>(&proxy)),
+        S_OK);
+    LONG value = 0;
+    EXPECT_EQ(proxy->get_Value(&value), RPC_E_DISCONNECTED);
+    proxy.Release();
+    EXPECT_EQ(m_git->RevokeInterfaceFromGlobal(cookie), S_OK);
+}
+
+// A class object that calls back into the runtime from its QueryInterface is asked outside the
+// runtime's lock.
+TEST_F(GlobalInterfaceTableTest, ClassObjectsMayCallBackIntoTheRuntime)
+{
+    // Lives on the stack for the test: its counting does nothing.
+    struct Reentrant : IClassFactory
+    {
+        HRESULT QueryInterface(REFIID riid, void** ppv) override
+        {
+            IClassFactory* table = nullptr;
+            HRESULT hr =
+                CoGetClassObject(CLSID_StdGlobalInterfaceTable, CLSCTX_INPROC_SERVER, nullptr,
+                                 IID_IClassFactory, reinterpret_cast<void**>(&table));
+            if (FAILED(hr))
+                return hr;
+            table->Release();
+            if (riid != IID_IUnknown && riid != IID_IClassFactory)
+                return E_NOINTERFACE;
+            *ppv = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        ULONG AddRef() override { return 2; }
+        ULONG Release() override { return 1; }
+        HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
+        {
+            return CCounter::_CreatorClass::CreateInstance(outer, riid, ppv);
+        }
+        HRESULT LockServer(BOOL) override { return S_OK; }
+    } reentrant;
+    constexpr CLSID kClass{
+        0x5C0E0009, 0x7A11, 0x4B2C, {0x9D, 1, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66}};
+    IClassFactory* factory = &reentrant;
+    DWORD cookie = 0;
+    ASSERT_EQ(
+        CoRegisterClassObject(kClass, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+        S_OK);
+    CComPtr<ICounter> counter;
+    EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, ICounter::iid,
+                               reinterpret_cast<void**>(&counter)),
+              S_OK);
+    counter.Release();
+    EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+}

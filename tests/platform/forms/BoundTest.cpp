@@ -199,4 +199,31 @@ TEST_F(BoundTest, NewRecordsetIsShownAndTheOldOneIsLeft)
     EXPECT_EQ(window.Text2(0).Text(), "1002");
 }
 
+// A box bound to a text field cannot be typed past the field's defined size; a box bound to a
+// field of another type keeps the usual maximum, and a length set by code stays until the field
+// changes.
+TEST_F(BoundTest, TextBoxesTakeTheirFieldsSize)
+{
+    ado::Recordset info = db.Recordset("InfoSociete");
+    Form panel;
+    auto* data1 = new DataControl("data1", &panel);
+    auto* TextTel = new BoundText("TextTel", &panel);
+    auto* TextPrix = new BoundText("TextPrix", &panel);
+    TextTel->Bind(data1, "Tel");
+    data1->SetRecordset(info);
+    TextPrix->Bind(window.data2, "PrixAchatUnit");
+    EXPECT_EQ(TextTel->maxLength(), 20);
+    EXPECT_EQ(TextPrix->maxLength(), 32767);
+    Type(*TextTel, QString(25, '1'));
+    EXPECT_EQ(TextTel->Text(), QString(20, '1'));
+    info.Update();
+    EXPECT_EQ(db.Stored("SELECT Tel FROM InfoSociete"), std::string(20, '1'));
+
+    TextTel->setMaxLength(10);
+    info.Requery();
+    EXPECT_EQ(TextTel->maxLength(), 10);
+    TextTel->Bind(data1, "Nom");
+    EXPECT_EQ(TextTel->maxLength(), 50);
+}
+
 } // namespace

@@ -227,6 +227,10 @@ TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
     // The check digit is added to twelve digits; the text that is not a code draws no bars.
     EXPECT_EQ(report::testing::Barcodes(pdf, dir.path()), "4006381333931");
     EXPECT_EQ(report::Ean13Digits("4006381333930"), "4006381333931");
+    // The text of a bar-code font gives its digits; a letter out of its half gives none.
+    EXPECT_EQ(report::Ean13Digits("4AKGDSL*dddjdb+"), "4006381333931");
+    EXPECT_EQ(report::Ean13Digits("0AAAAAA*aaaaaa+"), "0000000000000");
+    EXPECT_FALSE(report::Ean13Digits("4AKGDSL*dddjDb+"));
 }
 
 TEST_F(ReportEngine, PicturesFromTheFolderAndFromBytes)

@@ -250,6 +250,13 @@ public:
         for (auto& target : Listeners())
             target->diagnosticMessage(topic, verbosity, text);
     }
+    void sendMessages(const CORBA::WChar* topic, CORBA::Short verbosity, const CORBA::WChar* text,
+                      CORBA::Long count) override
+    {
+        for (auto& target : Listeners())
+            for (CORBA::Long i = 0; i < count; ++i)
+                target->diagnosticMessage(topic, verbosity, text);
+    }
     void sendFree() override
     {
         for (auto& target : Listeners())

@@ -1,0 +1,133 @@
+// The reports window's side of the machine sheets: the work table ARemplissageMachine and the
+// small report copies of the article pictures that the label sheet prints.
+
+#include "harnix/catalogue/cDIBSection.h"
+#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/reports/FenCompteRendu.h"
+#include "harnix/reports/RotationImage.h"
+#include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/Global.h"
+#include "platform/forms/MousePointer.h"
+#include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
+#include "platform/vb/Format.h"
+#include "platform/win/FileSearch.h"
+
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Width of the report copies, in pixels.
+constexpr int32_t LargeurRPT = 248;
+// The language's errors for a missing file, a picture it cannot read and memory run out.
+constexpr int32_t ErrFichierIntrouvable = 53;
+constexpr int32_t ErrImageIncorrecte = 481;
+constexpr int32_t ErrMemoire = 7;
+
+std::vector<uint8_t> LireOctets(const std::string& chemin)
+{
+    std::ifstream fichier(chemin, std::ios::binary);
+    if (!fichier)
+        throw vb::Error(ErrFichierIntrouvable, "Fichier introuvable : " + chemin,
+                        "CreerEtatRemplissageMach");
+    return {std::istreambuf_iterator<char>(fichier), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
+                                              const std::string& requete)
+{
+    bool resultat = false;
+    ado::Recordset liste;
+    try {
+        if (RecordsetEtat.State() == ado::adStateOpen)
+            RecordsetEtat.Close();
+        forms::SetMousePointer(forms::MousePointer::Hourglass);
+        CommandeEtat.SetActiveConnection(cn);
+        RecordsetEtat.SetClientCursor(ado::adLockPessimistic);
+        CommandeEtat.SetCommandText("DELETE  FROM ARemplissageMachine");
+        CommandeEtat.Execute();
+        liste.SetClientCursor(ado::adLockPessimistic);
+        liste.Open("EXEC " + requete + " " + std::to_string(machine), cn);
+        if (liste.RecordCount() > 0) {
+            CommandeEtat.SetCommandText("ARemplissageMachine order by Etage");
+            RecordsetEtat.Open(CommandeEtat);
+            const std::string dossier = Global::CheminImages + "/";
+            const ado::Fields champs = liste.Fields();
+            liste.MoveFirst();
+            while (!liste.Eof()) {
+                RecordsetEtat.AddNew();
+                const vb::Variant image = liste["Image"].Value();
+                if (!image.IsNull()) {
+                    const std::string nom = vb::CStr(image) + ".jpg";
+                    CreerImageRPT(dossier, nom);
+                    if (auto copie = win::FindFileIgnoringCase(Global::CheminImages, "RPT" + nom))
+                        RecordsetEtat["Picture"] = vb::Variant(LireOctets(*copie));
+                }
+                for (long i = 0; i < champs.Count(); ++i)
+                    RecordsetEtat[champs[i].Name()] = champs[i].Value();
+                // "05": the code keeps at least two digits.
+                const vb::Variant code = liste["CodeArticle"].Value();
+                RecordsetEtat["CodeArticle"] =
+                    code.IsNull() ? code : vb::Variant(vb::Format(code, "00"));
+                if (requete == "RemplissageMachine")
+                    RecordsetEtat["Etage"] = liste["Etage"].Value();
+                RecordsetEtat.Update();
+                liste.MoveNext();
+            }
+        }
+        resultat = second == 0 && liste.RecordCount() > 0;
+        liste.Close();
+    } catch (const vb::Error& erreur) {
+        forms::SetMousePointer(forms::MousePointer::Default);
+        FnTundrel::AfficherErreur("CreerEtatRemplissageMach", erreur);
+        return false;
+    }
+    forms::SetMousePointer(forms::MousePointer::Default);
+    return resultat;
+}
+
+void FenCompteRendu::CreerImageRPT(const std::string& dossier, const std::string& fichier)
+{
+    try {
+        const auto source = win::FindFileIgnoringCase(dossier, fichier);
+        if (!source)
+            return;
+        // A copy older than its picture is made again: the article was given a new picture.
+        if (const auto copie = win::FindFileIgnoringCase(dossier, "RPT" + fichier)) {
+            if (std::filesystem::last_write_time(*copie) >=
+                std::filesystem::last_write_time(*source))
+                return;
+        }
+        QImage image(QString::fromStdString(*source));
+        if (image.isNull())
+            throw vb::Error(ErrImageIncorrecte, "Image incorrecte", "CreerImageRPT");
+        Picture1->SetPicture(image);
+        cDIBSection dib;
+        if (Picture1->height() > Picture1->width()) {
+            RotationImage::PivoterImage(*Picture1);
+            dib.CreateFromPicture(Picture1->Picture());
+        } else {
+            dib.CreateFromPicture(QImage(QString::fromStdString(*source)));
+        }
+        std::unique_ptr<cDIBSection> reduite;
+        const cDIBSection* aEcrire = &dib;
+        if (dib.Width() != 0) {
+            // The height in proportion, halves to even, and never below one pixel.
+            const int32_t hauteur = std::max<int32_t>(
+                1, vb::CLng(vb::Variant(double(LargeurRPT) / dib.Width() * dib.Height())));
+            reduite = dib.Resample(hauteur, LargeurRPT);
+            if (!reduite)
+                throw vb::Error(ErrMemoire, "Mémoire insuffisante", "CreerImageRPT");
+            aEcrire = reduite.get();
+        }
+        mIntelJPEGLibrary::SaveDibToJpeg(*aEcrire, dossier + "RPT" + fichier, 90);
+    } catch (const vb::Error& erreur) {
+        FnTundrel::AfficherErreur("CreerImageRPT", erreur);
+    }
+}

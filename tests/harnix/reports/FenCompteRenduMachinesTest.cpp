@@ -1,0 +1,138 @@
+// The work table of the machine sheets: the saved query's rows copied with the code on two
+// digits and the bytes of the article's report picture, and the report copies themselves
+// (248 pixels wide, turned when taller than wide, made again when their picture changes).
+
+#include "harnix/reports/FenCompteRendu.h"
+#include "harnix/shell/Global.h"
+#include "platform/forms/Registry.h"
+#include "tests/harnix/staff/StaffFixture.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <filesystem>
+
+namespace {
+
+class TableMachines : public staff::testing::StaffTest
+{
+protected:
+    void SetUp() override
+    {
+        StaffTest::SetUp();
+        Global::CheminImages = (zad.Folder().Path() / "image").string();
+        std::filesystem::create_directories(Global::CheminImages);
+        Execute("DELETE FROM TRemplissageMachine");
+        Execute("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, NbUnite, "
+                "Aremplir, NumMach) VALUES (2, 1000, 7, 3, 6, 1), (1, 1001, 123, 0, 9, 1)");
+    }
+
+    std::string Image(const std::string& nom) const { return Global::CheminImages + "/" + nom; }
+
+    // A white picture with its top-right corner red.
+    void Dessiner(const std::string& nom, int largeur, int hauteur, QColor fond = Qt::white)
+    {
+        QImage image(largeur, hauteur, QImage::Format_RGB32);
+        image.fill(fond);
+        QPainter(&image).fillRect(largeur - largeur / 4, 0, largeur / 4, hauteur / 4, Qt::red);
+        ASSERT_TRUE(image.save(QString::fromStdString(Image(nom + ".jpg")), "JPEG", 95));
+    }
+
+    static bool Rouge(const QImage& image, int x, int y)
+    {
+        const QColor c = image.pixelColor(x, y);
+        return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+    }
+
+    bool Creer(const std::string& image, int16_t second = 1)
+    {
+        Execute("UPDATE ArticleEnStock SET Image = '" + image + "' WHERE Reference = 1000");
+        return forms::form<FenCompteRendu>().CreerEtatRemplissageMach(1, second,
+                                                                      "RemplissageMachine");
+    }
+};
+
+TEST_F(TableMachines, RowsCarryTheCodeOnTwoDigitsAndThePictureBytes)
+{
+    Dessiner("casque12", 800, 600);
+    EXPECT_FALSE(Creer("casque12"));
+    EXPECT_TRUE(Creer("casque12", 0));
+    FenCompteRendu& f = forms::form<FenCompteRendu>();
+    ASSERT_EQ(f.RecordsetEtat.State(), ado::adStateOpen);
+
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM ARemplissageMachine ORDER BY Etage", zad.Connection());
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(vb::CStr(rs["CodeArticle"].Value()), "123");
+    EXPECT_TRUE(rs["Picture"].Value().IsNull());
+    rs.MoveNext();
+    EXPECT_EQ(vb::CStr(rs["CodeArticle"].Value()), "07");
+    EXPECT_EQ(vb::CStr(rs["Etage"].Value()), "2");
+    EXPECT_EQ(vb::CStr(rs["Designation"].Value()), "GANTS T8");
+    QFile copie(QString::fromStdString(Image("RPTcasque12.jpg")));
+    ASSERT_TRUE(copie.open(QIODevice::ReadOnly));
+    const QByteArray octets = copie.readAll();
+    const vb::Variant picture = rs["Picture"].Value();
+    const std::vector<uint8_t>& image = picture.BytesValue();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())),
+              octets);
+
+    // A machine whose query returns nothing: the table ends empty.
+    EXPECT_FALSE(f.CreerEtatRemplissageMach(99, 0, "PresentationArticle"));
+    EXPECT_NE(f.RecordsetEtat.State(), ado::adStateOpen);
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM ARemplissageMachine"), "0");
+}
+
+TEST_F(TableMachines, ReportCopiesAreTurnedAndScaled)
+{
+    QGuiApplication::clipboard()->setText("garde");
+    struct Cas
+    {
+        const char* nom;
+        int largeur, hauteur;
+        int largeurCopie, hauteurCopie;
+        // Where the red corner lands in the copy.
+        bool hautGauche;
+    };
+    for (const Cas& c :
+         {Cas{"haut", 600, 800, 248, 186, true}, Cas{"large", 800, 600, 248, 186, false},
+          Cas{"carre", 500, 500, 248, 248, false}, Cas{"fil", 1000, 1, 248, 1, false}}) {
+        SCOPED_TRACE(c.nom);
+        Dessiner(c.nom, c.largeur, c.hauteur);
+        Creer(c.nom);
+        const QImage copie(QString::fromStdString(Image(std::string("RPT") + c.nom + ".jpg")));
+        ASSERT_FALSE(copie.isNull());
+        EXPECT_EQ(copie.width(), c.largeurCopie);
+        EXPECT_EQ(copie.height(), c.hauteurCopie);
+        if (c.hauteur > 1) {
+            EXPECT_EQ(Rouge(copie, 5, 5), c.hautGauche);
+            EXPECT_EQ(Rouge(copie, copie.width() - 5, 5), !c.hautGauche);
+        }
+    }
+    // The turn leaves the clipboard alone.
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "garde");
+}
+
+TEST_F(TableMachines, CopyIsMadeAgainOnlyWhenItsPictureChanges)
+{
+    Dessiner("gant", 400, 300);
+    Creer("gant");
+    const std::string copie = Image("RPTgant.jpg");
+    const auto faite = std::filesystem::last_write_time(copie);
+    std::filesystem::last_write_time(copie, faite - std::chrono::hours(1));
+    std::filesystem::last_write_time(Image("gant.jpg"), faite - std::chrono::hours(2));
+    Creer("gant");
+    EXPECT_EQ(std::filesystem::last_write_time(copie), faite - std::chrono::hours(1));
+
+    // A new picture of the article: its copy follows.
+    Dessiner("gant", 400, 300, Qt::green);
+    Creer("gant");
+    const QImage refaite(QString::fromStdString(copie));
+    EXPECT_GT(refaite.pixelColor(5, 5).green(), 200);
+    EXPECT_LT(refaite.pixelColor(5, 5).red(), 80);
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+#pragma once
+// The process's COM Global Interface Table behind a monitor, shared by the COM client's threads,
+// the ORB's threads and the relay threads through counted pointers.
+
+#include "platform/com/Unknown.h"
+#include "platform/jtc/Monitor.h"
+#include "vardex/support/refcount.h"
+
+class CriticalGlobalInterfaceTable : public CRefCount
+{
+public:
+    // Throws a GenericClientException (E_FAIL, message 42264) when the table cannot be had.
+    CriticalGlobalInterfaceTable();
+
+    // Each holds the monitor around the one call and returns the table's result.
+    HRESULT RegisterInterfaceInGlobal(IUnknown* pUnk, REFIID riid, DWORD* pdwCookie);
+    HRESULT RevokeInterfaceFromGlobal(DWORD dwCookie);
+    HRESULT GetInterfaceFromGlobal(DWORD dwCookie, REFIID riid, void** ppv);
+
+protected:
+    ~CriticalGlobalInterfaceTable() override;
+
+private:
+    IGlobalInterfaceTable* m_pGIT = nullptr;
+    JTCMonitor m_monitor;
+};

@@ -1,0 +1,66 @@
+#pragma once
+// The probe listener this library serves to the report server, and the relay threads that carry
+// each of its calls to the COM client's listener, so that no client call runs on an ORB thread.
+
+#include "platform/jtc/Thread.h"
+#include "vardex/diagnostics/CriticalGIT.h"
+#include "vardex/support/sstring.h"
+
+#include <omniORB4/CORBA.h>
+
+#include "norveldiag.hh"
+
+class CComDiagnostics;
+
+class CDiagProbeListener_impl
+    : public virtual Norvel::Norveldiag::_sk_NorvelDiagnosticsProbeListener
+{
+public:
+    // Holds a counted COM reference to its creator and one to the table.
+    CDiagProbeListener_impl(CComDiagnostics* owner,
+                            const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie);
+    ~CDiagProbeListener_impl() override;
+
+    // Copies the texts and starts one relay thread per message.
+    void diagnosticMessage(const CORBA::WChar* topic, CORBA::Short verbosity,
+                           const CORBA::WChar* message) override;
+    void topicalFilterUpdated(const Norvel::Norveldiag::SeqTopicVerbosity& topics) override;
+    // The server ends the registration: the creator drops this servant and a relay thread
+    // tells the client's listener.
+    void free() override;
+
+private:
+    CComDiagnostics* m_owner;
+    CRefCountPtr<CriticalGlobalInterfaceTable> m_pGIT;
+    DWORD m_cookie;
+};
+
+// Calls the client listener's DiagnosticsMessage from the multithreaded apartment.
+class MessageThread : public JTCThread
+{
+public:
+    MessageThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie,
+                  const SString& topic, int16_t verbosity, const SString& message);
+    ~MessageThread() override;
+    void run() override;
+
+private:
+    CRefCountPtr<CriticalGlobalInterfaceTable> m_pGIT;
+    DWORD m_cookie;
+    SString m_topic;
+    int16_t m_verbosity;
+    SString m_message;
+};
+
+// Calls the client listener's Free from the multithreaded apartment, then revokes its cookie.
+class FreeThread : public JTCThread
+{
+public:
+    FreeThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie);
+    ~FreeThread() override;
+    void run() override;
+
+private:
+    CRefCountPtr<CriticalGlobalInterfaceTable> m_pGIT;
+    DWORD m_cookie;
+};
