@@ -64,3 +64,17 @@ function(harnix_bench name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
   harnix_warnings(${name})
 endfunction()
+
+# harnix_hidden_symbols(target): the target's symbols stay inside the shared library they end
+# up in; what a shared library exports is marked in its headers. A shared library also keeps
+# the standard library's template instantiations it makes to itself (cmake/api-only.map).
+function(harnix_hidden_symbols target)
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+  get_target_property(type ${target} TYPE)
+  if(type MATCHES "SHARED_LIBRARY|MODULE_LIBRARY")
+    set(map ${CMAKE_SOURCE_DIR}/cmake/api-only.map)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+  endif()
+endfunction()

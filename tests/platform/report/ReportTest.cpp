@@ -7,6 +7,7 @@
 #include "platform/report/ReportViewer.h"
 #include "platform/vb/Error.h"
 #include "tests/platform/ado/AdoFixture.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -18,24 +19,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <sqlite3.h>
 
 namespace {
 
 using report::testing::PdfPages;
 using report::testing::PdfText;
-
-int32_t ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using vb::testing::ErrorOf;
 
 class ReportEngine : public ::testing::Test
 {
