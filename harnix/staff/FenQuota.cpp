@@ -94,9 +94,10 @@ FenQuota::FenQuota()
     DBGrid2 = new forms::DataGrid("DBGrid2", SSFrame2);
     DBGrid2->SetCaption("Détail Quotas");
     DBGrid2->SetHeadLines(2);
-    DBGrid2->AddColumn("Réf. Article", "RefArticle", 800);
+    // Designations such as LUNETTES DE PROTECTION INCOLORES read whole.
+    DBGrid2->AddColumn("Réf. Article", "RefArticle", 700);
     DBGrid2->AddColumn("Code Article", "CodeArticle", 700);
-    DBGrid2->AddColumn("Désignation", "Designation", 3200);
+    DBGrid2->AddColumn("Désignation", "Designation", 3390);
     DBGrid2->AddColumn("Taille", "Taille", 650);
     DBGrid2->AddColumn("Qté Permise", "QtePermise", 800);
     DBGrid2->AddColumn("Périodicité", "Periodicite", 950);
