@@ -482,6 +482,7 @@ void FrmStock::DBGridStockVisible()
     // The stock-alert buttons.
     Command1->show();
     CmdPeriode->show();
+    CmdCatalogue->show();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)

@@ -293,8 +293,8 @@ void FenQuota::CmdAddArticle_Click()
         FrmStock& stock = forms::form<FrmStock>();
         // The article window's buttons that a pick has no use for, by name: the window need
         // not hold all of them.
-        for (const char* nom :
-             {"Command1", "CmdPeriode", "CmdAjout", "CmdDelete", "CmdScanner", "CmdChoixImage"})
+        for (const char* nom : {"Command1", "CmdPeriode", "CmdAjout", "CmdDelete", "CmdScanner",
+                                "CmdChoixImage", "CmdCatalogue"})
             if (QWidget* bouton = stock.findChild<QWidget*>(nom))
                 bouton->hide();
         stock.FrameFicheProduit->hide();

@@ -62,6 +62,7 @@ protected:
             EXPECT_FALSE(stock.CmdAjout->isVisible());
             EXPECT_FALSE(stock.CmdScanner->isVisible());
             EXPECT_FALSE(stock.CmdChoixImage->isVisible());
+            EXPECT_FALSE(stock.CmdCatalogue->isVisible());
             EXPECT_FALSE(stock.FrameFicheProduit->isVisible());
             if (reference == 0) {
                 Click(*stock.CmdClose);
@@ -127,6 +128,7 @@ TEST_F(FenQuotaTest, ArticlesPickedInTheArticleWindowBecomeQuotaLines)
     EXPECT_TRUE(stock.CmdSelectioner->isHidden());
     EXPECT_FALSE(stock.CmdAjout->isHidden());
     EXPECT_FALSE(stock.CmdScanner->isHidden());
+    EXPECT_FALSE(stock.CmdCatalogue->isHidden());
     EXPECT_FALSE(forms::IsLoaded<FrmUtilisateur>());
 }
 

@@ -12,6 +12,8 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -267,6 +269,46 @@ TEST_F(ReportEngine, PicturesFromTheFolderAndFromBytes)
         EXPECT_TRUE(PdfText(pdf).contains("absent"));
     }
     EXPECT_FALSE(report::Ean13Digits("40063813339"));
+}
+
+// On a label with a picture the lines run across the label, a long designation whole and clear
+// of the picture below them.
+TEST_F(ReportEngine, LabelLinesReadWholeBesideAPicture)
+{
+    QImage image(248, 160, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.save(dir.filePath("RPTlunettes.jpg"), "JPEG");
+    cn.Execute("CREATE TABLE Fiches (Code TEXT(5), Nom TEXT(100), Image TEXT(50))");
+    cn.Execute("INSERT INTO Fiches VALUES ('12', 'LUNETTES DE PROTECTION INCOLORES', 'lunettes')");
+    const QString path = Write("etiquettes.rpt", R"({
+      "labels": {"rows": 6, "columns": 3, "width": 63.5, "height": 46.6, "pitchX": 66.0,
+                 "pitchY": 46.6, "top": 8.8, "left": 7.2},
+      "tables": [{"position": 1, "role": "detail"}],
+      "label": {"lines": ["{Code}", "{Nom}"],
+                "picture": {"source": "folder", "field": "Image", "prefix": "RPT"}}
+    })");
+    auto rapport = report::Report::Open(path.toStdString());
+    rapport->SetPictureFolder(dir.path());
+    rapport->SetDataSource(1, Open("Fiches"));
+    rapport->ReadRecords();
+    ASSERT_EQ(rapport->Pages().pages.size(), 1u);
+    const report::Item* nom = nullptr;
+    const report::Item* photo = nullptr;
+    for (const report::Item& item : rapport->Pages().pages[0].items) {
+        if (item.kind == report::Item::Text && item.text.startsWith("LUNETTES"))
+            nom = &item;
+        if (item.kind == report::Item::Picture)
+            photo = &item;
+    }
+    ASSERT_TRUE(nom && photo);
+    EXPECT_EQ(nom->text, "LUNETTES DE PROTECTION INCOLORES");
+    QFont police("DejaVu Sans");
+    police.setPixelSize(static_cast<int>(nom->size));
+    police.setHintingPreference(QFont::PreferNoHinting);
+    EXPECT_LE(QFontMetricsF(police).horizontalAdvance(nom->text), nom->rect.width());
+    EXPECT_FALSE(nom->rect.intersects(photo->rect));
+    EXPECT_GT(photo->rect.height(), 200); // two thirds of the label at least
+    EXPECT_LE(photo->rect.bottom(), (8.8 + 46.6) * 10);
 }
 
 TEST_F(ReportEngine, MailThroughTheDesktopClient)
