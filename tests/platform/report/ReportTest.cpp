@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         cn = db.Open();
-        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(50), Qte LONG, "
+        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(255), Qte LONG, "
                    "Prix CURRENCY, Badge TEXT(20))");
         cn.Execute("CREATE TABLE Entete (Titre TEXT(255), Periode TEXT(255))");
         cn.Execute("CREATE TABLE Societe (Nom TEXT(50), Ville TEXT(50))");
