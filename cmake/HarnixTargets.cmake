@@ -43,17 +43,20 @@ function(harnix_test name)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
-  if(HARNIX_SANITIZE)
-    # At the end of the folder, after any environment the folder sets for the test itself.
-    cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_leak_suppressions [[${name}]])")
-  endif()
+  # At the end of the folder, after any environment the folder sets for the test itself.
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
 endfunction()
 
-# Under the sanitizers leak detection stays on; the leaks of third-party libraries that the
-# project cannot mend are suppressed by the list in cmake/lsan.supp.
-function(harnix_leak_suppressions name)
+# Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
+# never in the user's own configuration. Under the sanitizers leak detection stays on; the leaks
+# of third-party libraries that the project cannot mend are suppressed by cmake/lsan.supp.
+function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+  if(HARNIX_SANITIZE)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+  endif()
 endfunction()
 
 # harnix_bench(name SOURCES ... [DEPS ...]): a Google Benchmark program (not run by CI).
