@@ -49,13 +49,15 @@ endfunction()
 
 # Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
 # never in the user's own configuration. Under the sanitizers leak detection stays on; the leaks
-# of third-party libraries that the project cannot mend are suppressed by cmake/lsan.supp.
+# of third-party libraries that the project cannot mend are suppressed by cmake/lsan.supp, which
+# needs whole allocation stacks: Debian's Qt is built without frame pointers.
 function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
     "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
   if(HARNIX_SANITIZE)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+      "ASAN_OPTIONS=fast_unwind_on_malloc=0")
   endif()
 endfunction()
 
