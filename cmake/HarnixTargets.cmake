@@ -43,17 +43,22 @@ function(harnix_test name)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
-  if(HARNIX_SANITIZE)
-    # At the end of the folder, after any environment the folder sets for the test itself.
-    cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_leak_suppressions [[${name}]])")
-  endif()
+  # At the end of the folder, after any environment the folder sets for the test itself.
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
 endfunction()
 
-# Under the sanitizers leak detection stays on; the leaks of third-party libraries that the
-# project cannot mend are suppressed by the list in cmake/lsan.supp.
-function(harnix_leak_suppressions name)
+# Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
+# never in the user's own configuration. Under the sanitizers leak detection stays on; the leaks
+# of third-party libraries that the project cannot mend are suppressed by cmake/lsan.supp, which
+# needs whole allocation stacks: Debian's Qt is built without frame pointers.
+function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+  if(HARNIX_SANITIZE)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+      "ASAN_OPTIONS=fast_unwind_on_malloc=0")
+  endif()
 endfunction()
 
 # harnix_bench(name SOURCES ... [DEPS ...]): a Google Benchmark program (not run by CI).
@@ -63,4 +68,18 @@ function(harnix_bench name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
   harnix_warnings(${name})
+endfunction()
+
+# harnix_hidden_symbols(target): the target's symbols stay inside the shared library they end
+# up in; what a shared library exports is marked in its headers. A shared library also keeps
+# the standard library's template instantiations it makes to itself (cmake/api-only.map).
+function(harnix_hidden_symbols target)
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+  get_target_property(type ${target} TYPE)
+  if(type MATCHES "SHARED_LIBRARY|MODULE_LIBRARY")
+    set(map ${CMAKE_SOURCE_DIR}/cmake/api-only.map)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+  endif()
 endfunction()

@@ -290,7 +290,8 @@ void FrmStock::CreerFiche()
     DBCombo3->SetListField("CodeArticle");
     Check1 = new forms::CheckBox("Check1", "Intervertir", fiche);
     Command2 = new forms::CommandButton("Command2", "Créer des Codes Articles", fiche);
-    forms::MoveTwips(*DBCombo1, 2050, 2300, 2200, 330);
+    // Wide enough for a family name such as PROTECTION AUDITIVE.
+    forms::MoveTwips(*DBCombo1, 2050, 2300, 3000, 330);
     Libelle("Famille:", fiche, 120, 2300, 1750);
     forms::MoveTwips(*DataCombo3, 2050, 2700, 1200, 330);
     Libelle("Taille:", fiche, 120, 2700, 1750);
@@ -482,6 +483,7 @@ void FrmStock::DBGridStockVisible()
     // The stock-alert buttons.
     Command1->show();
     CmdPeriode->show();
+    CmdCatalogue->show();
 }
 
 void FrmStock::Form_KeyPress(int& keyAscii)

@@ -129,6 +129,15 @@ void FrmStock::CreerMenuCatalogue()
         QAction* action = menu->addAction(QString::fromUtf8(e.texte));
         action->setObjectName(e.nom);
         connect(action, &QAction::triggered, this, [this, op = e.operation] {
+            // The operations end quietly without a catalogue; a choice of the menu says why.
+            if (!FnTundrel::FichierExiste(Global::ProgramFolder(),
+                                          CatalogueFournisseur::NomCatalogue)) {
+                forms::MsgBox(QString::fromUtf8("Le catalogue %1 est introuvable dans le dossier "
+                                                "du programme.")
+                                  .arg(CatalogueFournisseur::NomCatalogue),
+                              forms::vbExclamation, TitreCatalogue);
+                return;
+            }
             forms::SetMousePointer(forms::MousePointer::Hourglass);
             (this->*op)();
             forms::SetMousePointer(forms::MousePointer::Default);

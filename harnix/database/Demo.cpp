@@ -2,9 +2,16 @@
 // are family 3 and gloves family 1, as the settings expect by default),
 // suppliers, articles with prices and stock, a few stock receipts, the pool
 // of machine article codes, sites and services, profiles with their quota
-// lines, employees and two machines with the articles in their slots.
+// lines, employees, two machines with the articles in their slots, and the
+// movements of the last months (counter issues and an allocation), dated from
+// the day the data is made so that the reports and the history show them.
 
 #include "harnix/database/Data.h"
+#include "harnix/distribution/Mouvements.h"
+#include "platform/ado/Recordset.h"
+#include "platform/vb/Convert.h"
+#include "platform/vb/Currency.h"
+#include "platform/vb/DateTime.h"
 
 #include <array>
 #include <initializer_list>
@@ -447,6 +454,130 @@ void FillMachines(ado::Connection& connection)
                        "ReferenceArticle)");
 }
 
+// Counter issues: days before the day the data is made, time of day, employee, article.
+struct Issue
+{
+    long daysAgo, hour, minute;
+    std::string_view badge;
+    long article;
+};
+
+constexpr std::array Issues{
+    Issue{118, 7, 42, "1000", 1001},  Issue{112, 8, 5, "1002", 1016},
+    Issue{104, 13, 30, "1003", 1003}, Issue{97, 7, 55, "1001", 1007},
+    Issue{90, 9, 10, "1007", 1000},   Issue{83, 14, 2, "1004", 1010},
+    Issue{76, 8, 20, "1000", 1008},   Issue{69, 10, 45, "1009", 1019},
+    Issue{61, 7, 38, "1008", 1009},   Issue{54, 11, 15, "1002", 1017},
+    Issue{47, 8, 0, "1011", 1012},    Issue{40, 13, 50, "1001", 1014},
+    Issue{33, 9, 25, "1004", 1015},   Issue{26, 7, 48, "1000", 1012},
+    Issue{19, 15, 5, "1003", 1018},   Issue{12, 8, 12, "1007", 1014},
+    Issue{8, 10, 30, "1002", 1013},   Issue{5, 7, 50, "1008", 1002},
+    Issue{3, 14, 40, "1009", 1003},   Issue{1, 9, 0, "1000", 1001},
+};
+
+// The allocation: the employees of the production profile at the Nantes plant, for 90 days.
+constexpr long AllocationDaysAgo = 45;
+constexpr long AllocationDays = 90;
+constexpr std::string_view AllocationFilter = "Utilisateurs.Site = 2 AND Utilisateurs.Quota = 1";
+
+vb::Date DaysAgo(long days, long hour, long minute)
+{
+    return vb::Today() - double(days) + vb::TimeSerial(int(hour), int(minute), 0).serial;
+}
+
+ado::Recordset Read(ado::Connection& connection, const std::string& source)
+{
+    ado::Recordset rs;
+    rs.SetClientCursor(ado::adLockReadOnly);
+    rs.Open(source, connection);
+    return rs;
+}
+
+// One unit taken at the counter, with the names of the moment, as the counter records it.
+void WriteIssue(ado::Connection& connection, const Issue& issue)
+{
+    ado::Recordset employee =
+        Read(connection, "GrUtilisateur where NoBadge = " + Quote(issue.badge));
+    ado::Recordset article = Read(connection, "Stock where Reference = " + Number(issue.article));
+    Mouvements::Enregistrer(
+        connection, Mouvements::RemiseAuComptoir(DaysAgo(issue.daysAgo, issue.hour, issue.minute),
+                                                 employee, article));
+}
+
+// Each employee's quota lines for the period, at least one unit each, and a total of the unit
+// prices, as a committed allocation records them.
+void WriteAllocation(ado::Connection& connection)
+{
+    ado::Recordset rs = Read(
+        connection,
+        "SELECT Utilisateurs.NoBadge, Utilisateurs.Nom, Utilisateurs.Prenom, Quota.RefArticle, "
+        "ArticleEnStock.Designation, Quota.QtePermise * " +
+            Number(AllocationDays) +
+            " / Quota.Periodicite AS Qte, ArticleEnStock.PrixAchatUnit, Familles.NomFamille, "
+            "Sites.NomSite, Utilisateurs.Site, Services.NomService, Utilisateurs.Service, "
+            "ProfileQuota.Profile, Fournisseur.CodeFournisseur, Fournisseur.Societe "
+            "FROM Utilisateurs INNER JOIN ProfileQuota ON ProfileQuota.NoQuota = "
+            "Utilisateurs.Quota INNER JOIN Quota ON Quota.NoQota = Utilisateurs.Quota "
+            "INNER JOIN ArticleEnStock ON ArticleEnStock.Reference = Quota.RefArticle "
+            "INNER JOIN Familles ON Familles.NoFamille = ArticleEnStock.Famille "
+            "INNER JOIN Fournisseur ON Fournisseur.[No] = ArticleEnStock.NoFournisseur "
+            "LEFT JOIN Sites ON Sites.NoSite = Utilisateurs.Site "
+            "LEFT JOIN Services ON Services.NoService = Utilisateurs.Service WHERE " +
+            std::string(AllocationFilter) + " ORDER BY Utilisateurs.NoBadge, Quota.NoLigne");
+    const vb::Date date = DaysAgo(AllocationDaysAgo, 16, 30);
+    Mouvements::Mouvement m;
+    vb::Currency total;
+    auto write = [&] {
+        if (!m.Lignes.empty()) {
+            m.Total = total;
+            Mouvements::Enregistrer(connection, m);
+        }
+    };
+    for (; !rs.Eof(); rs.MoveNext()) {
+        if (m.Lignes.empty() || vb::CStr(m.Utilisateur) != vb::CStr(rs["NoBadge"].Value())) {
+            write();
+            m = {.LaDate = date,
+                 .Utilisateur = rs["NoBadge"].Value(),
+                 .Nom = rs["Nom"].Value(),
+                 .Prenom = rs["Prenom"].Value(),
+                 .Type = Mouvements::Dotation,
+                 .Total = {},
+                 .TotalApresLignes = true};
+            total = vb::Currency();
+        }
+        const int32_t quantity = vb::CLng(rs["Qte"].Value());
+        Mouvements::Ligne l;
+        l.Reference = rs["RefArticle"].Value();
+        l.Designation = rs["Designation"].Value();
+        l.Quantite = quantity == 0 ? 1 : quantity;
+        l.PrixAchatUnit = rs["PrixAchatUnit"].Value();
+        l.NomFamille = rs["NomFamille"].Value();
+        l.NomSite = rs["NomSite"].Value();
+        l.NoSite = rs["Site"].Value();
+        l.NomService = rs["NomService"].Value();
+        l.NoService = rs["Service"].Value();
+        l.Profile = rs["Profile"].Value();
+        l.CodeFournisseur = rs["CodeFournisseur"].Value();
+        l.Societe = rs["Societe"].Value();
+        m.Lignes.push_back(l);
+        total += vb::CCur(rs["PrixAchatUnit"].Value());
+    }
+    write();
+}
+
+// Written in the order of their dates, so that the movement numbers follow the days.
+void FillMovements(ado::Connection& connection)
+{
+    bool allocated = false;
+    for (const Issue& issue : Issues) {
+        if (!allocated && issue.daysAgo < AllocationDaysAgo) {
+            WriteAllocation(connection);
+            allocated = true;
+        }
+        WriteIssue(connection, issue);
+    }
+}
+
 } // namespace
 
 std::string Quote(std::string_view text)
@@ -467,6 +598,7 @@ void FillDemo(ado::Connection& connection)
     FillCatalogue(connection);
     FillStaff(connection);
     FillMachines(connection);
+    FillMovements(connection);
 }
 
 } // namespace database::data

@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QPixmap>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -518,8 +519,11 @@ void FenComptoir::ChargerImage()
             vb::Raise(11);
         }
         const double ratio = double(hauteur) / largeur;
-        forms::SetHeightTwips(*Image1, HauteurImage);
-        forms::SetWidthTwips(*Image1, int(HauteurImage / ratio + 0.5));
+        // A wide picture is made smaller rather than cut by the window's edge.
+        const int place = forms::WidthTwips(*this) - forms::LeftTwips(*Image1) - 120;
+        const int largeurImage = std::min(int(HauteurImage / ratio + 0.5), place);
+        forms::SetHeightTwips(*Image1, std::min(HauteurImage, int(largeurImage * ratio + 0.5)));
+        forms::SetWidthTwips(*Image1, largeurImage);
         Image1->setPixmap(image);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("ChargerImage", erreur);

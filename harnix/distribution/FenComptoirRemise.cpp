@@ -79,34 +79,7 @@ void FenComptoir::EffectuerRemiseArticle()
 bool FenComptoir::EnregistrerVente()
 {
     try {
-        Mouvements::Mouvement m{.LaDate = vb::Now(),
-                                .Utilisateur = rsSalarie["NoBadge"].Value(),
-                                .Nom = rsSalarie["NOM"].Value(),
-                                .Prenom = rsSalarie["Prenom"].Value(),
-                                .Type = Mouvements::RemiseComptoir,
-                                .Total = rsArticle["PrixAchatUnit"].Value(),
-                                .DiminuerStock = true};
-        Mouvements::Ligne l;
-        l.Reference = rsArticle["Reference"].Value();
-        l.Designation = rsArticle["Designation"].Value();
-        l.Quantite = int32_t{1};
-        l.PrixAchatUnit = rsArticle["PrixAchatUnit"].Value();
-        l.NomFamille = rsArticle["NomFamille"].Value();
-        l.NomSite = rsSalarie["NomSite"].Value();
-        l.NoSite = rsSalarie["NoSite"].Value();
-        l.NomService = rsSalarie["NomService"].Value();
-        l.NoService = rsSalarie["NoService"].Value();
-        // The profile number, as decimal text.
-        const vb::Variant profil = rsSalarie["Quota"].Value();
-        l.Profile = profil.IsNull() ? vb::Variant::Null() : vb::Variant(vb::CStr(vb::CLng(profil)));
-        l.CodeFournisseur = rsArticle["CodeFournisseur"].Value();
-        l.Societe = rsArticle["Societe"].Value();
-        l.Taille = rsArticle["Taille"].Value();
-        l.RefFournisseur = rsArticle["RefFournisseur"].Value();
-        l.CodeArticle = rsArticle["CodeArticle"].Value();
-        l.NoFamille = rsArticle["Famille"].Value();
-        m.Lignes = {l};
-        Mouvements::Enregistrer(cn, m);
+        Mouvements::Enregistrer(cn, Mouvements::RemiseAuComptoir(vb::Now(), rsSalarie, rsArticle));
         return true;
     } catch (const vb::Error& erreur) {
         // Nothing of the issue was kept.

@@ -24,6 +24,12 @@
 
 namespace {
 
+// The content grid is wide enough for a designation such as LUNETTES DE PROTECTION INCOLORES and
+// for "Colonne 11"; the fill bars stand right of it, the picture and the buttons right of them.
+constexpr int LargeurGrille = 7410;
+constexpr int GaucheBarres = LargeurGrille + 105;
+constexpr int GaucheBoutons = GaucheBarres + 2340;
+
 // Lines of a machine with the article of each; a line whose article is unknown is kept.
 std::string RequeteLignes(const std::string& no)
 {
@@ -117,25 +123,25 @@ FrmConfigMachine::FrmConfigMachine()
     DataGrid1->SetAllowUpdate(false);
 
     MSFlexGrid1 = new forms::MSFlexGrid("MSFlexGrid1", this);
-    forms::MoveTwips(*MSFlexGrid1, 105, 345, 7035, 10300);
+    forms::MoveTwips(*MSFlexGrid1, 105, 345, LargeurGrille, 10300);
     MSFlexGrid1->SetCols(6);
     MSFlexGrid1->hide();
     SSPanel3 = new forms::Panel("SSPanel3", "Remplissage", this);
-    forms::MoveTwips(*SSPanel3, 7140, 360, 2160, 540);
+    forms::MoveTwips(*SSPanel3, GaucheBarres, 360, 2160, 540);
     SSPanel3->hide();
     for (int i = 1; i <= NbLignesMax; ++i) {
         forms::FloodPanel& barre = SSPanel2.Add(i, new forms::FloodPanel({}, this));
-        forms::MoveTwips(barre, 7140, 635 + 270 * i, 2160, 270);
+        forms::MoveTwips(barre, GaucheBarres, 635 + 270 * i, 2160, 270);
         barre.hide();
     }
 
     Picture1 = new forms::Image("Picture1", this);
     Picture1->SetStretch(true);
-    forms::MoveTwips(*Picture1, 9480, 120, 2640, 3300);
+    forms::MoveTwips(*Picture1, GaucheBoutons, 120, 2640, 3300);
 
     auto bouton = [this](const char* nom, const char* legende, int haut) {
         auto* b = new forms::CommandButton(nom, QString::fromUtf8(legende), this);
-        forms::MoveTwips(*b, 9480, haut, 2640, 600);
+        forms::MoveTwips(*b, GaucheBoutons, haut, 2640, 600);
         return b;
     };
     CmdModeConfig = bouton("CmdModeConfig", "Activer mode configuration", 3540);
@@ -167,7 +173,7 @@ void FrmConfigMachine::Form_Load()
 {
     DataGrid1->show();
     SetHeight(11592);
-    SetWidth(12270);
+    SetWidth(GaucheBoutons + 2640 + 150);
     FonctionUtilitaires::CentrerFenetre(*this);
     Global::ConfigMachineOuverte = true;
     try {
@@ -290,7 +296,7 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
     const long nbLignes = lignes.RecordCount();
     forms::MSFlexGrid& grille = *MSFlexGrid1;
     span([&] { grille.SetRows(nbLignes + 1); });
-    const int largeurs[] = {900, 2800, 1300, 667, 667, 690};
+    const int largeurs[] = {975, 3435, 900, 667, 667, 690};
     const char* titres[] = {
         "", "Désignation", "Référence", "Code Article", "Nbre d'unité", "Nbre à remplir"};
     for (int c = 0; c < 6; ++c) {
@@ -370,7 +376,7 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
         if (avecBarre) {
             forms::FloodPanel& barre = SSPanel2(i);
             const int h = grille.RowHeight(i);
-            forms::MoveTwips(barre, 7140, (i - 1) * h + h + 635, 2160, 270);
+            forms::MoveTwips(barre, GaucheBarres, (i - 1) * h + h + 635, 2160, 270);
             barre.show();
             barre.raise();
             barre.SetFloodPercent(niveau);
@@ -453,8 +459,8 @@ void FrmConfigMachine::MSFlexGrid1_Click()
     if (r < 1 || r > NbLignesMax || LigneOccupee[static_cast<size_t>(r - 1)])
         return;
     FrmStock& stock = forms::form<FrmStock>();
-    for (const char* nom :
-         {"CmdAjout", "CmdDelete", "Command1", "CmdScanner", "CmdChoixImage", "CmdPeriode"})
+    for (const char* nom : {"CmdAjout", "CmdDelete", "Command1", "CmdScanner", "CmdChoixImage",
+                            "CmdPeriode", "CmdCatalogue"})
         if (QWidget* b = stock.findChild<QWidget*>(nom))
             b->hide();
     stock.CmdSelectioner->show();

@@ -1,6 +1,5 @@
 #include "harnix/distribution/Mouvements.h"
 
-#include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 
 #include <string>
@@ -86,6 +85,38 @@ void DiminuerStock(ado::Connection& connexion, const std::vector<Ligne>& lignes)
 }
 
 } // namespace
+
+Mouvement RemiseAuComptoir(vb::Date laDate, const ado::Recordset& salarie,
+                           const ado::Recordset& article)
+{
+    Ligne l;
+    l.Reference = article["Reference"].Value();
+    l.Designation = article["Designation"].Value();
+    l.Quantite = int32_t{1};
+    l.PrixAchatUnit = article["PrixAchatUnit"].Value();
+    l.NomFamille = article["NomFamille"].Value();
+    l.NomSite = salarie["NomSite"].Value();
+    l.NoSite = salarie["NoSite"].Value();
+    l.NomService = salarie["NomService"].Value();
+    l.NoService = salarie["NoService"].Value();
+    // The profile number, as decimal text.
+    const vb::Variant profil = salarie["Quota"].Value();
+    l.Profile = profil.IsNull() ? vb::Variant::Null() : vb::Variant(vb::CStr(vb::CLng(profil)));
+    l.CodeFournisseur = article["CodeFournisseur"].Value();
+    l.Societe = article["Societe"].Value();
+    l.Taille = article["Taille"].Value();
+    l.RefFournisseur = article["RefFournisseur"].Value();
+    l.CodeArticle = article["CodeArticle"].Value();
+    l.NoFamille = article["Famille"].Value();
+    return {.LaDate = laDate,
+            .Utilisateur = salarie["NoBadge"].Value(),
+            .Nom = salarie["NOM"].Value(),
+            .Prenom = salarie["Prenom"].Value(),
+            .Type = RemiseComptoir,
+            .Total = article["PrixAchatUnit"].Value(),
+            .DiminuerStock = true,
+            .Lignes = {l}};
+}
 
 int32_t Enregistrer(ado::Connection& connexion, const Mouvement& mouvement)
 {

@@ -7,6 +7,7 @@
 // come through here; the caller gives every value, Total included.
 
 #include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "platform/vb/Date.h"
 #include "platform/vb/Variant.h"
 
@@ -55,6 +56,11 @@ struct Mouvement
     bool DiminuerStock = false;
     std::vector<Ligne> Lignes = {};
 };
+
+// A counter issue of one unit, made at a date: the employee from the current row of
+// GrUtilisateur, the article from the current row of Stock, with their names of the moment.
+Mouvement RemiseAuComptoir(vb::Date laDate, const ado::Recordset& salarie,
+                           const ado::Recordset& article);
 
 // Writes the movement on the connection and returns its NumVente. Inside a transaction of the
 // caller's, it becomes part of it (several movements can then be committed together). Raises

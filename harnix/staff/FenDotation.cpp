@@ -78,9 +78,10 @@ FenDotation::FenDotation()
     DataGrid4 = grille("DataGrid4", "Profiles", data4, "data4");
     DataGrid4->AddColumn("Profiles", "Profile", 2600);
     DataGrid3 = grille("DataGrid3", "Critères du calcul", data3, "data3");
-    DataGrid3->AddColumn("Site", "NomSite", 1500);
-    DataGrid3->AddColumn("Service", "NomService", 1500);
-    DataGrid3->AddColumn("Profile", "Profile", 1300);
+    // The site gets the room that the short "TOUS" of the other columns leaves.
+    DataGrid3->AddColumn("Site", "NomSite", 1700);
+    DataGrid3->AddColumn("Service", "NomService", 1350);
+    DataGrid3->AddColumn("Profile", "Profile", 1250);
     CmdSelecSites = bouton("CmdSelecSites", "Sélectionner");
     CmdSelecService = bouton("CmdSelecService", "Sélectionner");
     CmdSelectProfile = bouton("CmdSelectProfile", "Sélectionner");
@@ -490,16 +491,17 @@ void FenDotation::PreparerGrille()
     MSFlexGrid1->Clear();
     MSFlexGrid1->SetRows(1);
     MSFlexGrid1->SetCols(9);
+    // Designations, sites and services use the grid's width, so that they read whole.
     const std::tuple<int, const char*, int> colonnes[] = {
         {0, "", forms::flexAlignGeneral},
         {0, "", forms::flexAlignGeneral},
         {700, "", forms::flexAlignRightCenter},
         {1200, "Ref. Article", forms::flexAlignLeftCenter},
-        {3000, "Désignation", forms::flexAlignLeftCenter},
+        {4200, "Désignation", forms::flexAlignLeftCenter},
         {600, "Taille", forms::flexAlignLeftCenter},
         {700, "Qté", forms::flexAlignCenterCenter},
-        {1300, "Site", forms::flexAlignGeneral},
-        {1300, "Service", forms::flexAlignGeneral}};
+        {2600, "Site", forms::flexAlignGeneral},
+        {2600, "Service", forms::flexAlignGeneral}};
     for (int colonne = 0; colonne < 9; ++colonne) {
         const auto& [largeur, titre, alignement] = colonnes[colonne];
         MSFlexGrid1->SetColWidth(colonne, largeur);

@@ -94,9 +94,10 @@ FenQuota::FenQuota()
     DBGrid2 = new forms::DataGrid("DBGrid2", SSFrame2);
     DBGrid2->SetCaption("Détail Quotas");
     DBGrid2->SetHeadLines(2);
-    DBGrid2->AddColumn("Réf. Article", "RefArticle", 800);
+    // Designations such as LUNETTES DE PROTECTION INCOLORES read whole.
+    DBGrid2->AddColumn("Réf. Article", "RefArticle", 700);
     DBGrid2->AddColumn("Code Article", "CodeArticle", 700);
-    DBGrid2->AddColumn("Désignation", "Designation", 3200);
+    DBGrid2->AddColumn("Désignation", "Designation", 3390);
     DBGrid2->AddColumn("Taille", "Taille", 650);
     DBGrid2->AddColumn("Qté Permise", "QtePermise", 800);
     DBGrid2->AddColumn("Périodicité", "Periodicite", 950);
@@ -293,8 +294,8 @@ void FenQuota::CmdAddArticle_Click()
         FrmStock& stock = forms::form<FrmStock>();
         // The article window's buttons that a pick has no use for, by name: the window need
         // not hold all of them.
-        for (const char* nom :
-             {"Command1", "CmdPeriode", "CmdAjout", "CmdDelete", "CmdScanner", "CmdChoixImage"})
+        for (const char* nom : {"Command1", "CmdPeriode", "CmdAjout", "CmdDelete", "CmdScanner",
+                                "CmdChoixImage", "CmdCatalogue"})
             if (QWidget* bouton = stock.findChild<QWidget*>(nom))
                 bouton->hide();
         stock.FrameFicheProduit->hide();

@@ -7,6 +7,7 @@
 #include "platform/vb/Error.h"
 #include "platform/vb/Format.h"
 #include "platform/vb/Strings.h"
+#include "platform/vb/Utf8.h"
 #include "platform/vb/Variant.h"
 
 #include <sqlite3.h>
@@ -205,6 +206,19 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_int(ctx, LikeMatch(TextOf(argv[0]), TextOf(argv[1]), escape) ? 1 : 0);
 }
 
+// ado_TextLonger(value, size[, old]): 1 when the value's text has more characters than the size,
+// counted as a record set counts them (embedded zeros included), and is not the old value.
+void TextLonger(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    const sqlite3_int64 size = sqlite3_value_int64(argv[1]);
+    const std::string_view text = TextOf(argv[0]);
+    // A text has no more characters than bytes: most are settled without counting.
+    const bool longer =
+        static_cast<sqlite3_int64>(text.size()) > size && vb::utf8::Length(text) > size &&
+        (argc < 3 || sqlite3_value_type(argv[2]) == SQLITE_NULL || TextOf(argv[2]) != text);
+    sqlite3_result_int(ctx, longer ? 1 : 0);
+}
+
 } // namespace
 
 void RegisterFunctions(sqlite3* db)
@@ -215,6 +229,11 @@ void RegisterFunctions(sqlite3* db)
                             nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Like,
                             nullptr, nullptr);
+    for (const int argc : {2, 3}) {
+        sqlite3_create_function(db, "ado_TextLonger", argc,
+                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                TextLonger, nullptr, nullptr);
+    }
 
     using V = vb::Variant;
     using A = sqlite3_value**;

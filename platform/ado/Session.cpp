@@ -3,6 +3,7 @@
 #include "platform/ado/Catalogue.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Descriptions.h"
+#include "platform/ado/TextSizes.h"
 #include "platform/ado/Translate.h"
 #include "platform/ado/Values.h"
 #include "platform/vb/Error.h"
@@ -25,6 +26,12 @@ void RaiseSqlite(sqlite3* db, int rc)
     const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     switch (rc & 0xFF) {
     case SQLITE_CONSTRAINT:
+        // A text longer than its column's declared size: the record set's refusal of it.
+        if (db != nullptr && sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_TRIGGER &&
+            message == TextTooLong) {
+            Raise(ErrMultipleStep,
+                  "Multiple-step operation generated errors. Check each status value.");
+        }
         // A unique index or a relation refuses the change.
         Raise(vb::ErrDatabaseRefused, message);
     case SQLITE_ERROR:
@@ -150,6 +157,9 @@ Session::~Session()
 
 void Session::Close()
 {
+    mainVersion.reset();
+    tempVersion.reset();
+    guardedSchemas.reset();
     if (db != nullptr) {
         sqlite3_close_v2(db);
         db = nullptr;
@@ -208,6 +218,52 @@ const TableInfo& Session::Table(const std::string& name)
     return tables.emplace(key, std::move(info)).first->second;
 }
 
+namespace {
+
+int SchemaVersion(sqlite3* db, std::unique_ptr<Statement>& statement, const char* schema)
+{
+    if (!statement) {
+        statement =
+            std::make_unique<Statement>(db, std::string("PRAGMA ") + schema + ".schema_version");
+    }
+    statement->Step();
+    const int version = sqlite3_column_int(statement->get(), 0);
+    sqlite3_reset(statement->get());
+    return version;
+}
+
+} // namespace
+
+bool Session::KeepGuards()
+{
+    sqlite3* handle = Handle();
+    // Guards made inside a transaction that is rolled back are gone with it: the temporary
+    // schema's version then goes back as well.
+    const std::pair<int, int> versions{SchemaVersion(handle, mainVersion, "main"),
+                                       SchemaVersion(handle, tempVersion, "temp")};
+    if (guardedSchemas == versions) {
+        return false;
+    }
+    GuardTextSizes(handle);
+    guardedSchemas.emplace(versions.first, SchemaVersion(handle, tempVersion, "temp"));
+    return true;
+}
+
+namespace {
+
+// Whether a statement is an ALTER TABLE.
+bool Alters(sqlite3_stmt* stmt)
+{
+    std::string_view sql = sqlite3_sql(stmt);
+    while (!sql.empty() && std::isspace(static_cast<unsigned char>(sql.front()))) {
+        sql.remove_prefix(1);
+    }
+    return sql.size() > 5 && UpperAscii(sql.substr(0, 5)) == "ALTER" &&
+           std::isspace(static_cast<unsigned char>(sql[5]));
+}
+
+} // namespace
+
 void BindParameters(sqlite3_stmt* stmt, const std::vector<vb::Variant>& bindings)
 {
     for (size_t i = 0; i < bindings.size(); ++i) {
@@ -231,10 +287,20 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
         if (rc != SQLITE_OK) {
             RaiseSqlite(handle, rc);
         }
-        tail = next;
         if (stmt == nullptr) {
+            tail = next;
             continue; // blanks or a lone ";"
         }
+        // The text size guards are made on the first write, not for every connection opened.
+        const bool alters = Alters(stmt);
+        if (alters) {
+            DropTextSizeGuards(handle);
+            guardedSchemas.reset();
+        } else if (!sqlite3_stmt_readonly(stmt) && KeepGuards()) {
+            sqlite3_finalize(stmt);
+            continue; // prepared again, with the guards
+        }
+        tail = next;
         BindParameters(stmt, bindings);
         // sqlite3_changes keeps the count of the last INSERT, UPDATE or DELETE: a statement
         // of another kind (CREATE VIEW ...) changed rows only when the total moved.
@@ -243,12 +309,22 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
         }
         if (rc != SQLITE_DONE) {
             sqlite3_finalize(stmt);
-            RaiseSqlite(handle, rc);
+            try {
+                RaiseSqlite(handle, rc);
+            } catch (const vb::Error&) {
+                if (alters) {
+                    KeepGuards();
+                }
+                throw;
+            }
         }
         if (!sqlite3_stmt_readonly(stmt) && sqlite3_total_changes64(handle) != totalBefore) {
             changed += sqlite3_changes(handle);
         }
         sqlite3_finalize(stmt);
+        if (alters) {
+            KeepGuards();
+        }
     }
     // A statement may have changed the schema.
     tables.clear();

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,11 @@ struct Session
     std::string path;
     int transactionLevel = 0;
     std::map<std::string, TableInfo> tables; // by upper-case name
+    // The schema versions of the file and of the temporary schema that the text size guards
+    // (TextSizes.h) were made for; none before they are.
+    std::optional<std::pair<int, int>> guardedSchemas;
+    std::unique_ptr<Statement> mainVersion;
+    std::unique_ptr<Statement> tempVersion;
 
     ~Session();
     // Rolls back what is pending and closes the file; the last connection to a file writes the
@@ -83,6 +89,9 @@ struct Session
     // The open handle; raises 3704 when the connection is closed.
     sqlite3* Handle() const;
     const TableInfo& Table(const std::string& name);
+    // Makes the text size guards when there are none yet or the schema has changed since they
+    // were made (by this connection or another, or by a rollback); true when it made them.
+    bool KeepGuards();
     // Runs SQLite statements (already translated), each with the values of the named
     // parameters ":p1", ":p2" ... it holds; returns the rows changed.
     long Run(const std::string& sql, const std::vector<vb::Variant>& bindings = {});

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 #include <vector>
 
@@ -115,6 +117,10 @@ public:
     {
         QFileDialog dialog(DialogParent(), request.title, request.initialDir);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
+        // Qt sizes the detailed list's columns for short English texts: the French headers,
+        // file types and dates take the width they need.
+        if (auto* list = dialog.findChild<QTreeView*>("treeView"))
+            list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         dialog.setLabelText(QFileDialog::Reject, "Annuler");
         switch (request.kind) {
         case FileRequest::OpenFile:

@@ -23,6 +23,7 @@ constexpr double A4Width = 2100;
 constexpr double A4Height = 2970;
 constexpr double RowHeight = 50;
 constexpr double TextSize = 32;
+constexpr double MinTextSize = 24;
 constexpr const char* FontFamily = "DejaVu Sans";
 
 QFont FontOf(double size, bool bold)
@@ -35,6 +36,20 @@ QFont FontOf(double size, bool bold)
     // expect.
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
+}
+
+// A text wider than its box is written smaller, down to three quarters of its size, so that it
+// keeps its end (a size, a model); only a longer one is cut.
+Item Fitted(Item item)
+{
+    const double width = item.rect.width();
+    const double needed = QFontMetricsF(FontOf(item.size, item.bold)).horizontalAdvance(item.text);
+    if (needed > width)
+        item.size = std::max(std::floor(item.size * MinTextSize / TextSize),
+                             std::floor(item.size * width / needed));
+    item.text =
+        QFontMetricsF(FontOf(item.size, item.bold)).elidedText(item.text, Qt::ElideRight, width);
+    return item;
 }
 
 double Number(const vb::Variant& v)
@@ -270,10 +285,8 @@ public:
         const Format f = d_.columns[column].format;
         const bool right = f == Format::Money || f == Format::Quantity;
         const QRectF rect(x_[column] + 5, y_, widths_[column] - 10, RowHeight);
-        const QString shown =
-            QFontMetricsF(FontOf(TextSize, bold)).elidedText(text, Qt::ElideRight, rect.width());
-        Add({Item::Text, rect, shown, TextSize, bold,
-             (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter});
+        Add(Fitted({Item::Text, rect, text, TextSize, bold,
+                    (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter}));
     }
 
     // A line of text across the columns from the first, bold.
@@ -542,22 +555,22 @@ void LabelPages(Writer& w, const Definition& d, const Tables& tables, const QStr
         const auto& row = *order[i];
         const QRectF box((g.left + (slot % g.columns) * g.pitchX) * 10,
                          (g.top + (slot / g.columns) * g.pitchY) * 10, g.width * 10, g.height * 10);
-        QRectF text = box.adjusted(30, 30, -30, -30);
+        const QRectF text = box.adjusted(30, 30, -30, -30);
+        // The lines run across the whole label, so that a designation reads whole; the picture
+        // takes the room below them.
+        double y = text.top();
+        for (qsizetype l = 0; l < label.lines.size(); ++l) {
+            w.Add(Fitted({Item::Text, QRectF(text.left(), y, text.width(), 45),
+                          Fill(label.lines[l], rows, row), l == 0 ? 36.0 : 30.0, l == 0}));
+            y += 45;
+        }
         if (label.picture) {
             const QImage image =
                 PictureOf(*label.picture,
                           row[static_cast<size_t>(rows.Column(label.picture->field))], folder);
-            const QRectF area(text.right() - text.height(), text.top(), text.height(),
-                              text.height());
-            if (!image.isNull())
+            const QRectF area(text.left(), y + 10, text.width(), text.bottom() - y - 10);
+            if (!image.isNull() && area.height() > 0)
                 w.Add({Item::Picture, area, {}, 0, false, 0, image});
-            text.setRight(area.left() - 20);
-        }
-        double y = text.top();
-        for (qsizetype l = 0; l < label.lines.size(); ++l) {
-            w.Add({Item::Text, QRectF(text.left(), y, text.width(), 45),
-                   Fill(label.lines[l], rows, row), l == 0 ? 36.0 : 30.0, l == 0});
-            y += 45;
         }
         if (!label.barcode.isEmpty()) {
             const auto digits =

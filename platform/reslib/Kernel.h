@@ -6,6 +6,7 @@
 // locale_t of an identifier and passes it explicitly.
 
 #include "platform/com/Types.h"
+#include "platform/reslib/Api.h"
 
 #include <locale.h>
 #include <string>
@@ -15,23 +16,23 @@ inline constexpr const char* kKernelModule = "libreslib.so";
 
 extern "C" {
 // The calling thread's locale (the user's default until set).
-LCID GetThreadLocale();
-BOOL SetThreadLocale(LCID locale);
+RESLIB_API LCID GetThreadLocale();
+RESLIB_API BOOL SetThreadLocale(LCID locale);
 }
 
 // The user's default locale, from LC_ALL, LC_MESSAGES, then LANG (English (United States)
 // when none names a known language).
-LCID GetUserDefaultLCID();
+RESLIB_API LCID GetUserDefaultLCID();
 // The user's language as a lower-case two-letter text ("fr"); empty when the settings name no
 // language (C or POSIX).
-std::string GetUserLanguageAbbreviation();
+RESLIB_API std::string GetUserLanguageAbbreviation();
 // A C library locale for the identifier (0x400: the user's default), shared and never freed;
 // the UTF-8 C locale when the system lacks the language.
-locale_t LocaleOfLcid(LCID locale);
+RESLIB_API locale_t LocaleOfLcid(LCID locale);
 
 // Replaces each %NAME% of an environment variable by its value (unknown names stay). Returns
 // the number of bytes the result needs, zero included, and writes it only when it fits.
-DWORD ExpandEnvironmentStringsA(const char* source, char* destination, DWORD size);
+RESLIB_API DWORD ExpandEnvironmentStringsA(const char* source, char* destination, DWORD size);
 
 inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 struct OSVERSIONINFOA
@@ -44,11 +45,11 @@ struct OSVERSIONINFOA
     char szCSDVersion[128];
 };
 // Reports the NT platform family, with the kernel release as version numbers.
-BOOL GetVersionExA(OSVERSIONINFOA* info);
+RESLIB_API BOOL GetVersionExA(OSVERSIONINFOA* info);
 
 // Upper-cases a zero-terminated UTF-8 text in place (characters whose upper case has another
 // length in bytes stay as they are); returns the text.
-char* CharUpperA(char* text);
+RESLIB_API char* CharUpperA(char* text);
 
 // A calendar time broken into its fields.
 struct SYSTEMTIME

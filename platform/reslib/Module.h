@@ -3,6 +3,8 @@
 // the handle dlopen gives, and the null handle stands for the host program itself. Resource
 // libraries carry their string table as exported symbols (ResourceTable.h).
 
+#include "platform/reslib/Api.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,15 +17,15 @@ inline constexpr const char* kModuleExtension = ".so";
 
 // Loads a module by path, or through the library search when the name has no folder.
 // Null on failure.
-HMODULE LoadLibraryA(const char* path);
+RESLIB_API HMODULE LoadLibraryA(const char* path);
 // Releases one load; false for the null handle or on failure.
-bool FreeLibrary(HMODULE module);
+RESLIB_API bool FreeLibrary(HMODULE module);
 // The address of an exported function or object, null when missing.
-void* GetProcAddress(HMODULE module, const char* name);
+RESLIB_API void* GetProcAddress(HMODULE module, const char* name);
 // The full file name of a loaded module (null: the host executable); empty when unknown.
-std::string GetModuleFileNameA(HMODULE module);
+RESLIB_API std::string GetModuleFileNameA(HMODULE module);
 
 // Copies the text of string `id` of the module's string table (null module: the host's own
 // table) into buffer, cut to size - 1 bytes at a character boundary, and returns its length in
 // bytes; 0 when the table or the identifier is missing.
-int LoadStringA(HMODULE module, uint32_t id, char* buffer, int size);
+RESLIB_API int LoadStringA(HMODULE module, uint32_t id, char* buffer, int size);

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTableView>
 
 using namespace forms::testing;
@@ -78,6 +79,28 @@ TEST_F(FrmStockTest, EveryGridColumnShowsWholeWithItsHeader)
     const int fin = entetes->sectionViewportPosition(f.DBGrid2->ColumnCount() - 1) +
                     entetes->sectionSize(f.DBGrid2->ColumnCount() - 1);
     EXPECT_LE(fin, vue->viewport()->width() - vue->verticalScrollBar()->sizeHint().width());
+}
+
+// The card's lists show a long family or supplier name whole, as a person reads it there.
+TEST_F(FrmStockTest, CardCombosShowLongNamesWhole)
+{
+    Execute("UPDATE Familles SET NomFamille = 'PROTECTION AUDITIVE' WHERE NoFamille = 4");
+    Execute("UPDATE Fournisseur SET Societe = 'MEDITERRANEE PROTECTION INDUSTRIELLE' WHERE No = 1");
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1050);
+    for (QComboBox* liste :
+         {static_cast<QComboBox*>(f.DBCombo1), static_cast<QComboBox*>(f.DBCombo2)}) {
+        SCOPED_TRACE(liste->objectName().toStdString());
+        ASSERT_TRUE(liste->currentText().contains("PROTECTION"));
+        QStyleOptionComboBox option;
+        option.initFrom(liste);
+        option.editable = liste->isEditable();
+        option.frame = liste->hasFrame();
+        const QRect champ = liste->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxEditField, liste);
+        EXPECT_LE(liste->fontMetrics().horizontalAdvance(liste->currentText()), champ.width() - 2);
+    }
 }
 
 TEST_F(FrmStockTest, CardFollowsTheGridAfterEachOperation)

@@ -147,15 +147,24 @@ TEST_F(FrmStockCatalogueTest, PicturesCopiedUnderTheArticlesNames)
     EXPECT_FALSE(fs::exists(Dossier() + "/hors.jpg"));
 }
 
+// Without a catalogue each choice of the menu says so and changes nothing; the operations
+// themselves end quietly.
 TEST_F(FrmStockCatalogueTest, NoCatalogueNoOperation)
 {
     catalogue.Close();
     fs::remove(Dossier() + "/" + CatalogueFournisseur::NomCatalogue);
     FrmStock& f = Ouvrir();
     for (const char* entree : {"MenuPreparerCatalogue", "MenuConvertirTailles",
-                               "MenuImporterCatalogue", "MenuImageValmora"})
+                               "MenuImporterCatalogue", "MenuImageValmora"}) {
+        Script().ExpectMsgBox(forms::vbOK, "introuvable");
         Menu(f, entree);
-    EXPECT_TRUE(Script().Boxes().empty());
+    }
+    ASSERT_EQ(Script().Boxes().size(), 4u);
+    EXPECT_EQ(Script().Boxes().back().text.toStdString(),
+              "Le catalogue fichiervalmora.MDB est introuvable dans le dossier du programme.");
+    EXPECT_EQ(Script().Boxes().back().title, "Catalogue fournisseur");
+    f.ImageValmora();
+    EXPECT_EQ(Script().Boxes().size(), 4u);
     EXPECT_EQ(Stocke(2001, "Reference"), "(none)");
 }
 

@@ -1,6 +1,7 @@
 // The database tool run as a program, and the databases it makes.
 
 #include "DatabaseFixture.h"
+#include "platform/vb/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -135,10 +136,45 @@ TEST(DemoData, IsConsistent)
         {"pack prices other than unit price times units",
          "SELECT Reference FROM ArticleEnStock WHERE ABS(PrixAchatGlobal - PrixAchatUnit * "
          "QteParPaket) > 0.00005"},
+        {"movements without lines, or whose total is not the sum of their unit prices",
+         "SELECT Ventes.NumVente FROM Ventes LEFT JOIN DetailVente ON Ventes.NumVente = "
+         "DetailVente.NumVente GROUP BY Ventes.NumVente, Ventes.Total HAVING "
+         "COUNT(DetailVente.NumVente) = 0 OR ABS(Ventes.Total - SUM(DetailVente.PrixAchatUnit)) "
+         "> 0.00005"},
+        {"movement lines of missing articles or with no quantity",
+         "SELECT NumVente FROM DetailVente WHERE Quantite IS NULL OR Quantite < 1 OR Reference "
+         "NOT IN (SELECT Reference FROM ArticleEnStock)"},
+        {"movements of unknown employees, or numbered out of the order of their dates",
+         "SELECT a.NumVente FROM Ventes a, Ventes b WHERE a.Utilisateur NOT IN (SELECT NoBadge "
+         "FROM Utilisateurs) OR (a.NumVente < b.NumVente AND a.LaDate > b.LaDate)"},
+        {"counter lines without the profile number, allocation lines without its name",
+         "SELECT DetailVente.NumVente FROM DetailVente INNER JOIN Ventes ON "
+         "Ventes.NumVente = DetailVente.NumVente WHERE (Ventes.TypeMouvement = 3 AND "
+         "DetailVente.Profile NOT IN (SELECT CAST(NoQuota AS TEXT) FROM ProfileQuota)) OR "
+         "(Ventes.TypeMouvement = 1 AND DetailVente.Profile NOT IN (SELECT Profile FROM "
+         "ProfileQuota))"},
     };
     for (const auto& [what, sql] : none) {
         EXPECT_EQ(Count(zad, sql), 0) << what;
     }
+    // Counter issues and an allocation over the last months, up to the day the data is made, so
+    // that the reports of a fresh folder have something to show.
+    const std::string today = vb::Today().ToIsoText();
+    const std::string months = (vb::Today() - 183).ToIsoText();
+    for (int type : {1, 3}) {
+        EXPECT_GT(
+            Count(zad, "SELECT NumVente FROM Ventes WHERE TypeMouvement = " + std::to_string(type) +
+                           " AND LaDate >= '" + months + "' AND LaDate < '" + today + "'"),
+            0)
+            << type;
+    }
+    EXPECT_EQ(Count(zad, "SELECT NumVente FROM Ventes WHERE LaDate < '" + months +
+                             "' OR LaDate >= '" + today + "'"),
+              0);
+    // Counter issues took their units off the stock.
+    ado::Recordset articles = OpenRecordset(zad, "ArticleEnStock");
+    EXPECT_EQ(ValueWhere(articles, "Reference", "1001", "QteEnStock"), "178");
+
     // Authorised machines name rows of the machine list by position.
     ado::Recordset machines = OpenRecordset(zad, "select * from Machines");
     ado::Recordset staff = OpenRecordset(zad, "Utilisateurs");
@@ -154,8 +190,15 @@ TEST(DemoData, IsConsistent)
 // The standard sqlite3 shell, with the program's extension loaded; what it prints.
 std::string Shell(const std::string& file, const std::string& sql)
 {
-    const std::string command = "sqlite3 -cmd '.load " + std::string(HARNIX_SQL_EXTENSION) + "' '" +
-                                file + "' \"" + sql + "\" 2>&1";
+#ifdef HARNIX_SHELL_PRELOAD
+    // Leaks of the shell itself are not the extension's.
+    const std::string preload = "LD_PRELOAD=" HARNIX_SHELL_PRELOAD " ASAN_OPTIONS=detect_leaks=0 ";
+#else
+    const std::string preload;
+#endif
+    const std::string command = preload + "sqlite3 -cmd '.load " +
+                                std::string(HARNIX_SQL_EXTENSION) + "' '" + file + "' \"" + sql +
+                                "\" 2>&1";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[256];

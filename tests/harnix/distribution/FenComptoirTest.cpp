@@ -349,25 +349,30 @@ TEST_F(Comptoir, AFailingLineLeavesNoHeaderAndTheStockUnchanged)
     EXPECT_EQ(f.TextReference->text(), "");
 }
 
-TEST_F(Comptoir, ThePictureKeepsItsProportionsAtAFixedHeight)
+// A tall picture is 2850 twips high; a wide one as wide as the window leaves it room for.
+TEST_F(Comptoir, ThePictureKeepsItsProportionsWithinTheWindow)
 {
     Execute("UPDATE ArticleEnStock SET Image = ' gants ' WHERE Reference = 1000");
     Execute("UPDATE ArticleEnStock SET Image = 'casse' WHERE Reference = 1001");
     const std::string dossier = Global::CheminImages + "/";
     FenComptoir& f = Ouvrir();
-    struct Cas
-    {
-        int largeur, hauteur, twips;
-    };
-    for (const Cas& c : {Cas{200, 100, 5700}, Cas{100, 200, 1425}}) {
-        QImage image(c.largeur, c.hauteur, QImage::Format_RGB32);
+    auto montrer = [&](int largeur, int hauteur) {
+        QImage image(largeur, hauteur, QImage::Format_RGB32);
         image.fill(Qt::darkGreen);
         ASSERT_TRUE(image.save(QString::fromStdString(dossier + "GANTS.JPG")));
         Saisir(*f.TextReference, "1000");
         EXPECT_TRUE(f.Image1->isVisible());
-        EXPECT_EQ(forms::HeightTwips(*f.Image1), 2850);
-        EXPECT_EQ(forms::WidthTwips(*f.Image1), c.twips);
-    }
+        EXPECT_LE(f.Image1->geometry().right(), f.width()) << largeur;
+    };
+    montrer(100, 200);
+    EXPECT_EQ(forms::HeightTwips(*f.Image1), 2850);
+    EXPECT_EQ(forms::WidthTwips(*f.Image1), 1425);
+    montrer(190, 130);
+    EXPECT_EQ(forms::HeightTwips(*f.Image1), 2850);
+    EXPECT_EQ(forms::WidthTwips(*f.Image1), 4155);
+    montrer(200, 100);
+    EXPECT_LT(forms::HeightTwips(*f.Image1), 2850);
+    EXPECT_NEAR(f.Image1->width(), 2 * f.Image1->height(), 2);
     // An unreadable file: the error report, and the article stays selected.
     std::ofstream(dossier + "casse.jpg") << "pas une image";
     Script().ExpectMsgBox(forms::vbOK, "ChargerImage");

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
 
 #include <vector>
 
@@ -226,6 +227,38 @@ TEST_F(ConfigMachine, LinesBeyondThirtySixAreInTheGridOnly)
     EXPECT_EQ(f.SSPanel2(36).y(), f.SSPanel2(35).y() + f.SSPanel2(35).height());
 }
 
+// A long designation and a two-digit column read whole, the grid needs no scroll bar, and the
+// fill bars stand clear of it, the picture and the buttons clear of the bars.
+TEST_F(ConfigMachine, ContentGridReadsWhole)
+{
+    Execute("UPDATE ArticleEnStock SET Designation = 'LUNETTES DE PROTECTION INCOLORES' WHERE "
+            "Reference = 1000");
+    AjouterMachine({6, 3, 36, 4, nullptr});
+    Lignes(6, 12, {1000});
+    Emplacements(6, "Colonne", 1, 2, 2);
+    FrmConfigMachine& f = Ouvrir();
+    Choisir(f, 6);
+    forms::MSFlexGrid& grille = *f.MSFlexGrid1;
+    ASSERT_EQ(Cellule(f, 12, 0), "Colonne 12");
+    auto tient = [&](int ligne, int colonne) {
+        const int texte = grille.fontMetrics().horizontalAdvance(Cellule(f, ligne, colonne));
+        return texte + 8 <= grille.columnWidth(colonne);
+    };
+    EXPECT_TRUE(tient(1, 1)) << "designation";
+    EXPECT_TRUE(tient(12, 0)) << "line";
+    for (int c = 1; c <= 5; ++c)
+        EXPECT_TRUE(tient(0, c) || Cellule(f, 0, c).contains(' ')) << "header " << c;
+    EXPECT_FALSE(grille.horizontalScrollBar()->isVisible());
+    int largeur = 0;
+    for (int c = 0; c < grille.Cols(); ++c)
+        largeur += grille.columnWidth(c);
+    EXPECT_LE(largeur, grille.viewport()->width());
+    EXPECT_GE(f.SSPanel2(1).x(), grille.geometry().right());
+    EXPECT_GE(f.Picture1->x(), f.SSPanel2(1).geometry().right());
+    EXPECT_GE(f.CmdClose->x(), f.SSPanel2(1).geometry().right());
+    EXPECT_LE(f.CmdClose->geometry().right(), f.width());
+}
+
 TEST_F(ConfigMachine, ModelPictureFollowsTheList)
 {
     AjouterMachine({1, 1, 40, 4, "ETAGE"});
@@ -262,6 +295,7 @@ TEST_F(ConfigMachine, ConfigurationPicksSavesAndRefusesOccupiedLines)
         auto& stock = dynamic_cast<FrmStock&>(modale);
         EXPECT_TRUE(stock.CmdSelectioner->isVisibleTo(&stock));
         EXPECT_FALSE(stock.CmdAjout->isVisibleTo(&stock));
+        EXPECT_FALSE(stock.CmdCatalogue->isVisibleTo(&stock));
         stock.data1->Recordset().Find("Reference=1001", 0, ado::adSearchForward,
                                       ado::adBookmarkFirst);
         forms::testing::Click(*stock.CmdSelectioner);

@@ -28,10 +28,14 @@ std::string Valeur(ado::Connection& cn, const std::string& sql)
     return Text(rs.Fields(0L).Value());
 }
 
-[[noreturn]] void EnregistrerSansFin(const std::string& chemin)
+// Tells through `pret` when its connection is open, so that the kill falls among the writes
+// however long the opening takes (it is slow under the sanitizers).
+[[noreturn]] void EnregistrerSansFin(const std::string& chemin, int pret)
 {
     try {
         ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
+        if (::write(pret, "1", 1) != 1)
+            ::_exit(1);
         Mouvements::Mouvement m;
         m.Utilisateur = "1000";
         m.Nom = "MARTIN";
@@ -63,10 +67,17 @@ TEST(MouvementsKillTest, AKilledWriterLeavesOnlyWholeIssues)
 
     long issues = 0;
     for (int tour = 0; tour < 30; ++tour) {
+        int tube[2];
+        ASSERT_EQ(::pipe(tube), 0);
         const pid_t enfant = ::fork();
         ASSERT_GE(enfant, 0);
         if (enfant == 0)
-            EnregistrerSansFin(zad.Path());
+            EnregistrerSansFin(zad.Path(), tube[1]);
+        ::close(tube[1]);
+        char octet = 0;
+        const ssize_t lu = ::read(tube[0], &octet, 1);
+        ::close(tube[0]);
+        EXPECT_EQ(lu, 1) << "round " << tour;
         std::this_thread::sleep_for(std::chrono::milliseconds(delai(aleatoire)));
         ::kill(enfant, SIGKILL);
         int etat = 0;

@@ -489,6 +489,16 @@ TEST_F(Rapports, StockEtSalaries)
     }
 }
 
+// A family name of a usual length reads whole in both stock lists.
+TEST_F(Rapports, NomsDeFamilleEntiers)
+{
+    Execute("UPDATE Familles SET NomFamille = 'PROTECTION AUDITIVE'");
+    FenCompteRendu& f = Fenetre("01/03/2006", "31/03/2006");
+    EXPECT_TRUE(Imprimer(f.cmdPaieModeJournalier).contains("PROTECTION AUDITIVE"));
+    f.SSOption1->click();
+    EXPECT_TRUE(Imprimer(f.cmdPaieModeJournalier).contains("PROTECTION AUDITIVE"));
+}
+
 TEST_F(Rapports, BoitesDePeriodeEtCalendrier)
 {
     FenCompteRendu& f = Fenetre("31/02/2006", "01/03/2006");

@@ -11,6 +11,7 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/vb/DateTime.h"
+#include "platform/win/Twips.h"
 
 #include <filesystem>
 
@@ -313,6 +314,27 @@ TEST_F(Planificateur, QuotaLinesWithoutAPeriodAreReportedAndLeftOut)
     Click(f, "CmdGenerer");
     EXPECT_TRUE(Script().Boxes().back().text.startsWith("GenererDotation\r\nN°: 11 "));
     EXPECT_EQ(f.NbLignesResultat, 3) << "the gloves' two groups and their TOTAL only";
+}
+
+// Names of a usual length read whole in the result grid, and a site's in the criteria list.
+TEST_F(Planificateur, NamesReadWholeInTheGrids)
+{
+    Execute("UPDATE Sites SET NomSite = 'USINE DE NANTES'");
+    Execute("UPDATE Services SET NomService = 'ADMINISTRATION'");
+    Execute("UPDATE ArticleEnStock SET Designation = 'LUNETTES DE PROTECTION INCOLORES'");
+    FenDotation& f = Ouvrir();
+    Click(f, "CmdSelecSites");
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31));
+    Click(f, "CmdGenerer");
+    ASSERT_GT(f.NbLignesResultat, 0);
+    auto tient = [](const QWidget& grille, const QString& texte, int twips) {
+        return grille.fontMetrics().horizontalAdvance(texte) + 8 <= win::TwipsToPixels(twips);
+    };
+    for (int c : {4, 7, 8})
+        EXPECT_TRUE(
+            tient(*f.MSFlexGrid1, f.MSFlexGrid1->TextMatrix(1, c), f.MSFlexGrid1->ColWidth(c)))
+            << f.MSFlexGrid1->TextMatrix(1, c).toStdString();
+    EXPECT_TRUE(tient(*f.DataGrid3, "USINE DE NANTES", f.DataGrid3->Columns(0).Width()));
 }
 
 } // namespace

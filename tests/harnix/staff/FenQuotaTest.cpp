@@ -12,6 +12,11 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 
+#include <QAbstractItemDelegate>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+
 namespace {
 
 using namespace forms::testing;
@@ -62,6 +67,7 @@ protected:
             EXPECT_FALSE(stock.CmdAjout->isVisible());
             EXPECT_FALSE(stock.CmdScanner->isVisible());
             EXPECT_FALSE(stock.CmdChoixImage->isVisible());
+            EXPECT_FALSE(stock.CmdCatalogue->isVisible());
             EXPECT_FALSE(stock.FrameFicheProduit->isVisible());
             if (reference == 0) {
                 Click(*stock.CmdClose);
@@ -127,7 +133,32 @@ TEST_F(FenQuotaTest, ArticlesPickedInTheArticleWindowBecomeQuotaLines)
     EXPECT_TRUE(stock.CmdSelectioner->isHidden());
     EXPECT_FALSE(stock.CmdAjout->isHidden());
     EXPECT_FALSE(stock.CmdScanner->isHidden());
+    EXPECT_FALSE(stock.CmdCatalogue->isHidden());
     EXPECT_FALSE(forms::IsLoaded<FrmUtilisateur>());
+}
+
+// A long designation, as the demonstration's articles have them, reads whole in the lines.
+TEST_F(FenQuotaTest, LinesReadWhole)
+{
+    Execute("UPDATE ArticleEnStock SET Designation = 'LUNETTES DE PROTECTION INCOLORES' "
+            "WHERE Reference = 1000");
+    FenQuota& q = Ouvrir();
+    ASSERT_EQ(Lignes(q, "Designation").front(), "LUNETTES DE PROTECTION INCOLORES");
+    // Each cell as wide as its delegate needs to draw it.
+    QTableView* vue = q.DBGrid2->View();
+    QStyleOptionViewItem option;
+    option.initFrom(vue);
+    for (int r = 0; r < vue->model()->rowCount(); ++r)
+        for (int c = 0; c < q.DBGrid2->ColumnCount(); ++c) {
+            const QModelIndex cellule = vue->model()->index(r, c);
+            EXPECT_LE(vue->itemDelegate()->sizeHint(option, cellule).width(), vue->columnWidth(c))
+                << cellule.data().toString().toStdString();
+        }
+    // With room left for the scroll bar that more lines bring.
+    QHeaderView* entetes = vue->horizontalHeader();
+    const int derniere = q.DBGrid2->ColumnCount() - 1;
+    EXPECT_LE(entetes->sectionViewportPosition(derniere) + entetes->sectionSize(derniere),
+              vue->viewport()->width() - vue->verticalScrollBar()->sizeHint().width());
 }
 
 TEST_F(FenQuotaTest, DeletingALineAsksFirst)

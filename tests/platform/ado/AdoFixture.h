@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace ado::testing {
 
@@ -48,5 +49,16 @@ private:
 };
 
 using vb::testing::ErrorOf;
+
+// The error raised by the statement, number and description.
+inline std::pair<int32_t, std::string> Raised(const std::function<void()>& statement)
+{
+    try {
+        statement();
+    } catch (const vb::Error& e) {
+        return {e.Number(), e.Description()};
+    }
+    return {0, ""};
+}
 
 } // namespace ado::testing

@@ -19,6 +19,7 @@
 namespace {
 
 using ado::testing::ErrorOf;
+using ado::testing::Raised;
 using ado::testing::TempDatabase;
 
 long Count(ado::Connection& c, const std::string& sql)
@@ -216,17 +217,6 @@ TEST(ConnectionExecute, MissingSourcesAndRowsChanged)
     EXPECT_EQ(c.Execute("UPDATE Dotation SET Qte = 0 WHERE Qte > 5"), 0);
     EXPECT_EQ(c.Execute("DELETE * FROM Dotation WHERE Qte > 1"), 2);
     EXPECT_EQ(c.Execute("DROP VIEW DotationEnCours"), 0);
-}
-
-// The error raised by the statement, number and description.
-std::pair<int32_t, std::string> Raised(const std::function<void()>& statement)
-{
-    try {
-        statement();
-    } catch (const vb::Error& e) {
-        return {e.Number(), e.Description()};
-    }
-    return {0, ""};
 }
 
 TEST(ConnectionErrors, DescriptionsReadAsOnAFrenchInstallation)

@@ -1,6 +1,7 @@
 #include "platform/comm/CommControl.h"
 
 #include "tests/platform/comm/Pty.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include "platform/vb/Error.h"
 
@@ -17,17 +18,8 @@ namespace {
 using comm::CommControl;
 using comm::testing::Bytes;
 using comm::testing::Pty;
+using vb::testing::ErrorOf;
 using namespace std::chrono_literals;
-
-int32_t ErrorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 TEST(CommControl, PortNumberNamesTheSerialDeviceUnlessAPathIsGiven)
 {

@@ -7,13 +7,18 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -216,6 +221,35 @@ TEST_F(DialogsTest, RealChoosersReturnThePathChosenOrNothing)
     EXPECT_EQ(title, "Dossier contenant des vidéos");
 }
 
+TEST_F(DialogsTest, ChooserListReadsWhole)
+{
+    SetDialogService(nullptr);
+    forms::testing::ProgramFolder folder;
+    folder.Write("image/1000.jpg", "jpeg");
+    // As a first run shows it: without the list's layout that Qt keeps from the last chooser.
+    QSettings(QSettings::UserScope, "QtProject").remove("FileDialog/treeViewHeader");
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* list = dialog->findChild<QTreeView*>("treeView");
+        ASSERT_NE(list, nullptr);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; }));
+        QHeaderView* header = list->header();
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        for (int c = 0; c < header->count(); ++c) {
+            const QModelIndex cell = list->model()->index(0, c, list->rootIndex());
+            SCOPED_TRACE(cell.data().toString().toStdString());
+            EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c));
+            EXPECT_GE(header->sectionSize(c), list->itemDelegate()->sizeHint(option, cell).width());
+        }
+        dialog->reject();
+    });
+    EXPECT_EQ(GetOpenFileName("Choisir une image", "Images JPEG|*.jpg", folder.FilePath("image")),
+              "");
+}
+
 TEST_F(DialogsTest, ScriptRecordsAndAnswersEveryBox)
 {
     SetAppTitle("Harnix");
@@ -290,6 +324,18 @@ TEST_F(DialogsTest, QtsOwnTextsSpeakFrench)
     EXPECT_TRUE(
         QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
             .startsWith("Le fichier %1 existe déjà"));
+    // The type column of the file chooser's list.
+    forms::testing::ProgramFolder folder;
+    folder.Write("image/1000.jpg", "jpeg");
+    QFileSystemModel files;
+    QSignalSpy loaded(&files, &QFileSystemModel::directoryLoaded);
+    files.setRootPath(folder.Path());
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_EQ(files.index(folder.FilePath("image"), 2).data().toString().toStdString(), "Dossier");
+    files.setRootPath(folder.FilePath("image"));
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_EQ(files.index(folder.FilePath("image/1000.jpg"), 2).data().toString().toStdString(),
+              "image JPEG");
 }
 
 } // namespace

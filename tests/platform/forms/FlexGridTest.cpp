@@ -2,27 +2,17 @@
 #include "platform/forms/Colors.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Error.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <QTest>
-
-#include <functional>
 
 #include <gtest/gtest.h>
 
 using namespace forms;
 using namespace forms::testing;
+using vb::testing::ErrorOf;
 
 namespace {
-
-int ErrorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 // The allocation result grid: a header row and nine columns, lines appended as tab-separated
 // texts.

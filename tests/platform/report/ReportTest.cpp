@@ -7,10 +7,13 @@
 #include "platform/report/ReportViewer.h"
 #include "platform/vb/Error.h"
 #include "tests/platform/ado/AdoFixture.h"
+#include "tests/platform/vb/ErrorOf.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -18,24 +21,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <sqlite3.h>
 
 namespace {
 
 using report::testing::PdfPages;
 using report::testing::PdfText;
-
-int32_t ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using vb::testing::ErrorOf;
 
 class ReportEngine : public ::testing::Test
 {
@@ -43,7 +35,7 @@ protected:
     void SetUp() override
     {
         cn = db.Open();
-        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(50), Qte LONG, "
+        cn.Execute("CREATE TABLE Lignes (Groupe TEXT(20), Article TEXT(255), Qte LONG, "
                    "Prix CURRENCY, Badge TEXT(20))");
         cn.Execute("CREATE TABLE Entete (Titre TEXT(255), Periode TEXT(255))");
         cn.Execute("CREATE TABLE Societe (Nom TEXT(50), Ville TEXT(50))");
@@ -129,6 +121,29 @@ TEST_F(ReportEngine, ListWithGroupsTotalsHeadingAndPages)
         report::FormatValue(vb::Variant((qteA + qteB) * 2.5), report::Format::Money).simplified();
     EXPECT_TRUE(text.contains(QString("Total général (150) %1 %2").arg(qteA + qteB).arg(valeur)))
         << valeur.toStdString();
+}
+
+// A text a little wider than its column is written smaller and keeps its end; a much longer one
+// is cut rather than written over the next column.
+TEST_F(ReportEngine, LongTextsOfAColumn)
+{
+    const std::string longue(120, 'X');
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'LUNETTES DE PROTECTION INCOLORES', 7, 1, NULL)");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'CHAUSSURES SECURITE S3 P40', 8, 1, NULL)");
+    cn.Execute("INSERT INTO Lignes VALUES ('A', '" + longue + "', 9, 1, NULL)");
+    auto rapport = report::Report::Open(
+        Write("etroit.rpt", QByteArray(Liste).replace("60", "55")).toStdString());
+    rapport->SetDataSource(1, Open("Lignes"));
+    rapport->SetDataSource(2, Open("Entete"));
+    rapport->SetDataSource(3, Open("Societe"));
+    rapport->ReadRecords();
+    const QString pdf = dir.filePath("etroit.pdf");
+    rapport->WritePdf(pdf);
+    const QString text = PdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains("LUNETTES DE PROTECTION INCOLORES 7")) << text.toStdString();
+    EXPECT_TRUE(text.contains("CHAUSSURES SECURITE S3 P40 8")) << text.toStdString();
+    EXPECT_FALSE(text.contains(QString::fromStdString(longue)));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("XXX… 9"))) << text.toStdString();
 }
 
 TEST_F(ReportEngine, ViewerShowsThePagesAndMovesBetweenThem)
@@ -254,6 +269,46 @@ TEST_F(ReportEngine, PicturesFromTheFolderAndFromBytes)
         EXPECT_TRUE(PdfText(pdf).contains("absent"));
     }
     EXPECT_FALSE(report::Ean13Digits("40063813339"));
+}
+
+// On a label with a picture the lines run across the label, a long designation whole and clear
+// of the picture below them.
+TEST_F(ReportEngine, LabelLinesReadWholeBesideAPicture)
+{
+    QImage image(248, 160, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.save(dir.filePath("RPTlunettes.jpg"), "JPEG");
+    cn.Execute("CREATE TABLE Fiches (Code TEXT(5), Nom TEXT(100), Image TEXT(50))");
+    cn.Execute("INSERT INTO Fiches VALUES ('12', 'LUNETTES DE PROTECTION INCOLORES', 'lunettes')");
+    const QString path = Write("etiquettes.rpt", R"({
+      "labels": {"rows": 6, "columns": 3, "width": 63.5, "height": 46.6, "pitchX": 66.0,
+                 "pitchY": 46.6, "top": 8.8, "left": 7.2},
+      "tables": [{"position": 1, "role": "detail"}],
+      "label": {"lines": ["{Code}", "{Nom}"],
+                "picture": {"source": "folder", "field": "Image", "prefix": "RPT"}}
+    })");
+    auto rapport = report::Report::Open(path.toStdString());
+    rapport->SetPictureFolder(dir.path());
+    rapport->SetDataSource(1, Open("Fiches"));
+    rapport->ReadRecords();
+    ASSERT_EQ(rapport->Pages().pages.size(), 1u);
+    const report::Item* nom = nullptr;
+    const report::Item* photo = nullptr;
+    for (const report::Item& item : rapport->Pages().pages[0].items) {
+        if (item.kind == report::Item::Text && item.text.startsWith("LUNETTES"))
+            nom = &item;
+        if (item.kind == report::Item::Picture)
+            photo = &item;
+    }
+    ASSERT_TRUE(nom && photo);
+    EXPECT_EQ(nom->text, "LUNETTES DE PROTECTION INCOLORES");
+    QFont police("DejaVu Sans");
+    police.setPixelSize(static_cast<int>(nom->size));
+    police.setHintingPreference(QFont::PreferNoHinting);
+    EXPECT_LE(QFontMetricsF(police).horizontalAdvance(nom->text), nom->rect.width());
+    EXPECT_FALSE(nom->rect.intersects(photo->rect));
+    EXPECT_GT(photo->rect.height(), 200); // two thirds of the label at least
+    EXPECT_LE(photo->rect.bottom(), (8.8 + 46.6) * 10);
 }
 
 TEST_F(ReportEngine, MailThroughTheDesktopClient)

@@ -1,4 +1,5 @@
 #include "platform/reslib/Kernel.h"
+#include "tests/platform/com/Exports.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,17 @@ TEST(Kernel, LocalesOfTheUserAndOfEachThread)
     }).join();
     EXPECT_EQ(GetThreadLocale(), 0x40Cu);
     EXPECT_NE(LocaleOfLcid(0x40C), locale_t(0)) << "the UTF-8 C locale when the system lacks it";
+}
+
+// The kernel entries are bound by name at run time; the standard library's instantiations the
+// library makes stay inside it.
+TEST(Kernel, LibraryExportsItsEntriesOnly)
+{
+    const std::set<std::string> names = com::testing::ExportedNames(RESLIB_LIBRARY);
+    EXPECT_EQ(names.count("GetThreadLocale"), 1u);
+    EXPECT_EQ(names.count("SetThreadLocale"), 1u);
+    for (const std::string& name : names)
+        EXPECT_FALSE(com::testing::IsStandardLibraryName(name)) << name;
 }
 
 } // namespace

@@ -3,13 +3,13 @@
 #include "platform/workbook/Workbook.h"
 
 #include "tests/platform/vb/ErrorOf.h"
+#include "tests/platform/win/TempDir.h"
 #include "tests/platform/workbook/Lecteur.h"
 
 #include "platform/vb/Error.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -18,28 +18,12 @@ namespace {
 using vb::testing::ErrorOf;
 using workbook::testing::LireCellules;
 
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        std::string modele = (std::filesystem::temp_directory_path() / "classeur-XXXXXX").string();
-        path_ = ::mkdtemp(modele.data());
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 const std::string Modele = HARNIX_ASSETS_DIR "/DotationMO.xlsx";
 
 TEST(Workbook, FilledCellsAndFormatsAreReadBackAndTheTemplateStaysAsItWas)
 {
-    TempFolder dossier;
-    const std::string resultat = dossier.File("Dotation.xlsx");
+    TempDir dossier;
+    const std::string resultat = dossier / "Dotation.xlsx";
     const auto avant = std::filesystem::file_size(Modele);
     {
         auto classeur = workbook::Workbook::Open(Modele);
@@ -79,10 +63,10 @@ TEST(Workbook, FilledCellsAndFormatsAreReadBackAndTheTemplateStaysAsItWas)
 
 TEST(Workbook, AMissingOrForeignFileIsNoWorkbook)
 {
-    TempFolder dossier;
-    std::ofstream(dossier.File("texte.xlsx")) << "pas un classeur";
+    TempDir dossier;
+    std::ofstream(dossier / "texte.xlsx") << "pas un classeur";
     for (const std::string& chemin :
-         {dossier.File("absent.xlsx"), dossier.File("texte.xlsx"), dossier.Path().string()}) {
+         {dossier / "absent.xlsx", dossier / "texte.xlsx", dossier.path()}) {
         SCOPED_TRACE(chemin);
         EXPECT_EQ(ErrorOf([&] { workbook::Workbook::Open(chemin); }), 1004);
     }
@@ -93,17 +77,17 @@ TEST(Workbook, AMissingOrForeignFileIsNoWorkbook)
 
 TEST(Workbook, ASaveThatFailsLeavesNoFileBehind)
 {
-    TempFolder dossier;
+    TempDir dossier;
     auto classeur = workbook::Workbook::Open(Modele);
-    const std::string absent = dossier.File("absent/Dotation.xlsx");
+    const std::string absent = dossier / "absent/Dotation.xlsx";
     EXPECT_EQ(ErrorOf([&] { classeur->SaveAs(absent); }), 1004);
     // An earlier result is replaced whole, never left half-written.
-    const std::string resultat = dossier.File("Dotation.xlsx");
+    const std::string resultat = dossier / "Dotation.xlsx";
     std::ofstream(resultat) << "ancien";
     classeur->Worksheets("Feuil1").SetValue("D5", "1");
     classeur->SaveAs(resultat);
     EXPECT_EQ(LireCellules(resultat, "Feuil1", {"D5"}), "D5|1|10|0|-\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Path()),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.path()),
                             std::filesystem::directory_iterator()),
               1);
 }

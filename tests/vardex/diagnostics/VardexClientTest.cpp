@@ -3,6 +3,7 @@
 // CoCreateInstance; the report server is the double, in its own process.
 
 #include "platform/com/Atl.h"
+#include "tests/platform/com/Exports.h"
 #include "tests/platform/registry/RegistryFixture.h"
 #include "tests/vardex/diagnostics/ServerDouble.h"
 #include "vardex/diagnostics/VeltrixDiagnosticsLib.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <dlfcn.h>
 #include <mutex>
 #include <set>
@@ -262,18 +262,9 @@ HRESULT CanUnloadNow(HRESULT expected = S_OK, int tries = 500)
 
 TEST_F(VardexClient, ExportsOnlyItsFourEntryPoints)
 {
-    std::string command = std::string("nm -D --defined-only ") + VARDEX_LIBRARY;
-    FILE* output = ::popen(command.c_str(), "r");
-    ASSERT_NE(output, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, output)) {
-        std::string text(line);
-        names.insert(text.substr(text.rfind(' ') + 1, text.size() - text.rfind(' ') - 2));
-    }
-    ::pclose(output);
-    EXPECT_EQ(names, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
-                                            "DllRegisterServer", "DllUnregisterServer"}));
+    EXPECT_EQ(com::testing::ExportedNames(VARDEX_LIBRARY),
+              (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                                     "DllUnregisterServer"}));
 }
 
 TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
