@@ -3,6 +3,7 @@
 #include "platform/ado/RecordsetState.h"
 #include "platform/ado/Session.h"
 #include "platform/ado/Text.h"
+#include "platform/ado/TextSizes.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/Utf8.h"
@@ -583,12 +584,14 @@ void LearnTable(RecordsetState& s, int tableIndex)
     w.defaults.clear();
     std::string definition;
     {
+        // The guards of text sizes only refuse a write: they are not counted.
         Statement schema(db, "SELECT (SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' "
                              "AND tbl_name = ?1 COLLATE NOCASE) + (SELECT count(*) FROM "
                              "sqlite_temp_schema WHERE type = 'trigger' AND tbl_name = ?1 COLLATE "
-                             "NOCASE), (SELECT sql FROM sqlite_schema WHERE type = 'table' AND "
-                             "name = ?1 COLLATE NOCASE)");
+                             "NOCASE AND name NOT GLOB ?2), (SELECT sql FROM sqlite_schema WHERE "
+                             "type = 'table' AND name = ?1 COLLATE NOCASE)");
         BindText(schema.get(), 1, table.name);
+        BindText(schema.get(), 2, std::string(GuardPrefix) + "*");
         schema.Step();
         w.computed = sqlite3_column_int(schema.get(), 0) > 0;
         if (const auto* sql = sqlite3_column_text(schema.get(), 1)) {

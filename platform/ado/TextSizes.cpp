@@ -10,8 +10,6 @@
 namespace ado::detail {
 namespace {
 
-constexpr std::string_view GuardPrefix = "ado_size_";
-
 struct SizedColumn
 {
     std::string name;

@@ -14,6 +14,9 @@
 
 namespace ado::detail {
 
+// The start of the triggers' names. They only refuse a write, never change a row.
+inline constexpr std::string_view GuardPrefix = "ado_size_";
+
 // The message of the triggers' refusal, which RaiseSqlite turns into the record set's error.
 inline constexpr std::string_view TextTooLong = "ado: text longer than its column's declared size";
 
