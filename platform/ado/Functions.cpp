@@ -206,17 +206,43 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_int(ctx, LikeMatch(TextOf(argv[0]), TextOf(argv[1]), escape) ? 1 : 0);
 }
 
-// ado_TextLonger(value, size[, old]): 1 when the value's text has more characters than the size,
-// counted as a record set counts them (embedded zeros included), and is not the old value.
-void TextLonger(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+// True when the value's text has more characters than the size, counted as a record set counts
+// them (embedded zeros included).
+bool TextLonger(sqlite3_value* value, sqlite3_int64 size)
 {
-    const sqlite3_int64 size = sqlite3_value_int64(argv[1]);
-    const std::string_view text = TextOf(argv[0]);
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return false;
+    const std::string_view text = TextOf(value);
     // A text has no more characters than bytes: most are settled without counting.
-    const bool longer =
-        static_cast<sqlite3_int64>(text.size()) > size && vb::utf8::Length(text) > size &&
-        (argc < 3 || sqlite3_value_type(argv[2]) == SQLITE_NULL || TextOf(argv[2]) != text);
-    sqlite3_result_int(ctx, longer ? 1 : 0);
+    return static_cast<sqlite3_int64>(text.size()) > size && vb::utf8::Length(text) > size;
+}
+
+// ado_TextLonger(size, value, size, value, ...): 1 when a value is longer than its size. One call
+// checks a whole row, which costs far less than a call for each column.
+void TextsLonger(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i + 1 < argc; i += 2) {
+        if (TextLonger(argv[i + 1], sqlite3_value_int64(argv[i]))) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
+}
+
+// ado_TextChangedLonger(size, value, old, ...): the same for the values that differ from the old
+// ones, so that a text stored longer by an earlier version does not block other changes.
+void TextsChangedLonger(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i + 2 < argc; i += 3) {
+        if (TextLonger(argv[i + 1], sqlite3_value_int64(argv[i])) &&
+            (sqlite3_value_type(argv[i + 2]) == SQLITE_NULL ||
+             TextOf(argv[i + 2]) != TextOf(argv[i + 1]))) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
 }
 
 } // namespace
@@ -229,11 +255,11 @@ void RegisterFunctions(sqlite3* db)
                             nullptr, nullptr);
     sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Like,
                             nullptr, nullptr);
-    for (const int argc : {2, 3}) {
-        sqlite3_create_function(db, "ado_TextLonger", argc,
-                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                TextLonger, nullptr, nullptr);
-    }
+    constexpr int guard = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    sqlite3_create_function(db, "ado_TextLonger", -1, guard, nullptr, TextsLonger, nullptr,
+                            nullptr);
+    sqlite3_create_function(db, "ado_TextChangedLonger", -1, guard, nullptr, TextsChangedLonger,
+                            nullptr, nullptr);
 
     using V = vb::Variant;
     using A = sqlite3_value**;

@@ -4,8 +4,9 @@
 // Day, Hour, Minute, Second, Weekday, DatePart, DateAdd, DateDiff, DateName,
 // DateSerial, DateValue, Now, Date(), Time(), CStr, CLng, CInt, CDbl, CCur,
 // CBool, Int, Fix, Val, Len, Left, Right, Mid, InStr, Space, IsNull, Round,
-// LIKE (see Text.h), ado_TextLonger (for the guards of TextSizes.h) and the
-// collation FRENCH. Dates go in and out as the ISO text the database stores.
+// LIKE (see Text.h), ado_TextLonger and ado_TextChangedLonger (for the guards
+// of TextSizes.h) and the collation FRENCH. Dates go in and out as the ISO text the database
+// stores.
 
 struct sqlite3;
 

@@ -3,10 +3,10 @@
 //
 // A record set refuses a longer text when it is set. Statements (Execute, commands, stored
 // queries, INSERT ... SELECT) are held to the same sizes by TEMP triggers that call
-// ado_TextLonger (Functions.h), one pair for each table of the file that has sized text columns,
-// made before the connection's first write statement and again when the schema changes. They
-// live in the connection's temporary schema only: the file's schema stays as it was, and a
-// read-only file takes them as well as any other.
+// ado_TextLonger and ado_TextChangedLonger (Functions.h), one pair for each table of the file that
+// has sized text columns, made before the connection's first write statement and again when the
+// schema changes. They live in the connection's temporary schema only: the file's schema stays as
+// it was, and a read-only file takes them as well as any other.
 
 #include <sqlite3.h>
 

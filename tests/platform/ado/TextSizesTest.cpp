@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include <unistd.h>
@@ -109,6 +110,25 @@ TEST_F(TextSizesTest, StatementsKeepToTheDeclaredSizes)
         c.RollbackTrans();
     }
     EXPECT_EQ(Count("Id = 9 AND Nom = 'bien trop long'"), 1);
+}
+
+// A table with more sized columns than one check of a row takes: its last columns are held too.
+TEST_F(TextSizesTest, WideTables)
+{
+    std::string columns;
+    for (int i = 0; i < 100; ++i)
+        columns += ", C" + std::to_string(i) + " TEXT(3)";
+    c.Execute("CREATE TABLE Large (Id LONG" + columns + ")");
+    for (const auto& [statement, refused] : std::initializer_list<std::pair<std::string, bool>>{
+             {"INSERT INTO Large (Id, C0, C99) VALUES (1, 'abc', 'abc')", false},
+             {"INSERT INTO Large (Id, C99) VALUES (2, 'abcd')", true},
+             {"INSERT INTO Large (Id, C45) VALUES (2, 'abcd')", true},
+             {"UPDATE Large SET C98 = 'abcd' WHERE Id = 1", true},
+             {"UPDATE Large SET C98 = 'xyz' WHERE Id = 1", false},
+         }) {
+        EXPECT_EQ(Raised([&] { c.Execute(statement); }).first, refused ? ErrMultipleStep : 0)
+            << statement;
+    }
 }
 
 // A command's parameter is held to the size as the record set counts it: an embedded zero is
