@@ -291,13 +291,14 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
             tail = next;
             continue; // blanks or a lone ";"
         }
+        // Finalized on every way out: an unfinalized statement keeps its connection from closing.
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(stmt, sqlite3_finalize);
         // The text size guards are made on the first write, not for every connection opened.
         const bool alters = Alters(stmt);
         if (alters) {
             DropTextSizeGuards(handle);
             guardedSchemas.reset();
         } else if (!sqlite3_stmt_readonly(stmt) && KeepGuards()) {
-            sqlite3_finalize(stmt);
             continue; // prepared again, with the guards
         }
         tail = next;
@@ -308,7 +309,7 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            sqlite3_finalize(stmt);
+            owner.reset();
             try {
                 RaiseSqlite(handle, rc);
             } catch (const vb::Error&) {
@@ -321,7 +322,6 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
         if (!sqlite3_stmt_readonly(stmt) && sqlite3_total_changes64(handle) != totalBefore) {
             changed += sqlite3_changes(handle);
         }
-        sqlite3_finalize(stmt);
         if (alters) {
             KeepGuards();
         }

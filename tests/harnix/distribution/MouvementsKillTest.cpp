@@ -28,14 +28,12 @@ std::string Valeur(ado::Connection& cn, const std::string& sql)
     return Text(rs.Fields(0L).Value());
 }
 
-// Tells through `pret` when its connection is open, so that the kill falls among the writes
-// however long the opening takes (it is slow under the sanitizers).
+// Tells through `pret` when its first issue is written, so that the kill falls among the writes
+// however long the opening and the first write take (they are slow under the sanitizers).
 [[noreturn]] void EnregistrerSansFin(const std::string& chemin, int pret)
 {
     try {
         ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
-        if (::write(pret, "1", 1) != 1)
-            ::_exit(1);
         Mouvements::Mouvement m;
         m.Utilisateur = "1000";
         m.Nom = "MARTIN";
@@ -50,6 +48,8 @@ std::string Valeur(ado::Connection& cn, const std::string& sql)
             l.Reference = int32_t{1000 + i % 2};
             m.Lignes = {l};
             Mouvements::Enregistrer(cn, m);
+            if (i == 0 && ::write(pret, "1", 1) != 1)
+                ::_exit(1);
         }
     } catch (...) {
         ::_exit(1);
@@ -105,11 +105,12 @@ TEST(MouvementsKillTest, AKilledWriterLeavesOnlyWholeIssues)
                       depart - lignes)
                 << "round " << tour << ", article " << ref;
         }
-        issues = std::stol(Valeur(cn, "select count(*) from Ventes")) - 3;
+        // The writer's first issue, told before the kill, is kept.
+        const long now = std::stol(Valeur(cn, "select count(*) from Ventes")) - 3;
+        EXPECT_GT(now, issues) << "round " << tour;
+        issues = now;
         cn.Close();
     }
-    // The writer got work done between the kills.
-    EXPECT_GT(issues, 0);
 }
 
 } // namespace

@@ -343,6 +343,19 @@ TEST(ConnectionEnd, TheEndWritesEveryChangeIntoTheFile)
     }
     EXPECT_FALSE(std::filesystem::exists(wal));
     EXPECT_EQ(SitesInFileAlone(db), 3);
+    // Also after a write that failed before it could start (no text size guards could be made
+    // while the connection only reads): nothing of the failure keeps the file open.
+    {
+        ado::Connection c = db.Open();
+        c.Execute("INSERT INTO Sites (NomSite) VALUES ('Nice')");
+        ado::Connection reader = db.Open();
+        reader.Execute("PRAGMA query_only=1");
+        EXPECT_THROW(reader.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')"), vb::Error);
+        reader.Close();
+        c.Close();
+    }
+    EXPECT_FALSE(std::filesystem::exists(wal));
+    EXPECT_EQ(SitesInFileAlone(db), 4);
 }
 
 TEST(ConnectionEnd, AKilledProcessLosesNothing)
