@@ -42,6 +42,10 @@ function(harnix_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  if(HARNIX_SANITIZE)
+    # Whole allocation stacks (see harnix_test_environment) make the instrumented tests slow.
+    math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 5")
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   # At the end of the folder, after any environment the folder sets for the test itself.
   cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
