@@ -218,7 +218,7 @@ bool TextLonger(sqlite3_value* value, sqlite3_int64 size)
 }
 
 // ado_TextLonger(size, value, size, value, ...): 1 when a value is longer than its size. One call
-// checks a whole row, which costs far less than a call for each column.
+// checks many columns of a row, which costs far less than a call for each column.
 void TextsLonger(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     for (int i = 0; i + 1 < argc; i += 2) {

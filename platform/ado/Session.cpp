@@ -322,6 +322,7 @@ long Session::Run(const std::string& sql, const std::vector<vb::Variant>& bindin
         if (!sqlite3_stmt_readonly(stmt) && sqlite3_total_changes64(handle) != totalBefore) {
             changed += sqlite3_changes(handle);
         }
+        owner.reset();
         if (alters) {
             KeepGuards();
         }
