@@ -43,11 +43,9 @@ const std::filesystem::path& Media()
     return folder;
 }
 
+using testmedia::LoadedMachine;
 using testmedia::Pause;
 using testmedia::WaitUntil;
-
-// How long playback may take to get going: generous, for a machine busy with other tests.
-constexpr int LoadedMachine = 10000;
 
 bool IsRed(QRgb c)
 {

@@ -9,6 +9,9 @@
 // timers work meanwhile.
 namespace testmedia {
 
+// How long playback may take to get going: generous, for a machine busy with other tests.
+inline constexpr int LoadedMachine = 10000;
+
 // Runs the event loop until the condition holds or the time is up; whether it holds.
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 {

@@ -29,11 +29,9 @@ long AskNumber(const std::string& command)
     return std::stol(Ask(command));
 }
 
+using testmedia::LoadedMachine;
 using testmedia::Pause;
 using testmedia::WaitUntil;
-
-// How long playback may take to get going: generous, for a machine busy with other tests.
-constexpr int LoadedMachine = 10000;
 
 class MciDevice : public ::testing::Test
 {
