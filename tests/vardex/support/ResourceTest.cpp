@@ -11,6 +11,7 @@
 #include "vardex/support/sversion.h"
 
 #include <dlfcn.h>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -56,6 +57,7 @@ TEST_F(ResourceTest, ProcessTextsComeFromTheUsersLanguage)
 
     SResInitializeProcess("nosuchcomponent");
     ASSERT_EQ(recorder.Reports().size(), 1u);
+    EXPECT_EQ(recorder.Reports()[0].expression, "retval");
     EXPECT_EQ(recorder.Reports()[0].information,
               "Could not find resource DLL 'nosuchcomponent_res'. Some strings may not appear.");
     EXPECT_EQ(LoadString(900), "host text");
@@ -114,7 +116,7 @@ TEST_F(ResourceTest, ThreadsTakeTheTextsOfTheirLocale)
         EXPECT_TRUE(recorder.Reports().empty());
 
         ThreadUninitialize(previous);
-        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"record"});
+        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"pResHandles"});
     }).join();
 }
 
@@ -122,13 +124,47 @@ TEST_F(ResourceTest, TheThreadKeyIsSharedByEveryCopy)
 {
     const uint32_t key = SResHelper::ThreadKey();
     ASSERT_GT(key, 0u);
-    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key));
+    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key) + ":" + std::to_string(::getpid()));
     void* second = dlopen(SECOND_COPY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(second, nullptr) << dlerror();
     auto secondKey = reinterpret_cast<uint32_t (*)()>(dlsym(second, "SecondCopyThreadKey"));
     ASSERT_NE(secondKey, nullptr);
     EXPECT_EQ(secondKey(), key);
     dlclose(second);
+}
+
+// A program started by the host inherits its JTCTLSK; the key it names was never made there.
+TEST_F(ResourceTest, AChildStartedByExecMakesAKeyOfItsOwn)
+{
+    ASSERT_GT(SResHelper::ThreadKey(), 0u);
+    ::setenv("RESOURCE_TEST_CHILD", std::getenv("JTCTLSK"), 1);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl("/proc/self/exe", "child", "--gtest_filter=*ChildProcessKey*", nullptr);
+        ::_exit(127);
+    }
+    ::unsetenv("RESOURCE_TEST_CHILD");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Run only as the child of the test above.
+TEST(ResourceTestChild, ChildProcessKey)
+{
+    const char* inherited = std::getenv("RESOURCE_TEST_CHILD");
+    if (!inherited)
+        GTEST_SKIP() << "run by AChildStartedByExecMakesAKeyOfItsOwn";
+    ASSERT_STREQ(std::getenv("JTCTLSK"), inherited);
+    const uint32_t key = SResHelper::ThreadKey();
+    ASSERT_GT(key, 0u);
+    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key) + ":" + std::to_string(::getpid()));
+    SResHandles record;
+    SResHelper::SetThreadRecord(&record);
+    EXPECT_EQ(SResHelper::GetThreadRecord(), &record) << "the slot is this process's own";
+    SResHelper::SetThreadRecord(nullptr);
 }
 
 TEST(sresstring, PlaceholdersAreFilledByNumber)
