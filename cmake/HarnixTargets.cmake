@@ -57,7 +57,7 @@ endfunction()
 # needs whole allocation stacks: Debian's Qt is built without frame pointers.
 function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data")
   if(HARNIX_SANITIZE)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
       "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"

@@ -8,6 +8,7 @@
 #include "vardex/support/sreshelper.h"
 #include "vardex/support/sversion.h"
 
+#include "platform/registry/Registry.h"
 #include "platform/reslib/Kernel.h"
 
 #include <mutex>
@@ -67,7 +68,8 @@ HMODULE LoadFrom(const SString& folder, const SString& name)
     if (folder.IsEmpty())
         return nullptr;
     const SString path = SMakePath(nullptr, folder.GetString(), name.GetString(), kModuleExtension);
-    return LoadLibraryA(path.GetString());
+    // A library that another user could have put there is not loaded.
+    return registry::isTrusted(path.GetString()) ? LoadLibraryA(path.GetString()) : nullptr;
 }
 
 HMODULE Search(const SString& name, const char* section)

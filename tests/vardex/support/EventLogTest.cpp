@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -84,6 +85,30 @@ TEST_F(EventLogTest, WithoutTheLogLinesGoToTheFallbackFile)
     EXPECT_EQ(lines[0].substr(std::size_t(used)), "2    15      The logging library lib.so could "
                                                   "not be loaded or refused to start.");
     EXPECT_NE(lines[1].find("    5    1      odd type"), std::string::npos);
+}
+
+TEST_F(EventLogTest, TheDefaultLoggingFolderIsMadeWhenFirstNeeded)
+{
+    ::setenv("VARDEX_EVENTLOG_SOCKET", (m_root + "/nowhere/no.socket").c_str(), 1);
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string savedData = saved ? saved : "";
+    ::setenv("XDG_DATA_HOME", (m_root + "/data").c_str(), 1);
+    const std::string folder = m_root + "/data/Halvorn Software/Logging";
+    EXPECT_EQ(SDefaultLoggingPath(), SString(folder.c_str()));
+    EXPECT_TRUE(ReportTextDirect(nullptr, "Veltrix_x", EVENTLOG_ERROR_TYPE, "first record", 15));
+    if (saved)
+        ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    std::ifstream in(folder + "/event.log");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_NE(line.find("    1    15      first record"), std::string::npos) << line;
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST_F(EventLogTest, FallbackLinesOfManyThreadsStayWhole)
