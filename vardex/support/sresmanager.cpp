@@ -75,7 +75,12 @@ HMODULE LoadFrom(const SString& folder, const SString& name)
 HMODULE Search(const SString& name, const char* section)
 {
     if (section) {
-        const SString folder = SharedToolsRegistry(section).ReadValue("Path");
+        SString folder = SharedToolsRegistry(section).ReadValue("Path");
+        // A relative folder is taken from the current one now: the file name is registered as
+        // the event log's message file and opened again later, from elsewhere.
+        if (!folder.IsEmpty() && folder.GetString()[0] != '/')
+            folder =
+                SMakePath(nullptr, SGetCurrentDirectory().GetString(), folder.GetString(), nullptr);
         if (HMODULE module = LoadFrom(folder, name))
             return module;
     }

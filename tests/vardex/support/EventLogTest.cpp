@@ -4,6 +4,7 @@
 #include "SupportFixture.h"
 #include "platform/eventlog/EventLog.h"
 
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <sys/stat.h>
@@ -55,6 +56,25 @@ TEST_F(EventLogTest, RecordsReachTheSystemLog)
     EXPECT_FALSE(ReportTextDirect("otherhost", "Veltrix_report", 1, "lost", 15))
         << "there is no remote log";
     EXPECT_TRUE(events().empty());
+}
+
+TEST_F(EventLogTest, TimestampsAreInTheStandardFormWhateverTheLocale)
+{
+    // A French host: "déc." is no syslog month.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* name : {"fr_FR.UTF-8", "C"}) {
+        std::setlocale(LC_ALL, name);
+        EXPECT_TRUE(ReportTextDirect(nullptr, "Veltrix_x", EVENTLOG_ERROR_TYPE, "t", 15));
+        const auto records = events();
+        ASSERT_EQ(records.size(), 1u);
+        static const std::string months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+        const std::string month = records[0].substr(4, 3);
+        const std::size_t at = months.find(month);
+        EXPECT_TRUE(at != std::string::npos && at % 3 == 0) << records[0];
+        EXPECT_EQ(records[0][7], ' ') << records[0];
+        EXPECT_EQ(records[0].substr(19, 11), " Veltrix_x[") << records[0];
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST_F(EventLogTest, SeveritiesOfTheEventTypes)

@@ -120,6 +120,19 @@ TEST_F(ResourceTest, ThreadsTakeTheTextsOfTheirLocale)
     }).join();
 }
 
+TEST_F(ResourceTest, ARelativeFolderIsTakenFromTheCurrentOneWhenRead)
+{
+    const std::filesystem::path folder = FIXTURE_RESOURCE_DIR;
+    writeText("Software\\Halvorn Software\\8.0\\Shared Tools\\Relative", "Path",
+              folder.filename().string());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.parent_path());
+    HMODULE module = SResLoadLibrary("noversion", "en", "Relative");
+    std::filesystem::current_path(previous);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(GetModuleFileNameA(module), FIXTURE_RESOURCE_DIR "/noversion_en.so");
+}
+
 TEST_F(ResourceTest, TheThreadKeyIsSharedByEveryCopy)
 {
     const uint32_t key = SResHelper::ThreadKey();
