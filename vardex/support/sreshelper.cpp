@@ -68,3 +68,9 @@ void SetThreadRecord(SResHandles* record)
 }
 
 } // namespace SResHelper
+
+namespace {
+// The key is set up when the library loads: publishing it changes the environment, which another
+// thread reading it at that moment (getenv) could find freed.
+[[maybe_unused]] const uint32_t g_keyAtLoad = SResHelper::ThreadKey();
+} // namespace

@@ -15,7 +15,8 @@ namespace {
 class EventLogTest : public SupportFixture
 {
 protected:
-    static void SetUpTestSuite() { ::setenv("LANG", "en_US.UTF-8", 1); }
+    // The texts are the English ones, whatever the user's language.
+    static void SetUpTestSuite() { useEnglishTexts(); }
 
     // The fallback file's lines, with the log's socket out of reach.
     std::vector<std::string> fallbackLines()

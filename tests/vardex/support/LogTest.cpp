@@ -11,6 +11,8 @@ namespace {
 class LogTest : public SupportFixture
 {
 protected:
+    // The texts are the English ones, whatever the user's language.
+    static void SetUpTestSuite() { useEnglishTexts(); }
     void SetUp() override
     {
         SupportFixture::SetUp();

@@ -172,6 +172,9 @@ TEST_F(SystemZone, FormatTakesTheOffsetOfTheInstantShown)
 
 TEST(SDateTime, FormatPictures)
 {
+    // English names, whatever the user's language.
+    const LCID previous = GetThreadLocale();
+    SetThreadLocale(0x409);
     const SDateTime t = Utc(2021, 3, 5, 14, 7, 9, 45);
     const STimeZone& utc = STimeZone::Utc();
     struct Case
@@ -193,6 +196,7 @@ TEST(SDateTime, FormatPictures)
         EXPECT_EQ(t.Format(c.picture, utc), c.text) << c.picture;
     EXPECT_EQ(SDateTime(SDate(), t.GetTime()).Format("yyyy|HH", utc), "|14")
         << "date fields of an invalid date are empty";
+    SetThreadLocale(previous);
 }
 
 } // namespace
