@@ -11,6 +11,7 @@
 #include "vardex/support/sversion.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -129,6 +130,21 @@ TEST_F(ResourceTest, ARelativeFolderIsTakenFromTheCurrentOneWhenRead)
     std::filesystem::current_path(previous);
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(GetModuleFileNameA(module), FIXTURE_RESOURCE_DIR "/noversion_en.so");
+}
+
+TEST_F(ResourceTest, ALibraryInAFolderOthersCanWriteIsNotLoaded)
+{
+    for (const char* base : {"plantedres", "trustedres"}) {
+        const std::string folder = m_root + "/" + base;
+        std::filesystem::create_directory(folder);
+        std::filesystem::copy_file(FIXTURE_RESOURCE_DIR "/testres_en.so",
+                                   folder + "/" + base + "_en.so");
+        writeText(std::string("Software\\Halvorn Software\\8.0\\Shared Tools\\") + base, "Path",
+                  folder);
+    }
+    ::chmod((m_root + "/plantedres").c_str(), 0777);
+    EXPECT_EQ(SResLoadLibrary("plantedres", "en", "plantedres"), nullptr);
+    EXPECT_NE(SResLoadLibrary("trustedres", "en", "trustedres"), nullptr);
 }
 
 TEST_F(ResourceTest, TheThreadKeyIsSharedByEveryCopy)
