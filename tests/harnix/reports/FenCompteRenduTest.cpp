@@ -8,11 +8,14 @@
 #include "platform/report/Report.h"
 #include "platform/vb/DateTime.h"
 #include "platform/win/Clock.h"
+#include "platform/win/Screen.h"
+#include "platform/win/Twips.h"
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/report/PdfTools.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 
 #include <chrono>
 #include <functional>
@@ -20,6 +23,8 @@
 
 namespace {
 
+using forms::testing::Focus;
+using forms::testing::Key;
 using forms::testing::Script;
 using report::testing::PdfText;
 
@@ -144,10 +149,15 @@ TEST(Periodes, Raccourcis)
         EXPECT_EQ(Texte(p.debut), c.debut) << c.aujourdhui;
         EXPECT_EQ(Texte(p.fin), c.fin) << c.aujourdhui;
     }
-    for (const char* faux : {"", "32/01/2006", "31/04/2006", "1/13/2006", "01/03", "2006-03-01",
-                             "01/03/2006 10:00", "1e3"})
+    for (const char* faux :
+         {"", "32/01/2006", "31/04/2006", "1/13/2006", "1e3", "demain", "01/03/2006/1"})
         EXPECT_FALSE(Periode::LireDate(faux)) << faux;
-    EXPECT_EQ(Texte(Jour("1/3/06")), "01/03/2006");
+    // What the short date reading takes is a period bound, the day alone.
+    for (const char* lu : {"1/3/06", "01-03-2006", "1-3-06", "2006-03-01", "01/03/2006 10:00"}) {
+        const auto jour = Periode::LireDate(lu);
+        ASSERT_TRUE(jour) << lu;
+        EXPECT_EQ(Texte(*jour), "01/03/2006") << lu;
+    }
 }
 
 TEST_F(Rapports, OuvertureDuPremierJanvier2005AAujourdhui)
@@ -502,12 +512,30 @@ TEST_F(Rapports, NomsDeFamilleEntiers)
 TEST_F(Rapports, BoitesDePeriodeEtCalendrier)
 {
     FenCompteRendu& f = Fenetre("31/02/2006", "01/03/2006");
+    f.Show();
+    // Enter in a box warns of nothing; leaving it does, each time, changed or not.
+    Focus(*f.TextDebut);
+    Key(*f.TextDebut, Qt::Key_Return);
+    EXPECT_TRUE(Script().Boxes().empty());
     Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
-    emit f.TextDebut->editingFinished();
+    Key(*f.TextDebut, Qt::Key_Tab);
+    Script().VerifyAllAnswered();
+    Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
+    Focus(*f.TextDebut);
+    Focus(*f.TextFin);
+    Script().VerifyAllAnswered();
+    EXPECT_EQ(f.TextDebut->text(), "31/02/2006"); // the text stays
     f.TextFin->setText("demain");
     Script().ExpectMsgBox(forms::vbOK, "La date de fin n'est pas valide");
-    emit f.TextFin->editingFinished();
-    EXPECT_EQ(f.TextFin->text(), "demain"); // the text stays
+    Focus(*f.TextDebut);
+    Script().VerifyAllAnswered();
+    // A date written with "-" is one.
+    f.TextDebut->setText("01-03-2006");
+    f.TextFin->setText("31-03-2006");
+    Focus(*f.TextFin);
+    Focus(*f.TextDebut);
+    EXPECT_EQ(Script().Boxes().size(), 3u);
+    f.TextDebut->setText("31/02/2006");
     // A report of the whole tables prints nothing on a period that is not one.
     Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
     EXPECT_TRUE(Imprimer(f.CmdValeurStock).isEmpty());
@@ -562,6 +590,37 @@ TEST_F(Rapports, FermetureLibereLaTableDeTravail)
     // Reading the period again creates the window anew, hidden.
     EXPECT_FALSE(forms::form<FenCompteRendu>().TextDebut->text().isEmpty());
     EXPECT_FALSE(forms::form<FenCompteRendu>().isVisible());
+}
+
+// The viewer window lies inside the screen's available area, frame included, and its viewer
+// inside the window; where the main window leaves room, the viewer keeps the main window's size
+// less the margin.
+TEST(Visionneuse, TientDansLaZoneDeLEcran)
+{
+    struct Cas
+    {
+        int largeur, hauteur; // of the main window, in pixels
+        bool tailleDuRapport; // the viewer has its size from the main window
+    };
+    for (const Cas& c : {Cas{1280, 1100, false}, Cas{1280, 1024, true}, Cas{1000, 700, true}}) {
+        SCOPED_TRACE(c.hauteur);
+        win::SetScreenSizeOverride(c.largeur, c.hauteur);
+        FenVeltrixRep& v = forms::form<FenVeltrixRep>();
+        v.Show();
+        const QRect zone = v.screen()->availableGeometry();
+        EXPECT_TRUE(zone.contains(v.frameGeometry()))
+            << v.frameGeometry().bottom() << " > " << zone.bottom();
+        EXPECT_TRUE(v.rect().contains(v.VXViewer1->geometry()));
+        EXPECT_EQ(v.VXViewer1->y(), win::TwipsToPixels(480));
+        if (c.tailleDuRapport) {
+            EXPECT_EQ(v.VXViewer1->width(),
+                      win::TwipsToPixels(win::PixelsToTwips(c.largeur) - 100));
+            EXPECT_EQ(v.VXViewer1->height(),
+                      win::TwipsToPixels(win::PixelsToTwips(c.hauteur) - 800));
+        }
+        v.Unload();
+        win::ClearScreenSizeOverride();
+    }
 }
 
 TEST(Visionneuse, MargeDeLaBarreDesTaches)
