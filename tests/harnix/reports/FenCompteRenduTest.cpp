@@ -467,35 +467,52 @@ TEST_F(Rapports, StockEtSalaries)
     EXPECT_TRUE(parFournisseur.contains("Total CHAUSSEUR DU SUD " + Montant(120)))
         << parFournisseur.toStdString();
 
-    // The employee lists: every employee, grouped as the name says, without heading.
+    // The employee lists: every employee, grouped as the name says, under a title of their own
+    // and no period. Hand sizes 8, 7 and 10 come in the sizes' order, not as texts.
+    Execute("INSERT INTO Tailles (NoTaille, Taille, Ordre, NoFamille) SELECT 90, '7', 2, "
+            "NoFamille FROM Tailles WHERE Taille = '8'");
+    Execute("INSERT INTO Tailles (NoTaille, Taille, Ordre, NoFamille) SELECT 91, '10', 3, "
+            "NoFamille FROM Tailles WHERE Taille = '8'");
+    Execute("UPDATE Utilisateurs SET TailleMain = 91 WHERE NoBadge = '1001'");
+    Execute("UPDATE Utilisateurs SET TailleMain = 90 WHERE NoBadge = '1002'");
     struct Liste
     {
         int index;
         const char* fichier;
-        std::vector<const char*> attendus;
+        std::vector<const char*> attendus; // in the order they print
     };
     const std::vector<Liste> listes = {
-        {0, "SalarieNom.RPT", {"DUPONT", "DURAND", "MARTIN"}},
-        {1, "Salariebadge.RPT", {"1000", "1001", "1002"}},
-        {2, "Salariesite.RPT", {"Site : LYON", "Total LYON (2)"}},
-        {3, "SalarieService.RPT", {"Service : ATELIER", "Total MAINTENANCE (1)"}},
-        {4, "SalarieProfile.RPT", {"Profil : PRODUCTION", "Total PRODUCTION (2)"}},
-        {5, "SalarieTailleCh.RPT", {"Taille chaussure : 42", "Total 42 (1)"}},
-        {6, "SalarieTailleMa.RPT", {"Taille main : 8", "Total 8 (1)"}},
-        {7, "SalarieMatricule.RPT", {"MARTIN"}},
-        {8, "SalarieParMachine.RPT", {"Machines : 1", "Total 1 (1)"}},
+        {0, "SalarieNom.RPT", {"Salariés par Nom", "DUPONT", "DURAND", "MARTIN"}},
+        {1, "Salariebadge.RPT", {"Salariés par Badge", "1000", "1001", "1002"}},
+        {2, "Salariesite.RPT", {"Salariés par Site", "Site : LYON", "Total LYON (2)"}},
+        {3,
+         "SalarieService.RPT",
+         {"Salariés par Service", "Service : ATELIER", "Total MAINTENANCE (1)"}},
+        {4,
+         "SalarieProfile.RPT",
+         {"Salariés par Profil", "Profil : PRODUCTION", "Total PRODUCTION (2)"}},
+        {5,
+         "SalarieTailleCh.RPT",
+         {"Salariés par Taille chaussure", "Taille chaussure : 42", "Total 42 (1)"}},
+        {6,
+         "SalarieTailleMa.RPT",
+         {"Salariés par Taille main", "Taille main : 8", "Total 8 (1)", "Taille main : 7",
+          "Taille main : 10"}},
+        {7, "SalarieMatricule.RPT", {"Salariés par No Matricule", "MARTIN"}},
+        {8, "SalarieParMachine.RPT", {"Salariés par No Machine", "Machines : 1", "Total 1 (1)"}},
     };
     for (const Liste& l : listes) {
         const Imprime liste = ImprimerAvecFichier(&f.CmdSalarie(l.index));
         EXPECT_EQ(liste.fichier, l.fichier);
         EXPECT_TRUE(liste.texte.contains("Nombre de salariés (3)")) << l.fichier;
         EXPECT_FALSE(liste.texte.contains("Période du")) << l.fichier;
-        for (const char* attendu : l.attendus)
-            EXPECT_TRUE(liste.texte.contains(attendu)) << l.fichier << " " << attendu << "\n"
-                                                       << liste.texte.toStdString();
-        // The names sort alphabetically within the lists by name.
-        if (l.index == 0)
-            EXPECT_LT(liste.texte.indexOf("DUPONT"), liste.texte.indexOf("MARTIN"));
+        qsizetype avant = -1;
+        for (const char* attendu : l.attendus) {
+            const qsizetype ici = liste.texte.indexOf(QString::fromUtf8(attendu));
+            EXPECT_GT(ici, avant) << l.fichier << " " << attendu << "\n"
+                                  << liste.texte.toStdString();
+            avant = ici;
+        }
     }
 }
 
