@@ -111,6 +111,16 @@ TEST_F(FrmStockReceiptTest, JournalRowCopiesTheArticleAndItsSupplier)
     EXPECT_EQ(Journal("Commentaire"), (Strings{"", ""}));
 }
 
+TEST_F(FrmStockReceiptTest, TheCommentTakesNoMoreThanTheJournalHolds)
+{
+    FrmStock& f = Ouvrir();
+    Saisir(f, 1050, "1");
+    Type(*f.Text1, QString(300, 'x'));
+    Click(*f.CmdOkStock);
+    EXPECT_TRUE(Script().Boxes().empty());
+    EXPECT_EQ(Journal("Commentaire"), Strings{std::string(255, 'x')});
+}
+
 TEST_F(FrmStockReceiptTest, RefusedCountsWriteNothing)
 {
     Execute("UPDATE ArticleEnStock SET QteEnStock = 2147483000 WHERE Reference = 1001");
