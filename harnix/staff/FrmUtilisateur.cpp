@@ -23,6 +23,7 @@
 #include <charconv>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 using FonctionUtilitaires::ConvertNullStr;
 
@@ -256,6 +257,7 @@ void FrmUtilisateur::Form_Load()
             forms::LimitToField(Text2(index), rs.Fields(champ));
         CouleurModif = CmdModif->palette().color(QPalette::Button);
         RemplirColSite();
+        ListesDuChargement = true;
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("FrmUtilisateur Form_Load", erreur);
     }
@@ -263,6 +265,11 @@ void FrmUtilisateur::Form_Load()
 
 void FrmUtilisateur::Form_Activate()
 {
+    // The window stays loaded while the program runs: sites, profiles and sizes made or renamed
+    // in their own windows meanwhile are offered now. The requery below shows the current
+    // employee in the new lists, and its services.
+    if (!std::exchange(ListesDuChargement, false))
+        RemplirColSite();
     SSOptionBadge->SetValue(true);
     AppliquerTriRecherche();
     forms::SetMousePointer(forms::MousePointer::Default);
