@@ -16,19 +16,11 @@
 #include <QTest>
 
 using namespace forms::testing;
+using catalogue::testing::Choisir;
 using catalogue::testing::FrmStockTest;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-// Picks the entry of a data combo's list, as a click on it does.
-void Choisir(forms::DataCombo& combo, const QString& texte)
-{
-    const int index = combo.findText(texte);
-    ASSERT_GE(index, 0) << texte.toStdString();
-    combo.setCurrentIndex(index);
-    emit combo.activated(index);
-}
 
 QStringList Entrees(const forms::DataCombo& combo)
 {
