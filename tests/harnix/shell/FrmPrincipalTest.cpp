@@ -28,6 +28,7 @@
 #include "platform/win/Screen.h"
 #include "platform/win/Twips.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <QThread>
@@ -437,6 +438,33 @@ TEST_F(FrmPrincipalTest, AWindowThatCannotLoadEndsTheProgramWithTheRuntimesRepor
         "box \\[Harnix\\] 16 pointer 0: Erreur d'exécution '-2147467259 \\(80004005\\)':\r\n\r\n"
         "[^\n]*zad.MDB[^\n]*\n"
         "log Erreur d'exécution / N°: -2147467259 [^\n]*zad.MDB");
+}
+
+TEST_F(FrmPrincipalTest, AfterQuitterTheFolderHoldsTheDatabasesAlone)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            AvecEtatCA();
+            programme.Parametres();
+            win::SetEndHandler({});
+            FrmPrincipal& f = Charger();
+            f.Show();
+            // Windows that have written through their record sets are still loaded.
+            Click(f, "CmdInfoCom");
+            Type(*f.TextVille, "X");
+            Click(f, "cmdOK");
+            Global::AdresseEmail = "achats@exemple.fr";
+            win::AddEndStep([this] {
+                const QStringList journaux =
+                    QDir(programme.dossier.Path())
+                        .entryList({"*-wal", "*-shm", "*-journal"}, QDir::Files | QDir::Hidden);
+                std::fprintf(stderr, "journals: [%s]\n", journaux.join(' ').toStdString().c_str());
+            });
+            Click(f, "CmdClose");
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "journals: \\[\\]\n");
 }
 
 TEST_F(FrmPrincipalTest, ActivationPutsThePointerBackToNormal)
