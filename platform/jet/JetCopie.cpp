@@ -33,8 +33,8 @@ void RemoveTarget(const std::string& target)
 
 [[noreturn]] void Unreadable(const std::string& jetPath, const std::string& why)
 {
-    throw vb::Error(vb::ErrUnspecified, "Cannot read the Access file '" + jetPath + "': " + why,
-                    "jet");
+    throw vb::Error(vb::ErrUnspecified,
+                    "Impossible de lire le fichier Access '" + jetPath + "' : " + why + ".", "jet");
 }
 
 // The child's end, or nothing when it is still running at the deadline (it is then killed).
@@ -86,17 +86,18 @@ void CopyApart(const std::string& jetPath, const std::string& target,
     pid_t child = 0;
     const int spawned = posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ);
     if (spawned != 0)
-        Unreadable(jetPath, "cannot start " + program + " (" + std::strerror(spawned) + ")");
+        Unreadable(jetPath, "impossible de démarrer le programme " + program + " (" +
+                                std::strerror(spawned) + ")");
     const std::optional<int> status = WaitFor(child, limit);
     if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
         return;
     RemoveTarget(target);
     if (!status)
-        Unreadable(jetPath, "no answer within " + std::to_string(limit.count()) + " ms");
+        Unreadable(jetPath, "pas de réponse en " + std::to_string(limit.count()) + " ms");
     if (WIFSIGNALED(*status))
-        Unreadable(jetPath,
-                   std::string("the reader stopped (") + strsignal(WTERMSIG(*status)) + ")");
-    Unreadable(jetPath, "the file is damaged or not an Access file");
+        Unreadable(jetPath, "le fichier est endommagé (la lecture s'est arrêtée sur le signal " +
+                                std::to_string(WTERMSIG(*status)) + ")");
+    Unreadable(jetPath, "le fichier est endommagé ou n'est pas un fichier Access");
 }
 
 } // namespace jet

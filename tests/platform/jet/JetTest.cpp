@@ -188,7 +188,10 @@ TEST_F(JetApartTest, ACrashOrATimeOutIsAnUnreadableFile)
     jet::SetCopierProgram(JETCOPIE);
     const std::string abime = Abime();
     // The reader crashes (SIGSEGV) on it, in its own process.
-    EXPECT_NE(Echec([&] { jet::CopyApart(abime, Cible()); }).find("abime.mdb"), std::string::npos);
+    EXPECT_NE(Echec([&] {
+                  jet::CopyApart(abime, Cible());
+              }).find("abime.mdb' : le fichier est endommagé"),
+              std::string::npos);
     EXPECT_TRUE(RienALaCible());
     // A file that is no Access file: jetcopie says so and fails.
     EXPECT_NE(Echec([&] { jet::CopyApart(Source("absent.mdb"), Cible()); }), "");
@@ -202,14 +205,15 @@ TEST_F(JetApartTest, ACrashOrATimeOutIsAnUnreadableFile)
     const auto debut = std::chrono::steady_clock::now();
     EXPECT_NE(Echec([&] {
                   jet::CopyApart(Source("nwind.mdb"), Cible(), std::chrono::milliseconds(500));
-              }).find("no answer"),
+              }).find("pas de réponse"),
               std::string::npos);
     EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(10));
     EXPECT_TRUE(RienALaCible());
 
     jet::SetCopierProgram((dossier_ / "aucun").string());
-    EXPECT_NE(Echec([&] { jet::CopyApart(Source("nwind.mdb"), Cible()); }).find("cannot start"),
-              std::string::npos);
+    EXPECT_NE(
+        Echec([&] { jet::CopyApart(Source("nwind.mdb"), Cible()); }).find("impossible de démarrer"),
+        std::string::npos);
 }
 
 } // namespace
