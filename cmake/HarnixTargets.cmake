@@ -64,7 +64,7 @@ set(HARNIX_TEST_LOCALE_VARIABLES LANGUAGE LC_ALL LC_ADDRESS LC_COLLATE LC_CTYPE
   LC_TELEPHONE LC_TIME)
 function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "LANG=C.UTF-8" "TZ=UTC")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" "LANG=C.UTF-8" "TZ=UTC")
   foreach(variable IN LISTS HARNIX_TEST_LOCALE_VARIABLES)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION "${variable}=unset:")
   endforeach()
