@@ -11,6 +11,7 @@
 #include "platform/vb/Strings.h"
 #include "platform/win/Clock.h"
 #include "platform/win/End.h"
+#include "platform/win/ErrorLog.h"
 #include "platform/win/InstanceLock.h"
 #include "platform/win/Locale.h"
 #include "platform/win/Process.h"
@@ -117,6 +118,7 @@ void LireParametres()
 void Main()
 {
     forms::SetAppTitle(Version::ProductName);
+    win::SetErrorLogWriter(FnTundrel::LogErreurNonTraitee);
     // A lock that cannot be made (no writable lock folder) does not stop the start: only a
     // running copy does.
     if (TrouverFenetre(CaptionLoading) != 0 ||
