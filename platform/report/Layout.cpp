@@ -84,11 +84,17 @@ double Number(const vb::Variant& v)
     }
 }
 
+// The text of a value; a binary value (a picture) has none.
+std::string Plain(const vb::Variant& v)
+{
+    if (v.IsNull() || v.IsEmpty() || v.Type() == vb::VarType::Bytes)
+        return {};
+    return vb::CStr(v);
+}
+
 QString Text(const vb::Variant& v)
 {
-    if (v.IsNull() || v.IsEmpty())
-        return {};
-    return QString::fromStdString(vb::CStr(v));
+    return QString::fromStdString(Plain(v));
 }
 
 bool IsNumber(const vb::Variant& v)
@@ -118,7 +124,7 @@ int CompareValues(const vb::Variant& a, const vb::Variant& b)
         const double x = Number(a), y = Number(b);
         return x < y ? -1 : (y < x ? 1 : 0);
     }
-    return ado::CompareText(vb::CStr(a), vb::CStr(b));
+    return ado::CompareText(Plain(a), Plain(b));
 }
 
 // The detail rows with their looked-up and computed fields, filtered.

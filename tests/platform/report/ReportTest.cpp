@@ -252,6 +252,27 @@ TEST_F(ReportEngine, DefinitionsReadingWhatNoTableGives)
     EXPECT_TRUE(present->IsReady());
 }
 
+// A binary field (a picture) shown, sorted or grouped on has no text.
+TEST_F(ReportEngine, BinaryFieldsHaveNoText)
+{
+    cn.Execute("CREATE TABLE Fiches (Nom TEXT(20), Photo LONGBINARY)");
+    sqlite3_exec(cn.Handle(), "INSERT INTO Fiches VALUES ('gant', X'FFD8'), ('botte', X'00')",
+                 nullptr, nullptr, nullptr);
+    auto rapport = report::Report::Open(Write("fiches.rpt", R"({
+      "tables": [{"position": 1, "role": "detail"}],
+      "sort": ["Photo"], "groups": [{"field": "Photo", "label": "Photo "}],
+      "columns": [{"field": "Nom"}, {"field": "Photo"}]
+    })")
+                                            .toStdString());
+    rapport->SetDataSource(1, Open("Fiches"));
+    rapport->ReadRecords();
+    QStringList texts;
+    for (const report::Item& item : rapport->Pages().pages.at(0).items)
+        texts << item.text;
+    EXPECT_TRUE(texts.contains("gant") && texts.contains("botte")) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains("Photo "));
+}
+
 TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
 {
     cn.Execute("INSERT INTO Lignes VALUES ('A', 'DUPONT', 1, 0, '400638133393')");
