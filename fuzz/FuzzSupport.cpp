@@ -4,6 +4,7 @@
 #include "platform/vb/Date.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -42,6 +43,10 @@ vb::Variant NextValue(std::string_view& input)
     case 4:
         return vb::Variant(vb::Currency::FromScaled(bits));
     case 5:
+        // Dates of the language's range, 1 January 100 to 31 December 9999, as the conversions
+        // and the database layer make them.
+        if (!std::isfinite(number) || number < -657434 || number >= 2958466)
+            number = std::isfinite(number) ? std::fmod(std::fabs(number), 2958465) : 0;
         return vb::Variant(vb::Date{number});
     case 6:
         return vb::Variant(std::vector<uint8_t>(rest.begin(), rest.end()));

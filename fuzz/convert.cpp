@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view input = fuzz::Text(data, size);
     const std::string_view text = fuzz::NextPart(input);
     ConvertAll(vb::Variant(std::string(text)));
-    vb::Val(text);
+    Try([&] { vb::Val(text); });
     ConvertAll(fuzz::NextValue(input));
     Try([&] { vb::Round(vb::CDbl(vb::Variant(std::string(text))), static_cast<int>(size % 40)); });
     return 0;
