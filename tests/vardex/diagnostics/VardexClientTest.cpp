@@ -313,10 +313,12 @@ TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
     DISPID id = 0;
     EXPECT_EQ(topics->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
     EXPECT_EQ(id, DISPID_NEWENUM);
+    CComQIPtr<ITypeInfoFlags> memberFlags(info);
+    ASSERT_TRUE(memberFlags);
     WORD flags = 0;
-    EXPECT_EQ(info->GetFuncFlags(DISPID_NEWENUM, &flags), S_OK);
+    EXPECT_EQ(memberFlags->GetFuncFlags(DISPID_NEWENUM, &flags), S_OK);
     EXPECT_EQ(flags, FUNCFLAG_FRESTRICTED);
-    EXPECT_EQ(info->GetFuncFlags(0x60020007, &flags), S_OK);
+    EXPECT_EQ(memberFlags->GetFuncFlags(0x60020007, &flags), S_OK);
     EXPECT_EQ(flags, 0);
     CComBSTR help;
     EXPECT_EQ(info->GetDocumentation(0x60020005, nullptr, &help, nullptr, nullptr), S_OK);
