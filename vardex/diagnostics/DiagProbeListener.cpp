@@ -77,8 +77,10 @@ void CDiagProbeListener_impl::topicalFilterUpdated(const Norvel::Norveldiag::Seq
 void CDiagProbeListener_impl::free()
 {
     JTCInitialize initialize;
-    m_owner->DropListener(true);
-    StartRelay(new (std::nothrow) FreeThread(m_pGIT, m_cookie));
+    // A free that reaches a servant already replaced ends nothing: its listener has left the
+    // table, and its cookie may name the successor's by now.
+    if (m_owner->DropListenerOf(this))
+        StartRelay(new (std::nothrow) FreeThread(m_pGIT, m_cookie));
 }
 
 MessageThread::MessageThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie,

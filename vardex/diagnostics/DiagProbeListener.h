@@ -25,8 +25,8 @@ public:
     void diagnosticMessage(const CORBA::WChar* topic, CORBA::Short verbosity,
                            const CORBA::WChar* message) override;
     void topicalFilterUpdated(const Norvel::Norveldiag::SeqTopicVerbosity& topics) override;
-    // The server ends the registration: the creator drops this servant and a relay thread
-    // tells the client's listener.
+    // The server ends the registration: when this servant is still the creator's current one,
+    // the creator drops it and a relay thread tells the client's listener.
     void free() override;
 
 private:
