@@ -314,10 +314,12 @@ namespace {
 
 // The interfaces described to the process, by identifier.
 std::mutex g_tablesLock;
+// Never destroyed, like the type information below: proxies and relay threads may still
+// describe their interfaces during the process's exit steps.
 std::map<IID, const com::DispatchTable*>& tables()
 {
-    static std::map<IID, const com::DispatchTable*> byIid;
-    return byIid;
+    static auto* byIid = new std::map<IID, const com::DispatchTable*>;
+    return *byIid;
 }
 
 void describe(const com::DispatchTable& table)
@@ -332,9 +334,9 @@ ITypeInfo* com::typeInfoFor(const DispatchTable& table)
 {
     describe(table);
     static std::mutex lock;
-    static std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>> infos;
+    static auto* infos = new std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>>;
     std::lock_guard<std::mutex> guard(lock);
-    auto& info = infos[&table];
+    auto& info = (*infos)[&table];
     if (!info)
         info = std::make_unique<TableTypeInfo>(&table);
     return info.get();

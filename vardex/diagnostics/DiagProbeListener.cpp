@@ -5,6 +5,8 @@
 #include "vardex/diagnostics/corbawstring.h"
 #include "vardex/support/scodepage.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -47,7 +49,40 @@ void StartRelay(JTCThread* thread)
     }
 }
 
+// The relay threads alive. Never destroyed: the last relay threads may end during the exit
+// steps.
+struct RelayCount
+{
+    std::mutex lock;
+    std::condition_variable ended;
+    int alive = 0;
+};
+RelayCount& Relays()
+{
+    static RelayCount* relays = new RelayCount;
+    return *relays;
+}
+
 } // namespace
+
+RelayThread::RelayThread()
+{
+    std::lock_guard guard(Relays().lock);
+    ++Relays().alive;
+}
+
+RelayThread::~RelayThread()
+{
+    std::lock_guard guard(Relays().lock);
+    if (--Relays().alive == 0)
+        Relays().ended.notify_all();
+}
+
+bool WaitForRelayThreads(std::chrono::milliseconds limit)
+{
+    std::unique_lock guard(Relays().lock);
+    return Relays().ended.wait_for(guard, limit, [] { return Relays().alive == 0; });
+}
 
 CDiagProbeListener_impl::CDiagProbeListener_impl(
     CComDiagnostics* owner, const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie)
