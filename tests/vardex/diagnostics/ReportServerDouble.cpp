@@ -133,12 +133,13 @@ public:
             NorvelDiagnosticsProbeListener::_var_type target =
                 NorvelDiagnosticsProbeListener::_duplicate(listener);
             std::thread([target] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
                 try {
                     target->free();
                 } catch (const CORBA::SystemException&) {
                 }
             }).detach();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
         }
         std::lock_guard guard(m_state.lock);
         auto& all = m_state.listeners;

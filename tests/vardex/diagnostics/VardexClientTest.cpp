@@ -538,7 +538,7 @@ TEST_F(VardexClient, ServersFreeEndsTheRegistrationAndTellsTheListenerOnce)
 
 // A free that reaches a replaced registration's servant late ends nothing. The server frees
 // the listener it is asked to unregister; that free waits for the object's lock in the client
-// beside a second client thread's registration, and either may get it first.
+// behind a second client thread's registration, which gets the lock first.
 TEST_F(VardexClient, LateFreeOfAReplacedServantLeavesTheCurrentRegistration)
 {
     StartServer();
@@ -555,7 +555,8 @@ TEST_F(VardexClient, LateFreeOfAReplacedServantLeavesTheCurrentRegistration)
             CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             while (!unregistering)
                 std::this_thread::yield();
-            std::this_thread::sleep_for(100ms); // the unregistration holds the lock by now
+            // The unregistration holds the lock by now, and the server's free is yet to come.
+            std::this_thread::sleep_for(50ms);
             registered = diagnostics->RegisterProbeListener(second, topics);
             CoUninitialize();
         });
