@@ -245,7 +245,7 @@ TEST_F(TypeInfoClient, InvokesThroughTheInterfacePointer)
     Variant arguments[2]{};
     arguments[0].vt = 2; // VT_I2, the last argument first
     arguments[0].lVal = 3;
-    BSTR (*allocString)
+    BSTR(*allocString)
     (const char16_t*) =
         reinterpret_cast<BSTR (*)(const char16_t*)>(::dlsym(m_library, "SysAllocString"));
     ASSERT_TRUE(allocString);
