@@ -7,7 +7,7 @@
 // the day the data is made so that the reports and the history show them.
 
 #include "harnix/database/Data.h"
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Currency.h"

@@ -3,8 +3,9 @@
 
 #include "FrmStockFixture.h"
 
-#include "harnix/catalogue/ArticleCodes.h"
-#include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/catalogue/ArticleKeys.h"
+#include "harnix/magasin/ArticleCodes.h"
+#include "harnix/magasin/ArticlePrices.h"
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"

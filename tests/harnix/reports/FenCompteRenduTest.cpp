@@ -1,6 +1,6 @@
 #include "harnix/reports/FenCompteRendu.h"
+#include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/reports/Periode.h"
 #include "harnix/shell/Calendrier.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"

@@ -1,7 +1,7 @@
-#include "harnix/staff/EnregistrementDotation.h"
+#include "harnix/magasin/EnregistrementDotation.h"
 
-#include "harnix/distribution/Mouvements.h"
-#include "harnix/staff/CalculDotation.h"
+#include "harnix/magasin/CalculDotation.h"
+#include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Currency.h"
