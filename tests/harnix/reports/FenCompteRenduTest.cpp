@@ -28,11 +28,6 @@ vb::Date Jour(const char* texte)
     return *Periode::LireDate(texte);
 }
 
-std::string Texte(vb::Date d)
-{
-    return Periode::TexteDate(d);
-}
-
 class Rapports : public staff::testing::StaffTest
 {
 protected:
@@ -114,40 +109,6 @@ protected:
 QString Montant(double valeur)
 {
     return QString::number(valeur, 'f', 2).replace('.', ',');
-}
-
-TEST(Periodes, Raccourcis)
-{
-    struct Cas
-    {
-        const char* aujourdhui;
-        Periode::Intervalle (*raccourci)(vb::Date);
-        const char* debut;
-        const char* fin;
-    };
-    const Cas cas[] = {
-        {"01/03/2004", Periode::MoisDernier, "01/02/2004", "29/02/2004"},
-        {"10/01/2006", Periode::MoisDernier, "01/12/2005", "31/12/2005"},
-        {"01/01/2006", Periode::MoisDernier, "01/12/2005", "31/12/2005"},
-        {"31/03/2006", Periode::MoisDernier, "01/02/2006", "28/02/2006"},
-        {"01/01/2006", Periode::SemaineDerniere, "19/12/2005", "25/12/2005"},
-        {"12/03/2006", Periode::SemaineDerniere, "27/02/2006", "05/03/2006"},
-        {"15/03/2006", Periode::SemaineDerniere, "06/03/2006", "12/03/2006"},
-        {"13/03/2006", Periode::SemaineDerniere, "06/03/2006", "12/03/2006"},
-        {"01/03/2006", Periode::DebutMois, "01/03/2006", "01/03/2006"},
-        {"15/03/2006", Periode::DebutMois, "01/03/2006", "15/03/2006"},
-        {"01/01/2006", Periode::DebutAnnee, "01/01/2006", "01/01/2006"},
-        {"15/03/2006", Periode::DebutAnnee, "01/01/2006", "15/03/2006"},
-    };
-    for (const Cas& c : cas) {
-        const Periode::Intervalle p = c.raccourci(Jour(c.aujourdhui));
-        EXPECT_EQ(Texte(p.debut), c.debut) << c.aujourdhui;
-        EXPECT_EQ(Texte(p.fin), c.fin) << c.aujourdhui;
-    }
-    for (const char* faux : {"", "32/01/2006", "31/04/2006", "1/13/2006", "01/03", "2006-03-01",
-                             "01/03/2006 10:00", "1e3"})
-        EXPECT_FALSE(Periode::LireDate(faux)) << faux;
-    EXPECT_EQ(Texte(Jour("1/3/06")), "01/03/2006");
 }
 
 TEST_F(Rapports, OuvertureDuPremierJanvier2005AAujourdhui)
