@@ -3,6 +3,7 @@
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
+#include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -77,6 +78,9 @@ void FenFamille::Form_Load()
     rs.SetCursorLocation(ado::adUseClient);
     rs.Open("Familles", cn, ado::adOpenDynamic, ado::adLockOptimistic);
     data2->SetRecordset(rs);
+    // The boxes' texts are saved into these columns: none takes more than its column holds.
+    forms::LimitToField(*Text2, rs.Fields("NomFamille"));
+    forms::LimitToField(*Text1, rs.Fields("Fonction"));
 }
 
 void FenFamille::Form_Activate()

@@ -3,6 +3,7 @@
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
+#include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -141,6 +142,8 @@ void FenTailles::ChargerTailles()
             rsTailles.SetClientCursor(ado::adLockOptimistic);
             rsTailles.Open(cmdTailles);
             data2->SetRecordset(rsTailles);
+            // The box's text is saved as the size: no more than its column holds.
+            forms::LimitToField(*Text1, rsTailles.Fields("Taille"));
         }
     } catch (const vb::Error& e) {
         FnTundrel::AfficherErreur(e.Description(), e);

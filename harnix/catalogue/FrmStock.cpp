@@ -386,6 +386,12 @@ void FrmStock::Form_Load()
         data5->SetRecordset(rs[5]);
         OuvrirTable("Tailles", 6);
         data6->SetRecordset(rs[6]);
+        // A receipt's comment is saved into its journal row: no more than the column holds.
+        ado::Recordset journal;
+        journal.SetCursorLocation(ado::adUseClient);
+        journal.Open("SELECT Commentaire FROM MouvementStock WHERE 0 = 1", cn, ado::adOpenDynamic,
+                     ado::adLockReadOnly);
+        forms::LimitToField(*Text1, journal.Fields("Commentaire"));
         SuivreGrille();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);

@@ -205,6 +205,7 @@ private:
     // Raises the card's article to the new stock, dates it today and journals the units, in one
     // transaction: on a failure nothing stays written and the card shows the file's row again.
     void EnregistrerEntreeStock(int32_t stock, int32_t unites);
+    vb::Variant SocieteDeLArticle();
 
     ado::Connection cn;
     std::array<ado::Command, 7> cmd;

@@ -59,8 +59,15 @@ ado::Recordset Ouvrir(const ado::Connection& cn, const std::string& texte)
 void Copier(ado::Recordset& cible, const ado::Recordset& source,
             std::initializer_list<const char*> champs)
 {
-    for (const char* champ : champs)
-        cible[champ] = source[champ].Value();
+    for (const char* champ : champs) {
+        try {
+            cible[champ] = source[champ].Value();
+        } catch (const vb::Error& erreur) {
+            // A value the column cannot hold (a text longer than it): the report says which.
+            throw vb::Error(erreur.Number(), std::string(champ) + " : " + erreur.Description(),
+                            erreur.Source());
+        }
+    }
 }
 
 // The rows an operation left aside, with the reason, in one box at its end.

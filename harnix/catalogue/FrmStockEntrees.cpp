@@ -160,6 +160,18 @@ void FrmStock::CmdOkStock_Click()
     }
 }
 
+// The supplier's company as the article's row of StockGlobal now reads: the grid's row does not
+// show a supplier just chosen on the card until the grid is read again.
+vb::Variant FrmStock::SocieteDeLArticle()
+{
+    ado::Recordset article;
+    article.SetCursorLocation(ado::adUseClient);
+    article.Open("SELECT Societe FROM StockGlobal WHERE Reference = " +
+                     std::to_string(vb::CLng(rs[2]["Reference"].Value())),
+                 cn, ado::adOpenDynamic, ado::adLockReadOnly);
+    return article.Eof() ? vb::Variant::Null() : article["Societe"].Value();
+}
+
 void FrmStock::EnregistrerEntreeStock(int32_t stock, int32_t unites)
 {
     cn.BeginTrans();
@@ -176,7 +188,7 @@ void FrmStock::EnregistrerEntreeStock(int32_t stock, int32_t unites)
         journal.AddNew();
         journal["DateEntree"] = rs[2]["DateDernierMouvement"].Value();
         journal["Qte"] = unites;
-        journal["NomFournisseur"] = rs[1]["Societe"].Value();
+        journal["NomFournisseur"] = SocieteDeLArticle();
         journal["RefProduit"] = rs[2]["Reference"].Value();
         journal["RefFournisseur"] = rs[2]["RefFournisseur"].Value();
         journal["Designation"] = rs[2]["Designation"].Value();

@@ -303,9 +303,9 @@ void FenComptoir::RemplirCombo1()
 
 void FenComptoir::AfficherSalarie()
 {
-    const std::pair<int, const char*> champs[] = {{9, "NOM"},     {3, "Prenom"},     {4, "Profile"},
-                                                  {2, "NomSite"}, {5, "NomService"}, {1, "TailleM"},
-                                                  {6, "TailleCh"}};
+    const std::pair<int, const char*> champs[] = {{3, "Prenom"},  {4, "Profile"},
+                                                  {2, "NomSite"}, {5, "NomService"},
+                                                  {1, "TailleM"}, {6, "TailleCh"}};
     for (const auto& [index, champ] : champs)
         Label2(index).SetCaption(Q(Texte(rsSalarie[champ].Value())));
 }
@@ -342,6 +342,8 @@ void FenComptoir::TextNom_Change()
             AfficherSalarie();
             SalarieTrouve = Vrai;
         } else {
+            // Only a surname that the text begins shows as the candidate.
+            Label2(9).SetCaption(Q(Texte(rsSalarie["NOM"].Value())));
             AfficherSalarie();
         }
     } catch (const vb::Error&) {

@@ -78,7 +78,8 @@ private:
     void ChargerImage();
     // Fills the list of supplier references from the articles as they are now.
     void RemplirCombo1();
-    // Shows the current employee's details, each label emptied where its field is Null.
+    // Shows the current employee's details (not the candidate surname under the surname box),
+    // each label emptied where its field is Null.
     void AfficherSalarie();
     void EffacerSalarie();
     void AfficherArticle();

@@ -1,29 +1,19 @@
 #include "harnix/magasin/Periode.h"
 
+#include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Format.h"
-
-#include <regex>
 
 namespace Periode {
 
 std::optional<vb::Date> LireDate(const std::string& texte)
 {
-    static const std::regex forme(R"(\s*(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})\s*)");
-    std::smatch m;
-    if (!std::regex_match(texte, m, forme))
+    const vb::Variant v(texte);
+    if (!vb::IsDate(v))
         return std::nullopt;
-    const int jour = std::stoi(m[1]);
-    const int mois = std::stoi(m[2]);
-    int annee = std::stoi(m[3]);
-    if (m[3].length() == 2) // as the short date reads two digits: 00-29 this century
-        annee += annee < 30 ? 2000 : 1900;
-    if (mois < 1 || mois > 12 || jour < 1 || annee < 100)
-        return std::nullopt;
-    const vb::Date date = vb::DateSerial(annee, mois, jour);
-    if (vb::Day(date) != jour) // 31/04 would carry over into May
-        return std::nullopt;
-    return date;
+    // A period counts whole days: a time typed after the date does not move its bounds.
+    const vb::Date date = vb::CDate(v);
+    return vb::DateSerial(vb::Year(date), vb::Month(date), vb::Day(date));
 }
 
 std::string TexteDate(vb::Date date)

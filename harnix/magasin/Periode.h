@@ -1,6 +1,6 @@
 #pragma once
-// Report periods: the period boxes read strictly as day-first dates, and the period shortcuts of
-// the reports window computed from a given day.
+// Report periods: the period boxes read as the short date reads them, and the period shortcuts
+// of the reports window computed from a given day.
 
 #include "platform/vb/Date.h"
 
@@ -9,8 +9,9 @@
 
 namespace Periode {
 
-// A date written day/month/year (day and month of one or two digits, year of two or four), as
-// the short date shows it; nothing for any other text or an impossible date.
+// The day of a text that the short date reading takes for a date (day/month/year with "/" or
+// "-", day/month of this year, year-month-day, a time after it); nothing for any other text or
+// an impossible date.
 std::optional<vb::Date> LireDate(const std::string& texte);
 // The short date text of a day: "dd/mm/yyyy".
 std::string TexteDate(vb::Date date);

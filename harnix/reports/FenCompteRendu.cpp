@@ -16,6 +16,8 @@
 #include "platform/vb/Error.h"
 #include "platform/win/Twips.h"
 
+#include <QFocusEvent>
+
 #include <array>
 
 namespace {
@@ -133,8 +135,8 @@ FenCompteRendu::FenCompteRendu()
     connect(cmdSemaineDerniere, &QPushButton::clicked, this,
             [this] { cmdSemaineDerniere_Click(); });
     connect(SSCommandDate, &QPushButton::clicked, this, [this] { SSCommandDate_Click(); });
-    connect(TextDebut, &QLineEdit::editingFinished, this, [this] { TextDebut_LostFocus(); });
-    connect(TextFin, &QLineEdit::editingFinished, this, [this] { TextFin_LostFocus(); });
+    TextDebut->installEventFilter(this);
+    TextFin->installEventFilter(this);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
 
     auto conso = [&](forms::CommandButton* b, std::string fichier, std::string titre) {
@@ -165,6 +167,22 @@ FenCompteRendu::FenCompteRendu()
             [this] { Imprimer("ValeurStock.RPT", "Valeur du stock", "StockGlobal"); });
     connect(CmdValeurStockParFournisseur, &QPushButton::clicked, this,
             [this] { Imprimer("ValeurStockpardesi.RPT", "Valeur du stock", "StockGlobal"); });
+}
+
+bool FenCompteRendu::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every leaving of a period box, changed or not; not the focus going to another window or
+    // to the box's own menu.
+    if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason raison = static_cast<QFocusEvent*>(event)->reason();
+        if (raison != Qt::ActiveWindowFocusReason && raison != Qt::PopupFocusReason) {
+            if (watched == TextDebut)
+                TextDebut_LostFocus();
+            else if (watched == TextFin)
+                TextFin_LostFocus();
+        }
+    }
+    return forms::Form::eventFilter(watched, event);
 }
 
 void FenCompteRendu::Form_Load()

@@ -52,6 +52,8 @@ public:
     void CmdSalarie_Click(int index);
     void cmdClose_Click();
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     bool PeriodeChoisie = false;
     ado::Recordset RecordsetEtat;
     ado::Command CommandeEtat;
@@ -90,7 +92,8 @@ public:
     forms::PictureBox* Picture1;
 
 private:
-    // Makes the report copy "RPT" + file of an article picture, again when the picture is newer.
+    // Makes the report copy "RPT" + file of an article picture, again when the picture changed
+    // since.
     void CreerImageRPT(const std::string& dossier, const std::string& fichier);
     // A consumption report: CA refilled, then printed; the message for a period without
     // movements unless silent.

@@ -15,9 +15,11 @@
 
 #include <QImage>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -35,6 +37,30 @@ std::vector<uint8_t> LireOctets(const std::string& chemin)
         throw vb::Error(ErrFichierIntrouvable, "Fichier introuvable : " + chemin,
                         "CreerEtatRemplissageMach");
     return {std::istreambuf_iterator<char>(fichier), std::istreambuf_iterator<char>()};
+}
+
+// The inode change time of a file: set by every write and by the rename that puts a new file
+// in place, and never given back as the modification time is.
+std::optional<timespec> Changement(const std::string& chemin)
+{
+    struct stat etat
+    {
+    };
+    if (::stat(chemin.c_str(), &etat) != 0)
+        return std::nullopt;
+    return etat.st_ctim;
+}
+
+// Whether the report copy was made after its picture last changed. A picture saved again (a new
+// scan) gets its former modification time back, and so does a copy made again, so only the
+// change times tell; on a tie the copy is made again.
+bool CopieAJour(const std::string& source, const std::string& copie)
+{
+    const auto image = Changement(source);
+    const auto faite = Changement(copie);
+    if (!image || !faite)
+        return false;
+    return std::tie(faite->tv_sec, faite->tv_nsec) > std::tie(image->tv_sec, image->tv_nsec);
 }
 
 } // namespace
@@ -98,12 +124,9 @@ void FenCompteRendu::CreerImageRPT(const std::string& dossier, const std::string
         const auto source = win::FindFileIgnoringCase(dossier, fichier);
         if (!source)
             return;
-        // A copy older than its picture is made again: the article was given a new picture.
-        if (const auto copie = win::FindFileIgnoringCase(dossier, "RPT" + fichier)) {
-            if (std::filesystem::last_write_time(*copie) >=
-                std::filesystem::last_write_time(*source))
+        if (const auto copie = win::FindFileIgnoringCase(dossier, "RPT" + fichier))
+            if (CopieAJour(*source, *copie))
                 return;
-        }
         QImage image(QString::fromStdString(*source));
         if (image.isNull())
             throw vb::Error(ErrImageIncorrecte, "Image incorrecte", "CreerImageRPT");

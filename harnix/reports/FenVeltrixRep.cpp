@@ -60,18 +60,34 @@ int16_t FenVeltrixRep::MargeBarreTaches(int hauteurPixels)
 
 void FenVeltrixRep::Form_Load()
 {
+    const QScreen* ecran = QGuiApplication::primaryScreen();
+    const QRect zone = ecran ? ecran->availableGeometry()
+                             : QRect(0, 0, win::ScreenWidthPixels(), win::ScreenHeightPixels());
     // The task bar is what the desktop keeps out of the available area at the screen's foot.
     int barre = 0;
-    if (const QScreen* ecran = QGuiApplication::primaryScreen())
-        barre = ecran->geometry().bottom() - ecran->availableGeometry().bottom();
+    if (ecran)
+        barre = ecran->geometry().bottom() - zone.bottom();
     marge = MargeBarreTaches(barre);
     int largeur = win::ScreenWidthTwips(), hauteur = win::ScreenHeightTwips();
     if (const forms::Form* principale = FenetrePrincipale::Chargee()) {
         largeur = principale->Width();
         hauteur = principale->Height();
     }
-    forms::MoveTwips(*VXViewer1, 0, 480, largeur - 100, std::max(hauteur - marge, 1500));
-    resize(win::TwipsToPixels(largeur), win::TwipsToPixels(std::max(hauteur - marge, 1500) + 480));
+    largeurVue = largeur - 100;
+    hauteurVue = std::max(hauteur - marge, 1500);
+    // The window, its frame included, as large as the main window but inside the available area
+    // (the main window covers the whole screen, task bar included).
+    Move(win::PixelsToTwips(zone.x()), win::PixelsToTwips(zone.y()),
+         std::min(largeur, win::PixelsToTwips(zone.width())),
+         std::min(hauteur, win::PixelsToTwips(zone.height())));
+    Form_Resize();
+}
+
+void FenVeltrixRep::Form_Resize()
+{
+    // The viewer's own size, cut where the window's inner area ends.
+    forms::MoveTwips(*VXViewer1, 0, 480, std::min(largeurVue, ScaleWidth()),
+                     std::max(std::min(hauteurVue, ScaleHeight() - 480), 0));
 }
 
 void FenVeltrixRep::Form_Activate()

@@ -23,6 +23,7 @@ public:
 
     void Form_Load() override;
     void Form_Activate() override;
+    void Form_Resize() override;
     void Form_Unload(int& cancel) override;
 
     // Prepares the report and starts its display; the caller shows the window. False when the
@@ -45,4 +46,7 @@ private:
     std::shared_ptr<report::Report> rapport;
     ado::Connection cn;
     int16_t marge = 800;
+    // The viewer's size from the main window's, in twips.
+    int largeurVue = 0;
+    int hauteurVue = 0;
 };

@@ -7,6 +7,7 @@
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -86,6 +87,8 @@ void FenBadgeMaintenance::Form_Load()
         rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         data2->SetRecordset(rs);
+        // The box's text is saved as the badge: no more than its column holds.
+        forms::LimitToField(*Text2, rs.Fields("NoBadge"));
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("FenBadgeMaintenance Form_Load", erreur);
     }

@@ -3,6 +3,7 @@
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
+#include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -150,6 +151,10 @@ void FenSites::Form_Load()
     rsSites.SetClientCursor(ado::adLockOptimistic);
     rsSites.Open(cmdSites);
     data1->SetRecordset(rsSites);
+    // The boxes' texts are saved into these columns: none takes more than its column holds.
+    forms::LimitToField(*Text3, rsSites.Fields("NomSite"));
+    forms::LimitToField(*Text4, rsSites.Fields("Info"));
+    forms::LimitToField(*Text5, rsSites.Fields("Adresse"));
 }
 
 void FenSites::Form_Activate()
@@ -234,6 +239,8 @@ void FenSites::AfficherServices()
             rsServices.SetClientCursor(ado::adLockOptimistic);
             rsServices.Open(cmdServices);
             data2->SetRecordset(rsServices);
+            forms::LimitToField(*Text1, rsServices.Fields("NomService"));
+            forms::LimitToField(*Text2, rsServices.Fields("Info"));
         }
     } catch (const vb::Error& e) {
         FnTundrel::AfficherErreur(e.Description(), e);

@@ -7,6 +7,7 @@
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -22,10 +23,15 @@
 #include <charconv>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 using FonctionUtilitaires::ConvertNullStr;
 
 namespace {
+
+// The employee's text columns and the boxes of Text2 that show them.
+constexpr std::pair<const char*, int> ChampsBoites[] = {
+    {"NoBadge", 0}, {"Nom", 1}, {"MatriculeSalarie", 3}, {"Prenom", 2}};
 
 constexpr int NbMachines = 14;
 // The "Accès Machine" column of the register grid.
@@ -246,8 +252,12 @@ void FrmUtilisateur::Form_Load()
         rs.SetClientCursor(ado::adLockOptimistic);
         rs.Open(cmd);
         data1->SetRecordset(rs);
+        // The boxes' texts are saved into these columns: none takes more than its column holds.
+        for (const auto& [champ, index] : ChampsBoites)
+            forms::LimitToField(Text2(index), rs.Fields(champ));
         CouleurModif = CmdModif->palette().color(QPalette::Button);
         RemplirColSite();
+        ListesDuChargement = true;
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("FrmUtilisateur Form_Load", erreur);
     }
@@ -255,6 +265,11 @@ void FrmUtilisateur::Form_Load()
 
 void FrmUtilisateur::Form_Activate()
 {
+    // The window stays loaded while the program runs: sites, profiles and sizes made or renamed
+    // in their own windows meanwhile are offered now. The requery below shows the current
+    // employee in the new lists, and its services.
+    if (!std::exchange(ListesDuChargement, false))
+        RemplirColSite();
     SSOptionBadge->SetValue(true);
     AppliquerTriRecherche();
     forms::SetMousePointer(forms::MousePointer::Default);
@@ -369,14 +384,10 @@ void FrmUtilisateur::data1_MoveComplete()
         for (forms::ComboBox* combo : {Combo1, Combo2, Combo3, Combo4, Combo5})
             Saisie::ChoisirTexte(*combo, {});
 
-        const std::pair<const char*, QLineEdit*> boites[] = {{"NoBadge", &Text2(0)},
-                                                             {"Nom", &Text2(1)},
-                                                             {"MatriculeSalarie", &Text2(3)},
-                                                             {"Prenom", &Text2(2)}};
-        for (const auto& [champ, boite] : boites) {
+        for (const auto& [champ, index] : ChampsBoites) {
             const vb::Variant valeur = rs[champ].Value();
             if (!valeur.IsNull())
-                boite->setText(Q(vb::CStr(valeur)));
+                Text2(index).setText(Q(vb::CStr(valeur)));
         }
         const std::pair<const char*, forms::ComboBox*> listes[] = {{"TailleCh", Combo5},
                                                                    {"TailleM", Combo4},

@@ -149,6 +149,8 @@ private:
 
     int ModeRecherche = 1;
     QColor CouleurModif;
+    // The lists were just filled by the load: the first activation need not read them again.
+    bool ListesDuChargement = false;
     // A search is moving the recordset: it returns to its row itself when nothing is found.
     bool recherche_ = false;
 };

@@ -6,6 +6,7 @@
 #include "harnix/reports/FenVeltrixRep.h"
 #include "harnix/shell/Calendrier.h"
 #include "harnix/shell/FnTundrel.h"
+#include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
@@ -151,8 +152,11 @@ void FrmUtilisateur::CmdConso_Click()
         if (forms::IsLoaded<FenVeltrixRep>())
             forms::form<FenVeltrixRep>().Unload();
         FenVeltrixRep& viewer = forms::form<FenVeltrixRep>();
-        const std::string titre =
-            "Consommations " + vb::CStr(rs["NOM"].Value()) + " " + vb::CStr(rs["Prenom"].Value());
+        // An employee saved without a surname or first name has Null there: the title goes on
+        // without it.
+        const std::string titre = "Consommations " +
+                                  FonctionUtilitaires::ConvertNullStr(rs["NOM"].Value()) + " " +
+                                  FonctionUtilitaires::ConvertNullStr(rs["Prenom"].Value());
         if (viewer.ImprimerEtat2("ConsUnSalarie.rpt", "", titre,
                                  "select * from CA order by CA.Reference"))
             viewer.Show(forms::Modal, this);

@@ -14,6 +14,20 @@ QString FieldText(const vb::Variant& value, const QString& format)
     return QString::fromStdString(vb::CStr(value));
 }
 
+namespace {
+
+void LimitLength(QLineEdit& box, long size)
+{
+    box.setMaxLength(size > 0 && size < 32767 ? static_cast<int>(size) : 32767);
+}
+
+} // namespace
+
+void LimitToField(QLineEdit& box, const ado::Field& field)
+{
+    LimitLength(box, TextSize(field));
+}
+
 BoundText::BoundText(const QString& name, QWidget* parent) : QLineEdit(parent)
 {
     setObjectName(name);
@@ -36,7 +50,7 @@ void BoundText::ShowField()
     // Applied when the bound field changes, so that a length set by code meanwhile stays.
     if (const long size = FieldTextSize(); size != fieldSize_) {
         fieldSize_ = size;
-        setMaxLength(size > 0 && size < 32767 ? static_cast<int>(size) : 32767);
+        LimitLength(*this, size);
     }
     const QString shown = FieldText(FieldValue(), format_);
     const bool differs = shown != text();

@@ -12,6 +12,11 @@ namespace forms {
 // value as the language's Format does (dates, money).
 QString FieldText(const vb::Variant& value, const QString& format = {});
 
+// Takes the defined size of a text field as the box's maximum length, as a bound box does, so
+// that a box whose text the program writes to that field takes no more than the column holds.
+// A field of another type leaves the box at Qt's longest.
+void LimitToField(QLineEdit& box, const ado::Field& field);
+
 // A text box bound to a field. It shows the field of each new row; an edit (typed or set by
 // code) is written into the field when the recordset moves or is saved. An emptied box writes
 // Null. A locked box only shows. Bound to a text field, the box takes the field's defined size

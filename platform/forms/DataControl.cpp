@@ -72,7 +72,11 @@ long BoundControl::FieldTextSize() const
     const ado::Recordset rs = source_->Recordset();
     if (rs.State() == 0)
         return 0;
-    const ado::Field field = rs.Fields(field_.toStdString());
+    return TextSize(rs.Fields(field_.toStdString()));
+}
+
+long TextSize(const ado::Field& field)
+{
     return field.Type() == ado::adVarWChar ? field.DefinedSize() : 0;
 }
 

@@ -54,6 +54,9 @@ private:
     friend class DataControl;
 };
 
+// The defined size of a field that holds text; 0 for any other field.
+long TextSize(const ado::Field& field);
+
 // The data control: holds a recordset, moves it with its navigation bar (first, previous, next,
 // last) and signals each move. The controls bound to it write their edits before the row
 // changes or is saved and show the new row after it.

@@ -103,6 +103,7 @@ QStringList Definition::DetailFields() const
         add(f);
     for (const GroupDef& g : groups) {
         add(g.field);
+        add(g.order);
         for (const QString& f : g.sums)
             add(f);
     }
@@ -141,6 +142,7 @@ Definition ParseDefinition(const QByteArray& json)
     }
     const QJsonObject root = doc.object();
     Definition d;
+    d.title = root.value("title").toString();
     const QJsonObject page = root.value("page").toObject();
     d.landscape = page.value("orientation").toString() == "landscape";
     d.margins = page.value("margins").toDouble(12);
@@ -193,7 +195,7 @@ Definition ParseDefinition(const QByteArray& json)
         const QJsonObject g = v.toObject();
         d.groups.push_back({Required(g, "field"), g.value("by").toString() == "month",
                             g.value("label").toString(), Strings(g.value("sums")),
-                            g.value("count").toBool()});
+                            g.value("count").toBool(), g.value("order").toString()});
     }
     for (const QJsonValue& v : root.value("columns").toArray()) {
         const QJsonObject c = v.toObject();

@@ -2,6 +2,7 @@
 // Report definitions: one JSON file per report, read with Qt's JSON classes.
 //
 // {
+//   "title":   "Salariés par Nom"  (printed when no heading table gives the title),
 //   "page":    {"orientation": "portrait" | "landscape", "margins": mm},
 //   "labels":  {"rows", "columns", "width", "height", "pitchX", "pitchY", "top", "left"} (mm),
 //   "tables":  [{"position": 1, "role": "detail" | "lookup" | "heading" | "company"}, ...],
@@ -10,7 +11,8 @@
 //   "computed":[{"name": "Valeur", "product": ["Quantite", "PrixAchatUnit"]}],
 //   "sort":    ["Nom", "Prenom"],
 //   "groups":  [{"field": "NomSite", "by": "value" | "month", "label": "Site : ",
-//                "sums": ["Quantite", "Valeur"], "count": false}],
+//                "sums": ["Quantite", "Valeur"], "count": false,
+//                "order": "OrdreM" (a field that orders the groups before their own values)}],
 //   "columns": [{"field", "title", "width" (mm), "format": "text" | "date" | "datetime" |
 //                "money" | "quantity"}],
 //   "totals":  {"label": "Total général", "sums": [...], "count": true},
@@ -67,6 +69,7 @@ struct GroupDef
     QString label;
     QStringList sums;
     bool count = false;
+    QString order;
 };
 
 enum class Format { Text, Date, DateTime, Money, Quantity };
@@ -116,6 +119,7 @@ struct GridDef
 
 struct Definition
 {
+    QString title;
     bool landscape = false;
     double margins = 12;
     std::optional<GridDef> grid;

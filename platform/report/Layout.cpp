@@ -231,6 +231,8 @@ public:
                 company_.removeAll(QString());
             }
         }
+        if (title_.isEmpty())
+            title_ = d.title;
     }
 
     QSizeF Size() const { return size_; }
@@ -385,6 +387,8 @@ void ListPages(Writer& w, const Definition& d, const Tables& tables)
     struct Keyed
     {
         std::vector<GroupValue> groups;
+        // What orders the groups of each level before their keys, when the level has it.
+        std::vector<vb::Variant> orders;
         const std::vector<vb::Variant>* row;
     };
     std::vector<Keyed> keyed;
@@ -392,20 +396,29 @@ void ListPages(Writer& w, const Definition& d, const Tables& tables)
     std::vector<int> groupColumns;
     for (const GroupDef& g : d.groups)
         groupColumns.push_back(rows.Column(g.field));
+    std::vector<int> orderColumns;
+    for (const GroupDef& g : d.groups)
+        orderColumns.push_back(g.order.isEmpty() ? -1 : rows.Column(g.order));
     for (const auto& row : rows.rows) {
-        Keyed k{{}, &row};
-        for (size_t g = 0; g < d.groups.size(); ++g)
+        Keyed k{{}, {}, &row};
+        for (size_t g = 0; g < d.groups.size(); ++g) {
             k.groups.push_back(GroupOf(d.groups[g], row[static_cast<size_t>(groupColumns[g])],
                                        FormatOfField(d, d.groups[g].field, Format::Text)));
+            k.orders.push_back(orderColumns[g] < 0 ? vb::Variant()
+                                                   : row[static_cast<size_t>(orderColumns[g])]);
+        }
         keyed.push_back(std::move(k));
     }
     std::vector<int> sortColumns;
     for (const QString& f : d.sort)
         sortColumns.push_back(rows.Column(f));
     std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        for (size_t g = 0; g < a.groups.size(); ++g)
+        for (size_t g = 0; g < a.groups.size(); ++g) {
+            if (int c = CompareValues(a.orders[g], b.orders[g]))
+                return c < 0;
             if (int c = CompareValues(a.groups[g].key, b.groups[g].key))
                 return c < 0;
+        }
         for (int s : sortColumns)
             if (int c = CompareValues((*a.row)[static_cast<size_t>(s)],
                                       (*b.row)[static_cast<size_t>(s)]))

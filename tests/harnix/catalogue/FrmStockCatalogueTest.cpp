@@ -128,6 +128,27 @@ TEST_F(FrmStockCatalogueTest, PreparationConversionAndImport)
     AllerA(f, 2004);
 }
 
+TEST_F(FrmStockCatalogueTest, AnImportedTextTooLongForItsColumnIsNamed)
+{
+    // A supplier's designation longer than the articles' column: that row alone is left aside.
+    catalogue.Execute("DROP TABLE FICHIERARTICLE4");
+    catalogue.Execute("CREATE TABLE FICHIERARTICLE4 (Reference LONG, Designation MEMO, Marque "
+                      "TEXT(50), RefFournisseur TEXT(50), Descriptif MEMO, Norme TEXT(50), "
+                      "FicheTech TEXT(50), QteParPaket LONG, PrixAchatUnit CURRENCY, "
+                      "NoFournisseur LONG, Image TEXT(50), DelaiLivraison LONG, Taille LONG, "
+                      "Famille LONG)");
+    catalogue.Execute("INSERT INTO FICHIERARTICLE4 (Reference, Designation, Famille) VALUES "
+                      "(2100, '" +
+                      std::string(120, 'D') + "', 4), (2101, 'COURT', 4)");
+    FrmStock& f = Ouvrir();
+    Script().ExpectMsgBox(forms::vbOK, "Import : 1 ligne(s)");
+    Menu(f, "MenuImporterCatalogue");
+    EXPECT_NE(Script().Boxes().back().text.indexOf("2100 : Designation : "), -1)
+        << Script().Boxes().back().text.toStdString();
+    EXPECT_EQ(Stocke(2100, "Designation"), "(none)");
+    EXPECT_EQ(Stocke(2101, "Designation"), "COURT");
+}
+
 TEST_F(FrmStockCatalogueTest, PicturesCopiedUnderTheArticlesNames)
 {
     const std::string source = Dossier() + "/image/imagesvalmora/101";

@@ -17,19 +17,11 @@
 #include <QTest>
 
 using namespace forms::testing;
+using catalogue::testing::Choisir;
 using catalogue::testing::FrmStockTest;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-// Picks the entry of a data combo's list, as a click on it does.
-void Choisir(forms::DataCombo& combo, const QString& texte)
-{
-    const int index = combo.findText(texte);
-    ASSERT_GE(index, 0) << texte.toStdString();
-    combo.setCurrentIndex(index);
-    emit combo.activated(index);
-}
 
 QStringList Entrees(const forms::DataCombo& combo)
 {
@@ -303,6 +295,25 @@ TEST_F(FrmStockTest, FamilyChangeEmptiesTheSizeAndOffersTheFamilysSizes)
 
     Choisir(*f.DBCombo2, "CHAUSSEUR DU SUD");
     EXPECT_EQ(Stocke(1000, "NoFournisseur"), "2");
+}
+
+TEST_F(FrmStockTest, ListsChangedInOtherWindowsAreOfferedAtTheNextActivation)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000);
+    // Made meanwhile in the suppliers, families and sizes windows.
+    Execute("INSERT INTO Fournisseur ([No], Societe) VALUES (7, 'EPI NORD')");
+    Execute("INSERT INTO Familles (NomFamille) VALUES ('CASQUES')");
+    Execute("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('10', 3, 1)");
+    f.Form_Activate();
+    EXPECT_EQ(Grille(f), 1000) << "the grid keeps its article";
+    EXPECT_SUIVI(f);
+    EXPECT_TRUE(Entrees(*f.DBCombo2).contains("EPI NORD"));
+    EXPECT_TRUE(Entrees(*f.DBCombo1).contains("CASQUES"));
+    EXPECT_EQ(Entrees(*f.DataCombo3), (QStringList{"8", "9", "10"}));
+    Choisir(*f.DBCombo2, "EPI NORD");
+    EXPECT_EQ(Stocke(1000, "NoFournisseur"), "7");
 }
 
 TEST(FiltreTouche, KeysOfTheCardBoxes)

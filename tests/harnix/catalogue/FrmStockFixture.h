@@ -67,6 +67,15 @@ protected:
     }
 };
 
+// Picks the entry of a data combo's list, as a click on it does.
+inline void Choisir(forms::DataCombo& combo, const QString& texte)
+{
+    const int index = combo.findText(texte);
+    ASSERT_GE(index, 0) << texte.toStdString();
+    combo.setCurrentIndex(index);
+    emit combo.activated(index);
+}
+
 // The grid and the card stand on the same article.
 #define EXPECT_SUIVI(f)                                                                            \
     EXPECT_EQ(catalogue::testing::FrmStockTest::Carte(f),                                          \

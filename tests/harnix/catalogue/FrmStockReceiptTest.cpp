@@ -8,6 +8,7 @@
 #include "platform/vb/DateTime.h"
 
 using namespace forms::testing;
+using catalogue::testing::Choisir;
 using catalogue::testing::FrmStockTest;
 using Strings = std::vector<std::string>;
 
@@ -109,6 +110,30 @@ TEST_F(FrmStockReceiptTest, JournalRowCopiesTheArticleAndItsSupplier)
     EXPECT_EQ(Journal("NomFournisseur"), (Strings{"GANTERIE DE L'EST", "GANTERIE DE L'EST"}));
     EXPECT_EQ(Journal("RefFournisseur"), (Strings{"AL1", "AL1"}));
     EXPECT_EQ(Journal("Commentaire"), (Strings{"", ""}));
+}
+
+TEST_F(FrmStockReceiptTest, TheFirstReceiptOfANewArticleJournalsTheSupplierJustChosen)
+{
+    FrmStock& f = Ouvrir();
+    Click(*f.CmdAjout);
+    ASSERT_EQ(Carte(f), 1051);
+    f.Text2(4).SetText("5");
+    Choisir(*f.DBCombo2, "CHAUSSEUR DU SUD");
+    Click(*f.CmdEntreStock);
+    f.Text2(3).SetText("2");
+    Click(*f.CmdOkStock);
+    EXPECT_EQ(Stocke(1051, "QteEnStock"), "10");
+    EXPECT_EQ(Journal("NomFournisseur"), Strings{"CHAUSSEUR DU SUD"});
+}
+
+TEST_F(FrmStockReceiptTest, TheCommentTakesNoMoreThanTheJournalHolds)
+{
+    FrmStock& f = Ouvrir();
+    Saisir(f, 1050, "1");
+    Type(*f.Text1, QString(300, 'x'));
+    Click(*f.CmdOkStock);
+    EXPECT_TRUE(Script().Boxes().empty());
+    EXPECT_EQ(Journal("Commentaire"), Strings{std::string(255, 'x')});
 }
 
 TEST_F(FrmStockReceiptTest, RefusedCountsWriteNothing)

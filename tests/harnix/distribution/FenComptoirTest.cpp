@@ -95,7 +95,7 @@ TEST_F(Comptoir, SurnameAndBadgeLookups)
     {
         const char* boite;
         const char* texte;
-        const char* candidat; // Label2(9)
+        const char* candidat; // Label2(9): the last surname that the text only began
         const char* badge;
         const char* nom;
         bool trouve;
@@ -105,13 +105,14 @@ TEST_F(Comptoir, SurnameAndBadgeLookups)
         {"TextNom", "KLMN", "KLMNO", "2001", "KLMN", false},
         {"TextNom", "KLMNO", "KLMNO", "2002", "KLMNO", true},
         {"TextNom", "KLM", "KLM", "2001", "KLM", true},
-        {"TextNom", "klmnop", "KLMNOP", "2003", "KLMNOP", true},
+        // Found whole at klmno, which the badge lookup writes back as KLMNO.
+        {"TextNom", "klmnop", "KLMNO", "2003", "KLMNOP", true},
         {"TextNom", "D'ALM", "D'ALMEIDA", "", "D'ALM", false},
         {"TextNom", "D'ALMEIDA", "D'ALMEIDA", "4000", "D'ALMEIDA", true},
         {"TextNom", "ZZZ", "", "", "ZZZ", false},
         {"TextNom", "K*", "", "", "K*", false},
-        {"TextUtilisateur", "2002", "KLMNO", "2002", "KLMNO", true},
-        {"TextUtilisateur", "4000", "D'ALMEIDA", "4000", "D'ALMEIDA", true},
+        {"TextUtilisateur", "2002", "", "2002", "KLMNO", true},
+        {"TextUtilisateur", "4000", "", "4000", "D'ALMEIDA", true},
         {"TextUtilisateur", "9999", "", "9999", "", false},
         {"TextUtilisateur", "100?", "", "100?", "", false},
         {"TextUtilisateur", "'", "", "'", "", false},
@@ -128,10 +129,18 @@ TEST_F(Comptoir, SurnameAndBadgeLookups)
         EXPECT_EQ(f.TextUtilisateur->text(), QString::fromUtf8(c.badge));
         EXPECT_EQ(f.TextNom->text(), QString::fromUtf8(c.nom));
         EXPECT_EQ(f.SalarieTrouve, c.trouve ? FenComptoir::Vrai : FenComptoir::Faux);
-        if (!*c.candidat) {
+        if (!*c.candidat && !c.trouve) {
             EXPECT_EQ(Details(f), "|||||");
         }
     }
+
+    // A badge read whole while a candidate shows: the candidate stays under the surname box.
+    Saisir(*f.TextNom, "KLMN");
+    f.TextUtilisateur->setText("2003");
+    EXPECT_EQ(f.TextNom->text(), "KLMNOP");
+    EXPECT_EQ(Label2(f, 9), "KLMNO");
+    EXPECT_EQ(Label2(f, 3), "Trois");
+    EXPECT_EQ(f.SalarieTrouve, FenComptoir::Vrai);
     Script().VerifyAllAnswered();
 }
 

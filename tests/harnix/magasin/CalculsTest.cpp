@@ -51,10 +51,15 @@ TEST(Periodes, Raccourcis)
         EXPECT_EQ(Texte(p.debut), c.debut) << c.aujourdhui;
         EXPECT_EQ(Texte(p.fin), c.fin) << c.aujourdhui;
     }
-    for (const char* faux : {"", "32/01/2006", "31/04/2006", "1/13/2006", "01/03", "2006-03-01",
-                             "01/03/2006 10:00", "1e3"})
+    for (const char* faux :
+         {"", "32/01/2006", "31/04/2006", "1/13/2006", "1e3", "demain", "01/03/2006/1"})
         EXPECT_FALSE(Periode::LireDate(faux)) << faux;
-    EXPECT_EQ(Texte(Jour("1/3/06")), "01/03/2006");
+    // What the short date reading takes is a period bound, the day alone.
+    for (const char* lu : {"1/3/06", "01-03-2006", "1-3-06", "2006-03-01", "01/03/2006 10:00"}) {
+        const auto jour = Periode::LireDate(lu);
+        ASSERT_TRUE(jour) << lu;
+        EXPECT_EQ(Texte(*jour), "01/03/2006") << lu;
+    }
 }
 
 TEST(PrixArticles, Computations)

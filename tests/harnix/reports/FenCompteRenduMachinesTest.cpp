@@ -1,7 +1,10 @@
 // The work table of the machine sheets: the saved query's rows copied with the code on two
 // digits and the bytes of the article's report picture, and the report copies themselves
-// (248 pixels wide, turned when taller than wide, made again when their picture changes).
+// (248 pixels wide, turned when taller than wide, made again when their picture changes, as a
+// new scan does).
 
+#include "harnix/catalogue/cDIBSection.h"
+#include "harnix/catalogue/mIntelJPEGLibrary.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/Global.h"
 #include "platform/forms/Registry.h"
@@ -14,6 +17,9 @@
 #include <QPainter>
 
 #include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -32,13 +38,15 @@ protected:
 
     std::string Image(const std::string& nom) const { return Global::CheminImages + "/" + nom; }
 
-    // A white picture with its top-right corner red.
+    // A white picture with its top-right corner red, saved as the scanner window saves one.
     void Dessiner(const std::string& nom, int largeur, int hauteur, QColor fond = Qt::white)
     {
         QImage image(largeur, hauteur, QImage::Format_RGB32);
         image.fill(fond);
         QPainter(&image).fillRect(largeur - largeur / 4, 0, largeur / 4, hauteur / 4, Qt::red);
-        ASSERT_TRUE(image.save(QString::fromStdString(Image(nom + ".jpg")), "JPEG", 95));
+        cDIBSection dib;
+        ASSERT_TRUE(dib.CreateFromPicture(image));
+        mIntelJPEGLibrary::SaveDibToJpeg(dib, Image(nom + ".jpg"), 90);
     }
 
     static bool Rouge(const QImage& image, int x, int y)
@@ -116,23 +124,64 @@ TEST_F(TableMachines, ReportCopiesAreTurnedAndScaled)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "garde");
 }
 
+// The file system stamps change times by clock ticks: waits for the tick after the file's last
+// change, so that what comes next is seen as later.
+void ApresLeDernierChangement(const std::string& fichier)
+{
+    struct stat etat
+    {
+    };
+    ASSERT_EQ(::stat(fichier.c_str(), &etat), 0);
+    const std::string sonde = fichier + ".sonde";
+    for (;;) {
+        std::ofstream(sonde) << "x";
+        struct stat maintenant
+        {
+        };
+        ASSERT_EQ(::stat(sonde.c_str(), &maintenant), 0);
+        if (std::tie(maintenant.st_ctim.tv_sec, maintenant.st_ctim.tv_nsec) >
+            std::tie(etat.st_ctim.tv_sec, etat.st_ctim.tv_nsec))
+            break;
+    }
+    std::filesystem::remove(sonde);
+}
+
+ino_t Inode(const std::string& fichier)
+{
+    struct stat etat
+    {
+    };
+    return ::stat(fichier.c_str(), &etat) == 0 ? etat.st_ino : 0;
+}
+
 TEST_F(TableMachines, CopyIsMadeAgainOnlyWhenItsPictureChanges)
 {
-    Dessiner("gant", 400, 300);
-    Creer("gant");
+    const std::string image = Image("gant.jpg");
     const std::string copie = Image("RPTgant.jpg");
-    const auto faite = std::filesystem::last_write_time(copie);
-    std::filesystem::last_write_time(copie, faite - std::chrono::hours(1));
-    std::filesystem::last_write_time(Image("gant.jpg"), faite - std::chrono::hours(2));
+    Dessiner("gant", 400, 300);
+    ApresLeDernierChangement(image);
     Creer("gant");
-    EXPECT_EQ(std::filesystem::last_write_time(copie), faite - std::chrono::hours(1));
+    const ino_t faite = Inode(copie);
+    ASSERT_NE(faite, 0u);
+    ApresLeDernierChangement(copie);
+    Creer("gant");
+    EXPECT_EQ(Inode(copie), faite) << "a second sheet reuses the copy";
 
-    // A new picture of the article: its copy follows.
+    // The article scanned again: the picture keeps its former modification time, its copy
+    // follows all the same, and then stays as it is made again with its own former times.
+    const auto modifiee = std::filesystem::last_write_time(image);
     Dessiner("gant", 400, 300, Qt::green);
+    ASSERT_EQ(std::filesystem::last_write_time(image), modifiee);
+    ApresLeDernierChangement(image);
     Creer("gant");
     const QImage refaite(QString::fromStdString(copie));
     EXPECT_GT(refaite.pixelColor(5, 5).green(), 200);
     EXPECT_LT(refaite.pixelColor(5, 5).red(), 80);
+    const ino_t refaiteInode = Inode(copie);
+    EXPECT_NE(refaiteInode, faite);
+    ApresLeDernierChangement(copie);
+    Creer("gant");
+    EXPECT_EQ(Inode(copie), refaiteInode) << "the copy made again is not made at every sheet";
 }
 
 } // namespace

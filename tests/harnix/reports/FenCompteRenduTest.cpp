@@ -8,11 +8,14 @@
 #include "platform/report/Report.h"
 #include "platform/vb/DateTime.h"
 #include "platform/win/Clock.h"
+#include "platform/win/Screen.h"
+#include "platform/win/Twips.h"
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/report/PdfTools.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 
 #include <chrono>
 #include <functional>
@@ -20,6 +23,8 @@
 
 namespace {
 
+using forms::testing::Focus;
+using forms::testing::Key;
 using forms::testing::Script;
 using report::testing::PdfText;
 
@@ -418,35 +423,52 @@ TEST_F(Rapports, StockEtSalaries)
     EXPECT_TRUE(parFournisseur.contains("Total CHAUSSEUR DU SUD " + Montant(120)))
         << parFournisseur.toStdString();
 
-    // The employee lists: every employee, grouped as the name says, without heading.
+    // The employee lists: every employee, grouped as the name says, under a title of their own
+    // and no period. Hand sizes 8, 7 and 10 come in the sizes' order, not as texts.
+    Execute("INSERT INTO Tailles (NoTaille, Taille, Ordre, NoFamille) SELECT 90, '7', 2, "
+            "NoFamille FROM Tailles WHERE Taille = '8'");
+    Execute("INSERT INTO Tailles (NoTaille, Taille, Ordre, NoFamille) SELECT 91, '10', 3, "
+            "NoFamille FROM Tailles WHERE Taille = '8'");
+    Execute("UPDATE Utilisateurs SET TailleMain = 91 WHERE NoBadge = '1001'");
+    Execute("UPDATE Utilisateurs SET TailleMain = 90 WHERE NoBadge = '1002'");
     struct Liste
     {
         int index;
         const char* fichier;
-        std::vector<const char*> attendus;
+        std::vector<const char*> attendus; // in the order they print
     };
     const std::vector<Liste> listes = {
-        {0, "SalarieNom.RPT", {"DUPONT", "DURAND", "MARTIN"}},
-        {1, "Salariebadge.RPT", {"1000", "1001", "1002"}},
-        {2, "Salariesite.RPT", {"Site : LYON", "Total LYON (2)"}},
-        {3, "SalarieService.RPT", {"Service : ATELIER", "Total MAINTENANCE (1)"}},
-        {4, "SalarieProfile.RPT", {"Profil : PRODUCTION", "Total PRODUCTION (2)"}},
-        {5, "SalarieTailleCh.RPT", {"Taille chaussure : 42", "Total 42 (1)"}},
-        {6, "SalarieTailleMa.RPT", {"Taille main : 8", "Total 8 (1)"}},
-        {7, "SalarieMatricule.RPT", {"MARTIN"}},
-        {8, "SalarieParMachine.RPT", {"Machines : 1", "Total 1 (1)"}},
+        {0, "SalarieNom.RPT", {"Salariés par Nom", "DUPONT", "DURAND", "MARTIN"}},
+        {1, "Salariebadge.RPT", {"Salariés par Badge", "1000", "1001", "1002"}},
+        {2, "Salariesite.RPT", {"Salariés par Site", "Site : LYON", "Total LYON (2)"}},
+        {3,
+         "SalarieService.RPT",
+         {"Salariés par Service", "Service : ATELIER", "Total MAINTENANCE (1)"}},
+        {4,
+         "SalarieProfile.RPT",
+         {"Salariés par Profil", "Profil : PRODUCTION", "Total PRODUCTION (2)"}},
+        {5,
+         "SalarieTailleCh.RPT",
+         {"Salariés par Taille chaussure", "Taille chaussure : 42", "Total 42 (1)"}},
+        {6,
+         "SalarieTailleMa.RPT",
+         {"Salariés par Taille main", "Taille main : 8", "Total 8 (1)", "Taille main : 7",
+          "Taille main : 10"}},
+        {7, "SalarieMatricule.RPT", {"Salariés par No Matricule", "MARTIN"}},
+        {8, "SalarieParMachine.RPT", {"Salariés par No Machine", "Machines : 1", "Total 1 (1)"}},
     };
     for (const Liste& l : listes) {
         const Imprime liste = ImprimerAvecFichier(&f.CmdSalarie(l.index));
         EXPECT_EQ(liste.fichier, l.fichier);
         EXPECT_TRUE(liste.texte.contains("Nombre de salariés (3)")) << l.fichier;
         EXPECT_FALSE(liste.texte.contains("Période du")) << l.fichier;
-        for (const char* attendu : l.attendus)
-            EXPECT_TRUE(liste.texte.contains(attendu)) << l.fichier << " " << attendu << "\n"
-                                                       << liste.texte.toStdString();
-        // The names sort alphabetically within the lists by name.
-        if (l.index == 0)
-            EXPECT_LT(liste.texte.indexOf("DUPONT"), liste.texte.indexOf("MARTIN"));
+        qsizetype avant = -1;
+        for (const char* attendu : l.attendus) {
+            const qsizetype ici = liste.texte.indexOf(QString::fromUtf8(attendu));
+            EXPECT_GT(ici, avant) << l.fichier << " " << attendu << "\n"
+                                  << liste.texte.toStdString();
+            avant = ici;
+        }
     }
 }
 
@@ -463,12 +485,30 @@ TEST_F(Rapports, NomsDeFamilleEntiers)
 TEST_F(Rapports, BoitesDePeriodeEtCalendrier)
 {
     FenCompteRendu& f = Fenetre("31/02/2006", "01/03/2006");
+    f.Show();
+    // Enter in a box warns of nothing; leaving it does, each time, changed or not.
+    Focus(*f.TextDebut);
+    Key(*f.TextDebut, Qt::Key_Return);
+    EXPECT_TRUE(Script().Boxes().empty());
     Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
-    emit f.TextDebut->editingFinished();
+    Key(*f.TextDebut, Qt::Key_Tab);
+    Script().VerifyAllAnswered();
+    Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
+    Focus(*f.TextDebut);
+    Focus(*f.TextFin);
+    Script().VerifyAllAnswered();
+    EXPECT_EQ(f.TextDebut->text(), "31/02/2006"); // the text stays
     f.TextFin->setText("demain");
     Script().ExpectMsgBox(forms::vbOK, "La date de fin n'est pas valide");
-    emit f.TextFin->editingFinished();
-    EXPECT_EQ(f.TextFin->text(), "demain"); // the text stays
+    Focus(*f.TextDebut);
+    Script().VerifyAllAnswered();
+    // A date written with "-" is one.
+    f.TextDebut->setText("01-03-2006");
+    f.TextFin->setText("31-03-2006");
+    Focus(*f.TextFin);
+    Focus(*f.TextDebut);
+    EXPECT_EQ(Script().Boxes().size(), 3u);
+    f.TextDebut->setText("31/02/2006");
     // A report of the whole tables prints nothing on a period that is not one.
     Script().ExpectMsgBox(forms::vbOK, "La date de départ n'est pas valide");
     EXPECT_TRUE(Imprimer(f.CmdValeurStock).isEmpty());
@@ -523,6 +563,37 @@ TEST_F(Rapports, FermetureLibereLaTableDeTravail)
     // Reading the period again creates the window anew, hidden.
     EXPECT_FALSE(forms::form<FenCompteRendu>().TextDebut->text().isEmpty());
     EXPECT_FALSE(forms::form<FenCompteRendu>().isVisible());
+}
+
+// The viewer window lies inside the screen's available area, frame included, and its viewer
+// inside the window; where the main window leaves room, the viewer keeps the main window's size
+// less the margin.
+TEST(Visionneuse, TientDansLaZoneDeLEcran)
+{
+    struct Cas
+    {
+        int largeur, hauteur; // of the main window, in pixels
+        bool tailleDuRapport; // the viewer has its size from the main window
+    };
+    for (const Cas& c : {Cas{1280, 1100, false}, Cas{1280, 1024, true}, Cas{1000, 700, true}}) {
+        SCOPED_TRACE(c.hauteur);
+        win::SetScreenSizeOverride(c.largeur, c.hauteur);
+        FenVeltrixRep& v = forms::form<FenVeltrixRep>();
+        v.Show();
+        const QRect zone = v.screen()->availableGeometry();
+        EXPECT_TRUE(zone.contains(v.frameGeometry()))
+            << v.frameGeometry().bottom() << " > " << zone.bottom();
+        EXPECT_TRUE(v.rect().contains(v.VXViewer1->geometry()));
+        EXPECT_EQ(v.VXViewer1->y(), win::TwipsToPixels(480));
+        if (c.tailleDuRapport) {
+            EXPECT_EQ(v.VXViewer1->width(),
+                      win::TwipsToPixels(win::PixelsToTwips(c.largeur) - 100));
+            EXPECT_EQ(v.VXViewer1->height(),
+                      win::TwipsToPixels(win::PixelsToTwips(c.hauteur) - 800));
+        }
+        v.Unload();
+        win::ClearScreenSizeOverride();
+    }
 }
 
 TEST(Visionneuse, MargeDeLaBarreDesTaches)

@@ -109,6 +109,39 @@ TEST_F(Consommation, ThePeriodsDaysWholeAndIdenticalLinesApart)
     EXPECT_TRUE(Script().Boxes().empty());
 }
 
+TEST_F(Consommation, AnEmployeeWithoutANameIsReportedAll)
+{
+    // The register leaves a name Null when its box stays empty; the title goes on without it.
+    const struct
+    {
+        const char* nom;
+        const char* prenom;
+        const char* titre;
+    } cas[] = {
+        {"'MARTIN'", "NULL", "Consommations MARTIN "},
+        {"NULL", "'Jean'", "Consommations  Jean"},
+        {"NULL", "NULL", "Consommations  "},
+    };
+    Mouvement("2024-03-05 10:00:00", "1000", 1);
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.titre);
+        Execute(std::string("UPDATE Utilisateurs SET Nom = ") + c.nom + ", Prenom = " + c.prenom +
+                " WHERE NoBadge = '1000'");
+        FrmUtilisateur& f = Ouvrir("1000");
+        f.DebutPeriode = "01/03/2024";
+        f.FinPeriode = "31/03/2024";
+        QString titre;
+        forms::testing::OnNextModal([&](forms::Form& viewer) {
+            titre = viewer.Caption();
+            viewer.Unload();
+        });
+        Click(*f.CmdConso);
+        forms::testing::DropModalActions();
+        EXPECT_EQ(titre.toStdString(), c.titre);
+        EXPECT_TRUE(Script().Boxes().empty());
+    }
+}
+
 TEST_F(Consommation, DefaultPeriodAndAnEmployeeWithoutMovements)
 {
     Execute("INSERT INTO CA (Nom) VALUES ('ANCIEN')");

@@ -89,6 +89,32 @@ TEST_F(Registre, AnEmployeeWithoutSiteOrProfileIsListedWithNothingChosen)
     EXPECT_EQ(f.Text2(3).text(), "") << "boxes of the previous employee are emptied";
 }
 
+TEST_F(Registre, ListsChangedInOtherWindowsAreOfferedAtTheNextActivation)
+{
+    FrmUtilisateur& f = Ouvrir();
+    // Made meanwhile in the profiles, sites and sizes windows.
+    Execute("INSERT INTO ProfileQuota (Profile) VALUES ('SOUDURE')");
+    Execute("UPDATE Sites SET NomSite = 'LYON SUD' WHERE NoSite = 1");
+    Execute("INSERT INTO Services (NomService, Site) VALUES ('SOUDAGE', 1)");
+    Execute("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('43', 3, 3)");
+    f.Form_Activate();
+    EXPECT_EQ(Entrees(*f.Combo3), QStringList({"PRODUCTION", "BUREAU", "SOUDURE"}));
+    EXPECT_EQ(Entrees(*f.Combo1), QStringList({"LYON SUD", "NANTES"}));
+    EXPECT_EQ(Entrees(*f.Combo5), QStringList({"41", "42", "43"}));
+    EXPECT_TRUE(Entrees(*f.Combo2).contains("SOUDAGE"));
+    // The current employee is shown in the new lists as before.
+    EXPECT_EQ(f.Text2(0).text(), "1000");
+    EXPECT_EQ(f.Combo1->Text(), "LYON SUD");
+    EXPECT_EQ(f.Combo3->ListIndex(), 0);
+    EXPECT_EQ(f.Combo5->ListIndex(), 1);
+
+    // The new profile can be given.
+    f.Combo3->SetListIndex(2);
+    Click(*f.CmdModif);
+    EXPECT_EQ(Champ("1000", "Quota"),
+              Stored("SELECT NoQuota FROM ProfileQuota WHERE Profile = 'SOUDURE'"));
+}
+
 TEST_F(Registre, ChoosingASiteListsItsServices)
 {
     FrmUtilisateur& f = Ouvrir();
@@ -354,8 +380,9 @@ TEST_F(Registre, ListsStopAtTwoHundredAndOneEntries)
 {
     for (int i = 0; i < 200; ++i)
         Execute("INSERT INTO Sites (NomSite) VALUES ('S" + std::to_string(i) + "')");
+    // Loaded, as the load fills the lists (each activation then reads them again).
     Script().ExpectMsgBox(forms::vbOK, "RemplirColSite 9 ");
-    FrmUtilisateur& f = Ouvrir();
+    FrmUtilisateur& f = forms::form<FrmUtilisateur>();
     EXPECT_EQ(f.Combo1->ListCount(), 201);
     EXPECT_EQ(f.Combo3->ListCount(), 0) << "the later lists stay unfilled";
 }
