@@ -2,15 +2,14 @@
 // until a window ends it.
 #include "harnix/shell/Global.h"
 #include "platform/forms/Application.h"
-
-#include <QApplication>
+#include "platform/forms/ErrorBoundary.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    forms::Application app(argc, argv);
     forms::PrepareApplication();
     // The program ends only through an explicit end, never by its last window closing.
     app.setQuitOnLastWindowClosed(false);
-    Global::Main();
+    forms::RunEventProcedure(Global::Main);
     return app.exec();
 }

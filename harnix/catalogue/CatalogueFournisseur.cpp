@@ -3,12 +3,15 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/jet/Jet.h"
+#include "platform/jet/JetCopie.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/win/Codepage.h"
 #include "platform/win/FileSearch.h"
 
 #include <filesystem>
+#include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace CatalogueFournisseur {
@@ -72,6 +75,51 @@ void GarderTableDeTravail(const std::string& ancienne, const std::string& nouvel
     cible.CommitTrans();
 }
 
+// What a copy records of the supplier's file it was made from: its size and times, so that any
+// other delivery, even one dated earlier, is copied again.
+constexpr const char* TableSource = "SourceCatalogue";
+
+std::optional<std::string> Empreinte(const std::string& fichier)
+{
+    struct stat etat
+    {
+    };
+    if (stat(fichier.c_str(), &etat) != 0)
+        return std::nullopt;
+    const auto ns = [](const timespec& t) {
+        return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec);
+    };
+    return std::to_string(etat.st_size) + " " + ns(etat.st_mtim) + " " + ns(etat.st_ctim);
+}
+
+// The record of the copy; empty for a copy that has none (made before copies kept one).
+std::string EmpreinteCopiee(const std::string& copie)
+{
+    try {
+        ado::Connection cn;
+        cn.Open(ChaineConnexion(copie));
+        if (Definition(cn, TableSource).empty())
+            return {};
+        ado::Recordset rs;
+        rs.Open(TableSource, cn, ado::adOpenDynamic, ado::adLockReadOnly);
+        return rs.Eof() ? std::string() : vb::CStr(rs["Empreinte"].Value());
+    } catch (const vb::Error&) {
+        return {};
+    }
+}
+
+void NoterEmpreinte(const std::string& nouvelle, const std::string& empreinte)
+{
+    ado::Connection cn;
+    cn.Open(ChaineConnexion(nouvelle));
+    cn.Execute(std::string("CREATE TABLE ") + TableSource + " (Empreinte TEXT(100))");
+    ado::Recordset rs;
+    rs.Open(TableSource, cn, ado::adOpenDynamic, ado::adLockOptimistic);
+    rs.AddNew();
+    rs["Empreinte"] = empreinte;
+    rs.Update();
+}
+
 } // namespace
 
 std::string ChaineConnexion(const std::string& fichier)
@@ -89,14 +137,17 @@ std::string FichierDeTravail(const std::string& dossier)
     if (!jet::IsJetFile(*catalogue))
         return *catalogue;
     const std::string copie = (fs::path(dossier) / NomCopie).string();
-    if (fs::exists(copie) && fs::last_write_time(copie) >= fs::last_write_time(*catalogue))
+    const std::optional<std::string> empreinte = Empreinte(*catalogue);
+    if (empreinte && fs::exists(copie) && EmpreinteCopiee(copie) == *empreinte)
         return copie;
     const std::string nouvelle = copie + ".nouvelle";
-    Effacer(nouvelle);
-    jet::CopyToDatabase(*catalogue, nouvelle);
+    // Read by a process of its own: a damaged delivery only fails the copy.
+    jet::CopyApart(*catalogue, nouvelle);
     try {
         if (fs::exists(copie))
             GarderTableDeTravail(copie, nouvelle);
+        if (empreinte)
+            NoterEmpreinte(nouvelle, *empreinte);
         // The new copy takes the former one's place at once.
         Effacer(copie, true);
         fs::rename(nouvelle, copie);

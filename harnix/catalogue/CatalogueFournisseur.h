@@ -1,10 +1,11 @@
 #pragma once
 // The supplier's catalogue fichiervalmora.MDB of the program folder. A supplier sends a real
 // Access file, which Linux cannot write: the operations then work on a copy beside it,
-// fichiervalmora.copie.MDB, made from it with its tables and rows. The copy is made again when the
-// supplier's file is newer than it; the prepared rows of the work table FICHIERARTICLE4 pass from
-// the former copy into the new one. A catalogue that is already a database file of this system is
-// used as it stands.
+// fichiervalmora.copie.MDB, made from it with its tables and rows by the program jetcopie. The
+// copy records the size and times of the file it was made from and is made again when the
+// supplier's file differs from that; the prepared rows of the work table FICHIERARTICLE4 pass
+// from the former copy into the new one. A catalogue that is already a database file of this system
+// is used as it stands.
 
 #include <string>
 

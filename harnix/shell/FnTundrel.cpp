@@ -237,12 +237,25 @@ std::string TexteErreur(const vb::Error& erreur)
            "\rAppuyez sur (A) pour continuer";
 }
 
+namespace {
+
+std::string MessageErreur(int32_t numero, const std::string& description)
+{
+    return "N°: " + std::to_string(numero) + " " + description;
+}
+
+} // namespace
+
 void AfficherErreur(const std::string& contexte, const vb::Error& erreur)
 {
-    const std::string message =
-        "N°: " + std::to_string(erreur.Number()) + " " + erreur.Description();
+    const std::string message = MessageErreur(erreur.Number(), erreur.Description());
     LogErreur(contexte, message);
     forms::MsgBox(Q(contexte + "\r\n" + message), forms::vbOKOnly, Version::ProductName);
+}
+
+void LogErreurNonTraitee(int32_t numero, const std::string& description)
+{
+    LogErreur("Erreur d'exécution", MessageErreur(numero, description));
 }
 
 void LogErreur(const std::string& contexte, const std::string& message)

@@ -46,5 +46,8 @@ void AfficherErreur(const std::string& contexte, const vb::Error& erreur);
 // Adds a row to table Erreurs of MAINTEN.MDB when the program folder holds that file. Every
 // failing step is skipped; nothing is reported.
 void LogErreur(const std::string& contexte, const std::string& message);
+// The log of an error that no handler caught, before the program ends: the start-up installs it
+// as the error log of the windows' boundary.
+void LogErreurNonTraitee(int32_t numero, const std::string& description);
 
 } // namespace FnTundrel

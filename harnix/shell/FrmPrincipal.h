@@ -88,7 +88,8 @@ private:
     enum class Panneau { Garde, Cache };
 
     // Busy pointer and hidden company panel where the button asks for them; then the window,
-    // loaded (prepare runs on it then), shown modally owned by this window or modeless.
+    // loaded (prepare runs on it then), shown modally owned by this window or modeless. An error
+    // of the window's load is left to the error boundary, as the button has no trap of its own.
     template <class T, class Prepare>
     void Ouvrir(Pointeur pointeur, Panneau panneau, forms::ShowMode mode, Prepare prepare)
     {
@@ -96,9 +97,16 @@ private:
             forms::SetMousePointer(forms::MousePointer::Hourglass);
         if (panneau == Panneau::Cache)
             SSPanelInfoCom->hide();
-        T& fenetre = forms::form<T>();
-        prepare(fenetre);
-        fenetre.Show(mode, mode == forms::Modal ? this : nullptr);
+        try {
+            T& fenetre = forms::form<T>();
+            prepare(fenetre);
+            fenetre.Show(mode, mode == forms::Modal ? this : nullptr);
+        } catch (...) {
+            // The window could not open (its load failed): the error goes on to the program's
+            // report, which must not show under the busy pointer.
+            forms::SetMousePointer(forms::MousePointer::Default);
+            throw;
+        }
     }
 
     void ChargerIcones();

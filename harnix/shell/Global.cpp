@@ -9,6 +9,7 @@
 #include "platform/forms/Registry.h"
 #include "platform/win/Clock.h"
 #include "platform/win/End.h"
+#include "platform/win/ErrorLog.h"
 #include "platform/win/InstanceLock.h"
 #include "platform/win/Process.h"
 
@@ -56,6 +57,7 @@ bool DemarrerLecteur()
 void Main()
 {
     forms::SetAppTitle(Version::ProductName);
+    win::SetErrorLogWriter(FnTundrel::LogErreurNonTraitee);
     // A lock that cannot be made (no writable lock folder) does not stop the start: only a
     // running copy does.
     if (TrouverFenetre(CaptionLoading) != 0 ||

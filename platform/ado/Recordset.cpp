@@ -17,6 +17,35 @@ namespace ado {
 
 namespace detail {
 
+RecordsetState::~RecordsetState()
+{
+    if (const auto session = statementsOn.lock()) {
+        session->statementKeepers.erase(this);
+    }
+}
+
+void RecordsetState::KeepStatementsOnConnection()
+{
+    const std::shared_ptr<Session>& session = connection->Session();
+    if (statementsOn.lock() == session) {
+        return;
+    }
+    if (const auto former = statementsOn.lock()) {
+        former->statementKeepers.erase(this);
+    }
+    session->statementKeepers[this] = [this] { ReleaseStatements(); };
+    statementsOn = session;
+}
+
+void RecordsetState::ReleaseStatements()
+{
+    for (TableWriter& w : writers) {
+        w.inserts.clear();
+        w.updates.clear();
+        w.deletes.clear();
+    }
+}
+
 void RecordsetState::RequireOpen() const
 {
     if (!open) {
@@ -768,6 +797,7 @@ int BindWritten(RecordsetState& s, TableWriter& w, sqlite3_stmt* stmt,
 void WriteTables(RecordsetState& s, uint32_t row)
 {
     sqlite3* db = s.connection->Session()->Handle();
+    s.KeepStatementsOnConnection();
     const bool added = s.editMode == adEditAdd;
     for (int t : s.writeTables) {
         const std::vector<int>& fields = s.writeFields[static_cast<size_t>(t)];
@@ -1289,6 +1319,7 @@ void Recordset::Delete()
     const detail::RowMatch m = detail::Locate(s, row, s.primaryTable);
     sqlite3* db = s.connection->Session()->Handle();
     detail::TableWriter& w = s.writers[static_cast<size_t>(s.primaryTable)];
+    s.KeepStatementsOnConnection();
     detail::Statement& stmt = detail::Prepared(w.deletes, m.rowid.has_value(), db, [&] {
         return "DELETE FROM " + detail::QuoteIdentifier(table.name) + " WHERE " + m.where;
     });

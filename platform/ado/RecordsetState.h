@@ -93,6 +93,11 @@ struct SortKey
 
 struct RecordsetState
 {
+    RecordsetState() = default;
+    ~RecordsetState();
+    RecordsetState(const RecordsetState&) = delete;
+    RecordsetState& operator=(const RecordsetState&) = delete;
+
     long cursorLocation = adUseServer;
     long cursorType = adOpenForwardOnly;
     long lockType = adLockReadOnly;
@@ -111,6 +116,8 @@ struct RecordsetState
     std::vector<Column> data;                // per column
     std::vector<PlainArray<int64_t>> rowids; // per base table; NoRowid when not known
     std::vector<TableWriter> writers;        // per base table
+    // The connection whose keepers know of the writers' statements (Session::statementKeepers).
+    std::weak_ptr<Session> statementsOn;
     RowBits deleted;
     std::vector<uint32_t> view;  // the rows shown: filtered, then sorted
     long pos = 0;                // index in view; -1 before the first row
@@ -135,6 +142,9 @@ struct RecordsetState
     std::vector<std::pair<int, Recordset::MoveHandler>> recordChangeComplete;
 
     void RequireOpen() const;
+    // Tells the connection of the writers' statements, so that closing it finalizes them.
+    void KeepStatementsOnConnection();
+    void ReleaseStatements();
     bool OnRow() const
     {
         return pos >= 0 && pos < static_cast<long>(view.size()) && !currentDeleted;

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace ado::detail {
 
@@ -160,6 +161,9 @@ void Session::Close()
     mainVersion.reset();
     tempVersion.reset();
     guardedSchemas.reset();
+    for (auto& [owner, release] : std::exchange(statementKeepers, {})) {
+        release();
+    }
     if (db != nullptr) {
         sqlite3_close_v2(db);
         db = nullptr;

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -81,10 +82,13 @@ struct Session
     std::optional<std::pair<int, int>> guardedSchemas;
     std::unique_ptr<Statement> mainVersion;
     std::unique_ptr<Statement> tempVersion;
+    // Those that keep prepared statements on this connection (the record sets), each with what
+    // finalizes them: a file is really closed only once no statement is left on it.
+    std::map<const void*, std::function<void()>> statementKeepers;
 
     ~Session();
-    // Rolls back what is pending and closes the file; the last connection to a file writes the
-    // journal back into it.
+    // Rolls back what is pending, has the keepers finalize their statements and closes the file;
+    // the last connection to a file writes the journal back into it.
     void Close();
     // The open handle; raises 3704 when the connection is closed.
     sqlite3* Handle() const;

@@ -1,5 +1,7 @@
 #include "platform/forms/Application.h"
 
+#include "platform/forms/ErrorBoundary.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -29,6 +31,18 @@ public:
 };
 
 } // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ReportCurrentException();
+        return true;
+    }
+}
 
 void PrepareApplication()
 {

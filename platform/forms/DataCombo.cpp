@@ -2,6 +2,7 @@
 
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/ErrorBoundary.h"
 #include "platform/vb/Error.h"
 
 #include <QLineEdit>
@@ -41,17 +42,17 @@ void RowSourceList::SetRowSourceOf(QObject* control, DataControl* source)
     QObject::disconnect(changeConnection_);
     source_ = source;
     if (source) {
-        moveConnection_ =
-            QObject::connect(source, &DataControl::MoveComplete, control, [this](int reason) {
+        moveConnection_ = QObject::connect(
+            source, &DataControl::MoveComplete, control, Guard(this, [this](int reason) {
                 // Only a change of the rows refills the list: a pick moves the row source too.
                 const ado::Recordset rs = source_->Recordset();
                 if (reason == ado::adRsnRequery || reason == ado::adRsnUndoUpdate ||
                     rs.State() == 0 || rs.RecordCount() != rows_ || rs.Sort() != sort_ ||
                     rs.Filter() != filter_)
                     ReadEntries();
-            });
+            }));
         changeConnection_ = QObject::connect(source, &DataControl::RecordsetChanged, control,
-                                             [this] { ReadEntries(); });
+                                             Guard(this, [this] { ReadEntries(); }));
     }
     ReadEntries();
 }
@@ -114,11 +115,12 @@ DataCombo::DataCombo(const QString& name, Style style, QWidget* parent) : QCombo
     setEditable(style != dbcDropdownList);
     setInsertPolicy(QComboBox::NoInsert);
     setCurrentIndex(-1);
-    connect(this, &QComboBox::activated, this, [this](int index) {
-        changed_ = true;
-        MoveRowSourceTo(index);
-        emit Click(dbcAreaList);
-    });
+    // Moving the row source runs the windows' handlers.
+    connect(this, &QComboBox::activated, this, Guard(this, [this](int index) {
+                changed_ = true;
+                MoveRowSourceTo(index);
+                emit Click(dbcAreaList);
+            }));
     connect(this, &QComboBox::currentTextChanged, this, [this] {
         if (showing_)
             return;
@@ -208,11 +210,11 @@ void DataCombo::Fill()
 DataList::DataList(const QString& name, QWidget* parent) : QListWidget(parent)
 {
     setObjectName(name);
-    connect(this, &QListWidget::itemClicked, this, [this] {
-        changed_ = true;
-        MoveRowSourceTo(currentRow());
-        emit Click();
-    });
+    connect(this, &QListWidget::itemClicked, this, Guard(this, [this] {
+                changed_ = true;
+                MoveRowSourceTo(currentRow());
+                emit Click();
+            }));
     connect(this, &QListWidget::currentRowChanged, this, [this] {
         if (!showing_)
             changed_ = true;

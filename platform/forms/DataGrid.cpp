@@ -2,6 +2,7 @@
 
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/ErrorBoundary.h"
 #include "platform/vb/Error.h"
 #include "platform/win/Twips.h"
 
@@ -342,14 +343,15 @@ DataGrid::DataGrid(const QString& name, QWidget* parent) : QFrame(parent)
         emit Click();
     });
     view_->viewport()->installEventFilter(this);
+    // Moving the recordset and writing an edit run the windows' handlers.
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &DataGrid::CurrentChanged);
+            Guard(this, &DataGrid::CurrentChanged));
     connect(model_, &QAbstractItemModel::modelReset, this, &DataGrid::ApplyLayout);
     connect(view_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+            Guard(this, [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
                 if (hint == QAbstractItemDelegate::RevertModelCache)
                     CancelNewRecord();
-            });
+            }));
 }
 
 DataGrid::~DataGrid() = default;

@@ -220,24 +220,24 @@ int Form::ScaleHeight() const
 bool Form::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
-        BecomeActive();
+        RunEventProcedure([this] { BecomeActive(); });
     return QWidget::event(event);
 }
 
 void Form::closeEvent(QCloseEvent* event)
 {
     // Closing from the window's frame unloads, unless QueryUnload or Unload cancels.
-    if (!unloaded_ && !Unload(FormControlMenu))
-        event->ignore();
-    else
-        event->accept();
+    bool unloaded = unloaded_;
+    if (!unloaded)
+        RunEventProcedure([&] { unloaded = Unload(FormControlMenu); });
+    event->setAccepted(unloaded);
 }
 
 void Form::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (loaded_)
-        Form_Resize();
+        RunEventProcedure([this] { Form_Resize(); });
 }
 
 void Form::showEvent(QShowEvent* event)

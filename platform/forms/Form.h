@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/forms/ErrorBoundary.h"
+
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -90,6 +92,25 @@ public:
     static Form* ModalForm();
 
 protected:
+    // The windows connect their event procedures to their controls' signals with these: the
+    // procedure then runs inside the error boundary. They take the place of QObject's for the
+    // forms (a slot is a callable or a member function of the receiver).
+    template <class Signal, class Receiver, class Slot>
+    static QMetaObject::Connection
+    connect(const typename QtPrivate::FunctionPointer<Signal>::Object* sender, Signal signal,
+            const Receiver* receiver, Slot slot, Qt::ConnectionType type = Qt::AutoConnection)
+    {
+        return QObject::connect(sender, signal, receiver,
+                                Guard(const_cast<Receiver*>(receiver), std::move(slot)), type);
+    }
+    template <class Signal, class Slot>
+    static QMetaObject::Connection
+    connect(const typename QtPrivate::FunctionPointer<Signal>::Object* sender, Signal signal,
+            Slot slot)
+    {
+        return connect(sender, signal, sender, std::move(slot));
+    }
+
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -101,8 +101,13 @@ public:
         }
         if (!form && !handlers)
             return false;
-        return type == QEvent::KeyPress ? Press(widget, form, handlers, *key)
-                                        : Release(form, handlers, *key);
+        // A key whose handler failed is not typed.
+        bool handled = true;
+        RunEventProcedure([&] {
+            handled = type == QEvent::KeyPress ? Press(widget, form, handlers, *key)
+                                               : Release(form, handlers, *key);
+        });
+        return handled;
     }
 
 private:

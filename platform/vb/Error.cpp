@@ -15,12 +15,16 @@ std::string ErrorDescription(int32_t number)
         return "Argument ou appel de procédure incorrect";
     case ErrOverflow:
         return "Dépassement de capacité";
+    case ErrOutOfMemory:
+        return "Mémoire insuffisante";
     case ErrSubscript:
         return "L'indice n'appartient pas à la sélection";
     case ErrDivisionByZero:
         return "Division par zéro";
     case ErrTypeMismatch:
         return "Incompatibilité de type";
+    case ErrInternal:
+        return "Erreur interne";
     case ErrPathFileAccess:
         return "Erreur d'accès au chemin/fichier";
     case ErrInvalidUseOfNull:

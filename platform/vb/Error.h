@@ -13,6 +13,7 @@ inline constexpr int32_t ErrOutOfMemory = 7;
 inline constexpr int32_t ErrSubscript = 9;
 inline constexpr int32_t ErrDivisionByZero = 11;
 inline constexpr int32_t ErrTypeMismatch = 13;
+inline constexpr int32_t ErrInternal = 51;
 inline constexpr int32_t ErrPathFileAccess = 75;
 inline constexpr int32_t ErrInvalidUseOfNull = 94;
 inline constexpr int32_t ErrInvalidPropertyValue = 380;

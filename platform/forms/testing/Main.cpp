@@ -88,7 +88,7 @@ int main(int argc, char** argv)
 {
     QTemporaryFile config;
     ChooseOffscreenPlatform(config);
-    QApplication app(argc, argv);
+    forms::Application app(argc, argv);
     // The windows under test see Qt's texts and the font that the programs set up.
     forms::PrepareApplication();
     win::SetScreenSizeOverride(ScreenWidth, ScreenHeight);

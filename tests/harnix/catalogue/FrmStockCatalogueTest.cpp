@@ -8,10 +8,13 @@
 #include "harnix/shell/Global.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/jet/JetCopie.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
+#include "tests/platform/jet/Damaged.h"
 
 #include <QAction>
+#include <QDir>
 
 #include <chrono>
 #include <filesystem>
@@ -189,10 +192,12 @@ TEST_F(FrmStockCatalogueTest, NoCatalogueNoOperation)
     EXPECT_EQ(Stocke(2001, "Reference"), "(none)");
 }
 
-// A supplier's Access file is worked on through a copy, made again when the supplier's file is
-// newer; the prepared rows pass into the new copy.
+// A supplier's Access file is worked on through a copy made by jetcopie, made again whenever the
+// supplier's file differs from the one copied (also when it is dated earlier); the prepared rows
+// pass into the new copy.
 TEST(CatalogueFournisseur, AccessFileThroughAWorkingCopy)
 {
+    jet::SetCopierProgram(JETCOPIE);
     database::testing::TempFolder dossier;
     const std::string jet = dossier.File(CatalogueFournisseur::NomCatalogue);
     fs::copy_file(std::string(JET_TEST_DATA) + "/DateTestDatabase.mdb", jet);
@@ -212,16 +217,40 @@ TEST(CatalogueFournisseur, AccessFileThroughAWorkingCopy)
         return database::testing::Column(rs, "V");
     };
     const std::string marque = "SELECT COUNT(*) AS V FROM DateTest WHERE IDCol = 100";
-    // Not newer: the same copy.
+    // The same delivery, although the copy was written since: the same copy.
     EXPECT_EQ(CatalogueFournisseur::FichierDeTravail(dossier.Path().string()), copie);
     EXPECT_EQ(lignes(marque), Strings{"1"});
-    // A newer delivery: copied again, the prepared rows kept.
-    fs::last_write_time(jet, fs::last_write_time(copie) + std::chrono::seconds(10));
+    // Another delivery, dated before the copy (as a restored or unpacked file is): copied again,
+    // the prepared rows kept.
+    fs::copy_file(std::string(JET_TEST_DATA) + "/DateTestDatabase.mdb", jet,
+                  fs::copy_options::overwrite_existing);
+    fs::last_write_time(jet, fs::last_write_time(copie) - std::chrono::hours(24));
     EXPECT_EQ(CatalogueFournisseur::FichierDeTravail(dossier.Path().string()), copie);
     EXPECT_EQ(lignes(marque), Strings{"0"});
     EXPECT_EQ(lignes("SELECT REFBASE || '/' || Taille AS V FROM FICHIERARTICLE4"),
               Strings{"A12/3"});
     EXPECT_FALSE(fs::exists(copie + ".nouvelle"));
+    jet::SetCopierProgram({});
+}
+
+// A delivery that crashes the reader is refused with the error report, nothing of it is left,
+// and the store keeper goes on with the article window.
+TEST_F(FrmStockCatalogueTest, ADamagedCatalogueIsRefusedAndTheProgramGoesOn)
+{
+    jet::SetCopierProgram(JETCOPIE);
+    catalogue.Close();
+    const std::string chemin = Dossier() + "/" + CatalogueFournisseur::NomCatalogue;
+    jet::testing::WriteDamagedNwind(JET_TEST_DATA, chemin);
+    FrmStock& f = Ouvrir();
+    Script().ExpectMsgBox(forms::vbOK, "fichiervalmora.MDB");
+    Menu(f, "MenuPreparerCatalogue");
+    ASSERT_EQ(Script().Boxes().size(), 1u);
+    EXPECT_EQ(Script().Boxes()[0].title, "Harnix");
+    const QStringList reste = QDir(QString::fromStdString(Dossier()))
+                                  .entryList({"fichiervalmora.copie*"}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(reste.isEmpty()) << reste.join(' ').toStdString();
+    EXPECT_TRUE(f.isVisible());
+    jet::SetCopierProgram({});
 }
 
 TEST(CatalogueFournisseur, DatabaseFileOfTheSystemUsedAsItStands)

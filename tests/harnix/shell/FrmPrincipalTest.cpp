@@ -1,10 +1,12 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/database/Databases.h"
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
+#include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
@@ -22,12 +24,16 @@
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Convert.h"
 #include "platform/win/End.h"
+#include "platform/win/ErrorLog.h"
 #include "platform/win/Screen.h"
 #include "platform/win/Twips.h"
 
+#include <QDir>
 #include <QFile>
+
 #include <QThread>
 #include <QWindow>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -391,6 +397,74 @@ TEST_F(FrmPrincipalTest, ClosingEndsTheProgramEvenWhenTheSaveFails)
     EXPECT_THROW(f.CmdClose_Click(), win::EndCalled);
     EXPECT_TRUE(Script().Boxes().empty());
     EXPECT_TRUE(programme.Societe("AdEmail").IsNull());
+}
+
+TEST_F(FrmPrincipalTest, AWindowThatCannotLoadEndsTheProgramWithTheRuntimesReport)
+{
+    // The real end of the program, in a child process of the test.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            AvecEtatCA();
+            programme.Parametres();
+            database::CreateMainten(programme.Fichier("MAINTEN.MDB"));
+            // As the start-up does.
+            win::SetErrorLogWriter(FnTundrel::LogErreurNonTraitee);
+            win::SetEndHandler({});
+            FrmPrincipal& f = Charger();
+            f.Show();
+            // The issue history's load has no trap of its own, nor has the button.
+            QFile::rename(QString::fromStdString(programme.Fichier("zad.MDB")),
+                          QString::fromStdString(programme.Fichier("zad.MDB.ailleurs")));
+            win::AddEndStep([this] {
+                for (const RecordedBox& box : Script().Boxes())
+                    std::fprintf(stderr, "box [%s] %d pointer %d: %s\n",
+                                 box.title.toStdString().c_str(), box.style,
+                                 static_cast<int>(forms::MousePointer()),
+                                 box.text.toStdString().c_str());
+                ado::Connection cn;
+                cn.Open(database::ConnectionString(programme.Fichier("MAINTEN.MDB")));
+                ado::Recordset rs;
+                for (rs.Open("SELECT * FROM Erreurs", cn); !rs.Eof(); rs.MoveNext())
+                    std::fprintf(stderr, "log %s / %s\n", vb::CStr(rs["Contexte"].Value()).c_str(),
+                                 vb::CStr(rs["Erreur"].Value()).c_str());
+            });
+            Script().ExpectMsgBox(forms::vbOK);
+            Click(f, "CmdVente");
+            std::fprintf(stderr, "still running\n");
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(forms::UntrappedErrorExitCode),
+        "box \\[Harnix\\] 16 pointer 0: Erreur d'exécution '-2147467259 \\(80004005\\)':\r\n\r\n"
+        "[^\n]*zad.MDB[^\n]*\n"
+        "log Erreur d'exécution / N°: -2147467259 [^\n]*zad.MDB");
+}
+
+TEST_F(FrmPrincipalTest, AfterQuitterTheFolderHoldsTheDatabasesAlone)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            AvecEtatCA();
+            programme.Parametres();
+            win::SetEndHandler({});
+            FrmPrincipal& f = Charger();
+            f.Show();
+            // Windows that have written through their record sets are still loaded.
+            Click(f, "CmdInfoCom");
+            Type(*f.TextVille, "X");
+            Click(f, "cmdOK");
+            Global::AdresseEmail = "achats@exemple.fr";
+            win::AddEndStep([this] {
+                const QStringList journaux =
+                    QDir(programme.dossier.Path())
+                        .entryList({"*-wal", "*-shm", "*-journal"}, QDir::Files | QDir::Hidden);
+                std::fprintf(stderr, "journals: [%s]\n", journaux.join(' ').toStdString().c_str());
+            });
+            Click(f, "CmdClose");
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "journals: \\[\\]\n");
 }
 
 TEST_F(FrmPrincipalTest, ActivationPutsThePointerBackToNormal)

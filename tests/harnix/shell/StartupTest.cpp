@@ -5,6 +5,8 @@
 #include "harnix/shell/Global.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Convert.h"
+#include "platform/win/Screen.h"
+#include "platform/win/Twips.h"
 #include "platform/win/WindowCaptions.h"
 
 #include <QElapsedTimer>
@@ -186,6 +188,31 @@ TEST_F(StartupTest, WithoutTheDatabaseTheProgramSaysSoAndEnds)
     }
     EndsSilently(harnix);
     EXPECT_EQ(Fenetres(Principale), 0);
+}
+
+// The real program, a real click and an error that no handler traps: the runtime's box, titled
+// with the program's name, then the end of the program through End, not an abort.
+TEST_F(StartupTest, AnErrorNoHandlerTrapsEndsTheProgramWithItsBox)
+{
+    QProcess& harnix = Lancer();
+    ASSERT_TRUE(Attendre([] { return Fenetres(Principale) == 1; }, 20000));
+    ASSERT_TRUE(
+        QFile::rename(QString::fromStdString(programmeDossier.Fichier("zad.MDB")),
+                      QString::fromStdString(programmeDossier.Fichier("zad.MDB.ailleurs"))));
+    // "Journal des consomations", in the main window's centred panel.
+    const int x = win::TwipsToPixels((win::ScreenWidthTwips() - 8040) / 2 + 4140 + 3660 / 2);
+    const int y = win::TwipsToPixels((win::ScreenHeightTwips() - 5160) / 2 + 1320 + 480 / 2);
+    QProcess::execute("xdotool", {"search", "--name", "^Gestion de$", "mousemove", "--window", "%1",
+                                  QString::number(x), QString::number(y), "click", "1"});
+    ASSERT_TRUE(Attendre([] { return Fenetres("Harnix") == 1; }, 10000));
+    EXPECT_EQ(harnix.state(), QProcess::Running);
+    for (int i = 0; i < 10 && harnix.state() != QProcess::NotRunning; ++i) {
+        QProcess::execute("xdotool", {"key", "Return"});
+        harnix.waitForFinished(500);
+    }
+    ASSERT_EQ(harnix.state(), QProcess::NotRunning);
+    EXPECT_EQ(harnix.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(harnix.exitCode(), 1);
 }
 
 TEST_F(StartupTest, TheFirstStartUpgradesTheDatabase)

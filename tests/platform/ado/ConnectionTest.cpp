@@ -358,6 +358,56 @@ TEST(ConnectionEnd, TheEndWritesEveryChangeIntoTheFile)
     EXPECT_EQ(SitesInFileAlone(db), 4);
 }
 
+// A record set keeps its prepared writes while it is open: the end of the program, and closing
+// its connection, finalize them, so that the file is really closed and its journals go.
+TEST(ConnectionEnd, RecordSetsThatHaveWrittenDoNotKeepTheFileOpen)
+{
+    TempDatabase db;
+    {
+        ado::Connection c = db.Open();
+        c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50))");
+        c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon'), ('Brest')");
+    }
+    const auto journaux = [&] {
+        return std::filesystem::exists(db.Path() + "-wal") ||
+               std::filesystem::exists(db.Path() + "-shm");
+    };
+    // An added, a changed and a deleted row: each kind of write keeps its statement.
+    const auto ecrire = [](ado::Recordset& rs) {
+        rs.AddNew();
+        rs["NomSite"] = "Paris";
+        rs.Update();
+        rs.MoveFirst();
+        rs["NomSite"] = "Lille";
+        rs.Update();
+        rs.MoveLast();
+        rs.Delete();
+    };
+    EXPECT_EQ(RunChild([&] {
+                  ado::Connection c = db.Open();
+                  ado::Recordset rs;
+                  rs.Open("Sites", c, ado::adOpenDynamic, ado::adLockOptimistic);
+                  ecrire(rs);
+                  win::End(0);
+              }),
+              0);
+    EXPECT_FALSE(journaux());
+    EXPECT_EQ(SitesInFileAlone(db), 2);
+
+    ado::Recordset rs;
+    {
+        ado::Connection c = db.Open();
+        rs.Open("Sites", c, ado::adOpenDynamic, ado::adLockOptimistic);
+        ecrire(rs);
+        c.Close();
+    }
+    EXPECT_FALSE(journaux());
+    // The record set still shows its rows, but writes no more.
+    rs.MoveFirst();
+    rs["NomSite"] = "Nantes";
+    EXPECT_EQ(Raised([&] { rs.Update(); }).first, 3704);
+}
+
 TEST(ConnectionEnd, AKilledProcessLosesNothing)
 {
     TempDatabase db;

@@ -3,6 +3,8 @@
 // real numbers.
 
 #include "platform/jet/Jet.h"
+#include "Damaged.h"
+#include "platform/jet/JetCopie.h"
 
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -11,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -128,6 +133,87 @@ TEST_F(JetTest, UnreadableFileLeavesNoTarget)
         EXPECT_EQ(erreur.Number(), vb::ErrUnspecified);
     }
     EXPECT_FALSE(std::filesystem::exists(cible));
+}
+
+// The programs copy through jetcopie, in a process of its own: a file that crashes the reader, or
+// a reader that never answers, fails the copy only, and nothing of it is left.
+class JetApartTest : public JetTest
+{
+protected:
+    void TearDown() override
+    {
+        jet::SetCopierProgram({});
+        JetTest::TearDown();
+    }
+
+    std::string Cible() const { return (dossier_ / "copie.MDB").string(); }
+    bool RienALaCible() const
+    {
+        for (const char* suffixe : {"", "-wal", "-shm", "-journal"})
+            if (std::filesystem::exists(Cible() + suffixe))
+                return false;
+        return true;
+    }
+    std::string Abime() const
+    {
+        const std::string abime = (dossier_ / "abime.mdb").string();
+        jet::testing::WriteDamagedNwind(JET_TEST_DATA, abime);
+        return abime;
+    }
+    static std::string Echec(const std::function<void()>& copie)
+    {
+        try {
+            copie();
+        } catch (const vb::Error& erreur) {
+            EXPECT_EQ(erreur.Number(), vb::ErrUnspecified);
+            return erreur.Description();
+        }
+        ADD_FAILURE() << "no error";
+        return {};
+    }
+};
+
+TEST_F(JetApartTest, CopiesAsTheReaderDoes)
+{
+    jet::SetCopierProgram(JETCOPIE);
+    jet::CopyApart(Source("nwind.mdb"), Cible());
+    ado::Connection cn;
+    cn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Cible() +
+            ";Jet OLEDB:Database Password=");
+    EXPECT_EQ(vb::CStr(Premier(cn, "SELECT COUNT(*) AS n FROM Customers", "n")), "91");
+}
+
+TEST_F(JetApartTest, ACrashOrATimeOutIsAnUnreadableFile)
+{
+    jet::SetCopierProgram(JETCOPIE);
+    const std::string abime = Abime();
+    // The reader crashes (SIGSEGV) on it, in its own process.
+    EXPECT_NE(Echec([&] {
+                  jet::CopyApart(abime, Cible());
+              }).find("abime.mdb' : le fichier est endommagé"),
+              std::string::npos);
+    EXPECT_TRUE(RienALaCible());
+    // A file that is no Access file: jetcopie says so and fails.
+    EXPECT_NE(Echec([&] { jet::CopyApart(Source("absent.mdb"), Cible()); }), "");
+    EXPECT_TRUE(RienALaCible());
+
+    // A reader that never answers, and leaves a file behind, is stopped at the limit.
+    const std::string lent = (dossier_ / "lent").string();
+    std::ofstream(lent) << "#!/bin/sh\necho partiel > \"$2\"\nexec sleep 30\n";
+    std::filesystem::permissions(lent, std::filesystem::perms::owner_all);
+    jet::SetCopierProgram(lent);
+    const auto debut = std::chrono::steady_clock::now();
+    EXPECT_NE(Echec([&] {
+                  jet::CopyApart(Source("nwind.mdb"), Cible(), std::chrono::milliseconds(500));
+              }).find("pas de réponse"),
+              std::string::npos);
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(10));
+    EXPECT_TRUE(RienALaCible());
+
+    jet::SetCopierProgram((dossier_ / "aucun").string());
+    EXPECT_NE(
+        Echec([&] { jet::CopyApart(Source("nwind.mdb"), Cible()); }).find("impossible de démarrer"),
+        std::string::npos);
 }
 
 } // namespace
