@@ -1,8 +1,8 @@
 # Shared helpers for the project's targets.
 
-# Warnings for the project's own code.
+# Warnings for the project's own code; with HARNIX_WERROR (CI) each one fails the build.
 function(harnix_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${HARNIX_WERROR}>:-Werror>)
 endfunction()
 
 # harnix_library(name SOURCES ... [DEPS ...] [SHARED])
@@ -21,14 +21,15 @@ function(harnix_library name)
   harnix_warnings(${name})
 endfunction()
 
-# harnix_test(name SOURCES ... [DEPS ...] [DISPLAY] [TIMEOUT seconds])
+# harnix_test(name SOURCES ... [DEPS ...] [DISPLAY] [OWN_MAIN] [TIMEOUT seconds])
 # A GoogleTest program registered with ctest. DISPLAY runs it under xvfb-run;
-# every other test that creates windows uses Qt's offscreen platform.
+# every other test that creates windows uses Qt's offscreen platform. OWN_MAIN: the sources
+# define main, otherwise GoogleTest's is linked (after DEPS, so that forms_testing's wins).
 function(harnix_test name)
-  cmake_parse_arguments(ARG "DISPLAY" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "DISPLAY;OWN_MAIN" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
-  if(NOT ARG_SOURCES MATCHES "main")
+  if(NOT ARG_OWN_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
@@ -52,12 +53,21 @@ function(harnix_test name)
 endfunction()
 
 # Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
-# never in the user's own configuration. Under the sanitizers leak detection stays on; the leaks
-# of third-party libraries that the project cannot mend are suppressed by cmake/lsan.supp, which
-# needs whole allocation stacks: Debian's Qt is built without frame pointers.
+# never in the user's own configuration. They run in the C locale and in UTC whatever the
+# developer's desktop uses; a test that needs a language or a zone sets it itself, and no
+# LC_ALL or LC_MESSAGES of the desktop then overrides what it sets. Under the sanitizers leak
+# detection stays on; the leaks of third-party libraries that the project cannot mend are
+# suppressed by cmake/lsan.supp, which needs whole allocation stacks: Debian's Qt is built
+# without frame pointers.
+set(HARNIX_TEST_LOCALE_VARIABLES LANGUAGE LC_ALL LC_ADDRESS LC_COLLATE LC_CTYPE
+  LC_IDENTIFICATION LC_MEASUREMENT LC_MESSAGES LC_MONETARY LC_NAME LC_NUMERIC LC_PAPER
+  LC_TELEPHONE LC_TIME)
 function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" "LANG=C.UTF-8" "TZ=UTC")
+  foreach(variable IN LISTS HARNIX_TEST_LOCALE_VARIABLES)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION "${variable}=unset:")
+  endforeach()
   if(HARNIX_SANITIZE)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
       "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"

@@ -68,9 +68,9 @@ public:
         }
         exec("COMMIT");
 
-        std::vector<CalculDotation::Critere> criteres;
+        std::vector<CalculDotation::Critere> criteres(Sites);
         for (int s = 1; s <= Sites; ++s)
-            criteres.push_back({s, 0, 0});
+            criteres[static_cast<size_t>(s - 1)] = {s, 0, 0};
         filtre_ =
             CalculDotation::Filtre(CalculDotation::ConstruireConditions(criteres), std::string());
     }

@@ -74,6 +74,10 @@ long Generer(ado::Connection& connexion)
                         .Profile = employe[Profile],
                         .CodeFournisseur = article[CodeFournisseur],
                         .Societe = article[Societe],
+                        .Taille = {},
+                        .RefFournisseur = {},
+                        .CodeArticle = {},
+                        .NoFamille = {},
                     });
                     Mouvements::Enregistrer(connexion, m);
                     ++ecrits;

@@ -75,11 +75,15 @@ BOOL ReportEventA(HANDLE_EVENTLOG source, WORD type, WORD category, DWORD eventI
 {
     if (!source)
         return FALSE;
+    // The standard timestamp ("Dec  1 16:29:05"), in English whatever the host's locale.
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char stamp[32];
     const time_t now = time(nullptr);
     tm local{};
     localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%b %e %H:%M:%S", &local);
+    std::snprintf(stamp, sizeof stamp, "%s %2d %02d:%02d:%02d", months[local.tm_mon % 12],
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     char priority[16], tail[64];
     std::snprintf(priority, sizeof priority, "<%d>", LOG_USER | EventLogSeverity(type));
     std::snprintf(tail, sizeof tail, "[%d]: [category %u, event %u] ", int(getpid()),

@@ -17,8 +17,12 @@
 #include <thread>
 #include <vector>
 
+#include "platform/eventlog/EventLog.h"
+
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // An open key: the hive it lives in, its path below the hive and the access it was opened with.
@@ -246,18 +250,41 @@ bool isPredefined(HKEY key)
     return hiveName(key) != nullptr;
 }
 
+bool isFolder(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// An entry that only its user (or root) can have changed: owned by one of them, not writable by
+// group or others. A sticky folder (/tmp) lets others add entries, not replace those of others.
+bool trustedEntry(const struct stat& info)
+{
+    if (info.st_uid != ::getuid() && info.st_uid != 0)
+        return false;
+    if (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX))
+        return true;
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 // Runs `work` on the hive's tree under the hive's lock; a change is written back through a
 // temporary file and a rename, so that readers never see a half-written hive.
 template <class Work> LONG withHive(HKEY hive, bool write, Work work)
 {
     namespace fs = std::filesystem;
-    fs::path folder = registry::rootFolder();
+    const fs::path folder = registry::rootFolder();
+    if (folder.empty())
+        return write ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     std::string name = hiveName(hive);
-    std::error_code error;
     if (write)
-        fs::create_directories(folder, error);
+        registry::makePrivateFolders(folder);
     fs::path lockPath = folder / (name + ".lock");
     fs::path filePath = folder / (name + ".reg");
+    // A hive that someone else could have planted or changed is not read.
+    if (!registry::isTrusted(filePath))
+        return ERROR_ACCESS_DENIED;
 
     int lockFd = ::open(lockPath.c_str(), (write ? O_CREAT : 0) | O_RDWR | O_CLOEXEC, 0644);
     if (lockFd < 0 && write)
@@ -283,13 +310,14 @@ template <class Work> LONG withHive(HKEY hive, bool write, Work work)
         tempName << name << ".reg.tmp." << ::getpid() << '.'
                  << std::hash<std::thread::id>()(std::this_thread::get_id());
         fs::path tempPath = folder / tempName.str();
-        {
-            std::ofstream out(tempPath, std::ios::binary | std::ios::trunc);
-            out << text.str();
-            out.flush();
-            if (!out)
-                result = ERROR_CANTWRITE;
-        }
+        // Writable by its user only, whatever the umask: a hive others could write is not read.
+        const std::string bytes = text.str();
+        const int out = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out < 0 || ::fchmod(out, 0644) != 0 ||
+            ::write(out, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+            result = ERROR_CANTWRITE;
+        if (out >= 0)
+            ::close(out);
         if (result == ERROR_SUCCESS && ::rename(tempPath.c_str(), filePath.c_str()) != 0)
             result = ERROR_CANTWRITE;
         if (result != ERROR_SUCCESS)
@@ -429,14 +457,113 @@ LONG copyData(const Value& v, BYTE* data, DWORD* dataSize)
 
 } // namespace
 
+std::string registry::homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir && *found->pw_dir == '/')
+        return found->pw_dir;
+    return std::string();
+}
+
+std::string registry::dataHome()
+{
+    // A relative base directory is invalid and ignored.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+        return data;
+    const std::string home = homeFolder();
+    return home.empty() ? home : home + "/.local/share";
+}
+
+namespace {
+
+// Where earlier releases kept the store: under the configuration folder, or under the data
+// folder's default while XDG_DATA_HOME was not followed.
+std::vector<std::string> formerRoots(const std::string& home)
+{
+    std::vector<std::string> roots;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        roots.push_back(std::string(config) + "/vardex/registry");
+    if (!home.empty()) {
+        roots.push_back(home + "/.config/vardex/registry");
+        roots.push_back(home + "/.local/share/vardex/registry");
+    }
+    return roots;
+}
+
+// One record a process for a store found in its former folder.
+void reportFormerRoot(const std::string& former, const std::string& root)
+{
+    static std::mutex reported;
+    static std::set<std::string> roots;
+    {
+        std::lock_guard<std::mutex> guard(reported);
+        if (!roots.insert(former).second)
+            return;
+    }
+    const std::string text = "The registry store is read from its former folder " + former +
+                             "; its folder is now " + root + ".";
+    if (HANDLE_EVENTLOG source = RegisterEventSourceA(nullptr, "vardex-registry")) {
+        const char* strings[] = {text.c_str()};
+        ReportEventA(source, EVENTLOG_WARNING_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+        DeregisterEventSource(source);
+    }
+}
+
+} // namespace
+
+void registry::makePrivateFolders(const std::string& folder)
+{
+    std::filesystem::path made;
+    for (const auto& part : std::filesystem::path(folder)) {
+        made /= part;
+        ::mkdir(made.c_str(), 0700);
+    }
+}
+
+bool registry::isTrusted(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return false;
+    // Missing entries at the end of the path are judged by the folders that would hold them.
+    for (; !resolved.empty(); resolved = resolved.parent_path()) {
+        struct stat info
+        {
+        };
+        if (::stat(resolved.c_str(), &info) == 0) {
+            if (!trustedEntry(info))
+                return false;
+        } else if (errno != ENOENT) {
+            return false;
+        }
+        if (resolved == resolved.root_path())
+            break;
+    }
+    return true;
+}
+
 std::string registry::rootFolder()
 {
-    if (const char* root = std::getenv("VARDEX_REGISTRY_ROOT"); root && *root)
+    if (const char* root = std::getenv("VARDEX_REGISTRY_ROOT"); root && *root == '/')
         return root;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
-        return std::string(config) + "/vardex/registry";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/share/vardex/registry";
+    const std::string data = dataHome();
+    if (data.empty())
+        return data;
+    const std::string root = data + "/vardex/registry";
+    if (isFolder(root))
+        return root;
+    for (const std::string& former : formerRoots(homeFolder()))
+        if (former != root && isFolder(former)) {
+            reportFormerRoot(former, root);
+            return former;
+        }
+    return root;
 }
 
 void registry::denyAccess(HKEY hive, std::string_view keyPath, Access access)

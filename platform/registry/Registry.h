@@ -1,11 +1,11 @@
 #pragma once
 // The registry store: hives of keys and typed values kept in files, with the Win32-style calls.
-// Each hive is one file under the store's root ($VARDEX_REGISTRY_ROOT, else
-// $XDG_CONFIG_HOME/vardex/registry, else ~/.local/share/vardex/registry). Every call reads the
-// hive under a lock file (flock) and every change rewrites it through a temporary file and a
-// rename, so that processes share the store safely. Key and value names compare without regard
-// to case (ASCII); subkeys enumerate in case-insensitive name order, values in creation order.
-// Names and texts are UTF-8.
+// Each hive is one file under the store's root (registry::rootFolder). A hive that another user
+// could have planted or changed (see registry::isTrusted) answers ERROR_ACCESS_DENIED. Every call
+// reads the hive under a lock file (flock) and every change rewrites it through a temporary file
+// and a rename, so that processes share the store safely. Key and value names compare without
+// regard to case (ASCII); subkeys enumerate in case-insensitive name order, values in creation
+// order. Names and texts are UTF-8.
 
 #include "platform/com/Types.h"
 
@@ -96,8 +96,23 @@ COM_API LSTATUS RegConnectRegistry(const char* machineName, HKEY hive, HKEY* res
 
 namespace registry {
 
-// The folder that holds the hive files.
+// The user's home: $HOME when it is an absolute path, else the password database's entry;
+// empty when neither gives one.
+std::string homeFolder();
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share;
+// empty without a home.
+std::string dataHome();
+// The folder that holds the hive files: $VARDEX_REGISTRY_ROOT when it is an absolute path, else
+// <data folder>/vardex/registry. While that folder is missing, a store kept where earlier
+// releases put it (<configuration folder>/vardex/registry, ~/.local/share/vardex/registry) is
+// used, and one event-log record a process says so. Empty without a home.
 std::string rootFolder();
+// Whether only the user could have made or changed the file or folder: it and every folder above
+// it are owned by the user or root and not writable by group or others (a sticky folder such as
+// /tmp excepted). A missing path is judged by the folders that would hold it.
+bool isTrusted(const std::string& path);
+// Makes the missing folders of a path, each for its user only (0700).
+void makePrivateFolders(const std::string& folder);
 
 // Test seam: denies read or write access to a key and everything below it (the process runs as
 // a user whom file permissions would not stop). Denied reads fail opening for reading and

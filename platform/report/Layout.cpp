@@ -287,8 +287,8 @@ public:
         const Format f = d_.columns[column].format;
         const bool right = f == Format::Money || f == Format::Quantity;
         const QRectF rect(x_[column] + 5, y_, widths_[column] - 10, RowHeight);
-        Add(Fitted({Item::Text, rect, text, TextSize, bold,
-                    (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter}));
+        const Qt::Alignment align = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        Add(Fitted({Item::Text, rect, text, TextSize, bold, static_cast<int>(align.toInt())}));
     }
 
     // A line of text across the columns from the first, bold.

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -20,12 +21,23 @@ namespace report {
 struct Item
 {
     enum Kind { Text, Line, Bar, Picture, Barcode };
-    Kind kind = Text;
+    static constexpr int LeftCentred = 0x0001 | 0x0080; // Qt::AlignLeft | Qt::AlignVCenter
+
+    // Every part after the rectangle may be left out, so that a line or a bar names only its
+    // place.
+    Item(Kind kind, QRectF rect, QString text = {}, double size = 32, bool bold = false,
+         int align = LeftCentred, QImage image = {})
+        : kind(kind), rect(rect), text(std::move(text)), size(size), bold(bold), align(align),
+          image(std::move(image))
+    {
+    }
+
+    Kind kind;
     QRectF rect;
-    QString text;     // the text, or the digits of a bar code
-    double size = 32; // font height
-    bool bold = false;
-    int align = 0x0001 | 0x0080; // Qt::AlignLeft | Qt::AlignVCenter
+    QString text; // the text, or the digits of a bar code
+    double size;  // font height
+    bool bold;
+    int align;
     QImage image;
 };
 

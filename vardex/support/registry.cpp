@@ -92,7 +92,7 @@ Registry::KeyIterator::KeyIterator(HKEY key) : m_enumKey(key)
 Registry::KeyIterator& Registry::KeyIterator::operator=(KeyIterator&& other) noexcept
 {
     // clang-format off
-    SASSERT_INFO(m_enumKey.handle == 0, "You are consuming into a non-empty KeyIterator. This will leak the REG_HANDLE.");
+    SASSERT_TEXT(m_enumKey.handle == nullptr, "m_enumKey == 0", "You are consuming into a non-empty KeyIterator. This will leak the REG_HANDLE.");
     // clang-format on
     m_name = std::move(other.m_name);
     m_enumKey = std::move(other.m_enumKey);
@@ -123,7 +123,7 @@ Registry::ValueIterator::ValueIterator(HKEY key) : m_enumValue(key)
 Registry::ValueIterator& Registry::ValueIterator::operator=(ValueIterator&& other) noexcept
 {
     // clang-format off
-    SASSERT_INFO(m_enumValue.handle == 0, "You are consuming into a non empty ValueIterator. This will leak the REG_HANDLE.");
+    SASSERT_TEXT(m_enumValue.handle == nullptr, "m_enumValue == 0", "You are consuming into a non empty ValueIterator. This will leak the REG_HANDLE.");
     // clang-format on
     m_value = std::move(other.m_value);
     m_name = std::move(other.m_name);

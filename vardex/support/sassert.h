@@ -15,6 +15,18 @@ void LogAssert(const char* file, const char* line, const char* expression,
 // Installs `handler` (null: the logging facility) and returns the previous one.
 LogAssertHandler SetLogAssertHandler(LogAssertHandler handler);
 
+// Holds back the calling thread's reports while it lives and makes them when the outermost one
+// ends. Code that holds a lock the logging may wait for declares one before taking the lock, so
+// that a report, which may set the logging up, is made only after the lock is released.
+class SAssertDeferral
+{
+public:
+    SAssertDeferral() noexcept;
+    ~SAssertDeferral();
+    SAssertDeferral(const SAssertDeferral&) = delete;
+    SAssertDeferral& operator=(const SAssertDeferral&) = delete;
+};
+
 #define SASSERT_STR2(x) #x
 #define SASSERT_STR(x) SASSERT_STR2(x)
 
@@ -22,3 +34,6 @@ LogAssertHandler SetLogAssertHandler(LogAssertHandler handler);
 #define SASSERT_INFO(expr, info)                                                                   \
     ((expr) ? (void)0 : LogAssert(__FILE__, SASSERT_STR(__LINE__), #expr, (info)))
 #define SASSERT(expr) SASSERT_INFO(expr, "")
+// The same, reporting `text` as the expression.
+#define SASSERT_TEXT(expr, text, info)                                                             \
+    ((expr) ? (void)0 : LogAssert(__FILE__, SASSERT_STR(__LINE__), (text), (info)))

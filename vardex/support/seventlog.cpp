@@ -1,6 +1,7 @@
 #include "vardex/support/seventlog.h"
 
 #include "platform/eventlog/EventLog.h"
+#include "platform/registry/Registry.h"
 #include "platform/reslib/Kernel.h"
 #include "vardex/support/registry.h"
 #include "vardex/support/sassert.h"
@@ -44,7 +45,11 @@ uint32_t NumberValue(Registry& key, const char* name, uint32_t defaultValue)
 class EventLogWriter
 {
 public:
-    explicit EventLogWriter(const SString& fallbackPath) : m_fallbackPath(fallbackPath) {}
+    // `makeFolder`: the fallback file's folder is made (for the user only) when it is missing.
+    EventLogWriter(const SString& fallbackPath, bool makeFolder)
+        : m_fallbackPath(fallbackPath), m_makeFolder(makeFolder)
+    {
+    }
     ~EventLogWriter() { Close(); }
 
     bool Open(const char* serverName, const char* sourceName)
@@ -56,6 +61,11 @@ public:
                 return m_source != nullptr;
         }
         const SString path = m_fallbackPath.IsEmpty() ? SString("event.log") : m_fallbackPath;
+        if (m_makeFolder) {
+            SString drive, folder;
+            SSplitPath(path.GetString(), &drive, &folder, nullptr, nullptr);
+            registry::makePrivateFolders((drive + folder).GetString());
+        }
         m_file = open(path.GetString(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         return m_file >= 0;
     }
@@ -95,6 +105,7 @@ private:
     }
 
     SString m_fallbackPath;
+    bool m_makeFolder;
     HANDLE_EVENTLOG m_source = nullptr;
     int m_file = -1;
 };
@@ -105,10 +116,11 @@ bool WriteDirect(const char* serverName, const char* eventSourceName, WORD event
     // The default is written only into a logging key that exists: a write must not create the
     // key, whose presence switches the logging on.
     LoggingRegistry logging;
-    const SString folder = logging.KeyExists()
-                               ? logging.ReadValue("loggingPath", SDefaultLoggingPath())
-                               : SDefaultLoggingPath();
-    EventLogWriter writer(SMakePath(nullptr, folder.GetString(), "event", "log"));
+    const SString defaultFolder = SDefaultLoggingPath();
+    const SString folder =
+        logging.KeyExists() ? logging.ReadValue("loggingPath", defaultFolder) : defaultFolder;
+    EventLogWriter writer(SMakePath(nullptr, folder.GetString(), "event", "log"),
+                          !defaultFolder.IsEmpty() && folder == defaultFolder);
     if (!writer.Open(serverName, eventSourceName))
         return false;
     return writer.Write(eventType, category, eventId, text);
@@ -118,15 +130,8 @@ bool WriteDirect(const char* serverName, const char* eventSourceName, WORD event
 
 SString SDefaultLoggingPath()
 {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    SString folder;
-    if (dataHome && *dataHome) {
-        folder = dataHome;
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = SString(home ? home : "") + "/.local/share";
-    }
-    return folder + "/Halvorn Software/Logging";
+    const std::string data = registry::dataHome();
+    return data.empty() ? SString() : SString((data + "/Halvorn Software/Logging").c_str());
 }
 
 bool RegisterLogEventSource(const char* sourceName, bool first)

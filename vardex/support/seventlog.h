@@ -7,7 +7,8 @@
 #include "vardex/support/sstring.h"
 
 // The logging folder when the logging key names none: "Halvorn Software/Logging" under the
-// data home ($XDG_DATA_HOME, else ~/.local/share).
+// user's data folder (registry::dataHome: $XDG_DATA_HOME, else ~/.local/share); empty without a
+// home. It is made, for the user only, when a record first needs it.
 SString SDefaultLoggingPath();
 
 // Sets the event source name from the logging source name and registers the source's values

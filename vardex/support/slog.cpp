@@ -1,5 +1,6 @@
 #include "vardex/support/slog.h"
 
+#include "platform/registry/Registry.h"
 #include "vardex/support/registry.h"
 #include "vardex/support/seventlog.h"
 #include "vardex/support/sfilesys.h"
@@ -110,6 +111,14 @@ SString FormatFor(LogManager* manager, DWORD messageId, int32_t count, const cha
     return text;
 }
 
+// A library named by a path is loaded only when no other user could have put it there.
+HMODULE LoadTrustedLibrary(const SString& path)
+{
+    if (std::strchr(path.GetString(), '/') && !registry::isTrusted(path.GetString()))
+        return nullptr;
+    return LoadLibraryA(path.GetString());
+}
+
 } // namespace
 
 // ----- LoggingDll -----
@@ -122,11 +131,11 @@ LoggingDll::LoggingDll(const SString& path, const SString& sourceName)
                   "Logging: Serious problem, DLL name turns empty!");
     if (path.IsEmpty())
         return;
-    m_module = LoadLibraryA(path.GetString());
+    m_module = LoadTrustedLibrary(path);
     if (!m_module) {
         const SString withExtension = SModuleNameWithDefaultExtension(path.GetString());
         if (!(withExtension == path))
-            m_module = LoadLibraryA(withExtension.GetString());
+            m_module = LoadTrustedLibrary(withExtension);
     }
     if (!m_module) {
         Direct(EVENTLOG_WARNING_TYPE, kMsgLoadFailed, path.GetString());

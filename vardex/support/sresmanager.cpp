@@ -8,6 +8,7 @@
 #include "vardex/support/sreshelper.h"
 #include "vardex/support/sversion.h"
 
+#include "platform/registry/Registry.h"
 #include "platform/reslib/Kernel.h"
 
 #include <mutex>
@@ -67,13 +68,19 @@ HMODULE LoadFrom(const SString& folder, const SString& name)
     if (folder.IsEmpty())
         return nullptr;
     const SString path = SMakePath(nullptr, folder.GetString(), name.GetString(), kModuleExtension);
-    return LoadLibraryA(path.GetString());
+    // A library that another user could have put there is not loaded.
+    return registry::isTrusted(path.GetString()) ? LoadLibraryA(path.GetString()) : nullptr;
 }
 
 HMODULE Search(const SString& name, const char* section)
 {
     if (section) {
-        const SString folder = SharedToolsRegistry(section).ReadValue("Path");
+        SString folder = SharedToolsRegistry(section).ReadValue("Path");
+        // A relative folder is taken from the current one now: the file name is registered as
+        // the event log's message file and opened again later, from elsewhere.
+        if (!folder.IsEmpty() && folder.GetString()[0] != '/')
+            folder =
+                SMakePath(nullptr, SGetCurrentDirectory().GetString(), folder.GetString(), nullptr);
         if (HMODULE module = LoadFrom(folder, name))
             return module;
     }
@@ -96,15 +103,25 @@ HMODULE CachedOrLoaded(const SStringBinary& key, const char* section, bool& cach
 HMODULE ProcessStrings()
 {
     ProcessLibraries& process = Process();
-    std::lock_guard guard(LibraryCache().mutex);
-    if (!process.stringsLoaded) {
-        process.stringsLoaded = true;
-        process.strings = SResLoadLibrary(kStringsLibrary, GetUserLanguageText(), "Strings");
+    HMODULE retval = nullptr;
+    bool loadedNow = false;
+    {
+        SAssertDeferral deferral;
+        std::lock_guard guard(LibraryCache().mutex);
+        loadedNow = !process.stringsLoaded;
+        if (loadedNow) {
+            process.stringsLoaded = true;
+            process.strings = SResLoadLibrary(kStringsLibrary, GetUserLanguageText(), "Strings");
+        }
+        retval = process.strings;
+    }
+    // Reported once the cache's lock is released: the report may wait for the logging's set-up.
+    if (loadedNow) {
         // clang-format off
-        SASSERT_INFO(process.strings, (SString("Could not find resource DLL '") + kStringsLibrary + "'. Some strings may not appear.").GetString());
+        SASSERT_INFO(retval, (SString("Could not find resource DLL '") + kStringsLibrary + "'. Some strings may not appear.").GetString());
         // clang-format on
     }
-    return process.strings;
+    return retval;
 }
 
 // Loads the thread's two libraries for a locale into the record; false when either is missing.
@@ -157,6 +174,10 @@ HMODULE SResLoadLibrary(const char* baseName, const SString& languageText, const
     if (language == "ja")
         language = "jp";
     Cache& cache = LibraryCache();
+    // Lock order: the logging's lock before the cache's. A search reports (registry access,
+    // version texts) only once the cache's lock is released, since a report may set the logging
+    // up, and the logging's set-up loads the strings library.
+    SAssertDeferral deferral;
     std::lock_guard guard(cache.mutex);
     const SStringBinary key = SString(baseName) + "_" + language;
     HMODULE module = nullptr;
@@ -190,19 +211,19 @@ void SResInitializeProcess(const char* componentName)
     if (!componentName || !*componentName)
         return;
     const SString base = SString(componentName) + "_res";
-    HMODULE component = SResLoadLibrary(base.GetString(), GetUserLanguageText(), nullptr);
+    HMODULE retval = SResLoadLibrary(base.GetString(), GetUserLanguageText(), nullptr);
     // clang-format off
-    SASSERT_INFO(component, (SString("Could not find resource DLL '") + base + "'. Some strings may not appear.").GetString());
+    SASSERT_INFO(retval, (SString("Could not find resource DLL '") + base + "'. Some strings may not appear.").GetString());
     // clang-format on
     ProcessLibraries& process = Process();
     std::lock_guard guard(process.componentMutex);
-    process.component = component;
+    process.component = retval;
 }
 
 bool ThreadInitialize(LCID locale, LCID& previous)
 {
     // clang-format off
-    SASSERT_INFO(SResHelper::ThreadKey()>0, "the thread key failed to initialize and you are using ThreadInitialize!!");
+    SASSERT_TEXT(SResHelper::ThreadKey() > 0, "m_threadKey>0", "the thread key failed to initialize and you are using ThreadInitialize!!");
     // clang-format on
     SResHandles* record = SResHelper::GetThreadRecord();
     if (record) {
@@ -224,12 +245,12 @@ bool ThreadInitialize(LCID locale, LCID& previous)
 
 void ThreadUninitialize(LCID previous)
 {
-    SResHandles* record = SResHelper::GetThreadRecord();
+    SResHandles* pResHandles = SResHelper::GetThreadRecord();
     // clang-format off
-    SASSERT_INFO(record, "Couldn't load TLS object. Are you uninitializing too many times?");
+    SASSERT_INFO(pResHandles, "Couldn't load TLS object. Are you uninitializing too many times?");
     // clang-format on
-    if (record && Unuse(record) && previous != record->locale)
-        LoadThreadLibraries(*record, previous);
+    if (pResHandles && Unuse(pResHandles) && previous != pResHandles->locale)
+        LoadThreadLibraries(*pResHandles, previous);
     KernelBinding().SetThreadLocale(previous);
 }
 

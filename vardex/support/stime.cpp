@@ -93,10 +93,12 @@ SDate::SDate(int32_t year, int32_t nMonth, int32_t nDay)
         m_day = int32_t(number);
 }
 
-SDate SDate::FromDayNumber(int32_t dayNumber)
+SDate SDate::FromDayNumber(int64_t dayNumber)
 {
     SDate date;
-    date.m_day = dayNumber;
+    SASSERT_INFO((dayNumber > INT32_MIN) && (dayNumber <= INT32_MAX), "Day number out of range");
+    if (dayNumber > INT32_MIN && dayNumber <= INT32_MAX)
+        date.m_day = int32_t(dayNumber);
     return date;
 }
 
@@ -158,12 +160,12 @@ int32_t SDate::GetDayOfWeek() const
 
 SDate SDate::operator+(const STimeSpan& span) const
 {
-    return CheckValid() ? FromDayNumber(int32_t(int64_t(m_day) + span.GetDays())) : *this;
+    return CheckValid() ? FromDayNumber(int64_t(m_day) + span.GetDays()) : *this;
 }
 
 SDate SDate::operator-(const STimeSpan& span) const
 {
-    return CheckValid() ? FromDayNumber(int32_t(int64_t(m_day) - span.GetDays())) : *this;
+    return CheckValid() ? FromDayNumber(int64_t(m_day) - span.GetDays()) : *this;
 }
 
 // ----- STimeOfDay -----
@@ -231,7 +233,8 @@ STimeOfDay STimeOfDay::operator+(const STimeSpan& span) const
 
 STimeOfDay STimeOfDay::operator-(const STimeSpan& span) const
 {
-    return *this + STimeSpan(-span.GetTotalMilliseconds());
+    // The remainder is negated, never the span: -INT64_MIN does not exist.
+    return *this + STimeSpan(-(span.GetTotalMilliseconds() % kDay));
 }
 
 // ----- SDateTime -----
@@ -277,32 +280,37 @@ SDateTime SDateTime::FromUnixMilliseconds(int64_t milliseconds)
         rest += kMillisecondsPerDay;
         --days;
     }
-    return SDateTime(SDate::FromDayNumber(int32_t(days + kUnixEpochDay)),
+    return SDateTime(SDate::FromDayNumber(days + kUnixEpochDay),
                      STimeOfDay::FromMilliseconds(int32_t(rest)));
 }
 
-SDateTime SDateTime::operator+(const STimeSpan& span) const
+SDateTime SDateTime::Shifted(int64_t days, int64_t milliseconds) const
 {
     if (!IsValid()) {
         ReportInvalid();
         return *this;
     }
-    SDate date = m_date + span;
-    int64_t time =
-        int64_t(m_time.GetMilliseconds()) + span.GetTotalMilliseconds() % kMillisecondsPerDay;
+    SDate date = SDate::FromDayNumber(int64_t(m_date.GetDayNumber()) + days);
+    int64_t time = int64_t(m_time.GetMilliseconds()) + milliseconds;
     if (time > kMillisecondsPerDay - 1) {
         time -= kMillisecondsPerDay;
-        date = SDate::FromDayNumber(date.GetDayNumber() + 1);
+        date = SDate::FromDayNumber(int64_t(date.GetDayNumber()) + 1);
     } else if (time < 0) {
         time += kMillisecondsPerDay;
-        date = SDate::FromDayNumber(date.GetDayNumber() - 1);
+        date = SDate::FromDayNumber(int64_t(date.GetDayNumber()) - 1);
     }
     return SDateTime(date, STimeOfDay::FromMilliseconds(int32_t(time)));
 }
 
+SDateTime SDateTime::operator+(const STimeSpan& span) const
+{
+    return Shifted(span.GetDays(), span.GetTotalMilliseconds() % kMillisecondsPerDay);
+}
+
 SDateTime SDateTime::operator-(const STimeSpan& span) const
 {
-    return *this + STimeSpan(-span.GetTotalMilliseconds());
+    // Whole days and the rest are negated apart: the span itself may be INT64_MIN.
+    return Shifted(-span.GetDays(), -(span.GetTotalMilliseconds() % kMillisecondsPerDay));
 }
 
 bool SDateTime::operator<(const SDateTime& other) const
@@ -367,19 +375,22 @@ SString MonthName(int32_t month, bool full)
     return nl_langinfo_l((full ? MON_1 : ABMON_1) + month - 1, ThreadFormattingLocale());
 }
 
-// The name of the locale's era (the fifth field of its first era description); empty for
-// locales without eras.
-SString EraName()
+// The name of the era of a date in the thread's locale; empty for locales without eras and for
+// dates before their first era (the C library then gives the century).
+SString EraName(int32_t year, int32_t month, int32_t day)
 {
-    const char* era = nl_langinfo_l(ERA, ThreadFormattingLocale());
-    for (int field = 0; era && *era && field < 4; ++field) {
-        era = std::strchr(era, ':');
-        era = era ? era + 1 : nullptr;
-    }
-    if (!era || !*era)
+    const locale_t locale = ThreadFormattingLocale();
+    const char* eras = nl_langinfo_l(ERA, locale);
+    if (!eras || !*eras)
         return SString();
-    const char* end = std::strchr(era, ':');
-    return end ? SString(era, end) : SString(era);
+    tm date{};
+    date.tm_year = year - 1900;
+    date.tm_mon = month - 1;
+    date.tm_mday = day;
+    char era[64] = "", century[64] = "";
+    strftime_l(era, sizeof era, "%EC", &date, locale);
+    strftime_l(century, sizeof century, "%C", &date, locale);
+    return std::strcmp(era, century) == 0 ? SString() : SString(era);
 }
 
 SString Designator(bool afternoon, bool full)
@@ -404,7 +415,12 @@ SString SDateTime::Format(const char* picture, const STimeZone& zone) const
         day = local.m_date.GetDay();
         dayOfWeek = local.m_date.GetDayOfWeek();
     }
-    const int32_t ms = timeValid ? local.m_time.GetMilliseconds() : 0;
+    // A time without a date takes the zone's offset in force now.
+    const int32_t ms = !timeValid ? 0
+                       : dateValid
+                           ? local.m_time.GetMilliseconds()
+                           : m_time.GetHour(zone) * 3600000 + m_time.GetMinute(zone) * 60000 +
+                                 m_time.GetMilliseconds() % 60000;
     const int32_t hour = ms / 3600000, minute = ms / 60000 % 60, second = ms / 1000 % 60;
     const int32_t milli = ms % 1000;
 
@@ -448,7 +464,7 @@ SString SDateTime::Format(const char* picture, const STimeZone& zone) const
                                    : Number("%d", year);
             break;
         case 'g':
-            result += EraName();
+            result += EraName(year, month, day);
             break;
         case 'h': {
             const int32_t h12 = hour % 12 == 0 ? 12 : hour % 12;

@@ -18,7 +18,7 @@ public:
 
     int64_t GetTotalMilliseconds() const { return m_milliseconds; }
     // The whole days, truncated toward zero.
-    int32_t GetDays() const { return int32_t(m_milliseconds / 86400000); }
+    int64_t GetDays() const { return m_milliseconds / 86400000; }
 
 private:
     int64_t m_milliseconds;
@@ -33,7 +33,8 @@ public:
 
     SDate() = default;
     SDate(int32_t year, int32_t month, int32_t day);
-    static SDate FromDayNumber(int32_t dayNumber);
+    // A number outside the 32-bit day numbers (or the invalid one) is reported; the invalid date.
+    static SDate FromDayNumber(int64_t dayNumber);
 
     bool IsValid() const { return m_day != kInvalid; }
     // The Julian day number less one (15 October 1582 is 2299160).
@@ -129,6 +130,8 @@ public:
 private:
     // This date-time moved into the zone's local time.
     SDateTime Local(const STimeZone& zone) const;
+    // Moved by whole days and by milliseconds of less than a day (either sign).
+    SDateTime Shifted(int64_t days, int64_t milliseconds) const;
 
     SDate m_date;
     STimeOfDay m_time;

@@ -135,8 +135,9 @@ TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)
             EXPECT_EQ(modale.windowHandle()->transientParent(), f.windowHandle()) << c.fenetre;
             EXPECT_EQ(f.SSPanelInfoCom->isVisible(), !c.cachePanneau) << c.fenetre;
             // The reports window opens without the busy pointer.
-            if (vu == "FenCompteRendu")
+            if (vu == "FenCompteRendu") {
                 EXPECT_EQ(forms::MousePointer(), forms::MousePointer::Default);
+            }
             modale.Hide();
         });
         Click(f, c.bouton->objectName());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 int g_evaluations = 0;
@@ -12,6 +14,25 @@ bool Counted(bool value)
 {
     ++g_evaluations;
     return value;
+}
+
+TEST(LogAssert, ReportsHeldByADeferralAreMadeWhenTheOutermostEnds)
+{
+    AssertRecorder recorder;
+    {
+        SAssertDeferral outer;
+        {
+            SAssertDeferral inner;
+            SASSERT_TEXT(false, "first", "held");
+        }
+        EXPECT_TRUE(recorder.Reports().empty()) << "an inner deferral does not make them";
+        SASSERT_TEXT(false, "second", "held too");
+        std::thread([] { SASSERT_TEXT(false, "elsewhere", ""); }).join();
+        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"elsewhere"})
+            << "other threads report at once";
+    }
+    EXPECT_EQ(recorder.Expressions(), (std::vector<std::string>{"elsewhere", "first", "second"}));
+    EXPECT_EQ(recorder.Reports()[1].information, "held");
 }
 
 TEST(LogAssert, HandlerReceivesFileLineExpressionAndInformation)

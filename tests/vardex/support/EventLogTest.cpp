@@ -4,8 +4,10 @@
 #include "SupportFixture.h"
 #include "platform/eventlog/EventLog.h"
 
+#include <clocale>
 #include <cstdio>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -13,7 +15,8 @@ namespace {
 class EventLogTest : public SupportFixture
 {
 protected:
-    static void SetUpTestSuite() { ::setenv("LANG", "en_US.UTF-8", 1); }
+    // The texts are the English ones, whatever the user's language.
+    static void SetUpTestSuite() { useEnglishTexts(); }
 
     // The fallback file's lines, with the log's socket out of reach.
     std::vector<std::string> fallbackLines()
@@ -56,6 +59,25 @@ TEST_F(EventLogTest, RecordsReachTheSystemLog)
     EXPECT_TRUE(events().empty());
 }
 
+TEST_F(EventLogTest, TimestampsAreInTheStandardFormWhateverTheLocale)
+{
+    // A French host: "déc." is no syslog month.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* name : {"fr_FR.UTF-8", "C"}) {
+        std::setlocale(LC_ALL, name);
+        EXPECT_TRUE(ReportTextDirect(nullptr, "Veltrix_x", EVENTLOG_ERROR_TYPE, "t", 15));
+        const auto records = events();
+        ASSERT_EQ(records.size(), 1u);
+        static const std::string months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+        const std::string month = records[0].substr(4, 3);
+        const std::size_t at = months.find(month);
+        EXPECT_TRUE(at != std::string::npos && at % 3 == 0) << records[0];
+        EXPECT_EQ(records[0][7], ' ') << records[0];
+        EXPECT_EQ(records[0].substr(19, 11), " Veltrix_x[") << records[0];
+    }
+    std::setlocale(LC_ALL, previous.c_str());
+}
+
 TEST_F(EventLogTest, SeveritiesOfTheEventTypes)
 {
     const std::pair<WORD, int> mapping[] = {{1, 3},  {2, 4},   {4, 6}, {8, 5},
@@ -84,6 +106,30 @@ TEST_F(EventLogTest, WithoutTheLogLinesGoToTheFallbackFile)
     EXPECT_EQ(lines[0].substr(std::size_t(used)), "2    15      The logging library lib.so could "
                                                   "not be loaded or refused to start.");
     EXPECT_NE(lines[1].find("    5    1      odd type"), std::string::npos);
+}
+
+TEST_F(EventLogTest, TheDefaultLoggingFolderIsMadeWhenFirstNeeded)
+{
+    ::setenv("VARDEX_EVENTLOG_SOCKET", (m_root + "/nowhere/no.socket").c_str(), 1);
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string savedData = saved ? saved : "";
+    ::setenv("XDG_DATA_HOME", (m_root + "/data").c_str(), 1);
+    const std::string folder = m_root + "/data/Halvorn Software/Logging";
+    EXPECT_EQ(SDefaultLoggingPath(), SString(folder.c_str()));
+    EXPECT_TRUE(ReportTextDirect(nullptr, "Veltrix_x", EVENTLOG_ERROR_TYPE, "first record", 15));
+    if (saved)
+        ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    std::ifstream in(folder + "/event.log");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_NE(line.find("    1    15      first record"), std::string::npos) << line;
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST_F(EventLogTest, FallbackLinesOfManyThreadsStayWhole)

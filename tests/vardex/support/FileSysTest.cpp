@@ -63,7 +63,7 @@ TEST(SFileSys, LongCurrentDirectory)
 class SFileSysExceptionTest : public SupportFixture
 {
 protected:
-    static void SetUpTestSuite() { ::setenv("LANG", "en_US.UTF-8", 1); }
+    static void SetUpTestSuite() { useEnglishTexts(); }
 };
 
 TEST_F(SFileSysExceptionTest, MessagesByKind)

@@ -4,12 +4,15 @@
 #include "SupportFixture.h"
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
 class LogTest : public SupportFixture
 {
 protected:
+    // The texts are the English ones, whatever the user's language.
+    static void SetUpTestSuite() { useEnglishTexts(); }
     void SetUp() override
     {
         SupportFixture::SetUp();
@@ -150,7 +153,11 @@ TEST_F(LogTest, FailingLibrariesBecomeEventRecords)
     addLibrary("c", "throwing_fixture.so");
     addLibrary("d", "");
     addLibrary("e", "missing_library.so");
-    addLibrary("f", "plain_fixture"); // found with the modules' extension
+    // A path without a full stop is found with the modules' extension (the test's own folder
+    // holds none; the checkout's may).
+    std::filesystem::copy_file(FIXTURE_LOGGER_DIR "/plain_fixture.so",
+                               m_root + "/plain_fixture.so");
+    writeText(kLoggingKey + "\\f", "DLLPath", m_root + "/plain_fixture");
     LogManager manager;
     AssertRecorder recorder;
     manager.Initialize(1, "");
@@ -170,6 +177,21 @@ TEST_F(LogTest, FailingLibrariesBecomeEventRecords)
                               "plain Error2 1 21 34700 [t]"}))
         << "the other libraries are still called";
     EXPECT_TRUE(eventHas(events(), "throwing_fixture.so failed to take a record"));
+}
+
+TEST_F(LogTest, ALibraryOthersCouldReplaceIsNotLoaded)
+{
+    const std::string shared = m_root + "/shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::copy_file(FIXTURE_LOGGER_DIR "/plain_fixture.so",
+                               shared + "/plain_fixture.so");
+    writeText(kLoggingKey + "\\a", "DLLPath", shared + "/plain_fixture.so");
+    ::chmod(shared.c_str(), 0777);
+    LogManager manager;
+    manager.Initialize(1, "");
+    EXPECT_EQ(manager.BoundLibraryCount(), 0);
+    EXPECT_TRUE(eventHas(events(), "plain_fixture.so could not be loaded"));
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(LogTest, MissingConfigurationIsWrittenToTheEventLog)

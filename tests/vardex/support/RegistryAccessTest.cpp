@@ -3,6 +3,7 @@
 #include "AssertRecorder.h"
 #include "SupportFixture.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,11 +90,12 @@ TEST_F(RegistryAccessTest, MovingOntoAnOpenIteratorIsReportedAndClosesIt)
     AssertRecorder recorder;
     Registry::KeyIterator keys = key.Keys();
     keys = key.Keys(); // the first handle is reported and closed (the leak check sees it)
-    EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_enumKey.handle == 0"});
+    EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"m_enumKey == 0"});
     EXPECT_EQ(keys.Name(), "One");
     Registry::ValueIterator values = key.Values();
     values = Registry::ValueIterator();
-    EXPECT_EQ(recorder.Reports().size(), 2u);
+    EXPECT_EQ(recorder.Expressions(),
+              (std::vector<std::string>{"m_enumKey == 0", "m_enumValue == 0"}));
 }
 
 TEST_F(RegistryAccessTest, DefaultsAreWrittenWhereTheyCanBe)
@@ -113,6 +115,21 @@ TEST_F(RegistryAccessTest, DefaultsAreWrittenWhereTheyCanBe)
               "RegOpenKeyEx(" + kVersioned + ") failed. Error code: 5");
     EXPECT_FALSE(key.KeyExists());
     EXPECT_EQ(recorder.Reports().back().information, "KeyExists failed. Access Denied");
+}
+
+TEST_F(RegistryAccessTest, AStoreOthersCouldWriteIsAccessDenied)
+{
+    writeText(HKEY_LOCAL_MACHINE, kVersioned, "v", "1");
+    Registry key(HKEY_LOCAL_MACHINE, kVersioned.c_str());
+    ASSERT_EQ(key.ReadValue("v"), "1");
+    ::chmod(m_root.c_str(), 0770);
+    AssertRecorder recorder;
+    EXPECT_EQ(key.ReadValue("v"), "");
+    ::chmod(m_root.c_str(), 0700);
+    ASSERT_EQ(recorder.Reports().size(), 1u);
+    EXPECT_EQ(recorder.Reports()[0].expression, "0");
+    EXPECT_EQ(recorder.Reports()[0].information,
+              "RegOpenKeyEx(" + kVersioned + ") failed. Error code: 5");
 }
 
 TEST_F(RegistryAccessTest, ValuesAreSharedBetweenProcesses)

@@ -11,6 +11,8 @@
 #include "vardex/support/sversion.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -26,8 +28,6 @@ protected:
         ::setenv("LANG", "fr_CA.UTF-8", 1);
         ::unsetenv("LC_ALL");
         ::unsetenv("LC_MESSAGES");
-        // A key of 0 reads as no key: the library makes one of its own.
-        ::setenv("JTCTLSK", "0", 1);
     }
     void SetUp() override
     {
@@ -56,6 +56,7 @@ TEST_F(ResourceTest, ProcessTextsComeFromTheUsersLanguage)
 
     SResInitializeProcess("nosuchcomponent");
     ASSERT_EQ(recorder.Reports().size(), 1u);
+    EXPECT_EQ(recorder.Reports()[0].expression, "retval");
     EXPECT_EQ(recorder.Reports()[0].information,
               "Could not find resource DLL 'nosuchcomponent_res'. Some strings may not appear.");
     EXPECT_EQ(LoadString(900), "host text");
@@ -114,21 +115,83 @@ TEST_F(ResourceTest, ThreadsTakeTheTextsOfTheirLocale)
         EXPECT_TRUE(recorder.Reports().empty());
 
         ThreadUninitialize(previous);
-        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"record"});
+        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"pResHandles"});
     }).join();
+}
+
+TEST_F(ResourceTest, ARelativeFolderIsTakenFromTheCurrentOneWhenRead)
+{
+    const std::filesystem::path folder = FIXTURE_RESOURCE_DIR;
+    writeText("Software\\Halvorn Software\\8.0\\Shared Tools\\Relative", "Path",
+              folder.filename().string());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.parent_path());
+    HMODULE module = SResLoadLibrary("noversion", "en", "Relative");
+    std::filesystem::current_path(previous);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(GetModuleFileNameA(module), FIXTURE_RESOURCE_DIR "/noversion_en.so");
+}
+
+TEST_F(ResourceTest, ALibraryInAFolderOthersCanWriteIsNotLoaded)
+{
+    for (const char* base : {"plantedres", "trustedres"}) {
+        const std::string folder = m_root + "/" + base;
+        std::filesystem::create_directory(folder);
+        std::filesystem::copy_file(FIXTURE_RESOURCE_DIR "/testres_en.so",
+                                   folder + "/" + base + "_en.so");
+        writeText(std::string("Software\\Halvorn Software\\8.0\\Shared Tools\\") + base, "Path",
+                  folder);
+    }
+    ::chmod((m_root + "/plantedres").c_str(), 0777);
+    EXPECT_EQ(SResLoadLibrary("plantedres", "en", "plantedres"), nullptr);
+    EXPECT_NE(SResLoadLibrary("trustedres", "en", "trustedres"), nullptr);
 }
 
 TEST_F(ResourceTest, TheThreadKeyIsSharedByEveryCopy)
 {
     const uint32_t key = SResHelper::ThreadKey();
     ASSERT_GT(key, 0u);
-    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key));
+    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key) + ":" + std::to_string(::getpid()));
     void* second = dlopen(SECOND_COPY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(second, nullptr) << dlerror();
     auto secondKey = reinterpret_cast<uint32_t (*)()>(dlsym(second, "SecondCopyThreadKey"));
     ASSERT_NE(secondKey, nullptr);
     EXPECT_EQ(secondKey(), key);
     dlclose(second);
+}
+
+// A program started by the host inherits its JTCTLSK; the key it names was never made there.
+TEST_F(ResourceTest, AChildStartedByExecMakesAKeyOfItsOwn)
+{
+    ASSERT_GT(SResHelper::ThreadKey(), 0u);
+    ::setenv("RESOURCE_TEST_CHILD", std::getenv("JTCTLSK"), 1);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl("/proc/self/exe", "child", "--gtest_filter=*ChildProcessKey*", nullptr);
+        ::_exit(127);
+    }
+    ::unsetenv("RESOURCE_TEST_CHILD");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Run only as the child of the test above.
+TEST(ResourceTestChild, ChildProcessKey)
+{
+    const char* inherited = std::getenv("RESOURCE_TEST_CHILD");
+    if (!inherited)
+        GTEST_SKIP() << "run by AChildStartedByExecMakesAKeyOfItsOwn";
+    EXPECT_STRNE(std::getenv("JTCTLSK"), inherited);
+    const uint32_t key = SResHelper::ThreadKey();
+    ASSERT_GT(key, 0u);
+    EXPECT_EQ(std::getenv("JTCTLSK"), std::to_string(key) + ":" + std::to_string(::getpid()));
+    SResHandles record;
+    SResHelper::SetThreadRecord(&record);
+    EXPECT_EQ(SResHelper::GetThreadRecord(), &record) << "the slot is this process's own";
+    SResHelper::SetThreadRecord(nullptr);
 }
 
 TEST(sresstring, PlaceholdersAreFilledByNumber)

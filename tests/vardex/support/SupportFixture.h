@@ -52,6 +52,15 @@ protected:
         return records;
     }
 
+    // The user's language for this process is English, whatever the desktop's (LC_ALL and
+    // LC_MESSAGES would override LANG).
+    static void useEnglishTexts()
+    {
+        ::setenv("LANG", "en_US.UTF-8", 1);
+        ::unsetenv("LC_ALL");
+        ::unsetenv("LC_MESSAGES");
+    }
+
     using RegistryFixture::writeText;
     // A text value under the local-machine hive.
     static void writeText(const std::string& path, const char* name, const std::string& text)

@@ -1,12 +1,14 @@
 #include "vardex/support/stime.h"
 
 #include "AssertRecorder.h"
+#include "platform/reslib/Kernel.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <locale.h>
 
 namespace {
 
@@ -170,6 +172,9 @@ TEST_F(SystemZone, FormatTakesTheOffsetOfTheInstantShown)
 
 TEST(SDateTime, FormatPictures)
 {
+    // English names, whatever the user's language.
+    const LCID previous = GetThreadLocale();
+    SetThreadLocale(0x409);
     const SDateTime t = Utc(2021, 3, 5, 14, 7, 9, 45);
     const STimeZone& utc = STimeZone::Utc();
     struct Case
@@ -191,6 +196,67 @@ TEST(SDateTime, FormatPictures)
         EXPECT_EQ(t.Format(c.picture, utc), c.text) << c.picture;
     EXPECT_EQ(SDateTime(SDate(), t.GetTime()).Format("yyyy|HH", utc), "|14")
         << "date fields of an invalid date are empty";
+    SetThreadLocale(previous);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SDateTime, ATimeWithoutADateIsShownInTheZone)
+{
+    const SDateTime noon(SDate(), STimeOfDay(12, 0, 0, 0, STimeZone::Utc()));
+    EXPECT_EQ(noon.Format("HH':'mm", STimeZone("CET,-60")), "13:00");
+    EXPECT_EQ(noon.Format("HH':'mm", STimeZone("EST,300")), "07:00");
+    EXPECT_EQ(noon.Format("yyyy|HH", STimeZone::Utc()), "|12") << "date fields stay empty";
+}
+
+TEST(SDateTime, TheEraIsTheDatesOwn)
+{
+    const LCID previous = GetThreadLocale();
+    SetThreadLocale(0x409);
+    EXPECT_STREQ(Utc(1990, 6, 1, 0, 0).Format("gg", STimeZone::Utc()).GetString(), "")
+        << "a locale without eras gives no text";
+    const locale_t japanese = newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(0));
+    if (!japanese) {
+        SetThreadLocale(previous);
+        GTEST_SKIP() << "no Japanese locale (compile one with localedef into $LOCPATH)";
+    }
+    freelocale(japanese);
+    SetThreadLocale(0x411);
+    const STimeZone& utc = STimeZone::Utc();
+    EXPECT_EQ(Utc(1930, 6, 1, 0, 0).Format("gg", utc), "昭和");
+    EXPECT_EQ(Utc(1990, 6, 1, 0, 0).Format("gg", utc), "平成");
+    EXPECT_EQ(Utc(2024, 6, 1, 0, 0).Format("g", utc), "令和");
+    EXPECT_EQ(Utc(1800, 6, 1, 0, 0).Format("g", utc), "西暦")
+        << "the era the locale gives before Meiji";
+    SetThreadLocale(previous);
+}
+
+TEST(STimeSpan, DaysBeyond32Bits)
+{
+    const int64_t days = 3'000'000'000;
+    EXPECT_EQ(STimeSpan(days * 86'400'000 + 5).GetDays(), days);
+}
+
+TEST(SDate, DayNumbersAtTheLimitsAreRefused)
+{
+    AssertRecorder recorder;
+    EXPECT_TRUE(SDate::FromDayNumber(INT32_MAX).IsValid());
+    EXPECT_FALSE(SDate::FromDayNumber(int64_t(INT32_MAX) + 1).IsValid());
+    EXPECT_FALSE((SDate::FromDayNumber(INT32_MAX) + STimeSpan(1, 0, 0, 0, 0)).IsValid());
+    EXPECT_FALSE(
+        SDateTime(SDate::FromDayNumber(INT32_MAX), STimeOfDay(23, 59, 59, 999, STimeZone::Utc()))
+            .
+            operator+(STimeSpan(1))
+            .IsValid());
+    EXPECT_EQ(recorder.Reports().size(), 3u);
+    // Subtracting the most negative span negates no 64-bit value; the date is out of range.
+    EXPECT_FALSE((Utc(2000, 1, 1, 0, 0) - STimeSpan(INT64_MIN)).IsValid());
+    EXPECT_EQ((Utc(2000, 1, 1, 0, 0) - STimeSpan(-1)).ToUnixMilliseconds(),
+              Utc(2000, 1, 1, 0, 0, 0, 1).ToUnixMilliseconds());
+    EXPECT_EQ((Utc(2000, 1, 1, 0, 0) - STimeSpan(INT64_MIN / 1000)).ToUnixMilliseconds(),
+              (Utc(2000, 1, 1, 0, 0) + STimeSpan(-(INT64_MIN / 1000))).ToUnixMilliseconds());
 }
 
 } // namespace
