@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace ado {
 
@@ -1212,9 +1213,18 @@ void Recordset::SetFilter(std::string_view criteria)
         detail::ResolveColumns(s, *node);
     }
     detail::LeaveRow(s, adRsnMove);
-    s.filter = node ? text : std::string();
-    s.filterNode = std::move(node);
-    detail::Rebuild(s, false);
+    // A criterion of the wrong kind for its field shows only on the rows: the filter in force
+    // stays when one of them refuses it.
+    std::string previous = std::exchange(s.filter, node ? text : std::string());
+    std::optional<detail::FilterNode> previousNode = std::exchange(s.filterNode, std::move(node));
+    try {
+        detail::Rebuild(s, false);
+    } catch (const vb::Error&) {
+        s.filter = std::move(previous);
+        s.filterNode = std::move(previousNode);
+        detail::Rebuild(s, false);
+        throw;
+    }
     detail::Fire(s.moveComplete, adRsnMove);
 }
 

@@ -485,6 +485,11 @@ std::vector<QueryParameter> QueryParameters(const StoredQuery& query)
     return out;
 }
 
+Source Resolve(Session& session, std::string_view commandText)
+{
+    return Resolve(session, commandText, {});
+}
+
 Source Resolve(Session& session, std::string_view commandText,
                const std::vector<QueryParameter>& bound)
 {

@@ -124,7 +124,8 @@ inline constexpr const char* RowidColumn = "~rowid";
 // "EXEC name args") into the statement to run. The parameters set on a command take the place of
 // EXEC's arguments, bound by name.
 Source Resolve(Session& session, std::string_view commandText,
-               const std::vector<QueryParameter>& parameters = {});
+               const std::vector<QueryParameter>& parameters);
+Source Resolve(Session& session, std::string_view commandText);
 
 std::string UpperAscii(std::string_view text);
 // A name in double quotes and a text in single quotes, their quotes doubled inside.

@@ -7,9 +7,14 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <algorithm>
+
 namespace report {
 
 namespace {
+
+// Rows and columns of a label sheet at most.
+constexpr int MaxGrid = 1000;
 
 [[noreturn]] void Bad(const QString& reason)
 {
@@ -66,6 +71,46 @@ TableRole RoleOf(const QString& name)
     Bad("rôle de table inconnu \"" + name + "\"");
 }
 
+// The name of each {field} or {field:format} of a label line.
+QStringList Placeholders(const QString& line)
+{
+    QStringList names;
+    qsizetype i = 0;
+    while ((i = line.indexOf('{', i)) >= 0) {
+        const qsizetype close = line.indexOf('}', i);
+        if (close < 0)
+            break;
+        names << line.mid(i + 1, close - i - 1).section(':', 0, 0);
+        i = close;
+    }
+    return names;
+}
+
+// Each lookup and computed field is made in turn, after the fields of the detail table: a field
+// made by the report is read only once made.
+void CheckOrder(const Definition& d)
+{
+    QStringList made, pending;
+    for (const LookupDef& l : d.lookups)
+        pending << l.fields;
+    for (const ComputedDef& c : d.computed)
+        pending << c.name;
+    auto read = [&](const QString& field) {
+        if (pending.contains(field, Qt::CaseInsensitive) &&
+            !made.contains(field, Qt::CaseInsensitive))
+            Bad("le champ \"" + field + "\" est lu avant d'être fait");
+    };
+    for (const LookupDef& l : d.lookups) {
+        read(l.from);
+        made << l.fields;
+    }
+    for (const ComputedDef& c : d.computed) {
+        for (const QString& f : c.product)
+            read(f);
+        made << c.name;
+    }
+}
+
 } // namespace
 
 int Definition::PositionOf(TableRole role) const
@@ -112,21 +157,35 @@ QStringList Definition::DetailFields() const
     if (totals)
         for (const QString& f : totals->sums)
             add(f);
+    if (chart)
+        add(chart->sum);
     if (label) {
-        for (const QString& line : label->lines) {
-            qsizetype i = 0;
-            while ((i = line.indexOf('{', i)) >= 0) {
-                const qsizetype close = line.indexOf('}', i);
-                if (close < 0)
-                    break;
-                add(line.mid(i + 1, close - i - 1).section(':', 0, 0));
-                i = close;
-            }
-        }
+        for (const QString& line : label->lines)
+            for (const QString& f : Placeholders(line))
+                add(f);
         add(label->barcode);
         if (label->picture)
             add(label->picture->field);
     }
+    return fields;
+}
+
+QStringList Definition::FieldsOf(const TableDef& table) const
+{
+    switch (table.role) {
+    case TableRole::Detail:
+        return DetailFields();
+    case TableRole::Heading:
+        return {"Titre", "Periode"};
+    case TableRole::Company:
+        return {"Nom"};
+    case TableRole::Lookup:
+        break;
+    }
+    QStringList fields;
+    for (const LookupDef& l : lookups)
+        if (l.table == table.position)
+            fields << l.to << l.fields;
     return fields;
 }
 
@@ -159,6 +218,8 @@ Definition ParseDefinition(const QByteArray& json)
         grid.left = g.value("left").toDouble(grid.left);
         if (grid.rows < 1 || grid.columns < 1 || grid.pitchX <= 0 || grid.pitchY <= 0)
             Bad("grille d'étiquettes vide");
+        if (grid.rows > MaxGrid || grid.columns > MaxGrid)
+            Bad("grille d'étiquettes trop grande");
         d.grid = grid;
     }
     for (const QJsonValue& v : root.value("tables").toArray()) {
@@ -174,6 +235,11 @@ Definition ParseDefinition(const QByteArray& json)
         const QJsonObject l = v.toObject();
         d.lookups.push_back({l.value("table").toInt(), Required(l, "from"), Required(l, "to"),
                              Strings(l.value("fields"))});
+        const int table = d.lookups.back().table;
+        if (std::none_of(d.tables.begin(), d.tables.end(), [&](const TableDef& t) {
+                return t.position == table && t.role == TableRole::Lookup;
+            }))
+            Bad(QString("la table de recherche %1 n'est pas déclarée comme telle").arg(table));
     }
     for (const QJsonValue& v : root.value("filter").toArray()) {
         const QJsonObject f = v.toObject();
@@ -217,6 +283,9 @@ Definition ParseDefinition(const QByteArray& json)
     if (root.contains("label")) {
         const QJsonObject l = root.value("label").toObject();
         LabelDef label{Strings(l.value("lines")), l.value("barcode").toString(), {}};
+        for (const QString& line : label.lines)
+            if (Placeholders(line).contains(QString()))
+                Bad("une ligne d'étiquette a un champ sans nom");
         if (l.contains("picture")) {
             const QJsonObject p = l.value("picture").toObject();
             label.picture =
@@ -229,6 +298,7 @@ Definition ParseDefinition(const QByteArray& json)
         Bad("une planche d'étiquettes demande \"labels\" et \"label\"");
     if (!d.grid && d.columns.empty())
         Bad("aucune colonne");
+    CheckOrder(d);
     return d;
 }
 

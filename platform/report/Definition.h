@@ -138,6 +138,8 @@ struct Definition
     int PositionOf(TableRole role) const;
     // The fields of the detail table the report reads (computed and looked-up ones excepted).
     QStringList DetailFields() const;
+    // The fields a table of the report must have.
+    QStringList FieldsOf(const TableDef& table) const;
 };
 
 // Reads a definition; raises vb::Error ErrBadDefinition with the reason when the text is not

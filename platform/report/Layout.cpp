@@ -26,6 +26,27 @@ constexpr double TextSize = 32;
 constexpr double MinTextSize = 24;
 constexpr const char* FontFamily = "DejaVu Sans";
 
+// An item of a kind and place, its other members as an item starts.
+Item Shape(Item::Kind kind, const QRectF& rect)
+{
+    Item item;
+    item.kind = kind;
+    item.rect = rect;
+    return item;
+}
+
+// align takes Qt's alignments and text flags, as the painter's drawText does.
+Item TextItem(const QRectF& rect, const QString& text, double size, bool bold,
+              int align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    Item item = Shape(Item::Text, rect);
+    item.text = text;
+    item.size = size;
+    item.bold = bold;
+    item.align = align;
+    return item;
+}
+
 QFont FontOf(double size, bool bold)
 {
     QFont font(FontFamily);
@@ -63,11 +84,17 @@ double Number(const vb::Variant& v)
     }
 }
 
+// The text of a value; a binary value (a picture) has none.
+std::string Plain(const vb::Variant& v)
+{
+    if (v.IsNull() || v.IsEmpty() || v.Type() == vb::VarType::Bytes)
+        return {};
+    return vb::CStr(v);
+}
+
 QString Text(const vb::Variant& v)
 {
-    if (v.IsNull() || v.IsEmpty())
-        return {};
-    return QString::fromStdString(vb::CStr(v));
+    return QString::fromStdString(Plain(v));
 }
 
 bool IsNumber(const vb::Variant& v)
@@ -97,7 +124,7 @@ int CompareValues(const vb::Variant& a, const vb::Variant& b)
         const double x = Number(a), y = Number(b);
         return x < y ? -1 : (y < x ? 1 : 0);
     }
-    return ado::CompareText(vb::CStr(a), vb::CStr(b));
+    return ado::CompareText(Plain(a), Plain(b));
 }
 
 // The detail rows with their looked-up and computed fields, filtered.
@@ -146,7 +173,7 @@ Rows DetailRows(const Definition& d, const Tables& tables)
             double value = 1;
             for (int f : factors)
                 value *= Number(row[static_cast<size_t>(f)]);
-            row.push_back(vb::Variant(value));
+            row.emplace_back(value);
         }
     }
     for (const FilterDef& f : d.filter) {
@@ -248,19 +275,19 @@ public:
         y_ = margin_;
         const double width = size_.width() - 2 * margin_;
         for (qsizetype i = 0; i < company_.size(); ++i) {
-            Add({Item::Text, QRectF(margin_, y_, width, i == 0 ? 50 : 40), company_[i],
-                 i == 0 ? 40.0 : 30.0, i == 0});
+            Add(TextItem(QRectF(margin_, y_, width, i == 0 ? 50 : 40), company_[i],
+                         i == 0 ? 40.0 : 30.0, i == 0));
             y_ += i == 0 ? 50 : 40;
         }
         y_ += 30;
         if (!title_.isEmpty()) {
-            Add({Item::Text, QRectF(margin_, y_, width, 80), title_, 60, true,
-                 Qt::AlignHCenter | Qt::AlignVCenter});
+            Add(TextItem(QRectF(margin_, y_, width, 80), title_, 60, true,
+                         Qt::AlignHCenter | Qt::AlignVCenter));
             y_ += 80;
         }
         if (!period_.isEmpty()) {
-            Add({Item::Text, QRectF(margin_, y_, width, 50), period_, 35, false,
-                 Qt::AlignHCenter | Qt::AlignVCenter});
+            Add(TextItem(QRectF(margin_, y_, width, 50), period_, 35, false,
+                         Qt::AlignHCenter | Qt::AlignVCenter));
             y_ += 50;
         }
         y_ += 30;
@@ -268,7 +295,7 @@ public:
             for (size_t i = 0; i < d_.columns.size(); ++i)
                 Cell(i, d_.columns[i].title, true);
             y_ += RowHeight;
-            Add({Item::Line, QRectF(margin_, y_, width, 0)});
+            Add(Shape(Item::Line, QRectF(margin_, y_, width, 0)));
             y_ += 15;
         }
     }
@@ -287,16 +314,16 @@ public:
         const Format f = d_.columns[column].format;
         const bool right = f == Format::Money || f == Format::Quantity;
         const QRectF rect(x_[column] + 5, y_, widths_[column] - 10, RowHeight);
-        const Qt::Alignment align = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-        Add(Fitted({Item::Text, rect, text, TextSize, bold, static_cast<int>(align.toInt())}));
+        Add(Fitted(TextItem(rect, text, TextSize, bold,
+                            (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter)));
     }
 
     // A line of text across the columns from the first, bold.
     void Caption(const QString& text)
     {
         Room(RowHeight);
-        Add({Item::Text, QRectF(margin_ + 5, y_, size_.width() - 2 * margin_, RowHeight), text,
-             TextSize, true});
+        Add(TextItem(QRectF(margin_ + 5, y_, size_.width() - 2 * margin_, RowHeight), text,
+                     TextSize, true));
         y_ += RowHeight;
     }
 
@@ -346,7 +373,7 @@ void TotalLine(Writer& w, const Definition& d, const QString& label, const QStri
     QString first = label + extra;
     if (count)
         first += "   (" + QString::number(rows) + ")";
-    w.Add({Item::Text, QRectF(w.Margin() + 5, w.Y(), 1400, RowHeight), first, TextSize, true});
+    w.Add(TextItem(QRectF(w.Margin() + 5, w.Y(), 1400, RowHeight), first, TextSize, true));
     w.Advance(RowHeight + 10);
 }
 
@@ -356,8 +383,8 @@ void DrawChart(Writer& w, const Definition& d, const std::vector<std::pair<QStri
     w.Room(height + 120, false);
     const double left = w.Margin(), width = w.Size().width() - 2 * w.Margin();
     if (!d.chart->title.isEmpty()) {
-        w.Add({Item::Text, QRectF(left, w.Y(), width, 60), d.chart->title, 40, true,
-               Qt::AlignHCenter | Qt::AlignVCenter});
+        w.Add(TextItem(QRectF(left, w.Y(), width, 60), d.chart->title, 40, true,
+                       Qt::AlignHCenter | Qt::AlignVCenter));
         w.Advance(70);
     }
     double top = 0;
@@ -369,14 +396,14 @@ void DrawChart(Writer& w, const Definition& d, const std::vector<std::pair<QStri
     for (size_t i = 0; i < bars.size(); ++i) {
         const double x = left + slot * static_cast<double>(i);
         const double h = top > 0 ? (height - 220) * bars[i].second / top : 0;
-        w.Add({Item::Bar, QRectF(x + slot * 0.15, base - h, slot * 0.7, h)});
-        w.Add({Item::Text, QRectF(x, base - h - 45, slot, 40),
-               FormatValue(vb::Variant(bars[i].second), f), 24, false,
-               Qt::AlignHCenter | Qt::AlignVCenter});
-        w.Add({Item::Text, QRectF(x, base + 10, slot, 90), bars[i].first, 24, false,
-               Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap});
+        w.Add(Shape(Item::Bar, QRectF(x + slot * 0.15, base - h, slot * 0.7, h)));
+        w.Add(TextItem(QRectF(x, base - h - 45, slot, 40),
+                       FormatValue(vb::Variant(bars[i].second), f), 24, false,
+                       Qt::AlignHCenter | Qt::AlignVCenter));
+        w.Add(TextItem(QRectF(x, base + 10, slot, 90), bars[i].first, 24, false,
+                       Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap));
     }
-    w.Add({Item::Line, QRectF(left, base, width, 0)});
+    w.Add(Shape(Item::Line, QRectF(left, base, width, 0)));
     w.Advance(height);
 }
 
@@ -486,7 +513,7 @@ void ListPages(Writer& w, const Definition& d, const Tables& tables)
     }
     if (d.totals) {
         w.Room(RowHeight + 20);
-        w.Add({Item::Line, QRectF(w.Margin(), w.Y(), w.Size().width() - 2 * w.Margin(), 0)});
+        w.Add(Shape(Item::Line, QRectF(w.Margin(), w.Y(), w.Size().width() - 2 * w.Margin(), 0)));
         w.Advance(15);
         TotalLine(w, d, d.totals->label, d.totals->sums, sumsOf(d.totals->sums, 0, keyed.size()),
                   d.totals->count, keyed.size());
@@ -573,8 +600,8 @@ void LabelPages(Writer& w, const Definition& d, const Tables& tables, const QStr
         // takes the room below them.
         double y = text.top();
         for (qsizetype l = 0; l < label.lines.size(); ++l) {
-            w.Add(Fitted({Item::Text, QRectF(text.left(), y, text.width(), 45),
-                          Fill(label.lines[l], rows, row), l == 0 ? 36.0 : 30.0, l == 0}));
+            w.Add(Fitted(TextItem(QRectF(text.left(), y, text.width(), 45),
+                                  Fill(label.lines[l], rows, row), l == 0 ? 36.0 : 30.0, l == 0)));
             y += 45;
         }
         if (label.picture) {
@@ -582,17 +609,24 @@ void LabelPages(Writer& w, const Definition& d, const Tables& tables, const QStr
                 PictureOf(*label.picture,
                           row[static_cast<size_t>(rows.Column(label.picture->field))], folder);
             const QRectF area(text.left(), y + 10, text.width(), text.bottom() - y - 10);
-            if (!image.isNull() && area.height() > 0)
-                w.Add({Item::Picture, area, {}, 0, false, 0, image});
+            if (!image.isNull() && area.height() > 0) {
+                Item picture = Shape(Item::Picture, area);
+                picture.size = 0;
+                picture.align = 0;
+                picture.image = image;
+                w.Add(std::move(picture));
+            }
         }
         if (!label.barcode.isEmpty()) {
             const auto digits =
                 Ean13Digits(Text(row[static_cast<size_t>(rows.Column(label.barcode))]));
             const double h = std::max(80.0, text.bottom() - y - 10);
-            if (digits)
-                w.Add({Item::Barcode,
-                       QRectF(text.left(), text.bottom() - h, std::min(text.width(), 500.0), h),
-                       *digits});
+            if (digits) {
+                Item barcode = Shape(Item::Barcode, QRectF(text.left(), text.bottom() - h,
+                                                           std::min(text.width(), 500.0), h));
+                barcode.text = *digits;
+                w.Add(std::move(barcode));
+            }
         }
     }
     if (w.Pages().empty())
@@ -635,11 +669,10 @@ Layout LayOut(const Definition& definition, const Tables& tables, const QString&
         const int count = static_cast<int>(layout.pages.size());
         for (int p = 0; p < count; ++p)
             layout.pages[static_cast<size_t>(p)].items.push_back(
-                {Item::Text,
-                 QRectF(0, layout.size.height() - definition.margins * 10 - 40, layout.size.width(),
-                        40),
-                 QString("Page %1 / %2").arg(p + 1).arg(count), 28, false,
-                 Qt::AlignHCenter | Qt::AlignVCenter});
+                TextItem(QRectF(0, layout.size.height() - definition.margins * 10 - 40,
+                                layout.size.width(), 40),
+                         QString("Page %1 / %2").arg(p + 1).arg(count), 28, false,
+                         Qt::AlignHCenter | Qt::AlignVCenter));
     }
     return layout;
 }

@@ -11,7 +11,6 @@
 #include <QString>
 
 #include <map>
-#include <utility>
 #include <vector>
 
 class QPainter;
@@ -21,23 +20,12 @@ namespace report {
 struct Item
 {
     enum Kind { Text, Line, Bar, Picture, Barcode };
-    static constexpr int LeftCentred = 0x0001 | 0x0080; // Qt::AlignLeft | Qt::AlignVCenter
-
-    // Every part after the rectangle may be left out, so that a line or a bar names only its
-    // place.
-    Item(Kind kind, QRectF rect, QString text = {}, double size = 32, bool bold = false,
-         int align = LeftCentred, QImage image = {})
-        : kind(kind), rect(rect), text(std::move(text)), size(size), bold(bold), align(align),
-          image(std::move(image))
-    {
-    }
-
-    Kind kind;
+    Kind kind = Text;
     QRectF rect;
-    QString text; // the text, or the digits of a bar code
-    double size;  // font height
-    bool bold;
-    int align;
+    QString text;     // the text, or the digits of a bar code
+    double size = 32; // font height
+    bool bold = false;
+    int align = 0x0001 | 0x0080; // Qt::AlignLeft | Qt::AlignVCenter
     QImage image;
 };
 

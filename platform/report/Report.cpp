@@ -81,27 +81,8 @@ void Report::ReadRecords()
                                             .arg(fileName_, f));
         }
     };
-    for (const TableDef& t : definition_.tables) {
-        switch (t.role) {
-        case TableRole::Detail:
-            require(t.position, definition_.DetailFields());
-            break;
-        case TableRole::Heading:
-            require(t.position, {"Titre", "Periode"});
-            break;
-        case TableRole::Company:
-            require(t.position, {"Nom"});
-            break;
-        case TableRole::Lookup: {
-            QStringList fields;
-            for (const LookupDef& l : definition_.lookups)
-                if (l.table == t.position)
-                    fields << l.to << l.fields;
-            require(t.position, fields);
-            break;
-        }
-        }
-    }
+    for (const TableDef& t : definition_.tables)
+        require(t.position, definition_.FieldsOf(t));
     layout_ = LayOut(definition_, tables_, pictureFolder_);
     ready_ = true;
 }

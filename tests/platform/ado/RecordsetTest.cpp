@@ -230,6 +230,13 @@ TEST_F(RecordsetTest, FilterAndBookmarks)
     EXPECT_EQ(Ref(rs), 1002);
     EXPECT_EQ(ErrorOf([&] { rs.SetFilter("Inconnu = 1"); }), 3265);
     EXPECT_EQ(rs.RecordCount(), 2); // the filter in force stays
+    // Also when the rows refuse it: a number is no date.
+    EXPECT_EQ(ErrorOf([&] { rs.SetFilter("DateCreation >= 1224"); }), 3001);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    rs.SetSort("Designation");
+    rs.MoveFirst();
+    EXPECT_EQ(Ref(rs), 1002);
+    rs.SetSort("");
     rs.SetFilter("");
     EXPECT_EQ(rs.RecordCount(), 5);
 

@@ -126,7 +126,8 @@ TEST_F(TextSizesTest, WideTables)
              {"UPDATE Large SET C98 = 'abcd' WHERE Id = 1", true},
              {"UPDATE Large SET C98 = 'xyz' WHERE Id = 1", false},
          }) {
-        EXPECT_EQ(Raised([&] { c.Execute(statement); }).first, refused ? ErrMultipleStep : 0)
+        EXPECT_EQ(Raised([&, &statement = statement] { c.Execute(statement); }).first,
+                  refused ? ErrMultipleStep : 0)
             << statement;
     }
 }

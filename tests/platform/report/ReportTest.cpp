@@ -200,6 +200,79 @@ TEST_F(ReportEngine, ErrorsOfFilesAndTables)
               report::ErrTableMismatch);
 }
 
+// Definitions that read a table or a field the tables cannot give them are refused before any
+// row is laid out.
+TEST_F(ReportEngine, DefinitionsReadingWhatNoTableGives)
+{
+    constexpr const char* Detail = R"("tables": [{"position": 1, "role": "detail"},
+                                                 {"position": 2, "role": "heading"},
+                                                 {"position": 3, "role": "lookup"}])";
+    constexpr const char* Columns = R"("columns": [{"field": "Article"}])";
+    constexpr const char* Labels = R"("labels": {"rows": 2, "columns": 2})";
+    for (const std::string& bad : {
+             // A lookup on an undeclared table, on a table of another role.
+             std::string(Detail) + "," + Columns +
+                 R"(, "lookups": [{"table": 4, "from": "Groupe", "to": "G", "fields": ["N"]}])",
+             std::string(Detail) + "," + Columns +
+                 R"(, "lookups": [{"table": 2, "from": "Groupe", "to": "G", "fields": ["N"]}])",
+             // A placeholder without a field name.
+             std::string(Detail) + "," + Labels + R"(, "label": {"lines": ["Nom {}"]})",
+             std::string(Detail) + "," + Labels + R"(, "label": {"lines": ["{:date}"]})",
+             // A field read before the report makes it.
+             std::string(Detail) + "," + Columns +
+                 R"(, "computed": [{"name": "A", "product": ["B"]}, {"name": "B", "product": []}])",
+             std::string(Detail) + "," + Columns +
+                 R"(, "computed": [{"name": "V", "product": ["Qte"]}],
+                   "lookups": [{"table": 3, "from": "V", "to": "Article", "fields": ["P"]}])",
+             // More labels on a sheet than a page can count.
+             std::string(Detail) + R"(, "labels": {"rows": 100000, "columns": 100000},
+                                        "label": {"lines": ["{Article}"]})",
+         }) {
+        const QString path = Write("bad.rpt", QByteArray::fromStdString("{" + bad + "}"));
+        EXPECT_EQ(ErrorOf([&] { report::Report::Open(path.toStdString()); }),
+                  report::ErrBadDefinition)
+            << bad;
+    }
+    // The field a chart sums is read from the detail table even when nothing else reads it.
+    const auto chart = [&](const char* sum) {
+        return report::Report::Open(
+            Write("graphe.rpt", QByteArray(R"({"tables": [{"position": 1, "role": "detail"}],
+                "groups": [{"field": "Groupe"}], "columns": [{"field": "Article"}],
+                "chart": {"sum": ")") +
+                                    sum + "\"}}")
+                .toStdString());
+    };
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'GANTS', 4, 2, NULL)");
+    auto absent = chart("Poids");
+    absent->SetDataSource(1, Open("Lignes"));
+    EXPECT_EQ(ErrorOf([&] { absent->ReadRecords(); }), report::ErrTableMismatch);
+    auto present = chart("Qte");
+    present->SetDataSource(1, Open("Lignes"));
+    present->ReadRecords();
+    EXPECT_TRUE(present->IsReady());
+}
+
+// A binary field (a picture) shown, sorted or grouped on has no text.
+TEST_F(ReportEngine, BinaryFieldsHaveNoText)
+{
+    cn.Execute("CREATE TABLE Fiches (Nom TEXT(20), Photo LONGBINARY)");
+    sqlite3_exec(cn.Handle(), "INSERT INTO Fiches VALUES ('gant', X'FFD8'), ('botte', X'00')",
+                 nullptr, nullptr, nullptr);
+    auto rapport = report::Report::Open(Write("fiches.rpt", R"({
+      "tables": [{"position": 1, "role": "detail"}],
+      "sort": ["Photo"], "groups": [{"field": "Photo", "label": "Photo "}],
+      "columns": [{"field": "Nom"}, {"field": "Photo"}]
+    })")
+                                            .toStdString());
+    rapport->SetDataSource(1, Open("Fiches"));
+    rapport->ReadRecords();
+    QStringList texts;
+    for (const report::Item& item : rapport->Pages().pages.at(0).items)
+        texts << item.text;
+    EXPECT_TRUE(texts.contains("gant") && texts.contains("botte")) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains("Photo "));
+}
+
 TEST_F(ReportEngine, LabelSheetWithEan13DecodedFromThePage)
 {
     cn.Execute("INSERT INTO Lignes VALUES ('A', 'DUPONT', 1, 0, '400638133393')");
