@@ -43,8 +43,8 @@ function(harnix_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  if(HARNIX_SANITIZE)
-    # Whole allocation stacks (see harnix_test_environment) make the instrumented tests slow.
+  if(HARNIX_SANITIZE OR HARNIX_SANITIZE_THREAD)
+    # Whole allocation stacks (and ThreadSanitizer's shadow memory) (see harnix_test_environment) make the instrumented tests slow.
     math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 5")
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
@@ -72,6 +72,11 @@ function(harnix_test_environment name)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
       "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
       "ASAN_OPTIONS=fast_unwind_on_malloc=0")
+  endif()
+  if(HARNIX_SANITIZE_THREAD)
+    # A report fails the test; cmake/tsan.supp holds those that lie wholly inside omniORB or glibc.
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/tsan.supp:second_deadlock_stack=1")
   endif()
 endfunction()
 

@@ -100,6 +100,11 @@ struct DispatchEntry
     void* proxy;
     // The interface that declares the member: a proxy's vtable names it as its type.
     const std::type_info* owner;
+    // The automation parameters' types (VT_BYREF for a by-reference one) and the return
+    // value's (VT_VOID for none), as the type information describes the member.
+    const VARTYPE* params;
+    SHORT paramCount;
+    VARTYPE result;
 };
 
 // The dispatch description of an interface: name, identifier, help text and members.

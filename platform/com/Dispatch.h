@@ -56,6 +56,17 @@ template <class T> constexpr VARTYPE vartypeOf()
         static_assert(sizeof(T) == 0, "type not supported in a dispatch table");
 }
 
+// The automation type of a value of T: a number or BSTR, a VARIANT or an interface pointer.
+template <class T> constexpr VARTYPE automationTypeOf()
+{
+    if constexpr (std::is_same_v<T, VARIANT>)
+        return VT_VARIANT;
+    else if constexpr (isInterfacePointer<T>)
+        return std::is_base_of_v<IDispatch, std::remove_pointer_t<T>> ? VT_DISPATCH : VT_UNKNOWN;
+    else
+        return vartypeOf<T>();
+}
+
 template <class T> T& variantField(VARIANT& v)
 {
     if constexpr (std::is_same_v<T, SHORT>)
@@ -167,16 +178,7 @@ template <class P> struct OutArgument
     OutArgument(const OutArgument&) = delete;
     OutArgument& operator=(const OutArgument&) = delete;
 
-    static constexpr VARTYPE type()
-    {
-        if constexpr (std::is_same_v<T, VARIANT>)
-            return VT_VARIANT;
-        else if constexpr (isInterfacePointer<T>)
-            return std::is_base_of_v<IDispatch, std::remove_pointer_t<T>> ? VT_DISPATCH
-                                                                          : VT_UNKNOWN;
-        else
-            return vartypeOf<T>();
-    }
+    static constexpr VARTYPE type() { return automationTypeOf<T>(); }
 
     HRESULT load(VARIANT* arg)
     {
@@ -226,6 +228,23 @@ template <class C, class... Args, HRESULT (C::*Member)(Args...)> struct Invoker<
     using Last = std::tuple_element_t<count == 0 ? 0 : count - 1, std::tuple<Args..., void>>;
     static constexpr bool hasReturn = count > 0 && isOutParameter<Last>;
     static constexpr std::size_t automationCount = hasReturn ? count - 1 : count;
+
+    template <class A> static constexpr VARTYPE parameterType()
+    {
+        if constexpr (isOutParameter<A>)
+            return VARTYPE(VT_BYREF | automationTypeOf<std::remove_pointer_t<A>>());
+        else
+            return automationTypeOf<A>();
+    }
+    // The automation parameters' types (one more, unused, so that none is an empty array).
+    static constexpr VARTYPE parameterTypes[count + 1] = {parameterType<Args>()..., VT_EMPTY};
+    static constexpr VARTYPE resultType()
+    {
+        if constexpr (hasReturn)
+            return automationTypeOf<std::remove_pointer_t<Last>>();
+        else
+            return VT_VOID;
+    }
 
     static HRESULT invoke(void* instance, DISPPARAMS* params, VARIANT* result, UINT* argErr,
                           HRESULT* callResult)
@@ -344,7 +363,10 @@ DispatchEntry dispatchEntry(DISPID id, const char* name, WORD kind, const char* 
             flags,
             detail::vtableSlot<Member>(),
             detail::proxySlot<Member>(),
-            &detail::ownerOf<Member>()};
+            &detail::ownerOf<Member>(),
+            detail::Invoker<Member>::parameterTypes,
+            SHORT(detail::Invoker<Member>::automationCount),
+            detail::Invoker<Member>::resultType()};
 }
 
 } // namespace com

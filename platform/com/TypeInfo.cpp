@@ -9,14 +9,131 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 
 namespace {
 
-// Made once for each table, and kept for the whole run.
-class TableTypeInfo final : public com::ProcessObject<ITypeInfo>
+// Made once for each table, and kept for the whole run: its reference count is not kept.
+class TableTypeInfo final : public ITypeInfo, public ITypeInfoFlags
 {
 public:
     explicit TableTypeInfo(const com::DispatchTable* table) : m_table(table) {}
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_ITypeInfo)
+            *ppv = static_cast<ITypeInfo*>(this);
+        else if (riid == IID_ITypeInfoFlags)
+            *ppv = static_cast<ITypeInfoFlags*>(this);
+        else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return S_OK;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+
+    // A dual interface described as its dispatch interface: its members are the table's.
+    HRESULT GetTypeAttr(TYPEATTR** attributes) override
+    {
+        if (!attributes)
+            return E_INVALIDARG;
+        auto* a = new (std::nothrow) TYPEATTR{};
+        if (!a)
+            return E_OUTOFMEMORY;
+        a->guid = m_table->iid;
+        a->memidConstructor = MEMBERID_NIL;
+        a->memidDestructor = MEMBERID_NIL;
+        a->cbSizeInstance = sizeof(void*);
+        a->typekind = TKIND_DISPATCH;
+        a->cFuncs = WORD(m_table->entries.size());
+        a->cbSizeVft = WORD(7 * sizeof(void*)); // IDispatch's seven slots
+        a->cbAlignment = alignof(void*);
+        a->wTypeFlags = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE;
+        a->tdescAlias.vt = VT_EMPTY;
+        *attributes = a;
+        return S_OK;
+    }
+    void ReleaseTypeAttr(TYPEATTR* attributes) override { delete attributes; }
+
+    HRESULT GetFuncDesc(UINT index, FUNCDESC** description) override
+    {
+        if (!description)
+            return E_INVALIDARG;
+        *description = nullptr;
+        if (index >= m_table->entries.size())
+            return TYPE_E_ELEMENTNOTFOUND;
+        const com::DispatchEntry& e = m_table->entries[index];
+        auto* params =
+            e.paramCount > 0 ? new (std::nothrow) ELEMDESC[std::size_t(e.paramCount)]{} : nullptr;
+        auto* block = new (std::nothrow) FUNCDESC{};
+        if (!block || (e.paramCount > 0 && !params)) {
+            delete[] params;
+            delete block;
+            return E_OUTOFMEMORY;
+        }
+        for (SHORT i = 0; i < e.paramCount; ++i)
+            params[i].tdesc.vt = e.params[i];
+        FUNCDESC& d = *block;
+        d.memid = e.id;
+        d.lprgelemdescParam = params;
+        d.funckind = FUNC_DISPATCH;
+        d.invkind = INVOKEKIND(e.kind);
+        d.callconv = CC_STDCALL;
+        d.cParams = e.paramCount;
+        d.oVft = SHORT(e.slot < 0 ? 0 : e.slot * int(sizeof(void*)));
+        d.elemdescFunc.tdesc.vt = e.result;
+        d.wFuncFlags = e.flags;
+        *description = block;
+        return S_OK;
+    }
+    void ReleaseFuncDesc(FUNCDESC* description) override
+    {
+        if (!description)
+            return;
+        delete[] description->lprgelemdescParam;
+        delete description;
+    }
+
+    HRESULT GetNames(MEMBERID id, BSTR* names, UINT maxNames, UINT* count) override
+    {
+        if (!names || !count)
+            return E_INVALIDARG;
+        *count = 0;
+        const char* name = nameOf(id);
+        if (!name)
+            return TYPE_E_ELEMENTNOTFOUND;
+        if (maxNames > 0) {
+            names[0] = CComBSTR(name).Detach();
+            *count = 1;
+        }
+        return S_OK;
+    }
+
+    HRESULT GetTypeComp(ITypeComp** comp) override { return notImplemented(comp); }
+    HRESULT GetVarDesc(UINT, VARDESC** description) override { return notImplemented(description); }
+    void ReleaseVarDesc(VARDESC*) override {}
+    HRESULT GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
+    HRESULT GetImplTypeFlags(UINT, INT*) override { return E_NOTIMPL; }
+    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
+    HRESULT GetRefTypeInfo(HREFTYPE, ITypeInfo** info) override { return notImplemented(info); }
+    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void** address) override
+    {
+        return notImplemented(address);
+    }
+    HRESULT CreateInstance(IUnknown*, REFIID, void** object) override
+    {
+        return notImplemented(object);
+    }
+    HRESULT GetMops(MEMBERID, BSTR* mops) override { return notImplemented(mops); }
+    // The runtime keeps no type library object: the tables are described one by one.
+    HRESULT GetContainingTypeLib(ITypeLib** library, UINT*) override
+    {
+        return notImplemented(library);
+    }
 
     HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override
     {
@@ -90,20 +207,8 @@ public:
     HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* docString, DWORD* helpContext,
                              BSTR* helpFile) override
     {
-        const char* foundName = nullptr;
         const char* foundHelp = nullptr;
-        if (id == -1) {
-            foundName = m_table->name;
-            foundHelp = m_table->help;
-        } else {
-            for (const com::DispatchEntry& e : m_table->entries) {
-                if (e.id == id) {
-                    foundName = e.name;
-                    foundHelp = e.help;
-                    break;
-                }
-            }
-        }
+        const char* foundName = nameOf(id, &foundHelp);
         if (!foundName)
             return TYPE_E_ELEMENTNOTFOUND;
         if (name)
@@ -131,6 +236,31 @@ public:
     }
 
 private:
+    template <class T> static HRESULT notImplemented(T** out)
+    {
+        if (out)
+            *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+    // The member's name, the interface's for MEMBERID_NIL; null for an unknown identifier.
+    const char* nameOf(MEMBERID id, const char** help = nullptr) const
+    {
+        if (id == MEMBERID_NIL) {
+            if (help)
+                *help = m_table->help;
+            return m_table->name;
+        }
+        for (const com::DispatchEntry& e : m_table->entries) {
+            if (e.id == id) {
+                if (help)
+                    *help = e.help;
+                return e.name;
+            }
+        }
+        return nullptr;
+    }
+
     const com::DispatchTable* m_table;
 };
 
@@ -184,10 +314,12 @@ namespace {
 
 // The interfaces described to the process, by identifier.
 std::mutex g_tablesLock;
+// Never destroyed, like the type information below: proxies and relay threads may still
+// describe their interfaces during the process's exit steps.
 std::map<IID, const com::DispatchTable*>& tables()
 {
-    static std::map<IID, const com::DispatchTable*> byIid;
-    return byIid;
+    static auto* byIid = new std::map<IID, const com::DispatchTable*>;
+    return *byIid;
 }
 
 void describe(const com::DispatchTable& table)
@@ -202,9 +334,9 @@ ITypeInfo* com::typeInfoFor(const DispatchTable& table)
 {
     describe(table);
     static std::mutex lock;
-    static std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>> infos;
+    static auto* infos = new std::map<const DispatchTable*, std::unique_ptr<TableTypeInfo>>;
     std::lock_guard<std::mutex> guard(lock);
-    auto& info = infos[&table];
+    auto& info = (*infos)[&table];
     if (!info)
         info = std::make_unique<TableTypeInfo>(&table);
     return info.get();

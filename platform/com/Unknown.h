@@ -59,15 +59,120 @@ struct EXCEPINFO
     SCODE scode;
 };
 
-// Type information of one dispatch interface. Only the members that dispatch by name and
-// identifier need are provided: the name table, invocation through the table and documentation.
-// Its slots are not those of the platform's standard type information, so it answers to an
-// identifier of this runtime's own: a client that asks for the standard interface by its
-// identifier gets E_NOINTERFACE instead of calling the wrong slots.
+// Descriptions handed out by type information, in the platform's layout.
+using HREFTYPE = DWORD;
+inline constexpr MEMBERID MEMBERID_NIL = DISPID_UNKNOWN;
+
+enum TYPEKIND : std::int32_t {
+    TKIND_ENUM,
+    TKIND_RECORD,
+    TKIND_MODULE,
+    TKIND_INTERFACE,
+    TKIND_DISPATCH,
+    TKIND_COCLASS,
+    TKIND_ALIAS,
+    TKIND_UNION
+};
+enum FUNCKIND : std::int32_t {
+    FUNC_VIRTUAL,
+    FUNC_PUREVIRTUAL,
+    FUNC_NONVIRTUAL,
+    FUNC_STATIC,
+    FUNC_DISPATCH
+};
+enum INVOKEKIND : std::int32_t {
+    INVOKE_FUNC = 1,
+    INVOKE_PROPERTYGET = 2,
+    INVOKE_PROPERTYPUT = 4,
+    INVOKE_PROPERTYPUTREF = 8
+};
+enum CALLCONV : std::int32_t { CC_CDECL = 1, CC_STDCALL = 4 };
+
+inline constexpr WORD TYPEFLAG_FDUAL = 0x40;
+inline constexpr WORD TYPEFLAG_FDISPATCHABLE = 0x1000;
+
+struct TYPEDESC
+{
+    union {
+        TYPEDESC* lptdesc;
+        void* lpadesc;
+        HREFTYPE hreftype;
+    };
+    VARTYPE vt;
+};
+struct IDLDESC
+{
+    std::uintptr_t dwReserved;
+    USHORT wIDLFlags;
+};
+struct PARAMDESC
+{
+    void* pparamdescex;
+    USHORT wParamFlags;
+};
+struct ELEMDESC
+{
+    TYPEDESC tdesc;
+    union {
+        IDLDESC idldesc;
+        PARAMDESC paramdesc;
+    };
+};
+struct TYPEATTR
+{
+    GUID guid;
+    LCID lcid;
+    DWORD dwReserved;
+    MEMBERID memidConstructor;
+    MEMBERID memidDestructor;
+    LPOLESTR lpstrSchema;
+    ULONG cbSizeInstance;
+    TYPEKIND typekind;
+    WORD cFuncs;
+    WORD cVars;
+    WORD cImplTypes;
+    WORD cbSizeVft;
+    WORD cbAlignment;
+    WORD wTypeFlags;
+    WORD wMajorVerNum;
+    WORD wMinorVerNum;
+    TYPEDESC tdescAlias;
+    IDLDESC idldescType;
+};
+struct FUNCDESC
+{
+    MEMBERID memid;
+    SCODE* lprgscode;
+    ELEMDESC* lprgelemdescParam;
+    FUNCKIND funckind;
+    INVOKEKIND invkind;
+    CALLCONV callconv;
+    SHORT cParams;
+    SHORT cParamsOpt;
+    SHORT oVft;
+    SHORT cScodes;
+    ELEMDESC elemdescFunc;
+    WORD wFuncFlags;
+};
+struct VARDESC;
+struct ITypeComp;
+struct ITypeLib;
+
+// Type information of one dispatch interface, in the platform's standard slot order. The
+// runtime answers what describes a dispatch interface made from its table (attributes,
+// functions, names, dispatch by name and identifier, documentation); the other members return
+// E_NOTIMPL.
 struct ITypeInfo : IUnknown
 {
-    static constexpr IID iid{
-        0x7E3A0F21, 0x5B1C, 0x4D8E, {0x9A, 0x41, 0x3C, 0x6D, 0x20, 0x8B, 0x11, 0x04}};
+    static constexpr IID iid{0x00020401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    virtual HRESULT GetTypeAttr(TYPEATTR** ppTypeAttr) = 0;
+    virtual HRESULT GetTypeComp(ITypeComp** ppTComp) = 0;
+    virtual HRESULT GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) = 0;
+    virtual HRESULT GetVarDesc(UINT index, VARDESC** ppVarDesc) = 0;
+    // The member's name only: argument names are not known to the table.
+    virtual HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) = 0;
+    virtual HRESULT GetRefTypeOfImplType(UINT index, HREFTYPE* pRefType) = 0;
+    virtual HRESULT GetImplTypeFlags(UINT index, INT* pImplTypeFlags) = 0;
     // DISP_E_UNKNOWNNAME (and DISPID_UNKNOWN in ids) for a name not in the table; names
     // compare without regard to case. Names after the first (argument names) are not resolved.
     virtual HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) = 0;
@@ -77,6 +182,24 @@ struct ITypeInfo : IUnknown
     // MEMBERID -1 documents the interface itself. Any out pointer may be null.
     virtual HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* docString, DWORD* helpContext,
                                      BSTR* helpFile) = 0;
+    virtual HRESULT GetDllEntry(MEMBERID memid, INVOKEKIND invKind, BSTR* pBstrDllName,
+                                BSTR* pBstrName, WORD* pwOrdinal) = 0;
+    virtual HRESULT GetRefTypeInfo(HREFTYPE hRefType, ITypeInfo** ppTInfo) = 0;
+    virtual HRESULT AddressOfMember(MEMBERID memid, INVOKEKIND invKind, void** ppv) = 0;
+    virtual HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObj) = 0;
+    virtual HRESULT GetMops(MEMBERID memid, BSTR* pBstrMops) = 0;
+    virtual HRESULT GetContainingTypeLib(ITypeLib** ppTLib, UINT* pIndex) = 0;
+    virtual void ReleaseTypeAttr(TYPEATTR* pTypeAttr) = 0;
+    virtual void ReleaseFuncDesc(FUNCDESC* pFuncDesc) = 0;
+    virtual void ReleaseVarDesc(VARDESC* pVarDesc) = 0;
+};
+
+// The runtime's own addition to the type information of its tables, under an identifier of
+// its own (QueryInterface of the type information).
+struct ITypeInfoFlags : IUnknown
+{
+    static constexpr IID iid{
+        0x7E3A0F21, 0x5B1C, 0x4D8E, {0x9A, 0x41, 0x3C, 0x6D, 0x20, 0x8B, 0x11, 0x04}};
     // The member's flags (FUNCFLAG_FRESTRICTED); TYPE_E_ELEMENTNOTFOUND for an unknown member.
     virtual HRESULT GetFuncFlags(MEMBERID id, WORD* flags) = 0;
 };
@@ -143,6 +266,7 @@ inline constexpr IID IID_IUnknown = IUnknown::iid;
 inline constexpr IID IID_IClassFactory = IClassFactory::iid;
 inline constexpr IID IID_IDispatch = IDispatch::iid;
 inline constexpr IID IID_ITypeInfo = ITypeInfo::iid;
+inline constexpr IID IID_ITypeInfoFlags = ITypeInfoFlags::iid;
 inline constexpr IID IID_IEnumVARIANT = IEnumVARIANT::iid;
 inline constexpr IID IID_IErrorInfo = IErrorInfo::iid;
 inline constexpr IID IID_ICreateErrorInfo = ICreateErrorInfo::iid;

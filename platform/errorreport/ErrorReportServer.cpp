@@ -9,28 +9,42 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 using Entry = MessageListView::Entry;
 
-// The message at p and its arguments; p moves past them.
+// The message at p and its arguments, "id(argument, ...)"; p moves past them. The arguments
+// are walked with a stack of their counts, not by recursion: a list may nest without limit.
 std::string RenderMessage(const Entry*& p, const Entry* end)
 {
-    const Entry& entry = *p++;
-    if (entry.kind == 1)
-        return entry.Text();
-    std::string text = std::to_string(entry.msgId);
-    if (entry.numStrings > 0 && p < end) {
-        text += '(';
-        for (int i = 0; i < entry.numStrings && p < end; ++i) {
-            if (i > 0)
-                text += ", ";
-            text += RenderMessage(p, end);
+    std::string text;
+    std::vector<int> open; // the arguments still to come of each message begun
+    for (;;) {
+        const Entry& entry = *p++;
+        if (entry.kind == 1) {
+            text += entry.Text();
+        } else {
+            text += std::to_string(entry.msgId);
+            if (entry.numStrings > 0 && p < end) {
+                text += '(';
+                open.push_back(entry.numStrings);
+                continue;
+            }
         }
-        text += ')';
+        // An argument is complete: the next one follows, or its message ends.
+        while (!open.empty()) {
+            if (--open.back() > 0 && p < end) {
+                text += ", ";
+                break;
+            }
+            text += ')';
+            open.pop_back();
+        }
+        if (open.empty())
+            return text;
     }
-    return text;
 }
 
 std::string RenderList(const MessageListHandle* handle)

@@ -54,18 +54,14 @@ void* JTCThread::entry(void* arg)
         std::fprintf(stderr, "JTCThread: run() ended with an unknown exception\n");
     }
     t_current = nullptr;
-    // The thread's reference is given up before joiners wake, so that a joiner
-    // that drops its handle afterwards deletes the object. When it was the
-    // last reference nobody can be joining.
-    bool last;
+    // Joiners wake under the lock; the thread's own reference goes only after the lock is
+    // released, for it may be the last one and delete the object with its mutex.
     {
         std::lock_guard guard(self->m_mutex);
         self->m_state = State::ended;
-        last = self->_decRefNoDelete();
         self->m_ended.notify_all();
     }
-    if (last)
-        delete self;
+    self->_decRef();
     return nullptr;
 }
 

@@ -60,6 +60,7 @@ void CComDiagnostics::FinalRelease()
                 CoUninitialize();
         }
         m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
+        m_servant = nullptr;
         m_pDiagnostics = nullptr;
         m_pGIT = nullptr;
     } catch (...) {
@@ -188,6 +189,7 @@ void CComDiagnostics::ReleaseServant()
         // the reference goes all the same
     }
     m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
+    m_servant = nullptr;
 }
 
 HRESULT CComDiagnostics::RegisterProbeListener(ISDiagListener* pListener, ISTopics* pPairs)
@@ -254,6 +256,7 @@ HRESULT CComDiagnostics::Register(ISDiagListener* pListener, ISTopics* pPairs)
             servant->_obj_is_ready(CORBA::BOA::getBOA());
             // The adapter owns the servant from now on: disposing it deletes it.
             m_pCorbaListener = servant->_this();
+            m_servant = servant;
             if (!topicsRead) {
                 topics = ReadTopics(pPairs);
                 topicsRead = true;
@@ -284,11 +287,14 @@ HRESULT CComDiagnostics::UnregisterProbeListener()
             return S_OK;
         });
         m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
+        m_servant = nullptr;
         m_registered = false;
-        // The cookie goes only once the server has let the listener go.
-        m_haveCookie = false;
+        // The cookie goes only once the server has let the listener go. One that cannot be
+        // revoked here (a thread outside any apartment) stays marked: the next registration or
+        // the object's end revokes it, so that the table never keeps the listener for good.
         if (FAILED(m_pGIT->RevokeInterfaceFromGlobal(m_listenerCookie)))
             return Report(42262, E_FAIL);
+        m_haveCookie = false;
         return S_OK;
     });
 }
@@ -338,8 +344,17 @@ HRESULT CComDiagnostics::DropListener(bool cookieHandedOver)
         return ReportComException(CLSID_Diagnostics, ISDiagnostics::iid, e);
     }
     m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
+    m_servant = nullptr;
     m_registered = false;
     if (cookieHandedOver)
         m_haveCookie = false;
     return S_OK;
+}
+
+bool CComDiagnostics::DropListenerOf(const CDiagProbeListener_impl* servant)
+{
+    SSyncGuard guard(m_monitor);
+    if (!servant || servant != m_servant)
+        return false;
+    return SUCCEEDED(DropListener(true));
 }

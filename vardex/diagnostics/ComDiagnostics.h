@@ -12,6 +12,8 @@
 
 #include <atomic>
 
+class CDiagProbeListener_impl;
+
 class CComDiagnostics : public SComObjectBase,
                         public CComCoClass<CComDiagnostics, &CLSID_Diagnostics>,
                         public ISupportErrorInfoImpl<&ISDiagnostics::iid>,
@@ -54,6 +56,10 @@ public:
     // servant's free.
     // cookieHandedOver: the caller revokes the cookie itself (the relay of the server's free).
     HRESULT DropListener(bool cookieHandedOver);
+    // The server's free of one servant: the drop step, only when that servant is the current
+    // registration's (a late free of a replaced one must not end its successor). True when it
+    // dropped the registration, whose listener the caller is then to tell.
+    bool DropListenerOf(const CDiagProbeListener_impl* servant);
 
 private:
     ISDiagnostics* Self() { return static_cast<ISDiagnostics*>(this); }
@@ -67,6 +73,8 @@ private:
     CRefCountPtr<CriticalGlobalInterfaceTable> m_pGIT;
     CRefCountPtr<CInfoDiagnostics> m_pDiagnostics;
     Norvel::Norveldiag::NorvelDiagnosticsProbeListener_var m_pCorbaListener;
+    // The servant behind m_pCorbaListener, for identity only (the adapter owns it).
+    const CDiagProbeListener_impl* m_servant = nullptr;
     DWORD m_listenerCookie = 0;
     // A cookie is in the table: revoked when the registration is replaced or the object goes.
     bool m_haveCookie = false;

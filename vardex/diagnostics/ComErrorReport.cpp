@@ -6,7 +6,6 @@
 #include "vardex/support/ssafearray.h"
 
 #include <mutex>
-#include <stdexcept>
 
 namespace {
 
@@ -34,7 +33,9 @@ IErrorReport* NewComponent()
 // The instance that ReportComException shares, released when the library unloads.
 struct SharedComponent
 {
-    std::once_flag created;
+    // A mutex and a pointer rather than std::call_once: a failed creation is tried again on
+    // the next call, which call_once leaves to an exception that some runtimes never reset.
+    std::mutex lock;
     IErrorReport* component = nullptr;
     ~SharedComponent()
     {
@@ -45,15 +46,9 @@ struct SharedComponent
     // Null while it cannot be created; a later call tries again.
     IErrorReport* Get()
     {
-        try {
-            std::call_once(created, [this] {
-                component = NewComponent();
-                if (!component)
-                    throw std::runtime_error("error-report component not created");
-            });
-        } catch (const std::runtime_error&) {
-            return nullptr;
-        }
+        std::lock_guard guard(lock);
+        if (!component)
+            component = NewComponent();
         return component;
     }
 };

@@ -88,10 +88,11 @@ HRESULT CComTopics::Delete(BSTR Topic)
             if (!key.m_str || !m_index.Lookup(key, position))
                 return S_FALSE;
             m_index.RemoveKey(key);
-            SIMap<CComBSTR, long, SBstrKeyLess> moved;
+            // The positions after the deleted one move down by one, in place: the index keeps
+            // its keys (replacing a value leaves the map and its iterators as they are).
             for (const auto& [name, at] : m_index)
-                moved.SetAt(name, at > position ? at - 1 : at);
-            m_index = moved;
+                if (at > position)
+                    m_index.SetAt(name, at - 1);
             m_elements.erase(m_elements.begin() + position);
         }
         Reset();

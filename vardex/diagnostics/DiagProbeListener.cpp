@@ -5,6 +5,8 @@
 #include "vardex/diagnostics/corbawstring.h"
 #include "vardex/support/scodepage.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -47,7 +49,40 @@ void StartRelay(JTCThread* thread)
     }
 }
 
+// The relay threads alive. Never destroyed: the last relay threads may end during the exit
+// steps.
+struct RelayCount
+{
+    std::mutex lock;
+    std::condition_variable ended;
+    int alive = 0;
+};
+RelayCount& Relays()
+{
+    static RelayCount* relays = new RelayCount;
+    return *relays;
+}
+
 } // namespace
+
+RelayThread::RelayThread()
+{
+    std::lock_guard guard(Relays().lock);
+    ++Relays().alive;
+}
+
+RelayThread::~RelayThread()
+{
+    std::lock_guard guard(Relays().lock);
+    if (--Relays().alive == 0)
+        Relays().ended.notify_all();
+}
+
+bool WaitForRelayThreads(std::chrono::milliseconds limit)
+{
+    std::unique_lock guard(Relays().lock);
+    return Relays().ended.wait_for(guard, limit, [] { return Relays().alive == 0; });
+}
 
 CDiagProbeListener_impl::CDiagProbeListener_impl(
     CComDiagnostics* owner, const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie)
@@ -77,8 +112,10 @@ void CDiagProbeListener_impl::topicalFilterUpdated(const Norvel::Norveldiag::Seq
 void CDiagProbeListener_impl::free()
 {
     JTCInitialize initialize;
-    m_owner->DropListener(true);
-    StartRelay(new (std::nothrow) FreeThread(m_pGIT, m_cookie));
+    // A free that reaches a servant already replaced ends nothing: its listener has left the
+    // table, and its cookie may name the successor's by now.
+    if (m_owner->DropListenerOf(this))
+        StartRelay(new (std::nothrow) FreeThread(m_pGIT, m_cookie));
 }
 
 MessageThread::MessageThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie,

@@ -8,6 +8,8 @@
 
 #include <omniORB4/CORBA.h>
 
+#include <chrono>
+
 #include "norveldiag.hh"
 
 class CComDiagnostics;
@@ -25,8 +27,8 @@ public:
     void diagnosticMessage(const CORBA::WChar* topic, CORBA::Short verbosity,
                            const CORBA::WChar* message) override;
     void topicalFilterUpdated(const Norvel::Norveldiag::SeqTopicVerbosity& topics) override;
-    // The server ends the registration: the creator drops this servant and a relay thread
-    // tells the client's listener.
+    // The server ends the registration: when this servant is still the creator's current one,
+    // the creator drops it and a relay thread tells the client's listener.
     void free() override;
 
 private:
@@ -35,8 +37,16 @@ private:
     DWORD m_cookie;
 };
 
+// A relay thread, counted from its making to its deletion (see WaitForRelayThreads).
+class RelayThread : public JTCThread
+{
+public:
+    RelayThread();
+    ~RelayThread() override;
+};
+
 // Calls the client listener's DiagnosticsMessage from the multithreaded apartment.
-class MessageThread : public JTCThread
+class MessageThread : public RelayThread
 {
 public:
     MessageThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie,
@@ -53,7 +63,7 @@ private:
 };
 
 // Calls the client listener's Free from the multithreaded apartment, then revokes its cookie.
-class FreeThread : public JTCThread
+class FreeThread : public RelayThread
 {
 public:
     FreeThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie);
@@ -64,3 +74,6 @@ private:
     CRefCountPtr<CriticalGlobalInterfaceTable> m_pGIT;
     DWORD m_cookie;
 };
+
+// Waits until no relay thread is left, at most `limit`; true when none is.
+bool WaitForRelayThreads(std::chrono::milliseconds limit);

@@ -78,9 +78,14 @@ HRESULT CodeToHResult(int16_t code)
     return HRESULT(uint32_t(int32_t(code)) | 0x80040000u);
 }
 
+// Messages nest their arguments; a list nested deeper than this is malformed. Walking and
+// formatting recurse once per level, so the bound keeps the stack small for any reply.
+constexpr int32_t kMaxMessageDepth = 32;
+
 // Checks the argument counts of a server's message list, walking it in prefix order. A count
-// below zero or one that runs past the end of the list is reported and cut to the entries there.
-int32_t CheckMessageAt(SIArray<message_union>& messages, int32_t position)
+// below zero or one that runs past the end of the list is reported and cut to the entries there;
+// so is any count of a message nested kMaxMessageDepth deep (its arguments then stand alone).
+int32_t CheckMessageAt(SIArray<message_union>& messages, int32_t position, int32_t depth = 0)
 {
     message_union& entry = messages[position];
     ++position;
@@ -89,8 +94,8 @@ int32_t CheckMessageAt(SIArray<message_union>& messages, int32_t position)
     GenericClientException::message_id id = entry.msgId();
     const int32_t size = messages.GetSize();
     int32_t present = 0;
-    while (present < id.num_strings && position < size) {
-        position = CheckMessageAt(messages, position);
+    while (depth + 1 < kMaxMessageDepth && present < id.num_strings && position < size) {
+        position = CheckMessageAt(messages, position, depth + 1);
         ++present;
     }
     if (id.num_strings < 0 || present < id.num_strings) {
@@ -267,9 +272,12 @@ void RaiseFromAbuse(const Norvel::norvel_abuse& e, const char* file, int line)
 
     GenericClientException mapped(CodeToHResult(e.errCode), messages, context, supplState, &batch);
     mapped.AddContext(AnsiFromCorba(e.details).GetString());
-    SString record = mapped.MessageText();
-    record += " ";
-    record += mapped.Details();
-    LogMapped(EVENTLOG_DEBUG_TYPE, record);
+    // The debug record's text only when debug records are kept.
+    if (EVENTLOG_DEBUG_TYPE <= GetLogLevel()) {
+        SString record = mapped.MessageText();
+        record += " ";
+        record += mapped.Details();
+        LogMapped(EVENTLOG_DEBUG_TYPE, record);
+    }
     throw mapped;
 }

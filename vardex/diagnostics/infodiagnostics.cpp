@@ -6,7 +6,9 @@
 #include "vardex/support/slog.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -33,6 +35,24 @@ void CInfoDiagnostics::Raise(HRESULT hr, int32_t msgId, const char* detail, int 
         LogTrace("%s", e.Details().GetString());
     throw GenericClientException(e);
 }
+
+namespace {
+
+// How long a call into the report server may take before it fails with CORBA::TIMEOUT, in
+// milliseconds: VARDEX_CALL_TIMEOUT_MS, else 30 s; 0 waits for ever. It is set on the library's
+// own references only, never for the whole ORB, whose other calls belong to the host.
+CORBA::ULong ClientCallTimeout()
+{
+    constexpr CORBA::ULong kDefault = 30000;
+    const char* text = std::getenv("VARDEX_CALL_TIMEOUT_MS");
+    if (!text || !std::isdigit(static_cast<unsigned char>(*text)))
+        return kDefault;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(text, &end, 10);
+    return *end == '\0' && value <= 0xFFFFFFFFul ? CORBA::ULong(value) : kDefault;
+}
+
+} // namespace
 
 bool CInfoDiagnostics::Connect(const char* factoryReference)
 {
@@ -100,13 +120,18 @@ bool CInfoDiagnostics::ResolveService(const char* factoryReference)
             Raise(kHrBadFactoryReference, kMsgBadFactoryReference,
                   "Failed to narrow to sifactory ior.", __LINE__);
 
+        const CORBA::ULong timeout = ClientCallTimeout();
+        omniORB::setClientCallTimeout(factory, timeout);
         CORBA::Object_var serviceObject = factory->newService(kDiagnosticsServiceName, L"");
         if (CORBA::is_nil(serviceObject))
             Raise(kHrNullDiagnosticsService, kMsgNullDiagnosticsService,
                   "The diagnostics service object from server is null.", __LINE__);
 
         m_service = Norvel::Norveldiag::NorvelDiagnostics::_narrow(serviceObject);
-        return !CORBA::is_nil(m_service);
+        if (CORBA::is_nil(m_service))
+            return false;
+        omniORB::setClientCallTimeout(m_service, timeout);
+        return true;
     }
     VX_CATCH_CORBA(kSource)
 }

@@ -4,10 +4,15 @@
 #include "vardex/diagnostics/ComDiagnostics.h"
 #include "vardex/diagnostics/ComTopic.h"
 #include "vardex/diagnostics/ComTopics.h"
+#include "vardex/diagnostics/DiagProbeListener.h"
+
+#include <chrono>
 
 namespace {
 
-CComModule g_module;
+// Never destroyed: relay threads and the ORB's threads may still reach the module (its lock
+// count) while the process runs its exit steps; the library is never unloaded.
+CComModule& g_module = *new CComModule;
 _ATL_OBJMAP_ENTRY g_objectMap[] = {com::objectEntry<CComTopic>(), com::objectEntry<CComTopics>(),
                                    com::objectEntry<CComDiagnostics>(), com::objectMapEnd()};
 
@@ -19,6 +24,9 @@ struct ModuleInit
         // Listeners of single-threaded apartments are called through proxies of these.
         com::loadTypeLibrary(VeltrixDiagnosticsLib());
     }
+    // At process exit, before the ORB's own statics go: relay threads still running get a
+    // moment to end, for they release objects whose last release calls into the ORB.
+    ~ModuleInit() { WaitForRelayThreads(std::chrono::seconds(2)); }
 } g_moduleInit;
 
 } // namespace

@@ -171,10 +171,17 @@ TEST_F(Framework, DispatchNamesIgnoreCase)
     EXPECT_EQ(info->GetDocumentation(99, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
     CComPtr<ITypeInfo> other;
     EXPECT_EQ(m_dispatch->GetTypeInfo(1, 0, &other), DISP_E_BADINDEX);
-    // Its slots are not the standard type information's: it does not answer to that identifier.
+    // The standard type information, with the member flags under the runtime's own interface.
     constexpr IID standardTypeInfo{0x00020401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     void* standard = nullptr;
-    EXPECT_EQ(info->QueryInterface(standardTypeInfo, &standard), E_NOINTERFACE);
+    EXPECT_EQ(info->QueryInterface(standardTypeInfo, &standard), S_OK);
+    EXPECT_EQ(standard, static_cast<void*>(info.p));
+    CComQIPtr<ITypeInfoFlags> flags(info);
+    ASSERT_TRUE(flags);
+    WORD memberFlags = 1;
+    EXPECT_EQ(flags->GetFuncFlags(0x60020002, &memberFlags), S_OK);
+    EXPECT_EQ(memberFlags, 0);
+    EXPECT_EQ(flags->GetFuncFlags(99, &memberFlags), TYPE_E_ELEMENTNOTFOUND);
 }
 
 TEST_F(Framework, InvokeConvertsArgumentsAndReturnsTheResult)

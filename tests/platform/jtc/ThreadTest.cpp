@@ -151,6 +151,40 @@ TEST(JTCThread, DetachedThreadDeletesItselfWhenRunEnds)
     EXPECT_EQ(destroyed.load(), 1);
 }
 
+// The last handle goes on another thread just as run() returns, so that the thread's own
+// reference is the one to delete the object: it must not hold the object's lock by then
+// (ThreadSanitizer sees the lock of a freed object otherwise).
+TEST(JTCThread, LastHandleDroppedAsRunEnds)
+{
+    class Ending : public JTCThread
+    {
+    public:
+        explicit Ending(std::atomic<int>& destroyed, std::atomic<bool>& ending)
+            : m_destroyed(destroyed), m_ending(ending)
+        {
+        }
+        ~Ending() override { ++m_destroyed; }
+        void run() override { m_ending = true; }
+
+    private:
+        std::atomic<int>& m_destroyed;
+        std::atomic<bool>& m_ending;
+    };
+    constexpr int rounds = 300;
+    std::atomic<int> destroyed{0};
+    for (int i = 0; i < rounds; ++i) {
+        std::atomic<bool> ending{false};
+        JTCThreadHandle thread = new Ending(destroyed, ending);
+        thread->start();
+        while (!ending)
+            std::this_thread::yield();
+        thread = nullptr;
+        for (int wait = 0; wait < 500 && destroyed.load() <= i; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(destroyed.load(), rounds);
+}
+
 TEST(JTCThread, JoinWithTimeoutAndJoinSelf)
 {
     class SelfJoiner : public JTCThread

@@ -115,4 +115,26 @@ TEST_F(ComErrorReport, ACaughtExceptionCarriesItsBatchToTheComponent)
                            "failed items: 1 2\nfailure codes: 80041E05 80041E06\nuntried items: 3");
 }
 
+// The component renders a list of any depth without recursion: lists reach it from any client.
+TEST_F(ComErrorReport, TheComponentRendersADeepListOnAFlatStack)
+{
+    RegisterComponent();
+    using Entry = GenericClientException::message_union;
+    constexpr int depth = 300000;
+    SIArray<Entry> messages;
+    for (int i = 0; i < depth; ++i)
+        messages.Add(Entry::Id(7, 1));
+    messages.Add(Entry::Text(SString("x")));
+    GenericClientException e(HRESULT(0x80040005), messages, SString("d"),
+                             GenericClientException::NoSupplInfo, nullptr);
+
+    EXPECT_EQ(uint32_t(ReportComException(kClass, kInterface, e)), 0x80040005u);
+    std::string expected = "{66666666-7777-8888-9999-AAAAAAAAAAAA} "
+                           "{11111111-2222-3333-4444-555555555555} ";
+    for (int i = 0; i < depth; ++i)
+        expected += "7(";
+    expected += "x" + std::string(depth, ')');
+    EXPECT_TRUE(ErrorInfo() == expected);
+}
+
 } // namespace

@@ -388,6 +388,27 @@ TEST_F(AbuseMapping, ArgumentCountsTheListCannotHoldAreCut)
     EXPECT_EQ(CountCheckReports(recorder), 0);
 }
 
+// A server list that nests its messages tens of thousands deep (a reply well under the ORB's
+// limit) is cut at a sane depth as a malformed list: mapping and formatting it stay on a small
+// stack.
+TEST_F(AbuseMapping, ListsNestedTooDeeplyAreCut)
+{
+    AssertRecorder recorder;
+    constexpr CORBA::ULong depth = 45000;
+    Norvel::MessageSeq messages;
+    messages.length(depth + 1);
+    for (CORBA::ULong i = 0; i < depth; ++i)
+        messages[i] = IdEntry(100, 1);
+    messages[depth] = TextEntry(u"end");
+    CORBA::WString_var none = CorbaWStringDup(u"");
+    GenericClientException e = Raised(Norvel::norvel_abuse(1, messages, none.in(), CORBA::Any()));
+    ASSERT_EQ(e.Messages().GetSize(), int32_t(depth + 1));
+    EXPECT_EQ(e.Messages()[30].msgId().num_strings, 1);
+    EXPECT_EQ(e.Messages()[31].msgId().num_strings, 0);
+    EXPECT_GE(CountCheckReports(recorder), 1);
+    EXPECT_FALSE(std::string(e.MessageText().GetString()).empty());
+}
+
 Norvel::norvel_abuse WithSuppl(Norvel::norvel_abuse abuse, const CORBA::Any& suppl)
 {
     abuse.supplErrInfo = suppl;

@@ -11,9 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <csignal>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -363,6 +368,59 @@ TEST_F(ClientAgainstDouble, AKilledServerGivesCommunicationFailureThenTransient)
     GenericClientException second = Failure([&] { m_client->GetTopics(topics); });
     EXPECT_EQ(uint32_t(second.GetHResult()), 0x8004080Bu);
     EXPECT_FALSE(m_client->IsServiceAlive());
+}
+
+// Waits until the process is stopped (state T in /proc).
+void WaitUntilStopped(pid_t pid)
+{
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/stat");
+        std::string pidText, name, state;
+        status >> pidText >> name >> state;
+        if (state == "T")
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ADD_FAILURE() << "the process did not stop";
+}
+
+// A stopped server fails each call after the library's own call timeout, with the mapping of
+// any other system exception (not TRANSIENT, which would start a reconnection); the setting
+// is the library's references' own, and a new connection has it again.
+TEST_F(ClientAgainstDouble, AStoppedServerTimesOutWithTheRowOfAnyOtherSystemException)
+{
+    ::setenv("VARDEX_CALL_TIMEOUT_MS", "400", 1);
+    ASSERT_TRUE(m_client->Connect(m_double->FactoryReference().c_str()));
+    ::unsetenv("VARDEX_CALL_TIMEOUT_MS");
+    Norvel::Norveldiag::SeqTopicVerbosity_var topics;
+    ASSERT_TRUE(m_client->GetTopics(topics));
+    ASSERT_EQ(::kill(m_double->Pid(), SIGSTOP), 0);
+    WaitUntilStopped(m_double->Pid());
+    auto started = std::chrono::steady_clock::now();
+    GenericClientException stopped = Failure([&] { m_client->GetTopics(topics); });
+    auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(uint32_t(stopped.GetHResult()), 0x80004005u);
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    // The test's own reference to the double is not cut.
+    std::thread resume([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        ::kill(m_double->Pid(), SIGCONT);
+    });
+    m_double->Control()->setTopics(Topics({{u"d", 2}}));
+    resume.join();
+
+    ::setenv("VARDEX_CALL_TIMEOUT_MS", "400", 1);
+    CRefCountPtr<CInfoDiagnostics> fresh(new CInfoDiagnostics);
+    ASSERT_TRUE(fresh->Connect(m_double->FactoryReference().c_str()));
+    ::unsetenv("VARDEX_CALL_TIMEOUT_MS");
+    ASSERT_EQ(::kill(m_double->Pid(), SIGSTOP), 0);
+    WaitUntilStopped(m_double->Pid());
+    GenericClientException again = Failure([&] { fresh->GetTopics(topics); });
+    EXPECT_EQ(uint32_t(again.GetHResult()), 0x80004005u);
+    ::kill(m_double->Pid(), SIGCONT);
+    ASSERT_TRUE(fresh->GetTopics(topics));
+    EXPECT_EQ(Text(topics.in()), "d=2;");
 }
 
 TEST_F(ClientAgainstDouble, ANewClientConnectsToTheRestartedServer)

@@ -8,6 +8,7 @@
 #include "implserv.hh"
 #include "norveldiag.hh"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -45,6 +47,7 @@ struct State
     std::mutex lock;
     SeqTopicVerbosity topics;
     bool registerResult = true;
+    bool freeOnUnregister = false;
     std::string serviceKind = "diagnostics";
     std::map<std::string, Abuse> abuses;
     std::map<std::string, std::string> others;
@@ -121,6 +124,23 @@ public:
     unregisterDiagnosticsProbeListener(NorvelDiagnosticsProbeListener_ptr listener) override
     {
         m_state.Check("unregisterDiagnosticsProbeListener");
+        bool freeFirst = false;
+        {
+            std::lock_guard guard(m_state.lock);
+            freeFirst = m_state.freeOnUnregister;
+        }
+        if (freeFirst) {
+            NorvelDiagnosticsProbeListener::_var_type target =
+                NorvelDiagnosticsProbeListener::_duplicate(listener);
+            std::thread([target] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                try {
+                    target->free();
+                } catch (const CORBA::SystemException&) {
+                }
+            }).detach();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        }
         std::lock_guard guard(m_state.lock);
         auto& all = m_state.listeners;
         for (auto it = all.begin(); it != all.end(); ++it)
@@ -261,6 +281,11 @@ public:
     {
         for (auto& target : Listeners())
             target->free();
+    }
+    void setFreeOnUnregister(CORBA::Boolean freeFirst) override
+    {
+        std::lock_guard guard(m_state.lock);
+        m_state.freeOnUnregister = freeFirst;
     }
     void die() override { ::raise(SIGKILL); }
 

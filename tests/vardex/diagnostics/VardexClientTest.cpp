@@ -313,10 +313,12 @@ TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
     DISPID id = 0;
     EXPECT_EQ(topics->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
     EXPECT_EQ(id, DISPID_NEWENUM);
+    CComQIPtr<ITypeInfoFlags> memberFlags(info);
+    ASSERT_TRUE(memberFlags);
     WORD flags = 0;
-    EXPECT_EQ(info->GetFuncFlags(DISPID_NEWENUM, &flags), S_OK);
+    EXPECT_EQ(memberFlags->GetFuncFlags(DISPID_NEWENUM, &flags), S_OK);
     EXPECT_EQ(flags, FUNCFLAG_FRESTRICTED);
-    EXPECT_EQ(info->GetFuncFlags(0x60020007, &flags), S_OK);
+    EXPECT_EQ(memberFlags->GetFuncFlags(0x60020007, &flags), S_OK);
     EXPECT_EQ(flags, 0);
     CComBSTR help;
     EXPECT_EQ(info->GetDocumentation(0x60020005, nullptr, &help, nullptr, nullptr), S_OK);
@@ -534,6 +536,46 @@ TEST_F(VardexClient, ServersFreeEndsTheRegistrationAndTellsTheListenerOnce)
     sink->Release();
 }
 
+// A free that reaches a replaced registration's servant late ends nothing. The server frees
+// the listener it is asked to unregister; that free waits for the object's lock in the client
+// behind a second client thread's registration, which gets the lock first.
+TEST_F(VardexClient, LateFreeOfAReplacedServantLeavesTheCurrentRegistration)
+{
+    StartServer();
+    CComPtr<ISDiagnostics> diagnostics = Connected();
+    for (int round = 0; round < 8; ++round) {
+        auto* first = new Sink;
+        auto* second = new Sink;
+        CComPtr<ISTopics> topics = NewTopics({{"SQL", 1}});
+        ASSERT_EQ(diagnostics->RegisterProbeListener(first, topics), S_OK);
+        m_server->Control()->setFreeOnUnregister(true);
+        std::atomic<bool> unregistering{false};
+        HRESULT registered = E_FAIL;
+        std::thread next([&] {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            while (!unregistering)
+                std::this_thread::yield();
+            // The unregistration holds the lock by now, and the server's free is yet to come.
+            std::this_thread::sleep_for(50ms);
+            registered = diagnostics->RegisterProbeListener(second, topics);
+            CoUninitialize();
+        });
+        unregistering = true;
+        EXPECT_EQ(diagnostics->UnregisterProbeListener(), S_OK);
+        next.join();
+        m_server->Control()->setFreeOnUnregister(false);
+        ASSERT_EQ(registered, S_OK) << "round " << round;
+        std::this_thread::sleep_for(100ms); // the late free has run by now
+        EXPECT_EQ(Registered(diagnostics), 1) << "round " << round;
+        Send(L"SQL", 1, L"current");
+        EXPECT_TRUE(second->WaitFor(1)) << "round " << round;
+        EXPECT_EQ(second->Frees(), 0);
+        EXPECT_EQ(diagnostics->UnregisterProbeListener(), S_OK);
+        first->Release();
+        second->Release();
+    }
+}
+
 // Whatever way a registration ends, its servant and its entry in the interface table go with it:
 // the client's listener is held by nothing but the client, and the library can be unloaded.
 TEST_F(VardexClient, EndedRegistrationsLeaveNeitherServantNorListenerBehind)
@@ -565,6 +607,12 @@ TEST_F(VardexClient, EndedRegistrationsLeaveNeitherServantNorListenerBehind)
     Send(L"SQL", 1, L"still here");
     EXPECT_TRUE(sink->WaitFor(1));
     m_server->Control()->raiseOther("unregisterDiagnosticsProbeListener", "");
+
+    // An unregistration from a thread outside any apartment ends the registration with the
+    // server but cannot revoke the cookie: it fails, and the listener leaves the table later.
+    std::thread([&] { EXPECT_EQ(diagnostics->UnregisterProbeListener(), E_FAIL); }).join();
+    EXPECT_EQ(Registered(diagnostics), 0);
+    EXPECT_EQ(m_server->Control()->listenerCount(), 0);
 
     // A registration over a dead service drops the old one; the new one fails with the server.
     m_server->Kill();
