@@ -16,7 +16,8 @@ namespace {
 
 int RunTool(const std::string& arguments)
 {
-    const std::string command = std::string(HARNIX_DBTOOL) + " " + arguments + " 2>/dev/null";
+    const std::string command =
+        "'" + std::string(HARNIX_DBTOOL) + "' " + arguments + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
