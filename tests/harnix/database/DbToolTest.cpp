@@ -197,8 +197,8 @@ std::string Shell(const std::string& file, const std::string& sql)
 #else
     const std::string preload;
 #endif
-    const std::string command = preload + "sqlite3 -cmd '.load " +
-                                std::string(HARNIX_SQL_EXTENSION) + "' '" + file + "' \"" + sql +
+    const std::string command = preload + "sqlite3 -cmd '.load \"" +
+                                std::string(HARNIX_SQL_EXTENSION) + "\"' '" + file + "' \"" + sql +
                                 "\" 2>&1";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
