@@ -2,7 +2,7 @@
 // profile, against the same translated statement run bare through SQLite in the same run.
 
 #include "harnix/database/Databases.h"
-#include "harnix/staff/CalculDotation.h"
+#include "harnix/magasin/CalculDotation.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Translate.h"
 

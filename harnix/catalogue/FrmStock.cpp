@@ -1,12 +1,13 @@
 #include "harnix/catalogue/FrmStock.h"
 
-#include "harnix/catalogue/ArticleCodes.h"
-#include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/catalogue/ArticleKeys.h"
 #include "harnix/catalogue/ChoixArticleMachine.h"
+#include "harnix/catalogue/ChoixArticleQuota.h"
+#include "harnix/magasin/ArticleCodes.h"
+#include "harnix/magasin/ArticlePrices.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
-#include "harnix/staff/FenQuota.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -1068,7 +1069,8 @@ void FrmStock::CmdSelectioner_Click()
                 FonctionUtilitaires::ConvertNullStr(rs[1]["Designation"].Value());
             Hide();
         } else if (Global::FenQuotaOuverte) {
-            forms::form<FenQuota>().ReferenceZAD = vb::CLng(rs[1]["Reference"].Value());
+            if (ChoixArticleQuota* quota = ChoixArticleQuota::Fenetre())
+                quota->ReferenceZAD = vb::CLng(rs[1]["Reference"].Value());
             Hide();
         }
     } catch (const vb::Error& erreur) {

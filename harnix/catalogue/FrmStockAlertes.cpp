@@ -3,6 +3,7 @@
 // Consomations.
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/magasin/AlertesStock.h"
 #include "harnix/shell/Calendrier.h"
 #include "harnix/shell/Crypte.h"
 #include "harnix/shell/FnTundrel.h"
@@ -26,12 +27,6 @@ namespace {
 constexpr const char* LoginServeur = "qz";
 constexpr const char* NomVue = "Consomations";
 
-bool Vide(const vb::Variant& valeur)
-{
-    return valeur.IsNull() || valeur.IsEmpty() ||
-           (valeur.Type() == vb::VarType::String && valeur.StringValue().empty());
-}
-
 // A period text read as a day. The texts enter a view's statement, which takes no parameters:
 // only a real date goes in, written back as day/month/year.
 vb::Date JourDePeriode(const std::string& texte)
@@ -39,20 +34,6 @@ vb::Date JourDePeriode(const std::string& texte)
     if (!vb::IsDate(texte))
         vb::Raise(vb::ErrTypeMismatch);
     return vb::CDate(texte).DatePart();
-}
-
-// The movement lines of the period summed per article; the first and the last day count whole.
-std::string TexteVue(vb::Date debut, vb::Date fin)
-{
-    return std::string("CREATE VIEW Consomations AS ") +
-           " SELECT     TOP 100 PERCENT  DetailVente.Reference,  DetailVente.Designation, "
-           "SUM( DetailVente.Quantite) AS Total" +
-           " FROM          DetailVente INNER JOIN" +
-           "   Ventes ON  DetailVente.NumVente =  Ventes.NumVente" +
-           " GROUP BY  DetailVente.Reference,  DetailVente.Designation,  Ventes.LaDate" +
-           " HAVING      ( Ventes.LaDate >= CONVERT(DATETIME, '" + vb::CStr(debut) +
-           " 00:00:00', 103)) AND ( Ventes.LaDate <= CONVERT(DATETIME, '" + vb::CStr(fin) +
-           " 23:59:59', 103))" + " ORDER BY  DetailVente.Reference";
 }
 
 } // namespace
@@ -85,8 +66,7 @@ void FrmStock::AfficherAlerteStock()
     vb::Variant seuil = rs[2]["StockAlert"].Value();
     if (Text2(5).DataChanged())
         seuil = Text2(5).Text().toStdString();
-    const bool alerte = !Vide(global) && !Vide(seuil) && vb::CDbl(global) < vb::CDbl(seuil);
-    LabelStockAlerte->setVisible(alerte);
+    LabelStockAlerte->setVisible(AlertesStock::EnAlerte(global, seuil));
 }
 
 void FrmStock::CmdPeriode_Click()
@@ -145,7 +125,7 @@ void FrmStock::CalulDesStockAlerte()
 
         ado::Command vue;
         vue.SetActiveConnection(cn);
-        vue.SetCommandText(TexteVue(debut, fin));
+        vue.SetCommandText(AlertesStock::TexteVue(debut, fin));
         vue.Execute();
         vue.ReleaseConnection();
 
@@ -170,10 +150,8 @@ void FrmStock::CalulDesStockAlerte()
                        ado::adBookmarkCurrent);
             if (!rs[2].Eof() && !rs[2].Bof() &&
                 vb::CLng(rs[2]["Reference"].Value()) == vb::CLng(reference)) {
-                const double parJour = vb::CDbl(resume["GrTotal"].Value()) / jours;
-                const vb::Variant delai = rs[2]["DelaiLivraison"].Value();
-                const double seuil = Vide(delai) ? parJour * 7 : parJour * (vb::CDbl(delai) + 6);
-                rs[2]["StockAlert"] = vb::CLng(seuil);
+                rs[2]["StockAlert"] = AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()),
+                                                          jours, rs[2]["DelaiLivraison"].Value());
                 rs[2].Update();
             }
             resume.MoveNext();

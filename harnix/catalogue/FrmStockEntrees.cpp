@@ -1,8 +1,8 @@
 // The article window's stock receipts: the receipt frame of the card with its live total, and
 // the recording of a receipt (the article's stock and date, and a row of the journal).
 
-#include "harnix/catalogue/EntreeStock.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/magasin/EntreeStock.h"
 #include "harnix/shell/FnTundrel.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

@@ -7,10 +7,11 @@
 // the day the data is made so that the reports and the history show them.
 
 #include "harnix/database/Data.h"
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/CalculDotation.h"
+#include "harnix/magasin/EnregistrementDotation.h"
+#include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
-#include "platform/vb/Currency.h"
 #include "platform/vb/DateTime.h"
 
 #include <array>
@@ -477,8 +478,9 @@ constexpr std::array Issues{
 
 // The allocation: the employees of the production profile at the Nantes plant, for 90 days.
 constexpr long AllocationDaysAgo = 45;
-constexpr long AllocationDays = 90;
-constexpr std::string_view AllocationFilter = "Utilisateurs.Site = 2 AND Utilisateurs.Quota = 1";
+constexpr int32_t AllocationDays = 90;
+constexpr int32_t AllocationSite = 2;
+constexpr int32_t AllocationProfile = 1;
 
 vb::Date DaysAgo(long days, long hour, long minute)
 {
@@ -504,65 +506,16 @@ void WriteIssue(ado::Connection& connection, const Issue& issue)
                                                  employee, article));
 }
 
-// Each employee's quota lines for the period, at least one unit each, and a total of the unit
-// prices, as a committed allocation records them.
+// The allocation of the site's production profile for the period, committed as the planner
+// commits one.
 void WriteAllocation(ado::Connection& connection)
 {
-    ado::Recordset rs = Read(
-        connection,
-        "SELECT Utilisateurs.NoBadge, Utilisateurs.Nom, Utilisateurs.Prenom, Quota.RefArticle, "
-        "ArticleEnStock.Designation, Quota.QtePermise * " +
-            Number(AllocationDays) +
-            " / Quota.Periodicite AS Qte, ArticleEnStock.PrixAchatUnit, Familles.NomFamille, "
-            "Sites.NomSite, Utilisateurs.Site, Services.NomService, Utilisateurs.Service, "
-            "ProfileQuota.Profile, Fournisseur.CodeFournisseur, Fournisseur.Societe "
-            "FROM Utilisateurs INNER JOIN ProfileQuota ON ProfileQuota.NoQuota = "
-            "Utilisateurs.Quota INNER JOIN Quota ON Quota.NoQota = Utilisateurs.Quota "
-            "INNER JOIN ArticleEnStock ON ArticleEnStock.Reference = Quota.RefArticle "
-            "INNER JOIN Familles ON Familles.NoFamille = ArticleEnStock.Famille "
-            "INNER JOIN Fournisseur ON Fournisseur.[No] = ArticleEnStock.NoFournisseur "
-            "LEFT JOIN Sites ON Sites.NoSite = Utilisateurs.Site "
-            "LEFT JOIN Services ON Services.NoService = Utilisateurs.Service WHERE " +
-            std::string(AllocationFilter) + " ORDER BY Utilisateurs.NoBadge, Quota.NoLigne");
-    const vb::Date date = DaysAgo(AllocationDaysAgo, 16, 30);
-    Mouvements::Mouvement m;
-    vb::Currency total;
-    auto write = [&] {
-        if (!m.Lignes.empty()) {
-            m.Total = total;
-            Mouvements::Enregistrer(connection, m);
-        }
-    };
-    for (; !rs.Eof(); rs.MoveNext()) {
-        if (m.Lignes.empty() || vb::CStr(m.Utilisateur) != vb::CStr(rs["NoBadge"].Value())) {
-            write();
-            m = {.LaDate = date,
-                 .Utilisateur = rs["NoBadge"].Value(),
-                 .Nom = rs["Nom"].Value(),
-                 .Prenom = rs["Prenom"].Value(),
-                 .Type = Mouvements::Dotation,
-                 .Total = {},
-                 .TotalApresLignes = true};
-            total = vb::Currency();
-        }
-        const int32_t quantity = vb::CLng(rs["Qte"].Value());
-        Mouvements::Ligne l;
-        l.Reference = rs["RefArticle"].Value();
-        l.Designation = rs["Designation"].Value();
-        l.Quantite = quantity == 0 ? 1 : quantity;
-        l.PrixAchatUnit = rs["PrixAchatUnit"].Value();
-        l.NomFamille = rs["NomFamille"].Value();
-        l.NomSite = rs["NomSite"].Value();
-        l.NoSite = rs["Site"].Value();
-        l.NomService = rs["NomService"].Value();
-        l.NoService = rs["Service"].Value();
-        l.Profile = rs["Profile"].Value();
-        l.CodeFournisseur = rs["CodeFournisseur"].Value();
-        l.Societe = rs["Societe"].Value();
-        m.Lignes.push_back(l);
-        total += vb::CCur(rs["PrixAchatUnit"].Value());
-    }
-    write();
+    const CalculDotation::Conditions conditions =
+        CalculDotation::ConstruireConditions({{.NoSite = AllocationSite,
+                                               .NoService = vb::Variant::Null(),
+                                               .NoQuota = AllocationProfile}});
+    EnregistrementDotation::Enregistrer(connection, DaysAgo(AllocationDaysAgo, 16, 30),
+                                        AllocationDays, CalculDotation::Filtre(conditions, {}));
 }
 
 // Written in the order of their dates, so that the movement numbers follow the days.

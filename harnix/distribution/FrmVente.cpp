@@ -1,8 +1,8 @@
 #include "harnix/distribution/FrmVente.h"
 
+#include "harnix/shell/FenetrePrincipale.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "harnix/staff/Saisie.h"
 #include "platform/ado/Text.h"
@@ -138,8 +138,8 @@ void FrmVente::Form_Activate()
 void FrmVente::Form_Unload(int& cancel)
 {
     (void)cancel;
-    if (forms::IsLoaded<FrmPrincipal>())
-        forms::form<FrmPrincipal>().setEnabled(true);
+    if (forms::Form* principale = FenetrePrincipale::Chargee())
+        principale->setEnabled(true);
     vb::ResumeNext span;
     span.Run([&] { cmd1.ReleaseConnection(); }, [&] { cmd2.ReleaseConnection(); },
              [&] { cn1.Close(); }, [&] { cn2.Close(); });

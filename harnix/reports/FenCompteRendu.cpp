@@ -1,11 +1,11 @@
 #include "harnix/reports/FenCompteRendu.h"
 
+#include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/reports/Periode.h"
 #include "harnix/shell/Calendrier.h"
+#include "harnix/shell/FenetrePrincipale.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/forms/Dialogs.h"
@@ -201,8 +201,8 @@ void FenCompteRendu::Form_Unload(int& cancel)
     CommandeEtat.ReleaseConnection();
     if (cn.State() == ado::adStateOpen)
         cn.Close();
-    if (forms::IsLoaded<FrmPrincipal>())
-        forms::form<FrmPrincipal>().setEnabled(true);
+    if (forms::Form* principale = FenetrePrincipale::Chargee())
+        principale->setEnabled(true);
 }
 
 void FenCompteRendu::EcrirePeriode(vb::Date debut, vb::Date fin)

@@ -1,9 +1,9 @@
 #include "harnix/reports/FenVeltrixRep.h"
 
+#include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenCompteRendu.h"
-#include "harnix/reports/Periode.h"
+#include "harnix/shell/FenetrePrincipale.h"
 #include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Recordset.h"
@@ -69,9 +69,9 @@ void FenVeltrixRep::Form_Load()
         barre = ecran->geometry().bottom() - zone.bottom();
     marge = MargeBarreTaches(barre);
     int largeur = win::ScreenWidthTwips(), hauteur = win::ScreenHeightTwips();
-    if (forms::IsLoaded<FrmPrincipal>()) {
-        largeur = forms::form<FrmPrincipal>().Width();
-        hauteur = forms::form<FrmPrincipal>().Height();
+    if (const forms::Form* principale = FenetrePrincipale::Chargee()) {
+        largeur = principale->Width();
+        hauteur = principale->Height();
     }
     largeurVue = largeur - 100;
     hauteurVue = std::max(hauteur - marge, 1500);

@@ -9,6 +9,7 @@
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
+#include "harnix/shell/FenetrePrincipale.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/FrmAbout.h"
@@ -71,6 +72,9 @@ FrmPrincipal::FrmPrincipal()
 {
     setObjectName("FrmPrincipal");
     SetCaption("Gestion de");
+    FenetrePrincipale::Definir([]() -> forms::Form* {
+        return forms::IsLoaded<FrmPrincipal>() ? &forms::form<FrmPrincipal>() : nullptr;
+    });
 
     SSpanel1 = new forms::Panel("SSpanel1", {}, this);
     forms::MoveTwips(*SSpanel1, 0, 0, 8040, 5160);

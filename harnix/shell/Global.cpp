@@ -1,6 +1,5 @@
 #include "harnix/shell/Global.h"
 
-#include "harnix/shell/Crypte.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FrmPrincipal.h"
@@ -8,16 +7,11 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/forms/Registry.h"
-#include "platform/vb/Strings.h"
 #include "platform/win/Clock.h"
 #include "platform/win/End.h"
 #include "platform/win/ErrorLog.h"
 #include "platform/win/InstanceLock.h"
-#include "platform/win/Locale.h"
 #include "platform/win/Process.h"
-#include "platform/win/WindowCaptions.h"
-
-#include <QCoreApplication>
 
 #include <chrono>
 #include <cstdlib>
@@ -31,14 +25,6 @@ using namespace std::chrono_literals;
 constexpr const char* CaptionLoading = "Loading ZAD";
 constexpr const char* Lecteur = "slidora";
 constexpr auto DureeVideo = 16s;
-// The longest caption part that the single-instance test reads.
-constexpr long LongueurTitre = 119;
-
-std::string& DossierChoisi()
-{
-    static std::string dossier;
-    return dossier;
-}
 
 // Held for the whole run: a second copy started before any window of the first exists (during
 // the introduction video) still finds the first one. One per display, as captions are.
@@ -67,53 +53,6 @@ bool DemarrerLecteur()
 }
 
 } // namespace
-
-std::string ProgramFolder()
-{
-    return DossierChoisi().empty() ? QCoreApplication::applicationDirPath().toStdString()
-                                   : DossierChoisi();
-}
-
-void SetProgramFolder(const std::string& folder)
-{
-    DossierChoisi() = folder;
-}
-
-long TrouverFenetre(const std::string& texte)
-{
-    long trouve = 0;
-    const std::vector<std::string> titres = win::TopLevelWindowCaptions();
-    for (size_t i = 0; i < titres.size(); ++i) {
-        if (vb::InStr(vb::Left(titres[i], LongueurTitre), texte, vb::vbTextCompare) > 0)
-            trouve = static_cast<long>(i + 1);
-    }
-    return trouve;
-}
-
-void LireParametres()
-{
-    using FnTundrel::LireIniInteger;
-    using FnTundrel::LireIniString;
-    const std::string dossier = ProgramFolder();
-    SeparateurDecimal = win::DecimalSeparator();
-    CheminIni = dossier + "/automat.ini";
-    CheminImages = dossier + "/image";
-    NomBase = LireIniString(CheminIni, SectionBase, "Nom", "ZAD");
-    NomServeur = LireIniString(CheminIni, SectionBase, "Serveur", ServeurParDefaut);
-    TypeLecteur = std::to_string(LireIniInteger(CheminIni, "Badge", "TypeLecteurBadge", 1));
-    PremierNumeroBadge = LireIniString(CheminIni, "Badge", "PremierNumero", "1000");
-    PortBadge = LireIniInteger(CheminIni, "PortCom", "PortLecteurBadge", 1);
-    FamilleChaussures = LireIniInteger(CheminIni, "Badge", "Chaussures", 3);
-    FamilleGants = LireIniInteger(CheminIni, "Badge", "Gants", 1);
-    const std::string p = LireIniString(CheminIni, SectionBase, "P", "");
-    if (p == "")
-        MotPasseBase = vb::Left(Crypte::Decrypter(Crypte::MotPasseCrypte()), 5);
-    else
-        MotPasseBase = "qz";
-    ChaineConnexion = std::string("Provider=") + "Microsoft.Jet.OLEDB.4.0" + ";" +
-                      "Data Source=" + dossier + "/zad.MDB" +
-                      ";Jet OLEDB:Database Password=" + MotPasseBase;
-}
 
 void Main()
 {

@@ -1,10 +1,10 @@
 #include "harnix/staff/FenDotation.h"
 
+#include "harnix/magasin/EnregistrementDotation.h"
 #include "harnix/shell/Calendrier.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
-#include "harnix/staff/EnregistrementDotation.h"
 #include "platform/forms/Colors.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

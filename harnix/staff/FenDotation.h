@@ -4,7 +4,7 @@
 // of the quantities per article, site and service into the result grid, its export into the
 // workbook, and the commit of the allocation as movements.
 
-#include "harnix/staff/CalculDotation.h"
+#include "harnix/magasin/CalculDotation.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"

@@ -73,6 +73,9 @@ FenQuota::FenQuota()
 {
     setObjectName("FenQuota");
     SetCaption("Profiles");
+    // The article window hands a picked article to this window.
+    ChoixArticleQuota::DefinirFenetre(
+        []() -> ChoixArticleQuota& { return forms::form<FenQuota>(); });
 
     SSFrame1 = new forms::Frame("SSFrame1", "Profile", this);
     data1 = new forms::DataControl("data1", SSFrame1);

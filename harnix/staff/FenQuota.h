@@ -4,6 +4,7 @@
 // window in picker mode. The employee register also opens it to create the personal profile of
 // one employee.
 
+#include "harnix/catalogue/ChoixArticleQuota.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -16,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-class FenQuota : public forms::Form
+class FenQuota : public forms::Form, public ChoixArticleQuota
 {
     Q_OBJECT
 
@@ -43,8 +44,6 @@ public:
     void CmdClose_Click();
     void DBGrid2_HeadClick(int colIndex);
 
-    // The article picked in the article window.
-    int32_t ReferenceZAD = 0;
     // Opened by the employee register for one employee.
     bool DepuisFenUtilisateur = false;
 

@@ -1,9 +1,9 @@
 // The employee register's consumption report of the current employee over a period, and its
 // badge button: the badge labels of every employee, or a new badge read from the serial reader.
 
+#include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/reports/Periode.h"
 #include "harnix/shell/Calendrier.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"

@@ -1,5 +1,7 @@
 #include "platform/report/Ean13.h"
 
+#include "platform/barcode/CheckDigit.h"
+
 #include <QFont>
 #include <QPainter>
 
@@ -16,14 +18,6 @@ const char* const SetR[10] = {"1110010", "1100110", "1101100", "1000010", "10111
                               "1001110", "1010000", "1000100", "1001000", "1110100"};
 const char* const Parity[10] = {"LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG",
                                 "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
-
-int CheckDigit(const QString& twelve)
-{
-    int sum = 0;
-    for (int i = 0; i < 12; ++i)
-        sum += twelve[i].digitValue() * (i % 2 == 0 ? 1 : 3);
-    return (10 - sum % 10) % 10;
-}
 
 } // namespace
 
@@ -60,7 +54,7 @@ std::optional<QString> Ean13Digits(const QString& text)
         std::any_of(t.begin(), t.end(), [](QChar c) { return c < '0' || c > '9'; }))
         return std::nullopt;
     const QString twelve = t.left(12);
-    return twelve + QString::number(CheckDigit(twelve));
+    return twelve + QString::number(barcode::Ean13CheckDigit(twelve.toStdString()));
 }
 
 QString Ean13Modules(const QString& digits)

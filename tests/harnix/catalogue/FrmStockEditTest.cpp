@@ -3,8 +3,9 @@
 
 #include "FrmStockFixture.h"
 
-#include "harnix/catalogue/ArticleCodes.h"
-#include "harnix/catalogue/ArticlePrices.h"
+#include "harnix/catalogue/ArticleKeys.h"
+#include "harnix/magasin/ArticleCodes.h"
+#include "harnix/magasin/ArticlePrices.h"
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
@@ -346,22 +347,6 @@ TEST_F(FrmStockTest, TypedDecimalSeparatorFollowsTheSettings)
     EXPECT_EQ(f.Text2(2).Text(), "12.7");
     Type(f.Text2(4), "1a2");
     EXPECT_EQ(f.Text2(4).Text(), "12");
-}
-
-TEST(PrixArticles, Computations)
-{
-    EXPECT_EQ(PrixArticles::PrixSaisi("12,5"), vb::Currency::FromText("12.5"));
-    EXPECT_EQ(PrixArticles::PrixSaisi("1,005"), vb::Currency::FromText("1.01"));
-    EXPECT_EQ(PrixArticles::PrixUnitaire(vb::Currency::FromText("12.5"), 12),
-              vb::Currency::FromText("1.04"));
-    EXPECT_EQ(PrixArticles::PrixUnitaire(vb::Currency::FromText("10"), 3),
-              vb::Currency::FromText("3.33"));
-    EXPECT_EQ(PrixArticles::TextePaquets(27, 12), "2 P + 3 U");
-    EXPECT_EQ(PrixArticles::TextePaquets(5, 12), "0 P + 5 U");
-    EXPECT_EQ(database::testing::ErrorOf([] { PrixArticles::PrixUnitaire({}, 0); }),
-              vb::ErrDivisionByZero);
-    EXPECT_EQ(database::testing::ErrorOf([] { PrixArticles::TextePaquets(27, 0); }),
-              vb::ErrDivisionByZero);
 }
 
 TEST_F(FrmStockTest, MoneyShowsWithTwoDecimalsInTheGridAndOnTheCardAlike)

@@ -16,7 +16,8 @@ namespace {
 
 int RunTool(const std::string& arguments)
 {
-    const std::string command = std::string(HARNIX_DBTOOL) + " " + arguments + " 2>/dev/null";
+    const std::string command =
+        "'" + std::string(HARNIX_DBTOOL) + "' " + arguments + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -196,8 +197,8 @@ std::string Shell(const std::string& file, const std::string& sql)
 #else
     const std::string preload;
 #endif
-    const std::string command = preload + "sqlite3 -cmd '.load " +
-                                std::string(HARNIX_SQL_EXTENSION) + "' '" + file + "' \"" + sql +
+    const std::string command = preload + "sqlite3 -cmd '.load \"" +
+                                std::string(HARNIX_SQL_EXTENSION) + "\"' '" + file + "' \"" + sql +
                                 "\" 2>&1";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {

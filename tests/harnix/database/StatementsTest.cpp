@@ -3,6 +3,10 @@
 
 #include "DatabaseFixture.h"
 
+#include "harnix/magasin/AlertesStock.h"
+#include "harnix/magasin/CalculDotation.h"
+#include "platform/vb/DateTime.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -111,87 +115,6 @@ std::string EmployeeLines(const std::string& start, const std::string& end,
            " HAVING      ( Ventes.LaDate > CDate(\"" +
            start + " 00:00:00\")) AND ( Ventes.LaDate < CDate(\"" + end +
            " 23:59:59\")) AND (Ventes.Utilisateur = \"" + badge + "\");";
-}
-
-// The allocation statements' columns and groups, up to where the planner's computation adds the
-// size's name.
-std::string AllocationColumns(long days)
-{
-    return "SELECT     TOP 100 PERCENT  Quota.RefArticle,  ArticleEnStock.Designation,  "
-           "ArticleEnStock.Taille,  Utilisateurs.TailleMain,"
-           " SUM( Quota.QtePermise) AS Quota, SUM( Quota.QtePermise) * " +
-           std::to_string(days) +
-           " /  Quota.Periodicite AS Qte,  Quota.Periodicite,  Sites.NomSite,"
-           "  Utilisateurs.Site,  Services.NomService,  Utilisateurs.Service,  "
-           "Utilisateurs.NoBadge,  Utilisateurs.Nom,  Utilisateurs.Prenom,"
-           "  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  Familles.NomFamille,  "
-           "Fournisseur.CodeFournisseur,  Fournisseur.Societe,"
-           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, ";
-}
-
-const std::string AllocationGroups =
-    " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  "
-    "Services.NomService,  Utilisateurs.Service,  ArticleEnStock.Designation,"
-    "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
-    "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
-    "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  "
-    "ProfileQuota.NoQuota,  ArticleEnStock.Taille,"
-    "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
-    "ArticleEnStock.QteEnStock, ";
-
-// The allocation planner's computation (joins through the employee's service).
-std::string AllocationComputation(long days, const std::string& filter)
-{
-    return AllocationColumns(days) +
-           "Tailles.Taille AS NomTaille, Utilisateurs.MachineAutorise"
-           " FROM           dbo.Quota INNER JOIN"
-           "   dbo.Familles INNER JOIN"
-           "  dbo.ArticleEnStock ON dbo.Familles.NoFamille = dbo.ArticleEnStock.Famille INNER "
-           "JOIN"
-           "  dbo.Fournisseur ON dbo.ArticleEnStock.NoFournisseur = dbo.Fournisseur.[No] ON"
-           "  dbo.Quota.RefArticle = dbo.ArticleEnStock.Reference LEFT OUTER JOIN"
-           "  dbo.Tailles ON dbo.ArticleEnStock.Taille = dbo.Tailles.NoTaille LEFT OUTER JOIN"
-           "  dbo.Sites RIGHT OUTER JOIN"
-           "  dbo.Services ON dbo.Sites.NoSite = dbo.Services.Site RIGHT OUTER JOIN"
-           "  dbo.ProfileQuota RIGHT OUTER JOIN"
-           "  dbo.Utilisateurs ON dbo.ProfileQuota.NoQuota = dbo.Utilisateurs.Quota ON "
-           "dbo.Services.NoService = dbo.Utilisateurs.Service ON"
-           "   dbo.Quota.NoQota = dbo.Utilisateurs.Quota" +
-           AllocationGroups + "Tailles.Taille, Utilisateurs.MachineAutorise" + filter +
-           " ORDER BY  Quota.RefArticle";
-}
-
-// The allocation commit (joins through the employee's own site and service).
-std::string AllocationCommit(long days, const std::string& filter)
-{
-    return AllocationColumns(days) +
-           "Utilisateurs.MachineAutorise"
-           " FROM          Quota INNER JOIN"
-           "  Familles INNER JOIN"
-           "  ArticleEnStock ON  Familles.NoFamille =  ArticleEnStock.Famille INNER JOIN"
-           "  Fournisseur ON  ArticleEnStock.NoFournisseur =  Fournisseur.[No] ON"
-           "  Quota.RefArticle =  ArticleEnStock.Reference LEFT OUTER JOIN"
-           "  ProfileQuota RIGHT OUTER JOIN"
-           "  Utilisateurs ON  ProfileQuota.NoQuota =  Utilisateurs.Quota LEFT OUTER JOIN"
-           "  Sites ON  Utilisateurs.Site =  Sites.NoSite LEFT OUTER JOIN"
-           "  Services ON  Utilisateurs.Service =  Services.NoService ON  Quota.NoQota =  "
-           "Utilisateurs.Quota" +
-           AllocationGroups + "Utilisateurs.MachineAutorise" + filter +
-           " ORDER BY  Utilisateurs.NoBadge";
-}
-
-// The stock-alert recomputation's view of the consumption of a period.
-std::string ConsumptionView(const std::string& start, const std::string& end)
-{
-    return "CREATE VIEW Consomations AS "
-           " SELECT     TOP 100 PERCENT  DetailVente.Reference,  DetailVente.Designation, SUM( "
-           "DetailVente.Quantite) AS Total"
-           " FROM          DetailVente INNER JOIN"
-           "   Ventes ON  DetailVente.NumVente =  Ventes.NumVente"
-           " GROUP BY  DetailVente.Reference,  DetailVente.Designation,  Ventes.LaDate"
-           " HAVING      ( Ventes.LaDate > CONVERT(DATETIME, '" +
-           start + " 00:00:00', 103)) AND ( Ventes.LaDate < CONVERT(DATETIME, '" + end +
-           " 23:59:59', 103)) ORDER BY  DetailVente.Reference";
 }
 
 struct Statement
@@ -381,7 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
             "GrTotal",
             {"1", "3"},
             true,
-            {ConsumptionView("01/03/2024", "31/03/2024")}},
+            {AlertesStock::TexteVue(vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 3, 31))}},
         Statement{"units_per_shelf",
                   "SELECT  TOP 100 PERCENT Etage, COUNT(Reference) AS CompteDeReference From  "
                   "EmplacementsMachine1 where (NoMachine = 1)  GROUP BY Etage ORDER BY Etage",
@@ -393,46 +316,47 @@ INSTANTIATE_TEST_SUITE_P(
                   "CompteDeReference",
                   {"2", "1", "0"}},
         Statement{"allocation_by_site",
-                  AllocationComputation(30, Site1),
+                  CalculDotation::RequeteCalcul(30, Site1),
                   "RefArticle",
                   {"1000", "1000", "1001", "1001"}},
         Statement{"allocation_site_through_the_service",
-                  AllocationComputation(30, Site1),
+                  CalculDotation::RequeteCalcul(30, Site1),
                   "NomSite",
                   {"LYON", "LYON", "LYON", "LYON"}},
         Statement{"allocation_by_site_and_profile",
-                  AllocationComputation(
+                  CalculDotation::RequeteCalcul(
                       30, " HAVING      ( Utilisateurs.Site =1) AND ( ProfileQuota.NoQuota =1)"),
                   "NoBadge",
                   {"1000", "1000", "1001", "1001"},
                   true},
         Statement{"allocation_by_site_and_another_profile",
-                  AllocationComputation(
+                  CalculDotation::RequeteCalcul(
                       30, " HAVING      ( Utilisateurs.Site =1) AND ( ProfileQuota.NoQuota =2)"),
                   "NoBadge",
                   {}},
         Statement{"allocation_by_service_and_machine",
-                  AllocationComputation(30, " HAVING       ( Utilisateurs.Service =2 AND "
-                                            "(Utilisateurs.MachineAutorise LIKE N'%1%'))"),
+                  CalculDotation::RequeteCalcul(30, " HAVING       ( Utilisateurs.Service =2 AND "
+                                                    "(Utilisateurs.MachineAutorise LIKE N'%1%'))"),
                   "NoBadge",
                   {"1000", "1000"}},
         Statement{"allocation_by_two_services",
-                  AllocationComputation(
+                  CalculDotation::RequeteCalcul(
                       30, " HAVING       ( Utilisateurs.Service =1 OR  Utilisateurs.Service =2)"),
                   "NoBadge",
                   {"1000", "1000", "1001", "1001"},
                   true},
         Statement{"allocation_commit_by_site",
-                  AllocationCommit(30, Site1),
+                  CalculDotation::RequeteEnregistrement(30, Site1),
                   "NoBadge",
                   {"1000", "1000", "1001", "1001"}},
         Statement{"allocation_commit_by_sites_and_services",
-                  AllocationCommit(30, " HAVING      ( Utilisateurs.Site =2) OR ( "
-                                       "Utilisateurs.Service =1)"),
+                  CalculDotation::RequeteEnregistrement(30,
+                                                        " HAVING      ( Utilisateurs.Site =2) OR ( "
+                                                        "Utilisateurs.Service =1)"),
                   "NoBadge",
                   {"1001", "1001"}},
         Statement{"allocation_commit_profile_names",
-                  AllocationCommit(30, Site1),
+                  CalculDotation::RequeteEnregistrement(30, Site1),
                   "Profile",
                   {"PRODUCTION", "PRODUCTION", "PRODUCTION", "PRODUCTION"}}),
     [](const ::testing::TestParamInfo<Statement>& info) { return info.param.what; });
@@ -441,8 +365,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AllocationStatements, ComputeTheQuantityOfThePeriod)
 {
     ZadFixture fixture;
-    for (const std::string& text :
-         {AllocationComputation(90, Site1), AllocationCommit(90, Site1)}) {
+    for (const std::string& text : {CalculDotation::RequeteCalcul(90, Site1),
+                                    CalculDotation::RequeteEnregistrement(90, Site1)}) {
         ado::Recordset rs = OpenRecordset(fixture.Connection(), text);
         ASSERT_EQ(rs.RecordCount(), 4) << text;
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {

@@ -416,47 +416,4 @@ TEST_F(Comptoir, ClosingHidesAndReopeningReadsNewEmployeesAndArticles)
     EXPECT_EQ(Label2(g, 7), "BOUCHONS");
 }
 
-TEST_F(Comptoir, TheQuotaCheckCountsEveryIssueOfItsWindow)
-{
-    // Profile 5: at most 2 of article 1001 in 30 days.
-    Execute("INSERT INTO Quota (NoQota, RefArticle, QtePermise, Periodicite) VALUES (5, 1001, 2, "
-            "30)");
-    Execute("INSERT INTO Quota (NoQota, RefArticle, QtePermise) VALUES (6, 1001, 2)");
-    FenComptoir& f = Ouvrir();
-    const vb::Date aujourdhui = vb::Today();
-    const auto moment = [&](int jours, const char* heure) {
-        return vb::DateAdd("d", jours, aujourdhui).ToIsoText().substr(0, 10) + " " + heure;
-    };
-    const auto mouvement = [&](const std::string& date, const char* badge, int quantite) {
-        Execute("INSERT INTO Ventes (NumVente, LaDate, Utilisateur, TypeMouvement) VALUES (" +
-                std::to_string(100 + std::stoi(Stored("select count(*) from Ventes"))) + ", '" +
-                date + "', '" + badge + "', 1)");
-        Execute("INSERT INTO DetailVente (NumVente, Reference, Quantite) VALUES ((select "
-                "max(NumVente) from Ventes), 1001, " +
-                std::to_string(quantite) + ")");
-    };
-    EXPECT_EQ(f.VerifierQuota(1000, 5, "1000"), 3) << "no line for the article";
-    EXPECT_EQ(f.VerifierQuota(1001, 7, "1000"), 3) << "no line at all";
-    EXPECT_EQ(f.VerifierQuota(1001, 6, "1000"), 3) << "a line without its period";
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 2);
-
-    mouvement(moment(-31, "23:59:59"), "1000", 2);
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 2) << "before the window";
-    mouvement(moment(0, "12:00:00"), "1001", 2);
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 2) << "another employee's";
-    mouvement(moment(-30, "00:00:00"), "1000", 1);
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 2);
-    mouvement(moment(0, "23:59:59"), "1000", 1);
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 1) << "from midnight 30 days back to today's end";
-
-    // Two issues alike, in the same second, count twice.
-    Execute("DELETE FROM DetailVente WHERE NumVente > 3");
-    Execute("DELETE FROM Ventes WHERE NumVente > 3");
-    mouvement(moment(0, "08:00:00"), "1000", 1);
-    mouvement(moment(0, "08:00:00"), "1000", 1);
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "1000"), 1);
-    // A badge with a quote is a value, not part of the statement.
-    EXPECT_EQ(f.VerifierQuota(1001, 5, "x' OR 'a'='a"), 2);
-}
-
 } // namespace

@@ -3,7 +3,7 @@
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/comm/Pty.h"
 
-#include "harnix/staff/CodeBadge.h"
+#include "harnix/magasin/CodeBadge.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 

@@ -1,7 +1,7 @@
 // A year of sample movements on a real zad.MDB: counted by month, article and employee, written
 // whole or not at all, and offered by the allocation planner after its question.
 
-#include "harnix/staff/MouvementsMensuels.h"
+#include "harnix/magasin/MouvementsMensuels.h"
 
 #include "tests/harnix/staff/StaffFixture.h"
 

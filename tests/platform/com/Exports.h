@@ -11,7 +11,7 @@ namespace com::testing {
 // from the file; empty when the file cannot be read.
 inline std::set<std::string> ExportedNames(const std::string& library)
 {
-    const std::string command = "nm -D --defined-only " + library;
+    const std::string command = "nm -D --defined-only '" + library + "'";
     std::set<std::string> names;
     FILE* output = ::popen(command.c_str(), "r");
     if (!output)

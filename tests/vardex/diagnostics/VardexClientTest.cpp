@@ -180,7 +180,7 @@ protected:
     void SetUp() override
     {
         RegistryFixture::SetUp();
-        std::string command = std::string(REGSVR) + " " + VARDEX_LIBRARY + " > /dev/null";
+        std::string command = "'" + std::string(REGSVR) + "' '" + VARDEX_LIBRARY + "' > /dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         int argc = 0;
@@ -325,7 +325,7 @@ TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
     EXPECT_EQ(Utf8(help), "Get Pair given Index, Index can be ordinal position or id");
 
     // The registration command removes what it wrote.
-    std::string command = std::string(REGSVR) + " -u " + VARDEX_LIBRARY + " > /dev/null";
+    std::string command = "'" + std::string(REGSVR) + "' -u '" + VARDEX_LIBRARY + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(CLSIDFromProgID(u"VeltrixEnterprise.Topics", &clsid), CO_E_CLASSSTRING);
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key));

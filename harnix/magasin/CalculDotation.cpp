@@ -1,6 +1,5 @@
-#include "harnix/staff/CalculDotation.h"
+#include "harnix/magasin/CalculDotation.h"
 
-#include "harnix/shell/FonctionUtilitaires.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 
@@ -53,9 +52,10 @@ constexpr const char* DebutGroupBy =
     "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
     "ArticleEnStock.QteEnStock,";
 
+// A Null shows as an empty cell.
 std::string Texte(const vb::Variant& valeur)
 {
-    return FonctionUtilitaires::ConvertNullStr(valeur);
+    return valeur.IsNull() ? std::string() : vb::CStr(valeur);
 }
 
 // Names of a group: a Null equals only another Null.

@@ -22,23 +22,23 @@ enum TypeMouvement : int16_t { Dotation = 1, MouvementGenere = 2, RemiseComptoir
 // The columns of a DetailVente row; a value left Null leaves its column empty.
 struct Ligne
 {
-    vb::Variant Reference;
-    vb::Variant Designation;
-    vb::Variant Quantite;
-    vb::Variant PrixAchatUnit;
-    vb::Variant NomFamille;
-    vb::Variant NomSite;
-    vb::Variant NoSite;
-    vb::Variant NomService;
-    vb::Variant NoService;
+    vb::Variant Reference = {};
+    vb::Variant Designation = {};
+    vb::Variant Quantite = {};
+    vb::Variant PrixAchatUnit = {};
+    vb::Variant NomFamille = {};
+    vb::Variant NomSite = {};
+    vb::Variant NoSite = {};
+    vb::Variant NomService = {};
+    vb::Variant NoService = {};
     // The profile number (counter) or the profile name (allocation), as the writer has it.
-    vb::Variant Profile;
-    vb::Variant CodeFournisseur;
-    vb::Variant Societe;
-    vb::Variant Taille;
-    vb::Variant RefFournisseur;
-    vb::Variant CodeArticle;
-    vb::Variant NoFamille;
+    vb::Variant Profile = {};
+    vb::Variant CodeFournisseur = {};
+    vb::Variant Societe = {};
+    vb::Variant Taille = {};
+    vb::Variant RefFournisseur = {};
+    vb::Variant CodeArticle = {};
+    vb::Variant NoFamille = {};
 };
 
 struct Mouvement

@@ -1,4 +1,4 @@
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/Mouvements.h"
 
 #include "platform/vb/Convert.h"
 

@@ -1,4 +1,4 @@
-#include "harnix/catalogue/ArticleCodes.h"
+#include "harnix/magasin/ArticleCodes.h"
 
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The computations of the article card: purchase prices per unit and per pack, the alert
-// threshold in packs and units, and the keys each box of the card accepts.
+// The computations of the article card: purchase prices per unit and per pack and the alert
+// threshold in packs and units.
 
 #include "platform/vb/Currency.h"
 
@@ -21,9 +21,5 @@ std::string TextePaquets(int32_t quantite, int32_t unitesParPaquet);
 
 // The whole value of a box's text (a text that is not a number raises error 13).
 int32_t ValeurEntiere(const std::string& texte);
-
-// The key that the card's box of that index keeps of a typed one (0 drops it). Control keys
-// always pass; in the price boxes "," and "." both give the decimal separator of the settings.
-int FiltreTouche(int index, int keyAscii, const std::string& separateurDecimal);
 
 } // namespace PrixArticles

@@ -1,6 +1,6 @@
-#include "harnix/staff/MouvementsMensuels.h"
+#include "harnix/magasin/MouvementsMensuels.h"
 
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"

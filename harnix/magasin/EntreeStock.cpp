@@ -1,4 +1,4 @@
-#include "harnix/catalogue/EntreeStock.h"
+#include "harnix/magasin/EntreeStock.h"
 
 #include "platform/vb/Error.h"
 

@@ -1,5 +1,6 @@
-#include "harnix/staff/CodeBadge.h"
+#include "harnix/magasin/CodeBadge.h"
 
+#include "platform/barcode/CheckDigit.h"
 #include "platform/vb/Strings.h"
 
 namespace CodeBadge {
@@ -28,10 +29,10 @@ void Completer12(std::string& code)
 
 std::string CalculChecksumEAN13(std::string& code)
 {
-    int somme = 0;
+    std::string douze;
     for (long position = 1; position <= 12; ++position)
-        somme += Chiffre(code, position) * (position % 2 == 0 ? 3 : 1);
-    code += char('0' + (10 - somme % 10) % 10);
+        douze += char('0' + Chiffre(code, position));
+    code += char('0' + barcode::Ean13CheckDigit(douze));
     return code;
 }
 

@@ -1,7 +1,7 @@
 // The movement writer on a real zad.MDB: what each kind of movement stores, the stock it
 // changes, and a failing write that leaves nothing behind.
 
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/Mouvements.h"
 
 #include "tests/harnix/database/DatabaseFixture.h"
 

@@ -1,4 +1,4 @@
-#include "harnix/reports/Periode.h"
+#include "harnix/magasin/Periode.h"
 
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"

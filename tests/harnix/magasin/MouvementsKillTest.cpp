@@ -2,7 +2,7 @@
 // the database file holds only whole issues (a header with its line and its stock decrease) and
 // passes SQLite's integrity check.
 
-#include "harnix/distribution/Mouvements.h"
+#include "harnix/magasin/Mouvements.h"
 
 #include "tests/harnix/database/DatabaseFixture.h"
 

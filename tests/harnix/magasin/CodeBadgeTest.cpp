@@ -1,4 +1,4 @@
-#include "harnix/staff/CodeBadge.h"
+#include "harnix/magasin/CodeBadge.h"
 
 #include <gtest/gtest.h>
 

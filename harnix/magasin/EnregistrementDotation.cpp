@@ -1,7 +1,7 @@
-#include "harnix/staff/EnregistrementDotation.h"
+#include "harnix/magasin/EnregistrementDotation.h"
 
-#include "harnix/distribution/Mouvements.h"
-#include "harnix/staff/CalculDotation.h"
+#include "harnix/magasin/CalculDotation.h"
+#include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Currency.h"
@@ -44,6 +44,12 @@ Mouvements::Ligne LigneDe(ado::Recordset& rs)
 int32_t Enregistrer(ado::Connection& connexion, int32_t nbJours, const std::string& filtre,
                     const std::function<void(int)>& progression)
 {
+    return Enregistrer(connexion, vb::Now(), nbJours, filtre, progression);
+}
+
+int32_t Enregistrer(ado::Connection& connexion, vb::Date laDate, int32_t nbJours,
+                    const std::string& filtre, const std::function<void(int)>& progression)
+{
     ado::Recordset rs;
     rs.SetClientCursor(ado::adLockOptimistic);
     rs.Open(CalculDotation::RequeteEnregistrement(nbJours, filtre), connexion);
@@ -73,7 +79,7 @@ int32_t Enregistrer(ado::Connection& connexion, int32_t nbJours, const std::stri
             const std::string nouveau = vb::CStr(rs["NoBadge"].Value());
             if (premier || nouveau != badge) {
                 ecrire();
-                m = {.LaDate = vb::Now(),
+                m = {.LaDate = laDate,
                      .Utilisateur = rs["NoBadge"].Value(),
                      .Nom = rs["Nom"].Value(),
                      .Prenom = rs["Prenom"].Value(),

@@ -4,6 +4,7 @@
 // nothing written. Stock quantities are not touched.
 
 #include "platform/ado/Connection.h"
+#include "platform/vb/Date.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,5 +17,9 @@ namespace EnregistrementDotation {
 // Raises the database's vb::Error after rolling back.
 int32_t Enregistrer(ado::Connection& connexion, int32_t nbJours, const std::string& filtre,
                     const std::function<void(int)>& progression = {});
+// The same, the movements dated the given moment instead of now (the demonstration data dates
+// its allocation in the past).
+int32_t Enregistrer(ado::Connection& connexion, vb::Date laDate, int32_t nbJours,
+                    const std::string& filtre, const std::function<void(int)>& progression = {});
 
 } // namespace EnregistrementDotation

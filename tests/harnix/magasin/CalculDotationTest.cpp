@@ -1,8 +1,8 @@
 // The allocation computation and commit over a real zad.MDB: the statement as the planner sends
 // it, translated and run by SQLite, its rows turned into grid lines and movements.
 
-#include "harnix/staff/CalculDotation.h"
-#include "harnix/staff/EnregistrementDotation.h"
+#include "harnix/magasin/CalculDotation.h"
+#include "harnix/magasin/EnregistrementDotation.h"
 
 #include "tests/harnix/database/DatabaseFixture.h"
 

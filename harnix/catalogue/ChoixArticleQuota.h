@@ -1,0 +1,14 @@
+#pragma once
+// The profiles window's side of the article picker: the member into which the article window's
+// select button writes the picked article.
+
+#include "harnix/catalogue/ChoixArticle.h"
+
+#include <cstdint>
+
+class ChoixArticleQuota : public ChoixArticle<ChoixArticleQuota>
+{
+public:
+    // The article picked in the article window.
+    int32_t ReferenceZAD = 0;
+};
