@@ -1,6 +1,6 @@
 // Harnix: the store keeper's program. Start-up runs in Global::Main; the program then lives
 // until a window ends it.
-#include "harnix/shell/Global.h"
+#include "harnix/shell/GlobalMain.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ErrorBoundary.h"
 

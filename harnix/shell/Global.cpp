@@ -1,93 +1,75 @@
+// The settings that every window reads, and the folder they come from.
+
 #include "harnix/shell/Global.h"
 
-#include "harnix/shell/FenLoading.h"
+#include "harnix/shell/Crypte.h"
 #include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FrmPrincipal.h"
-#include "harnix/shell/Version.h"
-#include "platform/forms/Dialogs.h"
-#include "platform/forms/MousePointer.h"
-#include "platform/forms/Registry.h"
-#include "platform/win/Clock.h"
-#include "platform/win/End.h"
-#include "platform/win/ErrorLog.h"
-#include "platform/win/InstanceLock.h"
-#include "platform/win/Process.h"
+#include "platform/vb/Strings.h"
+#include "platform/win/Locale.h"
+#include "platform/win/WindowCaptions.h"
 
-#include <chrono>
-#include <cstdlib>
+#include <QCoreApplication>
 
 namespace Global {
 
 namespace {
 
-using namespace std::chrono_literals;
+// The longest caption part that the single-instance test reads.
+constexpr long LongueurTitre = 119;
 
-constexpr const char* CaptionLoading = "Loading ZAD";
-constexpr const char* Lecteur = "slidora";
-constexpr auto DureeVideo = 16s;
-
-// Held for the whole run: a second copy started before any window of the first exists (during
-// the introduction video) still finds the first one. One per display, as captions are.
-win::InstanceLock& Marqueur()
+std::string& DossierChoisi()
 {
-    static win::InstanceLock lock;
-    return lock;
-}
-
-std::string NomMarqueur()
-{
-    const char* display = std::getenv("DISPLAY");
-    return std::string("harnix ") + CaptionLoading + (display ? std::string(" ") + display : "");
-}
-
-// Starts the player of the program folder; false when it cannot start (the error is reported).
-bool DemarrerLecteur()
-{
-    const std::string dossier = ProgramFolder();
-    if (win::StartProcess(dossier + "/" + Lecteur, {}, dossier))
-        return true;
-    FnTundrel::AfficherErreur("Main",
-                              vb::Error(vb::ErrInvalidCall, "Impossible de démarrer le programme " +
-                                                                dossier + "/" + Lecteur));
-    return false;
+    static std::string dossier;
+    return dossier;
 }
 
 } // namespace
 
-void Main()
+std::string ProgramFolder()
 {
-    forms::SetAppTitle(Version::ProductName);
-    win::SetErrorLogWriter(FnTundrel::LogErreurNonTraitee);
-    // A lock that cannot be made (no writable lock folder) does not stop the start: only a
-    // running copy does.
-    if (TrouverFenetre(CaptionLoading) != 0 ||
-        Marqueur().Acquire(NomMarqueur()) == win::InstanceLock::Outcome::HeldByAnother)
-        win::End();
+    return DossierChoisi().empty() ? QCoreApplication::applicationDirPath().toStdString()
+                                   : DossierChoisi();
+}
 
-    bool video = false;
-    std::chrono::system_clock::time_point echeance;
-    if (FnTundrel::FichierExiste(ProgramFolder(), "zad.wmv") && DemarrerLecteur()) {
-        video = true;
-        echeance = win::Clock::Now() + DureeVideo;
-    } else {
-        FenLoading& loading = forms::form<FenLoading>();
-        loading.Show();
-        loading.raise();
-        FnTundrel::Attendre(0.1);
+void SetProgramFolder(const std::string& folder)
+{
+    DossierChoisi() = folder;
+}
+
+long TrouverFenetre(const std::string& texte)
+{
+    long trouve = 0;
+    const std::vector<std::string> titres = win::TopLevelWindowCaptions();
+    for (size_t i = 0; i < titres.size(); ++i) {
+        if (vb::InStr(vb::Left(titres[i], LongueurTitre), texte, vb::vbTextCompare) > 0)
+            trouve = static_cast<long>(i + 1);
     }
+    return trouve;
+}
 
-    LireParametres();
-
-    if (video) {
-        while (win::Clock::Now() < echeance)
-            FnTundrel::Attendre(0.05);
-    }
-
-    // Loaded before the pointer goes back to normal: its load sets the busy pointer.
-    FenLoading& loading = forms::form<FenLoading>();
-    forms::form<FrmPrincipal>().Show();
-    forms::SetMousePointer(forms::MousePointer::Default);
-    loading.Hide();
+void LireParametres()
+{
+    using FnTundrel::LireIniInteger;
+    using FnTundrel::LireIniString;
+    const std::string dossier = ProgramFolder();
+    SeparateurDecimal = win::DecimalSeparator();
+    CheminIni = dossier + "/automat.ini";
+    CheminImages = dossier + "/image";
+    NomBase = LireIniString(CheminIni, SectionBase, "Nom", "ZAD");
+    NomServeur = LireIniString(CheminIni, SectionBase, "Serveur", ServeurParDefaut);
+    TypeLecteur = std::to_string(LireIniInteger(CheminIni, "Badge", "TypeLecteurBadge", 1));
+    PremierNumeroBadge = LireIniString(CheminIni, "Badge", "PremierNumero", "1000");
+    PortBadge = LireIniInteger(CheminIni, "PortCom", "PortLecteurBadge", 1);
+    FamilleChaussures = LireIniInteger(CheminIni, "Badge", "Chaussures", 3);
+    FamilleGants = LireIniInteger(CheminIni, "Badge", "Gants", 1);
+    const std::string p = LireIniString(CheminIni, SectionBase, "P", "");
+    if (p == "")
+        MotPasseBase = vb::Left(Crypte::Decrypter(Crypte::MotPasseCrypte()), 5);
+    else
+        MotPasseBase = "qz";
+    ChaineConnexion = std::string("Provider=") + "Microsoft.Jet.OLEDB.4.0" + ";" +
+                      "Data Source=" + dossier + "/zad.MDB" +
+                      ";Jet OLEDB:Database Password=" + MotPasseBase;
 }
 
 } // namespace Global

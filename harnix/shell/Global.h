@@ -45,10 +45,6 @@ std::string ProgramFolder();
 // Makes another folder the program folder (tests run in a folder of their own).
 void SetProgramFolder(const std::string& folder);
 
-// The start-up: refuses a second copy, plays the introduction video or shows the loading window,
-// reads the settings, then loads and shows the main window.
-void Main();
-
 // Steps of Main that read the settings: the decimal separator, automat.ini, the password and the
 // connection string.
 void LireParametres();

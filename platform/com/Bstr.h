@@ -2,7 +2,7 @@
 // BSTR: UTF-16 text preceded by its byte length (32 bits) and followed by a zero character.
 // The pointer handed out points at the first character; embedded zeros are kept.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 #include <string>
 #include <string_view>

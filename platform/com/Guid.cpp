@@ -1,6 +1,6 @@
 #include "platform/com/Bstr.h"
-#include "platform/com/Types.h"
 #include "platform/registry/Ascii.h"
+#include "platform/wintypes/Types.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Critical sections and the thread-model policies of the object roots.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 #include <mutex>
 

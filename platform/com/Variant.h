@@ -1,7 +1,7 @@
 #pragma once
 // VARIANT: the tagged value of automation calls, with copy, clear and change of type.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 #include <cstddef>
 

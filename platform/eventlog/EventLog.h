@@ -8,7 +8,7 @@
 //   1 error -> err, 2 warning -> warning, 4 information -> info, 8 audit success -> notice,
 //   16 audit failure -> warning, 256 debug -> debug, any other -> notice.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 struct EventSource;
 using HANDLE_EVENTLOG = EventSource*;

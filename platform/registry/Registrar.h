@@ -24,7 +24,7 @@
 // Delete (removed on registration). `%NAME%` is replaced from the replacement list; `%%` is a
 // percent sign; in quoted text '' stands for a quote.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 #include <map>
 #include <string>

@@ -7,7 +7,7 @@
 // regard to case (ASCII); subkeys enumerate in case-insensitive name order, values in creation
 // order. Names and texts are UTF-8.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 #include <string>
 #include <string_view>

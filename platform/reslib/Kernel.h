@@ -5,8 +5,8 @@
 // the process locale (setlocale, uselocale) is never changed; formatting code asks for the
 // locale_t of an identifier and passes it explicitly.
 
-#include "platform/com/Types.h"
 #include "platform/reslib/Api.h"
+#include "platform/wintypes/Types.h"
 
 #include <locale.h>
 #include <string>

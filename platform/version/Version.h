@@ -4,7 +4,7 @@
 // (language, code page) and its named strings. The block these calls fill is a flat copy:
 // the translation pair, then each name and value as zero-terminated texts, then an empty name.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 
 // The size of the module file's version block; 0 when it has no version resource.
 DWORD GetFileVersionInfoSizeA(const char* path, DWORD* handle);

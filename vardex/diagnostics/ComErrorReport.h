@@ -2,7 +2,7 @@
 // Reporting a failure to the COM client: the error-report component publishes the messages as
 // the thread's error information, and its answer is the COM method's result.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/diagnostics/GenericClientException.h"
 
 // A failure a COM method detected itself: one message with text arguments. A private component

@@ -3,7 +3,7 @@
 // list for the COM client, a detail text for the logs, and supplementary error information of
 // the report server's batch operations.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/support/scontainers.h"
 #include "vardex/support/sstring.h"
 

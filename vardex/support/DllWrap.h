@@ -3,8 +3,8 @@
 // and each function looked up on its first call. A missing function is traced and its call
 // returns 0.
 
-#include "platform/com/Types.h"
 #include "platform/reslib/Module.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/support/sstring.h"
 
 #include <atomic>

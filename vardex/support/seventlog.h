@@ -3,7 +3,7 @@
 // event log under the source "Veltrix_<name>", never through the logging libraries. When the
 // log cannot be reached they are appended as text lines to "event.log" in the logging folder.
 
-#include "platform/com/Types.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/support/sstring.h"
 
 // The logging folder when the logging key names none: "Halvorn Software/Logging" under the

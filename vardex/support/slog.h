@@ -7,9 +7,9 @@
 // <program>_logSourceName and <program>_fileLogFilter, which the first component of a process
 // publishes. Nothing here throws to its callers.
 
-#include "platform/com/Types.h"
 #include "platform/eventlog/EventLog.h"
 #include "platform/reslib/Module.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/support/sassert.h"
 #include "vardex/support/scontainers.h"
 #include "vardex/support/sstring.h"

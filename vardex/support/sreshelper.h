@@ -3,8 +3,8 @@
 // by every loaded copy of this library through the environment variable JTCTLSK, and the
 // per-thread record kept in it.
 
-#include "platform/com/Types.h"
 #include "platform/reslib/Module.h"
+#include "platform/wintypes/Types.h"
 
 #include <cstdint>
 

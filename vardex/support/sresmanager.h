@@ -3,8 +3,8 @@
 // language ("stringres_en.so", "htmlres_fr.so", a component's "<name>_res_en.so"), and the
 // thread's locale for the length of a call into the library.
 
-#include "platform/com/Types.h"
 #include "platform/reslib/Module.h"
+#include "platform/wintypes/Types.h"
 #include "vardex/support/sstring.h"
 
 #include <cstdint>
