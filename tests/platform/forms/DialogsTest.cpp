@@ -238,6 +238,18 @@ TEST_F(DialogsTest, ChooserListReadsWhole)
         QHeaderView* header = list->header();
         QStyleOptionViewItem option;
         option.initFrom(list);
+        // The file types come from a thread of the model and the header follows them at its next
+        // layout: wait for the columns to take their widths, then say which one does not.
+        const bool fitted = QTest::qWaitFor([&] {
+            for (int c = 0; c < header->count(); ++c) {
+                const QModelIndex cell = list->model()->index(0, c, list->rootIndex());
+                if (header->sectionSize(c) < header->sectionSizeHint(c) ||
+                    header->sectionSize(c) < list->itemDelegate()->sizeHint(option, cell).width())
+                    return false;
+            }
+            return true;
+        });
+        EXPECT_TRUE(fitted);
         for (int c = 0; c < header->count(); ++c) {
             const QModelIndex cell = list->model()->index(0, c, list->rootIndex());
             SCOPED_TRACE(cell.data().toString().toStdString());
