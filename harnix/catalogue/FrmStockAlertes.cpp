@@ -81,8 +81,8 @@ void FrmStock::CreerZoneAlertes()
 // The threshold is the card's; a threshold being typed counts already.
 void FrmStock::AfficherAlerteStock()
 {
-    const vb::Variant global = rs[1]["QteGlobal"].Value();
-    vb::Variant seuil = rs[2]["StockAlert"].Value();
+    const vb::Variant global = rs[Grille]["QteGlobal"].Value();
+    vb::Variant seuil = rs[Fiche]["StockAlert"].Value();
     if (Text2(5).DataChanged())
         seuil = Text2(5).Text().toStdString();
     const bool alerte = !Vide(global) && !Vide(seuil) && vb::CDbl(global) < vb::CDbl(seuil);
@@ -165,16 +165,16 @@ void FrmStock::CalulDesStockAlerte()
             resume.MoveFirst();
         while (!resume.Eof()) {
             const vb::Variant reference = resume["Reference"].Value();
-            rs[2].MoveFirst();
-            rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
-                       ado::adBookmarkCurrent);
-            if (!rs[2].Eof() && !rs[2].Bof() &&
-                vb::CLng(rs[2]["Reference"].Value()) == vb::CLng(reference)) {
+            rs[Fiche].MoveFirst();
+            rs[Fiche].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+                           ado::adBookmarkCurrent);
+            if (!rs[Fiche].Eof() && !rs[Fiche].Bof() &&
+                vb::CLng(rs[Fiche]["Reference"].Value()) == vb::CLng(reference)) {
                 const double parJour = vb::CDbl(resume["GrTotal"].Value()) / jours;
-                const vb::Variant delai = rs[2]["DelaiLivraison"].Value();
+                const vb::Variant delai = rs[Fiche]["DelaiLivraison"].Value();
                 const double seuil = Vide(delai) ? parJour * 7 : parJour * (vb::CDbl(delai) + 6);
-                rs[2]["StockAlert"] = vb::CLng(seuil);
-                rs[2].Update();
+                rs[Fiche]["StockAlert"] = vb::CLng(seuil);
+                rs[Fiche].Update();
             }
             resume.MoveNext();
         }
@@ -183,8 +183,8 @@ void FrmStock::CalulDesStockAlerte()
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
         span([&] {
-            if (rs[2].EditMode() != ado::adEditNone)
-                rs[2].CancelUpdate();
+            if (rs[Fiche].EditMode() != ado::adEditNone)
+                rs[Fiche].CancelUpdate();
         });
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
