@@ -555,6 +555,7 @@ void FrmStock::ColorerNombres()
     }
 }
 
+// Another article on the card: shows its position and its family's sizes.
 void FrmStock::data2_MoveComplete()
 {
     if (!CarteSurUneLigne())
@@ -618,6 +619,7 @@ void FrmStock::OptionTableau_Click()
     }
 }
 
+// A double click opens the article's card, or picks the article when the window is a picker.
 void FrmStock::DBGrid2_DblClick()
 {
     if (CmdSelectioner->isHidden())
@@ -703,6 +705,7 @@ void FrmStock::ChoisirOption(forms::OptionButton* option)
         option->SetValue(true);
 }
 
+// A column's header chooses the search on that column.
 void FrmStock::DBGrid2_HeadClick(int colIndex)
 {
     switch (colIndex) {
@@ -808,17 +811,20 @@ void FrmStock::CmdAjout_Click()
 
 // The pool of article codes.
 
+// Opens the panel that creates article codes.
 void FrmStock::Command2_Click()
 {
     Frame1->show();
     Frame1->raise();
 }
 
+// Closes the panel that creates article codes.
 void FrmStock::Command4_Click()
 {
     Frame1->hide();
 }
 
+// Creates the article codes up to the typed highest code.
 void FrmStock::Command3_Click()
 {
     int32_t plusHaut = 0;
@@ -838,6 +844,7 @@ void FrmStock::Command3_Click()
     Frame1->hide();
 }
 
+// Lets the article code be chosen from the list of codes.
 void FrmStock::Check1_Click()
 {
     DBCombo3->setEnabled(true);
@@ -848,6 +855,7 @@ void FrmStock::Check1_Click()
     }
 }
 
+// Gives the card's article the chosen article code, or swaps codes when Check1 is ticked.
 void FrmStock::DBCombo3_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
@@ -946,6 +954,7 @@ void FrmStock::CmdCodeBar_Click()
     }
 }
 
+// Another family: clears the size and lists the family's sizes.
 void FrmStock::DBCombo1_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
@@ -964,6 +973,7 @@ void FrmStock::DBCombo1_Click(int area)
     }
 }
 
+// Saves the chosen supplier on the card's article.
 void FrmStock::DBCombo2_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
@@ -977,6 +987,7 @@ void FrmStock::DBCombo2_Click(int area)
 
 // Keys and prices of the card's boxes.
 
+// Return leaves the price box; other keys are filtered for a price.
 void FrmStock::Text2_KeyPress(int index, int& keyAscii)
 {
     if (keyAscii == forms::vbKeyReturn) {
@@ -992,6 +1003,7 @@ int32_t FrmStock::UnitesParPaquet() const
     return PrixArticles::ValeurEntiere(Text2(4).Text().toStdString());
 }
 
+// Leaving a box of the card works out the prices, packets and stock alert it changes.
 void FrmStock::Text2_LostFocus(int index)
 {
     const std::string texte = Text2(index).Text().toStdString();

@@ -96,6 +96,7 @@ void FrmStock::CmdPeriode_Click()
     FinPeriodeAlerte = vb::CStr(Global::PeriodeFin);
 }
 
+// Computes the stock-shortage alerts over the consumption period.
 void FrmStock::Command1_Click()
 {
     std::string jours = std::to_string(Calendrier::NbJourselectionne);

@@ -94,6 +94,7 @@ void FrmStock::ChargerImage()
     }
 }
 
+// The pointer over the thumbnail shows the picture enlarged.
 void FrmStock::Image1_MouseMove()
 {
     Picture1->raise();
