@@ -99,6 +99,7 @@ void FenFamille::CmdClose_Click()
     Unload();
 }
 
+// Another family: shows its name and function in the boxes.
 void FenFamille::data2_MoveComplete()
 {
     try {
@@ -116,6 +117,7 @@ void FenFamille::data2_MoveComplete()
     SSFrame1->SetCaption("");
 }
 
+// Sorts the families by the clicked column.
 void FenFamille::DBGrid1_HeadClick(int colIndex)
 {
     try {

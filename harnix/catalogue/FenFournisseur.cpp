@@ -159,6 +159,7 @@ void FenFournisseur::CmdClose_Click()
     Unload();
 }
 
+// Sorts the suppliers by the clicked column.
 void FenFournisseur::DBGrid1_HeadClick(int colIndex)
 {
     try {
@@ -215,6 +216,7 @@ void FenFournisseur::CmdDelete_Click()
     });
 }
 
+// Return or Tab in the masked box saves the supplier.
 void FenFournisseur::MaskEdBox1_KeyPress(int index, int& keyAscii)
 {
     if (keyAscii == forms::vbKeyReturn) {

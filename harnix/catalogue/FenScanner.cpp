@@ -46,6 +46,7 @@ void FenScanner::Form_Load()
     FonctionUtilitaires::CentrerFenetre(*this);
 }
 
+// Chooses the scanner.
 void FenScanner::Command1_Click()
 {
     scan::TWAIN_SelectImageSource(this);

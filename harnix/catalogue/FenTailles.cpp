@@ -116,6 +116,7 @@ void FenTailles::CmdClose_Click()
     Unload();
 }
 
+// Another family: lists its sizes.
 void FenTailles::data1_MoveComplete()
 {
     ChargerTailles();
@@ -150,6 +151,7 @@ void FenTailles::ChargerTailles()
     }
 }
 
+// Another size: shows it in the box.
 void FenTailles::data2_MoveComplete()
 {
     QString texte;
@@ -312,11 +314,13 @@ void FenTailles::SpinButton1_SpinDown()
     Echanger(true);
 }
 
+// Moves the size one place up in its family's order.
 void FenTailles::SpinButton1_SpinUp()
 {
     Echanger(false);
 }
 
+// A size takes letters, digits and the decimal comma.
 void FenTailles::Text1_KeyPress(int& keyAscii)
 {
     if (keyAscii == '.' && Global::SeparateurDecimal == ",")

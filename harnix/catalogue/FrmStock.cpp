@@ -374,18 +374,18 @@ void FrmStock::Form_Load()
     DBGridStockVisible();
     try {
         cn.Open(Global::ChaineConnexion);
-        OuvrirTable("Familles", 3);
-        OuvrirTable("Fournisseur", 4);
-        OuvrirTable("CodeArticle", 5);
-        OuvrirTable("ArticleEnStock", 2);
-        data2->SetRecordset(rs[2]);
-        OuvrirTable("StockGlobal", 1);
-        data1->SetRecordset(rs[1]);
-        data3->SetRecordset(rs[3]);
-        data4->SetRecordset(rs[4]);
-        data5->SetRecordset(rs[5]);
-        OuvrirTable("Tailles", 6);
-        data6->SetRecordset(rs[6]);
+        OuvrirTable("Familles", Familles);
+        OuvrirTable("Fournisseur", Fournisseurs);
+        OuvrirTable("CodeArticle", CodesArticle);
+        OuvrirTable("ArticleEnStock", Fiche);
+        data2->SetRecordset(rs[Fiche]);
+        OuvrirTable("StockGlobal", Grille);
+        data1->SetRecordset(rs[Grille]);
+        data3->SetRecordset(rs[Familles]);
+        data4->SetRecordset(rs[Fournisseurs]);
+        data5->SetRecordset(rs[CodesArticle]);
+        OuvrirTable("Tailles", Tailles);
+        data6->SetRecordset(rs[Tailles]);
         // A receipt's comment is saved into its journal row: no more than the column holds.
         ado::Recordset journal;
         journal.SetCursorLocation(ado::adUseClient);
@@ -402,7 +402,7 @@ void FrmStock::Form_Load()
     }
 }
 
-void FrmStock::OuvrirTable(const std::string& texte, int slot)
+void FrmStock::OuvrirTable(const std::string& texte, Jeu slot)
 {
     cmd[slot].SetActiveConnection(cn);
     cmd[slot].SetCommandText(texte);
@@ -416,7 +416,7 @@ void FrmStock::Form_Activate()
     SSOptionRef->SetValue(true);
     FenetreActivee = true;
     try {
-        for (int slot = 1; slot <= 6; ++slot)
+        for (int slot = Grille; slot <= Tailles; ++slot)
             if (rs[slot].State() == ado::adStateOpen)
                 rs[slot].Requery();
         // The card's requery put it on its first row: back to the grid's article.
@@ -441,7 +441,7 @@ void FrmStock::Form_Unload(int& cancel)
 
 bool FrmStock::CarteSurUneLigne() const
 {
-    return rs[2].State() == ado::adStateOpen && !rs[2].Eof() && !rs[2].Bof();
+    return rs[Fiche].State() == ado::adStateOpen && !rs[Fiche].Eof() && !rs[Fiche].Bof();
 }
 
 void FrmStock::EnregistrerFiche()
@@ -507,31 +507,34 @@ void FrmStock::Form_KeyPress(int& keyAscii)
 
 void FrmStock::SuivreGrille()
 {
-    if (rs[1].State() != ado::adStateOpen || rs[2].State() != ado::adStateOpen ||
-        rs[1].RecordCount() == 0 || rs[2].RecordCount() == 0 || rs[1].Eof() || rs[1].Bof())
+    if (rs[Grille].State() != ado::adStateOpen || rs[Fiche].State() != ado::adStateOpen ||
+        rs[Grille].RecordCount() == 0 || rs[Fiche].RecordCount() == 0 || rs[Grille].Eof() ||
+        rs[Grille].Bof())
         return;
-    const vb::Variant reference = rs[1]["Reference"].Value();
+    const vb::Variant reference = rs[Grille]["Reference"].Value();
     if (reference.IsNull())
         return;
     if (CarteSurUneLigne()) {
-        const vb::Variant carte = rs[2]["Reference"].Value();
+        const vb::Variant carte = rs[Fiche]["Reference"].Value();
         if (!carte.IsNull() && vb::CLng(carte) == vb::CLng(reference))
             return;
     }
-    rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward, ado::adBookmarkFirst);
+    rs[Fiche].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+                   ado::adBookmarkFirst);
 }
 
 void FrmStock::data1_MoveComplete()
 {
-    if (rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
+    if (rs[Grille].State() != ado::adStateOpen || rs[Grille].RecordCount() == 0)
         return;
-    long position = rs[1].AbsolutePosition();
+    long position = rs[Grille].AbsolutePosition();
     if (position < 0)
         position = 1;
-    data1->SetCaption(QString::number(position) + " / " + QString::number(rs[1].RecordCount()));
+    data1->SetCaption(QString::number(position) + " / " +
+                      QString::number(rs[Grille].RecordCount()));
     vb::ResumeNext span;
     span([&] {
-        if (rs[2].State() == ado::adStateOpen && rs[2].RecordCount() > 1) {
+        if (rs[Fiche].State() == ado::adStateOpen && rs[Fiche].RecordCount() > 1) {
             SuivreGrille();
             AfficherAlerteStock();
         }
@@ -553,23 +556,25 @@ void FrmStock::ColorerNombres()
     }
 }
 
+// Another article on the card: shows its position and its family's sizes.
 void FrmStock::data2_MoveComplete()
 {
     if (!CarteSurUneLigne())
         return;
     vb::ResumeNext span;
     span([&] {
-        long position = rs[2].AbsolutePosition();
+        long position = rs[Fiche].AbsolutePosition();
         if (position < 0)
             position = 1;
-        data2->SetCaption(QString::number(position) + " / " + QString::number(rs[2].RecordCount()));
+        data2->SetCaption(QString::number(position) + " / " +
+                          QString::number(rs[Fiche].RecordCount()));
     });
     span([&] {
-        const vb::Variant famille = rs[2]["Famille"].Value();
-        if (rs[6].State() == ado::adStateOpen && !famille.IsNull()) {
+        const vb::Variant famille = rs[Fiche]["Famille"].Value();
+        if (rs[Tailles].State() == ado::adStateOpen && !famille.IsNull()) {
             cmd[6].SetCommandText("Tailles where NoFamille=" + vb::CStr(famille) +
                                   " order by Ordre");
-            rs[6].Requery();
+            rs[Tailles].Requery();
         }
     });
     span([&] { ListerCodes("CodeArticle where (Reference Is Null)"); });
@@ -578,19 +583,19 @@ void FrmStock::data2_MoveComplete()
 
 void FrmStock::AfficherCodeArticle()
 {
-    const vb::Variant code = rs[2]["CodeArticle"].Value();
+    const vb::Variant code = rs[Fiche]["CodeArticle"].Value();
     DBCombo3->setEnabled(code.IsNull());
     DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
 }
 
 void FrmStock::ListerCodes(const std::string& commande)
 {
-    if (rs[5].State() != ado::adStateOpen)
+    if (rs[CodesArticle].State() != ado::adStateOpen)
         return;
     cmd[5].SetCommandText(commande);
     // Emptied first: the combo must not look its old text up among the new entries.
     DBCombo3->SetText({});
-    rs[5].Requery();
+    rs[CodesArticle].Requery();
 }
 
 void FrmStock::OptionFiche_Click()
@@ -602,19 +607,20 @@ void FrmStock::OptionFiche_Click()
 void FrmStock::OptionTableau_Click()
 {
     FrameFicheProduit->hide();
-    if (rs[1].State() != ado::adStateOpen || rs[1].RecordCount() < 0)
+    if (rs[Grille].State() != ado::adStateOpen || rs[Grille].RecordCount() < 0)
         return;
     try {
-        const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
-        const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
-        rs[1].Requery();
+        const bool surUneLigne = !rs[Grille].Eof() && !rs[Grille].Bof();
+        const ado::Bookmark signet = surUneLigne ? rs[Grille].GetBookmark() : ado::Bookmark();
+        rs[Grille].Requery();
         if (surUneLigne)
-            rs[1].SetBookmark(signet);
+            rs[Grille].SetBookmark(signet);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
 }
 
+// A double click opens the article's card, or picks the article when the window is a picker.
 void FrmStock::DBGrid2_DblClick()
 {
     if (CmdSelectioner->isHidden())
@@ -631,28 +637,28 @@ void FrmStock::DBGrid2_OnAddNew()
     span([&] { DBGrid2->SetAllowAddNew(false); });
     vb::Variant reference = vb::Variant::Null();
     span([&] {
-        rs[2].AddNew();
+        rs[Fiche].AddNew();
         // No is given when the row is first saved.
-        rs[2].Update();
-        reference = vb::CLng(rs[2]["No"].Value()) + 1000;
-        rs[2]["Reference"] = reference;
+        rs[Fiche].Update();
+        reference = vb::CLng(rs[Fiche]["No"].Value()) + 1000;
+        rs[Fiche]["Reference"] = reference;
         try {
-            rs[2].Update();
+            rs[Fiche].Update();
         } catch (const vb::Error&) {
             // A number another article holds: no article is left without a number.
             reference = vb::Variant::Null();
-            rs[2].CancelUpdate();
-            rs[2].Delete();
+            rs[Fiche].CancelUpdate();
+            rs[Fiche].Delete();
             throw;
         }
     });
     // Saved, the grid's own record would be a second article, without a number: the requery
     // drops it (nothing is typed into it yet) and the grid shows the article made here.
-    span([&] { rs[1].Requery(); });
+    span([&] { rs[Grille].Requery(); });
     span([&] {
         if (!reference.IsNull())
-            rs[1].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
-                       ado::adBookmarkFirst);
+            rs[Grille].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+                            ado::adBookmarkFirst);
     });
 }
 
@@ -679,12 +685,12 @@ void FrmStock::AppliquerModeRecherche()
     TextCherche->setFocus();
     ModeRecherche = ModeDesOptions();
     try {
-        rs[1].SetSort(ChampsTri[ModeRecherche]);
-        rs[2].SetSort(ChampsTri[ModeRecherche]);
-        rs[2].Requery();
+        rs[Grille].SetSort(ChampsTri[ModeRecherche]);
+        rs[Fiche].SetSort(ChampsTri[ModeRecherche]);
+        rs[Fiche].Requery();
         DBGrid2->Refresh();
-        rs[3].Requery();
-        rs[4].Requery();
+        rs[Familles].Requery();
+        rs[Fournisseurs].Requery();
         SuivreGrille();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
@@ -700,6 +706,7 @@ void FrmStock::ChoisirOption(forms::OptionButton* option)
         option->SetValue(true);
 }
 
+// A column's header chooses the search on that column.
 void FrmStock::DBGrid2_HeadClick(int colIndex)
 {
     switch (colIndex) {
@@ -723,7 +730,7 @@ void FrmStock::DBGrid2_HeadClick(int colIndex)
     if (colIndex < 5 || colIndex > 11)
         return;
     try {
-        rs[1].SetSort(Colonnes[colIndex].champ);
+        rs[Grille].SetSort(Colonnes[colIndex].champ);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
@@ -732,7 +739,7 @@ void FrmStock::DBGrid2_HeadClick(int colIndex)
 void FrmStock::TextCherche_Change()
 {
     std::string texte = TextCherche->text().toStdString();
-    if (texte.empty() || rs[1].State() != ado::adStateOpen || rs[1].RecordCount() == 0)
+    if (texte.empty() || rs[Grille].State() != ado::adStateOpen || rs[Grille].RecordCount() == 0)
         return;
     // A number key with a text that is no number (letters typed under the article code, a
     // pasted text) finds nothing, without an error.
@@ -740,8 +747,8 @@ void FrmStock::TextCherche_Change()
     if (cleNumerique && !vb::IsNumeric(texte))
         return;
     try {
-        const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
-        const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
+        const bool surUneLigne = !rs[Grille].Eof() && !rs[Grille].Bof();
+        const ado::Bookmark signet = surUneLigne ? rs[Grille].GetBookmark() : ado::Bookmark();
         std::string critere;
         if (RechercheCodeBar) {
             if (texte.front() == '@')
@@ -756,9 +763,9 @@ void FrmStock::TextCherche_Change()
         } else {
             critere = "[CodeArticle]=" + Nombre(texte);
         }
-        rs[1].Find(critere, 0, ado::adSearchForward, ado::adBookmarkCurrent);
-        if (rs[1].Eof() && surUneLigne)
-            rs[1].SetBookmark(signet);
+        rs[Grille].Find(critere, 0, ado::adSearchForward, ado::adBookmarkCurrent);
+        if (rs[Grille].Eof() && surUneLigne)
+            rs[Grille].SetBookmark(signet);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
@@ -791,9 +798,9 @@ void FrmStock::CmdAjout_Click()
         const int32_t reference = CodesArticles::AjouterArticle(cn);
         AppliquerModeRecherche();
         // The new article by its number: under a sort the last row is another article.
-        if (rs[1].State() == ado::adStateOpen && rs[1].RecordCount() > 0)
-            rs[1].Find("[Reference]=" + std::to_string(reference), 0, ado::adSearchForward,
-                       ado::adBookmarkFirst);
+        if (rs[Grille].State() == ado::adStateOpen && rs[Grille].RecordCount() > 0)
+            rs[Grille].Find("[Reference]=" + std::to_string(reference), 0, ado::adSearchForward,
+                            ado::adBookmarkFirst);
         SuivreGrille();
         if (!OptionFiche->Value())
             OptionFiche->SetValue(true);
@@ -805,17 +812,20 @@ void FrmStock::CmdAjout_Click()
 
 // The pool of article codes.
 
+// Opens the panel that creates article codes.
 void FrmStock::Command2_Click()
 {
     Frame1->show();
     Frame1->raise();
 }
 
+// Closes the panel that creates article codes.
 void FrmStock::Command4_Click()
 {
     Frame1->hide();
 }
 
+// Creates the article codes up to the typed highest code.
 void FrmStock::Command3_Click()
 {
     int32_t plusHaut = 0;
@@ -824,8 +834,8 @@ void FrmStock::Command3_Click()
     forms::SetMousePointer(forms::MousePointer::Hourglass);
     try {
         CodesArticles::CreerCodes(cn, plusHaut);
-        if (rs[5].State() == ado::adStateOpen)
-            rs[5].Requery();
+        if (rs[CodesArticle].State() == ado::adStateOpen)
+            rs[CodesArticle].Requery();
         Text3->setText("99");
     } catch (const vb::Error& erreur) {
         forms::SetMousePointer(forms::MousePointer::Default);
@@ -835,6 +845,7 @@ void FrmStock::Command3_Click()
     Frame1->hide();
 }
 
+// Lets the article code be chosen from the list of codes.
 void FrmStock::Check1_Click()
 {
     DBCombo3->setEnabled(true);
@@ -845,6 +856,7 @@ void FrmStock::Check1_Click()
     }
 }
 
+// Gives the card's article the chosen article code, or swaps codes when Check1 is ticked.
 void FrmStock::DBCombo3_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
@@ -860,13 +872,13 @@ void FrmStock::DBCombo3_Click(int area)
             EchangerCode(code);
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
-        span([&] { rs[2].CancelUpdate(); });
+        span([&] { rs[Fiche].CancelUpdate(); });
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
     DBCombo3->setEnabled(false);
     vb::ResumeNext span;
     span([&] {
-        const vb::Variant code = rs[2]["CodeArticle"].Value();
+        const vb::Variant code = rs[Fiche]["CodeArticle"].Value();
         DBCombo3->ReFill();
         DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
     });
@@ -874,14 +886,14 @@ void FrmStock::DBCombo3_Click(int area)
 
 void FrmStock::AttribuerCode(int32_t code)
 {
-    const vb::Variant reference = rs[2]["Reference"].Value();
-    const vb::Variant ancien = rs[2]["CodeArticle"].Value();
+    const vb::Variant reference = rs[Fiche]["Reference"].Value();
+    const vb::Variant ancien = rs[Fiche]["CodeArticle"].Value();
     const vb::Variant detenteur = CodesArticles::Detenteur(cn, code);
     // A code another article holds is only given through an exchange.
     if (!detenteur.IsNull() && vb::CLng(detenteur) != vb::CLng(reference))
         return;
-    rs[2]["CodeArticle"] = code;
-    rs[2].Update();
+    rs[Fiche]["CodeArticle"] = code;
+    rs[Fiche].Update();
     CodesArticles::MarquerCode(cn, code, reference);
     if (!ancien.IsNull() && vb::CLng(ancien) != code)
         CodesArticles::MarquerCode(cn, vb::CLng(ancien), vb::Variant::Null());
@@ -890,28 +902,28 @@ void FrmStock::AttribuerCode(int32_t code)
 
 void FrmStock::EchangerCode(int32_t code)
 {
-    const vb::Variant ancien = rs[2]["CodeArticle"].Value();
-    const vb::Variant reference = rs[2]["Reference"].Value();
-    rs[2]["CodeArticle"] = vb::Variant::Null();
-    rs[2].Update();
-    const ado::Bookmark signet = rs[2].GetBookmark();
-    rs[2].Find("CodeArticle =" + std::to_string(code), 0, ado::adSearchForward,
-               ado::adBookmarkFirst);
-    if (rs[2].Eof()) {
+    const vb::Variant ancien = rs[Fiche]["CodeArticle"].Value();
+    const vb::Variant reference = rs[Fiche]["Reference"].Value();
+    rs[Fiche]["CodeArticle"] = vb::Variant::Null();
+    rs[Fiche].Update();
+    const ado::Bookmark signet = rs[Fiche].GetBookmark();
+    rs[Fiche].Find("CodeArticle =" + std::to_string(code), 0, ado::adSearchForward,
+                   ado::adBookmarkFirst);
+    if (rs[Fiche].Eof()) {
         // No article holds the chosen code: it is given as in assign mode.
-        rs[2].SetBookmark(signet);
-        rs[2]["CodeArticle"] = ancien;
-        rs[2].Update();
+        rs[Fiche].SetBookmark(signet);
+        rs[Fiche]["CodeArticle"] = ancien;
+        rs[Fiche].Update();
         AttribuerCode(code);
         return;
     }
-    const vb::Variant autre = rs[2]["Reference"].Value();
-    rs[2]["CodeArticle"] = ancien;
-    rs[2].Update();
+    const vb::Variant autre = rs[Fiche]["Reference"].Value();
+    rs[Fiche]["CodeArticle"] = ancien;
+    rs[Fiche].Update();
     ListerCodes("CodeArticle");
-    rs[2].SetBookmark(signet);
-    rs[2]["CodeArticle"] = code;
-    rs[2].Update();
+    rs[Fiche].SetBookmark(signet);
+    rs[Fiche]["CodeArticle"] = code;
+    rs[Fiche].Update();
     // The pool follows the holders.
     CodesArticles::MarquerCode(cn, code, reference);
     if (!ancien.IsNull())
@@ -929,12 +941,12 @@ void FrmStock::CmdCodeBar_Click()
     if (texte.empty() || !CarteSurUneLigne())
         return;
     try {
-        rs[2]["CodeBar"] = texte;
-        rs[2].Update();
+        rs[Fiche]["CodeBar"] = texte;
+        rs[Fiche].Update();
         Label2(LabelCodeBar).SetCaption(QString::fromStdString(texte));
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
-        span([&] { rs[2].CancelUpdate(); });
+        span([&] { rs[Fiche].CancelUpdate(); });
         if (erreur.Number() == vb::ErrDatabaseRefused) {
             forms::MsgBox("Code à bar déjà utilisé !", forms::vbCritical + forms::vbOKOnly,
                           "Erreur");
@@ -943,30 +955,32 @@ void FrmStock::CmdCodeBar_Click()
     }
 }
 
+// Another family: clears the size and lists the family's sizes.
 void FrmStock::DBCombo1_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
         return;
     try {
-        rs[2]["Taille"] = vb::Variant::Null();
-        rs[2].Update();
-        const vb::Variant famille = rs[2]["Famille"].Value();
-        if (rs[6].State() == ado::adStateOpen && !famille.IsNull()) {
+        rs[Fiche]["Taille"] = vb::Variant::Null();
+        rs[Fiche].Update();
+        const vb::Variant famille = rs[Fiche]["Famille"].Value();
+        if (rs[Tailles].State() == ado::adStateOpen && !famille.IsNull()) {
             cmd[6].SetCommandText("Tailles where NoFamille=" + vb::CStr(famille) +
                                   " order by Ordre");
-            rs[6].Requery();
+            rs[Tailles].Requery();
         }
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
 }
 
+// Saves the chosen supplier on the card's article.
 void FrmStock::DBCombo2_Click(int area)
 {
     if (area != forms::DataCombo::dbcAreaList || !CarteSurUneLigne())
         return;
     try {
-        rs[2].Update();
+        rs[Fiche].Update();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
@@ -974,6 +988,7 @@ void FrmStock::DBCombo2_Click(int area)
 
 // Keys and prices of the card's boxes.
 
+// Return leaves the price box; other keys are filtered for a price.
 void FrmStock::Text2_KeyPress(int index, int& keyAscii)
 {
     if (keyAscii == forms::vbKeyReturn) {
@@ -989,23 +1004,24 @@ int32_t FrmStock::UnitesParPaquet() const
     return PrixArticles::ValeurEntiere(Text2(4).Text().toStdString());
 }
 
+// Leaving a box of the card works out the prices, packets and stock alert it changes.
 void FrmStock::Text2_LostFocus(int index)
 {
     const std::string texte = Text2(index).Text().toStdString();
     if (texte.empty() || !CarteSurUneLigne())
         return;
     auto afficher = [this](int boite, const char* champ) {
-        Text2(boite).SetText(forms::FieldText(rs[2][champ].Value(), FormatMonnaie));
+        Text2(boite).SetText(forms::FieldText(rs[Fiche][champ].Value(), FormatMonnaie));
     };
     vb::ResumeNext span;
     switch (index) {
     case 4:
         span([&] {
-            const vb::Currency paquet = vb::CCur(rs[2]["PrixAchatGlobal"].Value());
+            const vb::Currency paquet = vb::CCur(rs[Fiche]["PrixAchatGlobal"].Value());
             const int32_t unites = PrixArticles::ValeurEntiere(texte);
             if (unites == 0)
                 vb::Raise(vb::ErrDivisionByZero);
-            rs[2]["PrixAchatUnit"] = paquet / vb::CCur(unites);
+            rs[Fiche]["PrixAchatUnit"] = paquet / vb::CCur(unites);
             afficher(7, "PrixAchatUnit");
         });
         span([&] { AfficherPaquets(); });
@@ -1018,18 +1034,18 @@ void FrmStock::Text2_LostFocus(int index)
     case 7:
         span([&] {
             const vb::Currency unitaire = PrixArticles::PrixSaisi(texte);
-            rs[2]["PrixAchatUnit"] = unitaire;
+            rs[Fiche]["PrixAchatUnit"] = unitaire;
             afficher(7, "PrixAchatUnit");
-            rs[2]["PrixAchatGlobal"] = unitaire * vb::CCur(UnitesParPaquet());
+            rs[Fiche]["PrixAchatGlobal"] = unitaire * vb::CCur(UnitesParPaquet());
             afficher(9, "PrixAchatGlobal");
         });
         break;
     case 9:
         span([&] {
             const vb::Currency paquet = PrixArticles::PrixSaisi(texte);
-            rs[2]["PrixAchatGlobal"] = paquet;
+            rs[Fiche]["PrixAchatGlobal"] = paquet;
             afficher(9, "PrixAchatGlobal");
-            rs[2]["PrixAchatUnit"] = PrixArticles::PrixUnitaire(paquet, UnitesParPaquet());
+            rs[Fiche]["PrixAchatUnit"] = PrixArticles::PrixUnitaire(paquet, UnitesParPaquet());
             afficher(7, "PrixAchatUnit");
         });
         break;
@@ -1050,11 +1066,11 @@ void FrmStock::AfficherPaquets()
 void FrmStock::CmdSelectioner_Click()
 {
     // The pick is the grid's row, never the card's.
-    if (rs[1].State() != ado::adStateOpen || rs[1].Eof() || rs[1].Bof())
+    if (rs[Grille].State() != ado::adStateOpen || rs[Grille].Eof() || rs[Grille].Bof())
         return;
     try {
         if (Global::ConfigMachineOuverte) {
-            const vb::Variant code = rs[1]["CodeArticle"].Value();
+            const vb::Variant code = rs[Grille]["CodeArticle"].Value();
             if (code.IsNull()) {
                 forms::MsgBox("Pas de code article attribué.\r\nOpération annulée !",
                               forms::vbExclamation + forms::vbOKOnly);
@@ -1064,13 +1080,13 @@ void FrmStock::CmdSelectioner_Click()
             if (!machine)
                 return;
             machine->CodeArticleChoisi = vb::CLng(code);
-            machine->ReferenceChoisie = vb::CLng(rs[1]["Reference"].Value());
+            machine->ReferenceChoisie = vb::CLng(rs[Grille]["Reference"].Value());
             machine->DesignationChoisie =
-                FonctionUtilitaires::ConvertNullStr(rs[1]["Designation"].Value());
+                FonctionUtilitaires::ConvertNullStr(rs[Grille]["Designation"].Value());
             Hide();
         } else if (Global::FenQuotaOuverte) {
             if (ChoixArticleQuota* quota = ChoixArticleQuota::Fenetre())
-                quota->ReferenceZAD = vb::CLng(rs[1]["Reference"].Value());
+                quota->ReferenceZAD = vb::CLng(rs[Grille]["Reference"].Value());
             Hide();
         }
     } catch (const vb::Error& erreur) {

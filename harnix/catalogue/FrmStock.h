@@ -165,6 +165,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // The window's record sets by role (slot 0 is unused, as in the original's numbering):
+    // the stock grid, the article card, and the lists behind the family, supplier, article-code
+    // and size combos.
+    enum Jeu : std::size_t { Grille = 1, Fiche, Familles, Fournisseurs, CodesArticle, Tailles };
+
     void CreerFiche();
     // The article's picture (FrmStockImages.cpp): its controls, its display, and the naming of
     // a scanned article's picture after its number.
@@ -179,7 +184,7 @@ private:
     void PreparerArticlesCatalogue();
     void ConvertirTaillesCatalogue();
     void ImporterArticlesCatalogue();
-    void OuvrirTable(const std::string& texte, int slot);
+    void OuvrirTable(const std::string& texte, Jeu slot);
     void AppliquerModeRecherche();
     // The search key of the selected option.
     int ModeDesOptions() const;
@@ -208,6 +213,6 @@ private:
     vb::Variant SocieteDeLArticle();
 
     ado::Connection cn;
-    std::array<ado::Command, 7> cmd;
-    std::array<ado::Recordset, 7> rs;
+    std::array<ado::Command, Tailles + 1> cmd;
+    std::array<ado::Recordset, Tailles + 1> rs;
 };

@@ -62,8 +62,8 @@ void FrmStock::CreerZoneAlertes()
 // The threshold is the card's; a threshold being typed counts already.
 void FrmStock::AfficherAlerteStock()
 {
-    const vb::Variant global = rs[1]["QteGlobal"].Value();
-    vb::Variant seuil = rs[2]["StockAlert"].Value();
+    const vb::Variant global = rs[Grille]["QteGlobal"].Value();
+    vb::Variant seuil = rs[Fiche]["StockAlert"].Value();
     if (Text2(5).DataChanged())
         seuil = Text2(5).Text().toStdString();
     LabelStockAlerte->setVisible(AlertesStock::EnAlerte(global, seuil));
@@ -76,6 +76,7 @@ void FrmStock::CmdPeriode_Click()
     FinPeriodeAlerte = vb::CStr(Global::PeriodeFin);
 }
 
+// Computes the stock-shortage alerts over the consumption period.
 void FrmStock::Command1_Click()
 {
     std::string jours = std::to_string(Calendrier::NbJourselectionne);
@@ -145,14 +146,15 @@ void FrmStock::CalulDesStockAlerte()
             resume.MoveFirst();
         while (!resume.Eof()) {
             const vb::Variant reference = resume["Reference"].Value();
-            rs[2].MoveFirst();
-            rs[2].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
-                       ado::adBookmarkCurrent);
-            if (!rs[2].Eof() && !rs[2].Bof() &&
-                vb::CLng(rs[2]["Reference"].Value()) == vb::CLng(reference)) {
-                rs[2]["StockAlert"] = AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()),
-                                                          jours, rs[2]["DelaiLivraison"].Value());
-                rs[2].Update();
+            rs[Fiche].MoveFirst();
+            rs[Fiche].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
+                           ado::adBookmarkCurrent);
+            if (!rs[Fiche].Eof() && !rs[Fiche].Bof() &&
+                vb::CLng(rs[Fiche]["Reference"].Value()) == vb::CLng(reference)) {
+                rs[Fiche]["StockAlert"] =
+                    AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()), jours,
+                                        rs[Fiche]["DelaiLivraison"].Value());
+                rs[Fiche].Update();
             }
             resume.MoveNext();
         }
@@ -161,8 +163,8 @@ void FrmStock::CalulDesStockAlerte()
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
         span([&] {
-            if (rs[2].EditMode() != ado::adEditNone)
-                rs[2].CancelUpdate();
+            if (rs[Fiche].EditMode() != ado::adEditNone)
+                rs[Fiche].CancelUpdate();
         });
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }

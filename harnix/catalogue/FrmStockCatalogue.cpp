@@ -290,8 +290,8 @@ void FrmStock::ImporterArticlesCatalogue()
         return;
     // The grid and the card show the new articles.
     vb::ResumeNext span;
-    span([&] { rs[1].Requery(); });
-    span([&] { rs[2].Requery(); });
+    span([&] { rs[Grille].Requery(); });
+    span([&] { rs[Fiche].Requery(); });
     span([&] { SuivreGrille(); });
 }
 

@@ -90,7 +90,7 @@ void FrmStock::Text2_Change(int index)
     if (packs == "-")
         return;
     try {
-        const int32_t parPaquet = vb::CLng(rs[2]["QteParPaket"].Value());
+        const int32_t parPaquet = vb::CLng(rs[Fiche]["QteParPaket"].Value());
         Label4->SetCaption(QString::fromStdString(EntreeStock::TexteTotal(packs, parPaquet)));
     } catch (const vb::Error& erreur) {
         forms::MsgBox(QString::number(erreur.Number()) + " " +
@@ -130,7 +130,7 @@ void FrmStock::CmdOkStock_Click()
         FnTundrel::AfficherErreur("CmdOkStock_Click", erreur);
         return;
     }
-    const vb::Variant parPaquet = rs[2]["QteParPaket"].Value();
+    const vb::Variant parPaquet = rs[Fiche]["QteParPaket"].Value();
     if (parPaquet.IsNull() || parPaquet.IsEmpty()) {
         RefuserEntreeStock("Nombre d'unités par pack non renseigné, entrée de stock annulée !");
         return;
@@ -139,21 +139,21 @@ void FrmStock::CmdOkStock_Click()
     int32_t stock = 0;
     try {
         unites = EntreeStock::Unites(nombre, vb::CLng(parPaquet));
-        const vb::Variant enStock = rs[2]["QteEnStock"].Value();
+        const vb::Variant enStock = rs[Fiche]["QteEnStock"].Value();
         stock = enStock.IsNull() ? unites : EntreeStock::Ajouter(vb::CLng(enStock), unites);
     } catch (const vb::Error&) {
         RefuserEntreeStock("Quantité trop grande, entrée de stock annulée !");
         return;
     }
     try {
-        const bool surUneLigne = !rs[1].Eof() && !rs[1].Bof();
-        const ado::Bookmark signet = surUneLigne ? rs[1].GetBookmark() : ado::Bookmark();
+        const bool surUneLigne = !rs[Grille].Eof() && !rs[Grille].Bof();
+        const ado::Bookmark signet = surUneLigne ? rs[Grille].GetBookmark() : ado::Bookmark();
         EnregistrerEntreeStock(stock, unites);
         // The grid and the card's totals show the receipt.
-        rs[1].Requery();
+        rs[Grille].Requery();
         FrmEntreStock->hide();
         if (surUneLigne)
-            rs[1].SetBookmark(signet);
+            rs[Grille].SetBookmark(signet);
         CmdClose->setFocus();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("CmdOkStock_Click", erreur);
@@ -167,7 +167,7 @@ vb::Variant FrmStock::SocieteDeLArticle()
     ado::Recordset article;
     article.SetCursorLocation(ado::adUseClient);
     article.Open("SELECT Societe FROM StockGlobal WHERE Reference = " +
-                     std::to_string(vb::CLng(rs[2]["Reference"].Value())),
+                     std::to_string(vb::CLng(rs[Fiche]["Reference"].Value())),
                  cn, ado::adOpenDynamic, ado::adLockReadOnly);
     return article.Eof() ? vb::Variant::Null() : article["Societe"].Value();
 }
@@ -176,9 +176,9 @@ void FrmStock::EnregistrerEntreeStock(int32_t stock, int32_t unites)
 {
     cn.BeginTrans();
     try {
-        rs[2]["QteEnStock"] = stock;
-        rs[2]["DateDernierMouvement"] = vb::Format(vb::Today(), "Short Date");
-        rs[2].Update();
+        rs[Fiche]["QteEnStock"] = stock;
+        rs[Fiche]["DateDernierMouvement"] = vb::Format(vb::Today(), "Short Date");
+        rs[Fiche].Update();
         ado::Command commande;
         commande.SetActiveConnection(cn);
         commande.SetCommandText("MouvementStock");
@@ -186,12 +186,12 @@ void FrmStock::EnregistrerEntreeStock(int32_t stock, int32_t unites)
         journal.SetClientCursor(ado::adLockOptimistic);
         journal.Open(commande);
         journal.AddNew();
-        journal["DateEntree"] = rs[2]["DateDernierMouvement"].Value();
+        journal["DateEntree"] = rs[Fiche]["DateDernierMouvement"].Value();
         journal["Qte"] = unites;
         journal["NomFournisseur"] = SocieteDeLArticle();
-        journal["RefProduit"] = rs[2]["Reference"].Value();
-        journal["RefFournisseur"] = rs[2]["RefFournisseur"].Value();
-        journal["Designation"] = rs[2]["Designation"].Value();
+        journal["RefProduit"] = rs[Fiche]["Reference"].Value();
+        journal["RefFournisseur"] = rs[Fiche]["RefFournisseur"].Value();
+        journal["Designation"] = rs[Fiche]["Designation"].Value();
         journal["Commentaire"] = Text1->text().toStdString();
         journal.Update();
         journal.Close();
@@ -201,10 +201,10 @@ void FrmStock::EnregistrerEntreeStock(int32_t stock, int32_t unites)
         vb::ResumeNext span;
         span([&] { cn.RollbackTrans(); });
         span([&] {
-            if (rs[2].EditMode() != ado::adEditNone)
-                rs[2].CancelUpdate();
+            if (rs[Fiche].EditMode() != ado::adEditNone)
+                rs[Fiche].CancelUpdate();
         });
-        span([&] { rs[2].Requery(); });
+        span([&] { rs[Fiche].Requery(); });
         span([&] { SuivreGrille(); });
         throw;
     }

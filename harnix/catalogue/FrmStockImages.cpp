@@ -58,12 +58,12 @@ void FrmStock::CreerZoneImage()
 // cannot be read empties both pictures after its message, and the sizing that follows reports.
 void FrmStock::ChargerImage()
 {
-    if (rs[2].State() != ado::adStateOpen)
+    if (rs[Fiche].State() != ado::adStateOpen)
         return;
     try {
         std::string nom;
         try {
-            nom = NomImage(rs[2]["Image"].Value());
+            nom = NomImage(rs[Fiche]["Image"].Value());
         } catch (const vb::Error& erreur) {
             if (erreur.Number() != vb::ErrNoCurrentRecord)
                 throw;
@@ -94,6 +94,7 @@ void FrmStock::ChargerImage()
     }
 }
 
+// The pointer over the thumbnail shows the picture enlarged.
 void FrmStock::Image1_MouseMove()
 {
     Picture1->raise();
@@ -139,13 +140,13 @@ void FrmStock::CmdChoixImage_Click()
         if (!win::FindFileIgnoringCase(DossierImages(), image + ".jpg"))
             QFile::copy(QString::fromStdString(nom),
                         QString::fromStdString(DossierImages() + image + ".jpg"));
-        rs[2]["Image"] = image;
-        rs[2].Update();
+        rs[Fiche]["Image"] = image;
+        rs[Fiche].Update();
         ChargerImage();
     } catch (const vb::Error&) {
         Image1->SetPicture({});
         vb::ResumeNext span;
-        span([&] { rs[2].CancelUpdate(); });
+        span([&] { rs[Fiche].CancelUpdate(); });
     }
 }
 
@@ -158,7 +159,7 @@ void FrmStock::CmdScanner_Click()
         return;
     std::string reference;
     try {
-        reference = vb::Trim(vb::CStr(rs[2]["Reference"].Value()));
+        reference = vb::Trim(vb::CStr(rs[Fiche]["Reference"].Value()));
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("CmdScanner", erreur);
         return;
@@ -170,7 +171,7 @@ void FrmStock::CmdScanner_Click()
             NommerImage(reference);
         } catch (const vb::Error& erreur) {
             vb::ResumeNext span;
-            span([&] { rs[2].CancelUpdate(); });
+            span([&] { rs[Fiche].CancelUpdate(); });
             FnTundrel::AfficherErreur("CmdScanner", erreur);
         }
     }
@@ -182,18 +183,18 @@ void FrmStock::CmdScanner_Click()
 void FrmStock::NommerImage(const std::string& reference)
 {
     const std::string critere = "[Reference]=" + reference;
-    if (CarteSurUneLigne() && vb::Trim(vb::CStr(rs[2]["Reference"].Value())) == reference) {
-        rs[2]["Image"] = reference;
-        rs[2].Update();
+    if (CarteSurUneLigne() && vb::Trim(vb::CStr(rs[Fiche]["Reference"].Value())) == reference) {
+        rs[Fiche]["Image"] = reference;
+        rs[Fiche].Update();
         return;
     }
     const bool surUneLigne = CarteSurUneLigne();
-    const ado::Bookmark signet = surUneLigne ? rs[2].GetBookmark() : ado::Bookmark();
-    rs[2].Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
+    const ado::Bookmark signet = surUneLigne ? rs[Fiche].GetBookmark() : ado::Bookmark();
+    rs[Fiche].Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
     if (CarteSurUneLigne()) {
-        rs[2]["Image"] = reference;
-        rs[2].Update();
+        rs[Fiche]["Image"] = reference;
+        rs[Fiche].Update();
     }
     if (surUneLigne)
-        rs[2].SetBookmark(signet);
+        rs[Fiche].SetBookmark(signet);
 }

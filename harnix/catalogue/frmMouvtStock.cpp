@@ -86,6 +86,7 @@ void frmMouvtStock::Form_Unload(int& cancel)
     span([&] { cn.Close(); });
 }
 
+// Sorts the movements by the clicked column.
 void frmMouvtStock::DBGrid1_HeadClick(int colIndex)
 {
     try {
@@ -136,6 +137,7 @@ void frmMouvtStock::DBGrid1_BeforeDelete(int& cancel)
         cancel = 1;
 }
 
+// Asks before a grid edit is written.
 void frmMouvtStock::DBGrid1_BeforeUpdate(int& cancel)
 {
     if (forms::MsgBox("Commit changes?", forms::vbYesNo + forms::vbQuestion) != forms::vbYes)

@@ -379,11 +379,13 @@ void FenComptoir::TextUtilisateur_Change()
     }
 }
 
+// Steps back to the previous employee.
 void FenComptoir::SpinButton1_SpinUp()
 {
     Pas(true);
 }
 
+// Steps on to the next employee.
 void FenComptoir::SpinButton1_SpinDown()
 {
     Pas(false);
@@ -483,6 +485,7 @@ void FenComptoir::TextRefFournisseur_Change()
                     TextRefFournisseur->text());
 }
 
+// Shows the chosen supplier reference in full.
 void FenComptoir::Combo1_Click()
 {
     const int index = Combo1->ListIndex();

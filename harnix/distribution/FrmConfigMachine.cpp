@@ -201,6 +201,7 @@ void FrmConfigMachine::Form_Unload(int& cancel)
     span.Run([&] { rsMachines.Close(); }, [&] { cn.Close(); });
 }
 
+// Another machine: shows its model's picture.
 void FrmConfigMachine::Adodc1_MoveComplete()
 {
     if (!SurUneLigne(rsMachines))
@@ -216,6 +217,7 @@ void FrmConfigMachine::Adodc1_MoveComplete()
     });
 }
 
+// Opens the chosen machine's configuration.
 void FrmConfigMachine::DataGrid1_Click()
 {
     if (!SurUneLigne(rsMachines))
@@ -447,6 +449,7 @@ void FrmConfigMachine::CmdModeConfig_Click()
     }
 }
 
+// In configuration mode, picks the article of the clicked line.
 void FrmConfigMachine::MSFlexGrid1_Click()
 {
     if (!ModeConfig)
@@ -643,24 +646,28 @@ void FrmConfigMachine::CmdRmplir_Click()
                   "RemplissageMachine.RPT");
 }
 
+// Prints the list of the articles available.
 void FrmConfigMachine::Command1_Click()
 {
     ImprimerFiche(Reconstruction::Aucune, "PresentationArticle", "Liste des articles disponibles",
                   "FicheSelectProduit.RPT");
 }
 
+// Prints the machine's product labels.
 void FrmConfigMachine::Command2_Click()
 {
     ImprimerFiche(Reconstruction::Machine, "RemplissageMachine",
                   "Etiquette - Avery L7161 - 63,5 x 46,6 cm", "FicheImageProduit.RPT");
 }
 
+// Prints the global refilling sheet.
 void FrmConfigMachine::Command3_Click()
 {
     ImprimerFiche(Reconstruction::Globale, "RemplissageMachine",
                   "Fiche global de réapprovisionnement", "RemplissageMachineGlobal.RPT");
 }
 
+// Prints the total of the articles to refill.
 void FrmConfigMachine::Command4_Click()
 {
     ImprimerFiche(Reconstruction::Globale, "RemplissageMachine",

@@ -165,6 +165,7 @@ void FrmVente::AppliquerOptionRecherche()
     }
 }
 
+// A column's header chooses the search on that column.
 void FrmVente::DBGrid1_HeadClick(int colIndex)
 {
     if (colIndex == 1)

@@ -67,6 +67,7 @@ void Calendrier::Form_Load()
     Global::PeriodeDebut = premierDecembre;
 }
 
+// Shows the selected span's first and last days and its number of days.
 void Calendrier::calendar1_SelChange(const QDate& startDate, const QDate& endDate)
 {
     Text1->setText(DateCourte(startDate));
@@ -75,6 +76,7 @@ void Calendrier::calendar1_SelChange(const QDate& startDate, const QDate& endDat
     Label2(0).SetCaption(QString::number(NbJourselectionne) + " Jours");
 }
 
+// Takes the selected span as the program's period.
 void Calendrier::calendar1_Click()
 {
     Global::PeriodeDebut = DateDuJour(calendar1->SelStart());
@@ -84,6 +86,7 @@ void Calendrier::calendar1_Click()
     Command1->setFocus();
 }
 
+// Closes the calendar.
 void Calendrier::Command1_Click()
 {
     Unload();

@@ -73,12 +73,14 @@ void CodeAccesDlg::NouveauMDP()
     Command1->setEnabled(false);
 }
 
+// A new password is accepted only once its confirmation matches it.
 void CodeAccesDlg::Text2_Change()
 {
     if (NouvMDP)
         Command1->setEnabled(Text1->text() == Text2->text());
 }
 
+// OK: checks the typed password (or its confirmation) and closes the box.
 void CodeAccesDlg::Command1_Click()
 {
     if (NouvMDP) {
@@ -100,6 +102,7 @@ void CodeAccesDlg::Command1_Click()
     Hide();
 }
 
+// Cancel: closes the box without access.
 void CodeAccesDlg::Command2_Click()
 {
     Ok = false;

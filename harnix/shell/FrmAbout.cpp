@@ -69,6 +69,7 @@ void frmAbout::cmdOK_Click()
     Unload();
 }
 
+// Starts the updater from the program folder and ends the program.
 void frmAbout::Command1_Click()
 {
     const std::string dossier = Global::ProgramFolder();
@@ -83,6 +84,7 @@ void frmAbout::Command1_Click()
         vb::Error(vb::ErrInvalidCall, "Impossible de démarrer le programme " + programme));
 }
 
+// Opens the web address in the desktop's browser.
 void frmAbout::Label1_Click()
 {
     // Any failure is ignored: the address is only a convenience.

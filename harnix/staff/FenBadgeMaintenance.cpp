@@ -106,6 +106,7 @@ void FenBadgeMaintenance::Form_Unload(int& cancel)
     span.Run([&] { cmd.ReleaseConnection(); }, [&] { cn.Close(); });
 }
 
+// Shows the current row's badge number.
 void FenBadgeMaintenance::data2_MoveComplete()
 {
     vb::ResumeNext span;
@@ -219,6 +220,7 @@ void FenBadgeMaintenance::CmdClose_Click()
     Unload();
 }
 
+// Reads a badge from the reader and adds it.
 void FenBadgeMaintenance::Command1_Click()
 {
     std::string badge;

@@ -213,6 +213,7 @@ void FenDotation::CmdClose_Click()
     Unload();
 }
 
+// Another site: loads its services.
 void FenDotation::data1_MoveComplete()
 {
     Label1(2).SetCaption({});
@@ -401,6 +402,7 @@ void FenDotation::CmdDate_Click()
         Label2(0).SetCaption(QString::number(NbJours + 1) + " Jours");
 }
 
+// Lists the machines to choose from for the allocation's filter.
 void FenDotation::Command2_Click()
 {
     MachineFiltre.clear();
@@ -612,6 +614,7 @@ void FenDotation::EnregistrerDotation()
     }
 }
 
+// Exports the allocation to the workbook.
 void FenDotation::Command1_Click()
 {
     ExporterExcel();

@@ -358,6 +358,7 @@ void FenQuota::CmdDelArticle_Click()
              [&] { rs2.Requery(); });
 }
 
+// Sorts the quota grid by the clicked column.
 void FenQuota::DBGrid2_HeadClick(int colIndex)
 {
     try {

@@ -174,6 +174,7 @@ void FenSites::CmdClose_Click()
     Unload();
 }
 
+// Another site: shows its fields in the boxes.
 void FenSites::data1_MoveComplete()
 {
     vb::ResumeNext span;
@@ -197,6 +198,7 @@ void FenSites::data1_MoveComplete()
     AfficherServices();
 }
 
+// Another service: shows its name in the box.
 void FenSites::data2_MoveComplete()
 {
     vb::ResumeNext span;
@@ -391,6 +393,7 @@ void FenSites::CmdDel_Click()
     }
 }
 
+// The service name takes letters and digits only.
 void FenSites::Text1_KeyPress(int& keyAscii)
 {
     keyAscii = forms::LetterOrDigitKey(keyAscii);

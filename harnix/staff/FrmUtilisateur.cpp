@@ -362,6 +362,7 @@ void FrmUtilisateur::RemplirColService(int32_t& site)
     }
 }
 
+// Another employee: fills the card's boxes and lists from the row.
 void FrmUtilisateur::data1_MoveComplete()
 {
     try {
@@ -406,6 +407,7 @@ void FrmUtilisateur::data1_MoveComplete()
     AfficherDetailProfil();
 }
 
+// Another site chosen: lists its services.
 void FrmUtilisateur::Combo1_Click()
 {
     const int position = Combo1->ListIndex();
@@ -625,6 +627,7 @@ void FrmUtilisateur::AppliquerTriRecherche()
     }
 }
 
+// A column's header chooses the search on that column.
 void FrmUtilisateur::DBGrid1_HeadClick(int colonne)
 {
     if (colonne == 0)
@@ -671,6 +674,7 @@ bool FrmUtilisateur::eventFilter(QObject* objet, QEvent* evenement)
     return forms::Form::eventFilter(objet, evenement);
 }
 
+// Return or Tab in a card box saves the pending edit.
 void FrmUtilisateur::Text2_KeyPress(int index, int& keyAscii)
 {
     (void)index;
@@ -735,6 +739,7 @@ void FrmUtilisateur::DBGrid1_ButtonClick(int colonne)
     commande.ReleaseConnection();
 }
 
+// A click in the grid hides the machines panel.
 void FrmUtilisateur::DBGrid1_Click()
 {
     SSPanel2->hide();

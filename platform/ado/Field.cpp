@@ -36,21 +36,10 @@ long Field::DefinedSize() const
     return detail::DefinedSizeOf(c.kind, c.declared);
 }
 
-vb::Variant Field::OriginalValue() const
-{
-    return state_->OriginalValue(index_);
-}
-
 std::string Field::BaseTable() const
 {
     state_->RequireOpen();
     return state_->columns[static_cast<size_t>(index_)].table;
-}
-
-std::string Field::BaseColumn() const
-{
-    state_->RequireOpen();
-    return state_->columns[static_cast<size_t>(index_)].column;
 }
 
 long Fields::Count() const

@@ -56,12 +56,9 @@ public:
     // Declared size in characters for text columns (255 when the column declares
     // none), the storage size for the others.
     long DefinedSize() const;
-    // The value before the edit in progress (the stored value).
-    vb::Variant OriginalValue() const;
 
-    // Table and column the field comes from; empty for a computed column.
+    // Table the field comes from; empty for a computed column.
     std::string BaseTable() const;
-    std::string BaseColumn() const;
 
 private:
     Field(std::shared_ptr<detail::RecordsetState> state, int index)

@@ -112,11 +112,6 @@ vb::Variant& Edits::Slot(int column)
     return values_[c];
 }
 
-vb::Variant RecordsetState::OriginalValue(int column) const
-{
-    return Cell(CurrentRow(), column);
-}
-
 void RecordsetState::SetValue(int column, const vb::Variant& value)
 {
     CurrentRow();

@@ -173,7 +173,6 @@ struct RecordsetState
         return Cell(row, column);
     }
     void SetValue(int column, const vb::Variant& value);
-    vb::Variant OriginalValue(int column) const;
     // The stored value of a row.
     vb::Variant Cell(uint32_t row, int column) const
     {

@@ -78,15 +78,6 @@ void FlexGrid::SetCols(int cols)
     StyleFixed();
 }
 
-void FlexGrid::SetFixedRows(int rows)
-{
-    if (rows < 0 || rows > rowCount())
-        throw vb::Error(ErrInvalidRow, "Valeur de ligne non valide");
-    fixedRows_ = rows;
-    row_ = std::max(row_, std::min(rows, rowCount() - 1));
-    StyleFixed();
-}
-
 void FlexGrid::SetFixedCols(int cols)
 {
     if (cols < 0 || cols > columnCount())

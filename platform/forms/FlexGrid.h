@@ -32,7 +32,6 @@ public:
     int Cols() const { return columnCount(); }
     void SetCols(int cols);
     int FixedRows() const { return fixedRows_; }
-    void SetFixedRows(int rows);
     int FixedCols() const { return fixedCols_; }
     void SetFixedCols(int cols);
 

@@ -19,12 +19,6 @@ void FloodPanel::SetFloodPercent(int percent)
     update();
 }
 
-void FloodPanel::SetFloodColor(long color)
-{
-    floodColor_ = color;
-    update();
-}
-
 void FloodPanel::SetBackColor(long color)
 {
     backColor_ = color;

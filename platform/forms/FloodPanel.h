@@ -17,7 +17,6 @@ public:
     int FloodPercent() const { return percent_; }
     void SetFloodPercent(int percent);
     long FloodColor() const { return floodColor_; }
-    void SetFloodColor(long color);
     long BackColor() const { return backColor_; }
     void SetBackColor(long color);
 

@@ -74,21 +74,6 @@ Variant Variant::Null()
     return v;
 }
 
-bool Variant::IsNumber() const
-{
-    switch (Type()) {
-    case VarType::Boolean:
-    case VarType::Integer:
-    case VarType::Long:
-    case VarType::Single:
-    case VarType::Double:
-    case VarType::Currency:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool Variant::BooleanValue() const
 {
     return Held<bool>(value_);

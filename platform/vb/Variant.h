@@ -46,8 +46,6 @@ public:
     VarType Type() const { return static_cast<VarType>(value_.index()); }
     bool IsEmpty() const { return Type() == VarType::Empty; }
     bool IsNull() const { return Type() == VarType::Null; }
-    // Boolean, Integer, Long, Single, Double or Currency (a Date is not numeric).
-    bool IsNumber() const;
 
     // The value held, without conversion; error 13 when the Variant holds another type.
     // The conversions of Convert.h (CStr, CLng ...) convert as the language does.
