@@ -416,7 +416,7 @@ void FrmStock::Form_Activate()
     SSOptionRef->SetValue(true);
     FenetreActivee = true;
     try {
-        for (int slot = Grille; slot <= Tailles; ++slot)
+        for (std::size_t slot = Grille; slot <= Tailles; ++slot)
             if (rs[slot].State() == ado::adStateOpen)
                 rs[slot].Requery();
         // The card's requery put it on its first row: back to the grid's article.
