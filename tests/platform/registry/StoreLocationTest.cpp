@@ -2,6 +2,7 @@
 // it trusts, and a store found where earlier releases kept it.
 
 #include "platform/registry/Registry.h"
+#include "tests/platform/registry/EventSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@
 #include <optional>
 #include <pwd.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -42,8 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        if (m_socket >= 0)
-            ::close(m_socket);
+        m_events.Close();
         for (std::size_t i = 0; i < m_saved.size(); ++i) {
             if (m_saved[i])
                 ::setenv(kVariables[i], m_saved[i]->c_str(), 1);
@@ -71,28 +69,12 @@ protected:
         return status;
     }
 
-    // The event log's socket, bound in the home; records arrive as datagrams.
-    void listenForEvents()
-    {
-        const std::string path = m_home + "/log.socket";
-        m_socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::setenv("VARDEX_EVENTLOG_SOCKET", path.c_str(), 1);
-    }
-    std::vector<std::string> events() const
-    {
-        std::vector<std::string> records;
-        char buffer[8192];
-        for (ssize_t n; (n = ::recv(m_socket, buffer, sizeof buffer, 0)) > 0;)
-            records.emplace_back(buffer, std::size_t(n));
-        return records;
-    }
+    // The event log's socket, bound in the home.
+    void listenForEvents() { m_events.Listen(m_home + "/log.socket"); }
+    std::vector<std::string> events() const { return m_events.Records(); }
 
     std::string m_home;
-    int m_socket = -1;
+    EventSocket m_events;
     std::vector<std::optional<std::string>> m_saved;
 };
 

@@ -2,11 +2,10 @@
 // A fresh registry store in a temporary folder, the resource libraries of the build named in
 // it, and an event-log socket that the test reads back.
 
+#include "tests/platform/registry/EventSocket.h"
 #include "tests/platform/registry/RegistryFixture.h"
 
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -24,33 +23,16 @@ protected:
     }
     void TearDown() override
     {
-        if (m_eventSocket >= 0)
-            ::close(m_eventSocket);
+        m_events.Close();
         ::unsetenv("VARDEX_EVENTLOG_SOCKET");
         RegistryFixture::TearDown();
     }
 
-    // The event log's socket, bound here; records arrive as datagrams.
-    void listenForEvents()
-    {
-        const std::string path = m_root + "/log.socket";
-        m_eventSocket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(m_eventSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ::setenv("VARDEX_EVENTLOG_SOCKET", path.c_str(), 1);
-    }
+    // The event log's socket, bound here.
+    void listenForEvents() { m_events.Listen(m_root + "/log.socket"); }
 
     // The records the event log received since the last call.
-    std::vector<std::string> events()
-    {
-        std::vector<std::string> records;
-        char buffer[8192];
-        for (ssize_t n; (n = ::recv(m_eventSocket, buffer, sizeof buffer, 0)) > 0;)
-            records.emplace_back(buffer, std::size_t(n));
-        return records;
-    }
+    std::vector<std::string> events() { return m_events.Records(); }
 
     // The user's language for this process is English, whatever the desktop's (LC_ALL and
     // LC_MESSAGES would override LANG).
@@ -79,7 +61,7 @@ protected:
         RegCloseKey(key);
     }
 
-    int m_eventSocket = -1;
+    EventSocket m_events;
 };
 
 inline const std::string kLoggingKey = "Software\\Halvorn Software\\8.0\\Halvorn Logging";
