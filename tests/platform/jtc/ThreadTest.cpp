@@ -61,6 +61,16 @@ private:
     bool* m_open;
 };
 
+// The count of destroyed threads once it reaches `count`, or as it is after five seconds. A
+// thread gives its own reference back only after it has woken its joiners, so the object may
+// still live for a moment after join returns and the last handle goes.
+int DestroyedOnceDone(const std::atomic<int>& destroyed, int count)
+{
+    for (int i = 0; i < 5000 && destroyed.load() < count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return destroyed.load();
+}
+
 bool currentThreadKnown()
 {
     try {
@@ -136,7 +146,7 @@ TEST(JTCThread, StartedThreadKnowsItselfAndOutlivesItsHandles)
     EXPECT_TRUE(raw->m_adopterKeptIdentity);
     EXPECT_TRUE(raw->m_ran);
     again = JTCThreadHandle();
-    EXPECT_EQ(destroyed.load(), 1);
+    EXPECT_EQ(DestroyedOnceDone(destroyed, 1), 1);
 }
 
 TEST(JTCThread, DetachedThreadDeletesItselfWhenRunEnds)
@@ -146,9 +156,7 @@ TEST(JTCThread, DetachedThreadDeletesItselfWhenRunEnds)
         JTCThreadHandle thread = new ProbeThread(destroyed);
         thread->start();
     }
-    for (int i = 0; i < 500 && destroyed.load() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(destroyed.load(), 1);
+    EXPECT_EQ(DestroyedOnceDone(destroyed, 1), 1);
 }
 
 // The last handle goes on another thread just as run() returns, so that the thread's own
@@ -179,8 +187,7 @@ TEST(JTCThread, LastHandleDroppedAsRunEnds)
         while (!ending)
             std::this_thread::yield();
         thread = nullptr;
-        for (int wait = 0; wait < 500 && destroyed.load() <= i; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        DestroyedOnceDone(destroyed, i + 1);
     }
     EXPECT_EQ(destroyed.load(), rounds);
 }
@@ -253,7 +260,7 @@ TEST(JTCThread, FailedStartRaisesAndLeavesThreadStartable)
     EXPECT_TRUE(thread->join(5000));
     EXPECT_TRUE(raw->m_ran);
     thread = JTCThreadHandle();
-    EXPECT_EQ(destroyed.load(), 1);
+    EXPECT_EQ(DestroyedOnceDone(destroyed, 1), 1);
 }
 
 TEST(JTCThread, FailedStartIsCatchableAsLibraryException)
