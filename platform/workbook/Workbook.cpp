@@ -53,7 +53,9 @@ public:
 
     bool IsOpen() const { return archive_ != nullptr; }
 
-    // The part's bytes; false when the package has no such part.
+    // The part's bytes; false when the package has no such part or the part is damaged. The
+    // bytes are read in blocks rather than into a buffer of the size the package declares, which
+    // a damaged package can make as large as it likes.
     bool Read(const std::string& name, std::string& content) const
     {
         zip_stat_t stat;
@@ -62,10 +64,14 @@ public:
         zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
         if (!file)
             return false;
-        content.resize(stat.size);
-        const zip_int64_t read = zip_fread(file, content.data(), stat.size);
+        content.clear();
+        char block[64 * 1024];
+        zip_int64_t read;
+        while ((read = zip_fread(file, block, sizeof block)) > 0 &&
+               content.size() + uint64_t(read) <= stat.size)
+            content.append(block, size_t(read));
         zip_fclose(file);
-        return read == zip_int64_t(stat.size);
+        return read == 0 && content.size() == stat.size;
     }
 
 private:

@@ -65,8 +65,10 @@ TEST(Workbook, AMissingOrForeignFileIsNoWorkbook)
 {
     TempDir dossier;
     std::ofstream(dossier / "texte.xlsx") << "pas un classeur";
+    // A package whose only part declares 2^56 bytes and holds 106.
+    const std::string demesure = HARNIX_WORKBOOK_CORPUS "/oom-declared-size-huge";
     for (const std::string& chemin :
-         {dossier / "absent.xlsx", dossier / "texte.xlsx", dossier.path()}) {
+         {dossier / "absent.xlsx", dossier / "texte.xlsx", dossier.path(), demesure}) {
         SCOPED_TRACE(chemin);
         EXPECT_EQ(ErrorOf([&] { workbook::Workbook::Open(chemin); }), 1004);
     }
