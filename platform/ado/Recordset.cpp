@@ -953,11 +953,6 @@ std::string Recordset::Source() const
     return state_->source;
 }
 
-std::optional<Command> Recordset::ActiveCommand() const
-{
-    return state_->command;
-}
-
 std::optional<Connection> Recordset::ActiveConnection() const
 {
     return state_->connection;

@@ -107,7 +107,6 @@ public:
     void Close();
     long State() const;
     std::string Source() const;
-    std::optional<Command> ActiveCommand() const;
     std::optional<Connection> ActiveConnection() const;
 
     bool Eof() const;

@@ -61,24 +61,6 @@ BSTR SysAllocStringByteLen(const char* text, UINT len)
     return allocate(text, len);
 }
 
-INT SysReAllocString(BSTR* bstr, LPCOLESTR text)
-{
-    return SysReAllocStringLen(bstr, text, static_cast<UINT>(com::olestrlen(text)));
-}
-
-INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT len)
-{
-    if (!bstr)
-        return FALSE;
-    // Copy first: text may point into the old string.
-    BSTR fresh = SysAllocStringLen(text, len);
-    if (!fresh)
-        return FALSE;
-    SysFreeString(*bstr);
-    *bstr = fresh;
-    return TRUE;
-}
-
 void SysFreeString(BSTR bstr)
 {
     if (bstr)
@@ -102,11 +84,6 @@ UINT SysStringLen(BSTR bstr)
 void* CoTaskMemAlloc(std::size_t size)
 {
     return std::malloc(size ? size : 1);
-}
-
-void* CoTaskMemRealloc(void* p, std::size_t size)
-{
-    return std::realloc(p, size ? size : 1);
 }
 
 void CoTaskMemFree(void* p)

@@ -12,9 +12,6 @@ COM_API BSTR SysAllocString(LPCOLESTR text);
 COM_API BSTR SysAllocStringLen(const OLECHAR* text, UINT len);
 // len bytes from text (or uninitialised); the length prefix counts bytes.
 COM_API BSTR SysAllocStringByteLen(const char* text, UINT len);
-// Replaces *bstr with a copy of text; FALSE (and *bstr untouched) when out of memory.
-COM_API INT SysReAllocString(BSTR* bstr, LPCOLESTR text);
-COM_API INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT len);
 COM_API void SysFreeString(BSTR bstr);
 // Characters (byte length / 2); 0 for a null BSTR.
 COM_API UINT SysStringLen(BSTR bstr);
@@ -22,7 +19,6 @@ COM_API UINT SysStringByteLen(BSTR bstr);
 
 // Task memory, also used for strings handed from callee to caller.
 COM_API void* CoTaskMemAlloc(std::size_t size);
-COM_API void* CoTaskMemRealloc(void* p, std::size_t size);
 COM_API void CoTaskMemFree(void* p);
 
 namespace com {

@@ -111,7 +111,6 @@ public:
     {
         return CComObjectRootBase::InternalQueryInterface(this, Base::_GetEntries(), riid, ppv);
     }
-    IUnknown* GetControllingUnknown() { return this->m_pOuterUnknown; }
 };
 
 // An aggregated object: this is the inner (non-delegating) IUnknown the outer object holds.

@@ -91,11 +91,6 @@ public:
         vt = VT_EMPTY;
         return S_OK;
     }
-    // Converts in place (or from src into this).
-    HRESULT ChangeType(VARTYPE type, const VARIANT* src = nullptr)
-    {
-        return VariantChangeType(this, src ? src : this, 0, type);
-    }
     bool operator==(const VARIANT& other) const noexcept;
 
 private:

@@ -44,7 +44,6 @@ public:
     void SetCommPort(int16_t port);
 
     // Empty: the device of the port number.
-    const std::string& DevicePath() const { return devicePath_; }
     void SetDevicePath(const std::string& path);
     // The device that opening uses.
     std::string Device() const;

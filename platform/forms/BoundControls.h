@@ -32,7 +32,6 @@ public:
     void SetText(const QString& text) { setText(text); }
     bool Locked() const { return isReadOnly(); }
     void SetLocked(bool locked) { setReadOnly(locked); }
-    const QString& DataFormat() const { return format_; }
     void SetDataFormat(const QString& format);
     // Whether the box holds an edit not yet written into the field.
     bool DataChanged() const { return changed_; }
@@ -59,7 +58,6 @@ class BoundLabel : public Label, public BoundControl
 public:
     explicit BoundLabel(const QString& name, QWidget* parent = nullptr);
 
-    const QString& DataFormat() const { return format_; }
     void SetDataFormat(const QString& format);
 
 protected:

@@ -3,12 +3,11 @@
 #include "platform/forms/DataControl.h"
 
 #include <QComboBox>
-#include <QListWidget>
 #include <QPointer>
 
 #include <vector>
 
-// Data combos and lists (DBCombo, DataCombo, DataList): the entries are the rows of a row
+// Data combos (DBCombo, DataCombo): the entries are the rows of a row
 // source recordset, shown by their list field; choosing one gives its bound column's value,
 // which is written into the bound field of another data control when that one moves or saves.
 namespace forms {
@@ -20,13 +19,11 @@ struct RowSourceEntries
     std::vector<vb::Variant> values; // the bound column of each entry
 };
 
-// The list that a data combo or list keeps from its row source, refilled when the row source
+// The list that a data combo keeps from its row source, refilled when the row source
 // is given a recordset or its rows change (requery, added or removed rows, another order).
 class RowSourceList
 {
 public:
-    DataControl* RowSource() const { return source_; }
-    const QString& ListField() const { return listField_; }
     // The bound column; the list field when none is set.
     QString BoundColumn() const { return boundColumn_.isEmpty() ? listField_ : boundColumn_; }
     const RowSourceEntries& Entries() const { return entries_; }
@@ -102,34 +99,5 @@ private:
 };
 
 using DBCombo = DataCombo;
-
-class DataList : public QListWidget, public BoundControl, public RowSourceList
-{
-    Q_OBJECT
-
-public:
-    explicit DataList(const QString& name, QWidget* parent = nullptr);
-
-    void SetRowSource(DataControl* source) { SetRowSourceOf(this, source); }
-    void SetListField(const QString& field) { SetListFieldOf(field); }
-    void SetBoundColumn(const QString& column) { SetBoundColumnOf(column); }
-    void ReFill() { ReadEntries(); }
-
-    vb::Variant BoundText() const;
-    void SetBoundText(const vb::Variant& value);
-    QString Text() const;
-
-signals:
-    void Click();
-
-protected:
-    void ShowField() override;
-    void WriteField() override;
-    void Fill() override;
-
-private:
-    bool changed_ = false;
-    bool showing_ = false;
-};
 
 } // namespace forms

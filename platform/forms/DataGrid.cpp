@@ -662,20 +662,10 @@ void GridColumn::SetLocked(bool locked)
     grid_->model_->columns[size_t(index_)].locked = locked;
 }
 
-bool GridColumn::Visible() const
-{
-    return grid_->model_->columns[size_t(index_)].visible;
-}
-
 void GridColumn::SetVisible(bool visible)
 {
     grid_->model_->columns[size_t(index_)].visible = visible;
     grid_->ApplyColumnLayout(index_);
-}
-
-bool GridColumn::AllowSizing() const
-{
-    return grid_->model_->columns[size_t(index_)].sizing;
 }
 
 void GridColumn::SetAllowSizing(bool allow)

@@ -20,7 +20,6 @@ class RecordsetModel;
 class GridColumn
 {
 public:
-    int ColIndex() const { return index_; }
     QString Caption() const;
     void SetCaption(const QString& caption);
     QString DataField() const;
@@ -33,9 +32,7 @@ public:
     void SetNumberFormat(const QString& format);
     bool Locked() const;
     void SetLocked(bool locked);
-    bool Visible() const;
     void SetVisible(bool visible);
-    bool AllowSizing() const;
     void SetAllowSizing(bool allow);
     // A button in the current cell of the column; a click on it fires ButtonClick.
     bool Button() const;
@@ -85,7 +82,6 @@ public:
 
     // Lines of text in the column headers (0 hides them); a caption wider than its column
     // wraps onto the next line.
-    int HeadLines() const { return headLines_; }
     void SetHeadLines(int lines);
 
     // The current cell: the row from 0 in the grid (-1 when none) and the column.

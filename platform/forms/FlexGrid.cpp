@@ -246,19 +246,6 @@ void FlexGrid::SetCellBackColor(long color)
     Cell(row_, col_).setBackground(ColorFromVb(color));
 }
 
-long FlexGrid::CellForeColor() const
-{
-    const QTableWidgetItem* cell = CellAt(row_, col_);
-    if (cell && cell->data(Qt::ForegroundRole).isValid())
-        return VbFromColor(cell->foreground().color());
-    return VbFromColor(palette().color(QPalette::Text));
-}
-
-void FlexGrid::SetCellForeColor(long color)
-{
-    Cell(row_, col_).setForeground(ColorFromVb(color));
-}
-
 // The fixed rows and columns take no selection and are drawn as a header.
 void FlexGrid::StyleCell(int row, int col, QTableWidgetItem& cell)
 {

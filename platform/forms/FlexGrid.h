@@ -66,8 +66,6 @@ public:
     void SetCellFontBold(bool bold);
     long CellBackColor() const;
     void SetCellBackColor(long color);
-    long CellForeColor() const;
-    void SetCellForeColor(long color);
 
 signals:
     void Click();

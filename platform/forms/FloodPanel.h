@@ -16,7 +16,6 @@ public:
     // Kept within 0 to 100.
     int FloodPercent() const { return percent_; }
     void SetFloodPercent(int percent);
-    long FloodColor() const { return floodColor_; }
     long BackColor() const { return backColor_; }
     void SetBackColor(long color);
 

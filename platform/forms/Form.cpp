@@ -166,16 +166,6 @@ int Form::Height() const
     return win::PixelsToTwips(frameGeometry().height());
 }
 
-void Form::SetLeft(int twips)
-{
-    Move(twips, Top());
-}
-
-void Form::SetTop(int twips)
-{
-    Move(Left(), twips);
-}
-
 void Form::SetWidth(int twips)
 {
     Move(Left(), Top(), twips);

@@ -49,8 +49,6 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetLeft(int twips);
-    void SetTop(int twips);
     void SetWidth(int twips);
     void SetHeight(int twips);
     // A width or height below zero keeps the current one.

@@ -324,11 +324,6 @@ void DigitsOnly(QWidget* control)
     AcceptOnly(control, QStringLiteral("0123456789"));
 }
 
-void LettersAndDigits(QWidget* control)
-{
-    OnKeyPress(control, [](int& keyAscii) { keyAscii = LetterOrDigitKey(keyAscii); });
-}
-
 void EnterMovesNext(QWidget* control)
 {
     OnKeyPress(control, [control](int& keyAscii) {

@@ -74,7 +74,6 @@ int LetterOrDigitKey(int keyAscii);
 void UpperCase(QWidget* control);
 void AcceptOnly(QWidget* control, const QString& accepted);
 void DigitsOnly(QWidget* control);
-void LettersAndDigits(QWidget* control);
 // Enter is dropped and a Tab key is sent, so the focus moves to the next field.
 void EnterMovesNext(QWidget* control);
 

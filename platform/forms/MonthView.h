@@ -22,10 +22,8 @@ public:
     QDate SelEnd() const { return selEnd_; }
     void SetSelection(const QDate& start, const QDate& end);
 
-    bool MultiSelect() const { return multiSelect_; }
     void SetMultiSelect(bool on) { multiSelect_ = on; }
     // The longest range in days.
-    int MaxSelCount() const { return maxSelCount_; }
     void SetMaxSelCount(int days) { maxSelCount_ = std::max(days, 1); }
 
     // The first day of the month shown.

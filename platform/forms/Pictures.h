@@ -18,7 +18,6 @@ public:
     // Null when it holds no picture.
     const QImage& Picture() const { return picture_; }
     void SetPicture(const QImage& picture);
-    bool Stretch() const { return stretch_; }
     void SetStretch(bool stretch);
 
 signals:

@@ -42,7 +42,6 @@ public:
     static std::shared_ptr<Report> Open(const std::string& path);
 
     QString FileName() const { return fileName_; }
-    const Definition& GetDefinition() const { return definition_; }
     // The number of tables the report reads (its highest position).
     int TableCount() const;
     // The rows of the recordset become the table's data (data tag 3: a recordset).

@@ -245,11 +245,4 @@ double operator-(Date a, Date b)
     return Linear(a) - Linear(b);
 }
 
-bool Date::HasTime() const
-{
-    long long day, seconds;
-    Split(serial, day, seconds);
-    return seconds != 0;
-}
-
 } // namespace vb

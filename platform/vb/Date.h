@@ -48,7 +48,6 @@ struct Date
     // them.
     Date DatePart() const;
     Date TimePart() const;
-    bool HasTime() const;
 
     // Arithmetic in days, continuous across 30/12/1899 (as the language's date + number);
     // error 6 for a result outside the calendar.

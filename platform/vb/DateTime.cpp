@@ -269,18 +269,6 @@ Date Time()
     return Now().TimePart();
 }
 
-double Timer()
-{
-    const auto now = win::Clock::Now();
-    const std::tm t = LocalTime(now);
-    const auto sinceEpoch = now.time_since_epoch();
-    const double fraction =
-        static_cast<double>(
-            std::chrono::duration_cast<std::chrono::microseconds>(sinceEpoch).count() % 1000000) /
-        1e6;
-    return t.tm_hour * 3600.0 + t.tm_min * 60.0 + t.tm_sec + fraction;
-}
-
 std::string MonthName(int month, bool abbreviate)
 {
     static const char* full[] = {"janvier",   "février", "mars",     "avril",

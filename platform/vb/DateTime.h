@@ -38,8 +38,6 @@ int Weekday(Date date, int firstDayOfWeek = vbSunday);
 Date Now();
 Date Today();
 Date Time();
-// Seconds since midnight, with fractions.
-double Timer();
 
 // French month names: "janvier" ... "décembre"; abbreviated "janv." ... "déc.".
 std::string MonthName(int month, bool abbreviate = false);

@@ -165,16 +165,6 @@ long InStr(long start, std::string_view text, std::string_view find, int compare
     return found == std::u32string::npos ? 0 : static_cast<long>(found) + 1;
 }
 
-long InStrRev(std::string_view text, std::string_view find, int compare)
-{
-    const std::u32string haystack = Decode(text, compare);
-    if (find.empty()) {
-        return static_cast<long>(haystack.size());
-    }
-    const size_t found = haystack.rfind(Decode(find, compare));
-    return found == std::u32string::npos ? 0 : static_cast<long>(found) + 1;
-}
-
 std::string Replace(std::string_view text, std::string_view find, std::string_view replacement,
                     int compare)
 {
@@ -268,16 +258,6 @@ int Asc(std::string_view text)
 {
     const int code = win::UnicodeToCp1252(AscW(text));
     return code < 0 ? '?' : code;
-}
-
-std::string ChrW(char32_t code)
-{
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        Raise(ErrInvalidCall);
-    }
-    std::string result;
-    utf8::Append(result, code);
-    return result;
 }
 
 char32_t AscW(std::string_view text)

@@ -31,7 +31,6 @@ std::string Mid(std::string_view text, long start, long length);
 // gives `start`. vbTextCompare ignores case.
 long InStr(std::string_view text, std::string_view find, int compare = vbBinaryCompare);
 long InStr(long start, std::string_view text, std::string_view find, int compare = vbBinaryCompare);
-long InStrRev(std::string_view text, std::string_view find, int compare = vbBinaryCompare);
 
 std::string Replace(std::string_view text, std::string_view find, std::string_view replacement,
                     int compare = vbBinaryCompare);
@@ -47,8 +46,7 @@ std::string String(long count, std::string_view character);
 std::string Chr(int code);
 // The 8-bit code of the first character, '?' (63) for one outside the set; error 5 for "".
 int Asc(std::string_view text);
-// Unicode code point of the first character and back.
-std::string ChrW(char32_t code);
+// Unicode code point of the first character.
 char32_t AscW(std::string_view text);
 
 // -1, 0 or 1.

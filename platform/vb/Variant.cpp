@@ -207,12 +207,4 @@ Variant operator+(const Variant& a, const Variant& b)
     return Variant(static_cast<double>(sum));
 }
 
-Variant Concat(const Variant& a, const Variant& b)
-{
-    if (a.IsNull() && b.IsNull()) {
-        return Variant::Null();
-    }
-    return Variant((a.IsNull() ? std::string() : CStr(a)) + (b.IsNull() ? std::string() : CStr(b)));
-}
-
 } // namespace vb

@@ -83,9 +83,6 @@ private:
         value_;
 };
 
-// The language's "&": both sides as text, Null and Empty as "" (Null only when both are Null).
-Variant Concat(const Variant& a, const Variant& b);
-
 // -1, 0 or 1 as the comparison operators order the two values; error 94 when one is Null.
 int Compare(const Variant& a, const Variant& b);
 

@@ -87,19 +87,6 @@ constexpr bool operator==(const GUID& a, const GUID& b)
 // Ordering for use as a map key (field by field).
 COM_VISIBLE bool operator<(const GUID& a, const GUID& b);
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b)
-{
-    return a == b;
-}
-inline bool IsEqualIID(REFIID a, REFIID b)
-{
-    return a == b;
-}
-inline bool IsEqualCLSID(REFCLSID a, REFCLSID b)
-{
-    return a == b;
-}
-
 inline constexpr GUID GUID_NULL{};
 inline constexpr IID IID_NULL{};
 inline constexpr CLSID CLSID_NULL{};
@@ -134,14 +121,6 @@ inline constexpr bool FAILED(HRESULT hr)
 inline constexpr HRESULT MAKE_HRESULT(unsigned severity, unsigned facility, unsigned code)
 {
     return static_cast<HRESULT>((severity << 31) | (facility << 16) | (code & 0xFFFF));
-}
-inline constexpr unsigned HRESULT_CODE(HRESULT hr)
-{
-    return static_cast<unsigned>(hr) & 0xFFFF;
-}
-inline constexpr unsigned HRESULT_FACILITY(HRESULT hr)
-{
-    return (static_cast<unsigned>(hr) >> 16) & 0x1FFF;
 }
 inline constexpr unsigned SEVERITY_SUCCESS = 0;
 inline constexpr unsigned SEVERITY_ERROR = 1;

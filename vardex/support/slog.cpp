@@ -491,12 +491,6 @@ bool LogEvent(WORD eventType, WORD category, DWORD messageId, const char* t1, co
     return manager ? manager->LogEvent(eventType, category, messageId, all, count) : true;
 }
 
-void InitializeLogging(int32_t initFlag, const char* sourceName) noexcept
-{
-    if (LogManager* manager = Manager())
-        manager->Initialize(initFlag, sourceName);
-}
-
 void LogTrace(const char* format, ...) noexcept
 {
     char text[kTraceMax];

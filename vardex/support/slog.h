@@ -120,8 +120,6 @@ bool LogEvent(WORD eventType, WORD category, DWORD messageId, const char* t1 = n
               const char* t5 = nullptr, const char* t6 = nullptr, const char* t7 = nullptr,
               const char* t8 = nullptr, const char* t9 = nullptr,
               const char* t10 = nullptr) noexcept;
-// Sets the facility up with a source name (see LogManager::Initialize).
-void InitializeLogging(int32_t initFlag, const char* sourceName) noexcept;
 // A trace line in printf form (cut to 511 characters), as a debug record.
 void LogTrace(const char* format, ...) noexcept __attribute__((format(printf, 1, 2)));
 // The level, setting the facility up first (4 when the facility no longer exists).

@@ -63,16 +63,6 @@ TEST(Bstr, ByteLengthStringsKeepOddLengthsAndAreTerminated)
     SysFreeString(blank);
 }
 
-TEST(Bstr, ReallocationMayTakeItsOwnContent)
-{
-    BSTR b = SysAllocString(u"Diagnostics");
-    ASSERT_TRUE(SysReAllocString(&b, b + 5)); // the source lies inside the old string
-    EXPECT_EQ(com::bstrView(b), u"ostics");
-    ASSERT_TRUE(SysReAllocStringLen(&b, b, 3));
-    EXPECT_EQ(com::bstrView(b), u"ost");
-    SysFreeString(b);
-}
-
 TEST(Bstr, Utf8ConversionsRoundTripAndReplaceBadInput)
 {
     const std::string texts[] = {"", "plain", "é à ç", "€", "\xF0\x9F\x98\x80 smile"};
@@ -149,7 +139,7 @@ TEST(Guid, TextFormRoundTrips)
         EXPECT_EQ(com::utf8FromUtf16(text), com::guidToString(g));
         CLSID back{};
         EXPECT_EQ(CLSIDFromString(text, &back), NOERROR);
-        EXPECT_TRUE(IsEqualGUID(back, g));
+        EXPECT_EQ(back, g);
         IID iid{};
         EXPECT_EQ(IIDFromString(text, &iid), S_OK);
         EXPECT_EQ(iid, g);
@@ -198,8 +188,6 @@ TEST(Guid, ResultCodesCompose)
     EXPECT_EQ(HRESULT_FROM_WIN32(0), S_OK);
     EXPECT_TRUE(SUCCEEDED(S_FALSE));
     EXPECT_TRUE(FAILED(E_POINTER));
-    EXPECT_EQ(HRESULT_CODE(DISP_E_EXCEPTION), 9u);
-    EXPECT_EQ(HRESULT_FACILITY(DISP_E_EXCEPTION), FACILITY_DISPATCH);
 }
 
 } // namespace

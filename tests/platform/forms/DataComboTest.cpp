@@ -28,17 +28,12 @@ public:
         data2 = new DataControl("data2", this);
         data3 = new DataControl("data3", this);
         DBCombo1 = new DataCombo("DBCombo1", DataCombo::dbcDropdownCombo, this);
-        DataList1 = new DataList("DataList1", this);
-        for (QWidget* w : std::initializer_list<QWidget*>{data2, data3, DBCombo1, DataList1})
+        for (QWidget* w : std::initializer_list<QWidget*>{data2, data3, DBCombo1})
             layout->addWidget(w);
         DBCombo1->SetRowSource(data3);
         DBCombo1->SetListField("NomFamille");
         DBCombo1->SetBoundColumn("NoFamille");
         DBCombo1->Bind(data2, "Famille");
-        DataList1->SetRowSource(data3);
-        DataList1->SetListField("NomFamille");
-        DataList1->SetBoundColumn("NoFamille");
-        DataList1->Bind(data2, "Famille");
         data3->SetRecordset(families);
         data2->SetRecordset(articles);
         connect(DBCombo1, &DataCombo::Click, this, [this](int area) { clicks.push_back(area); });
@@ -47,7 +42,6 @@ public:
     DataControl* data2;
     DataControl* data3;
     DataCombo* DBCombo1;
-    DataList* DataList1;
     std::vector<int> clicks;
 };
 
@@ -81,7 +75,6 @@ TEST_F(DataComboTest, ShowsTheListFieldOfTheBoundValue)
     EXPECT_EQ(window.DBCombo1->Text(), "GANTS");
     articles.MoveNext();
     EXPECT_EQ(window.DBCombo1->Text(), "CASQUES");
-    EXPECT_EQ(window.DataList1->Text(), "CASQUES");
     articles.MoveNext(); // Famille is Null
     EXPECT_EQ(window.DBCombo1->ListIndex(), -1);
     EXPECT_EQ(window.DBCombo1->Text(), "");
@@ -136,20 +129,9 @@ TEST_F(DataComboTest, RequeriedRowSourceRefillsTheList)
     db.Open().Execute("INSERT INTO Familles (NomFamille) VALUES ('LUNETTES')");
     window.data3->Refresh();
     ASSERT_EQ(window.DBCombo1->count(), 4);
-    EXPECT_EQ(window.DataList1->count(), 4);
     EXPECT_EQ(window.DBCombo1->Text(), "GANTS") << "the bound value stays chosen";
     families.SetFilter("NomFamille like 'C*'");
     EXPECT_EQ(window.DBCombo1->count(), 2);
-}
-
-TEST_F(DataComboTest, DataListClickWritesOnSave)
-{
-    QListWidget* list = window.DataList1;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(1)).center());
-    EXPECT_EQ(window.DataList1->BoundText(), vb::Variant(int32_t(2)));
-    window.data2->UpdateRecord();
-    EXPECT_EQ(StoredFamily(1000), "2");
 }
 
 TEST_F(DataComboTest, ComboWithoutDataFieldOnlyPicks)

@@ -84,8 +84,6 @@ TEST_F(FlexGridTest, CellFormatsApplyToTheCurrentCellOnly)
     grid.SetRow(1);
     EXPECT_FALSE(grid.CellFontBold());
     EXPECT_EQ(grid.CellBackColor(), VbFromColor(grid.palette().color(QPalette::Base)));
-    grid.SetCellForeColor(Rgb(255, 0, 0));
-    EXPECT_EQ(grid.item(1, 2)->foreground().color(), QColor(255, 0, 0));
 }
 
 TEST_F(FlexGridTest, WidthsAndHeightsAreInTwips)

@@ -271,11 +271,6 @@ TEST(Variant, AdditionAndConcatenation)
     EXPECT_EQ((Variant("1") + Variant(2)).DoubleValue(), 3);
     EXPECT_TRUE((Variant::Null() + Variant(1)).IsNull());
     EXPECT_EQ((Variant(Day(2006, 12, 31)) + Variant(1)).DateValue(), Day(2007, 1, 1));
-
-    EXPECT_EQ(Concat(Variant::Null(), "a").StringValue(), "a");
-    EXPECT_EQ(Concat(5, "x").StringValue(), "5x");
-    EXPECT_EQ(Concat(Variant(), Variant()).StringValue(), "");
-    EXPECT_TRUE(Concat(Variant::Null(), Variant::Null()).IsNull());
 }
 
 } // namespace

@@ -45,8 +45,6 @@ TEST(Date, SerialsCountDaysFrom30December1899)
     EXPECT_VB_ERROR(Day(99, 12, 31), ErrInvalidCall);
     // A time a fraction of a second before midnight reads as the next day.
     EXPECT_EQ(Iso(Date{39082 + 86399.6 / 86400}), "2007-01-01 00:00:00");
-    EXPECT_TRUE(Day(2006, 1, 1, 0, 0, 1).HasTime());
-    EXPECT_FALSE(Day(2006, 1, 1).HasTime());
     EXPECT_EQ(Date{-1.25}.DatePart(), Day(1899, 12, 29));
     EXPECT_DOUBLE_EQ(Date{-1.25}.TimePart().serial, 0.25);
 }
@@ -226,7 +224,6 @@ TEST_F(ProgramClock, NowIsTheLocalTimeOfTheClockToTheSecond)
     EXPECT_EQ(Iso(Now()), "2007-03-15 11:20:30");
     EXPECT_EQ(Today(), Day(2007, 3, 15));
     EXPECT_EQ(Iso(Time()), "1899-12-30 11:20:30");
-    EXPECT_NEAR(Timer(), 11 * 3600 + 20 * 60 + 30.25, 1e-3); // the clock moves by milliseconds
 
     win::Clock::Advance(std::chrono::hours(13));
     EXPECT_EQ(Today(), Day(2007, 3, 16));

@@ -66,8 +66,6 @@ TEST(Strings, Search)
     EXPECT_EQ(InStr("", "a"), 0);
     EXPECT_EQ(InStr("ÉLÈVE", "è"), 0);
     EXPECT_EQ(InStr("ÉLÈVE", "è", vbTextCompare), 3);
-    EXPECT_EQ(InStrRev("a\\b\\c.txt", "\\"), 4);
-    EXPECT_EQ(InStrRev("abc", "x"), 0);
     EXPECT_VB_ERROR(InStr(0, "abc", "a"), ErrInvalidCall);
     EXPECT_EQ(StrComp("abc", "ABC"), 1);
     EXPECT_EQ(StrComp("abc", "ABC", vbTextCompare), 0);
@@ -109,7 +107,6 @@ TEST(Strings, ChrAndAscUseThe8BitSet)
     EXPECT_EQ(Asc("€uro"), 128);
     EXPECT_EQ(Asc("Ω"), 63);
     EXPECT_EQ(AscW("Ω"), U'Ω');
-    EXPECT_EQ(ChrW(0x20AC), "€");
     EXPECT_VB_ERROR(Chr(256), ErrInvalidCall);
     EXPECT_VB_ERROR(Chr(-1), ErrInvalidCall);
     EXPECT_VB_ERROR(Asc(""), ErrInvalidCall);
