@@ -52,6 +52,13 @@ function(harnix_test name)
   cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
 endfunction()
 
+# harnix_test_run(name program ARGS...): one more run of a test program (another filter or
+# configuration), with the environment of every test.
+function(harnix_test_run name program)
+  add_test(NAME ${name} COMMAND ${program} ${ARGN})
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
+endfunction()
+
 # Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
 # never in the user's own configuration. They run in the C locale and in UTC whatever the
 # developer's desktop uses; a test that needs a language or a zone sets it itself, and no
