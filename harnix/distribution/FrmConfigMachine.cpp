@@ -317,8 +317,9 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
     SSPanel3->show();
     Label3->show();
     span([&] {
-        Label3->SetCaption(
-            QString::fromStdString("Contenue machine " + vb::CStr(rsMachines["Location"].Value())));
+        Label3->SetCaption(QString::fromStdString(
+            "Contenue machine " +
+            FonctionUtilitaires::ConvertNullStr(rsMachines["Location"].Value())));
     });
 
     vb::Variant type, emplacements, portes;

@@ -181,6 +181,21 @@ TEST_F(ConfigMachine, ShelfDisplayShowsUnitsToFillAndLevels)
     EXPECT_FALSE(f.SSPanel2(2).isVisibleTo(&f));
 }
 
+// A place left empty in the machines' grid is stored as Null; the title goes on without it
+// instead of keeping the machine shown before.
+TEST_F(ConfigMachine, AMachineWithoutPlaceIsTitledWithoutIt)
+{
+    AjouterMachine({1, 1, 40, 4, "ETAGE"});
+    AjouterMachine({2, 1, 10, 4, "ETAGE"});
+    Execute("UPDATE Machines SET Location = NULL WHERE NoMachine = 2");
+    FrmConfigMachine& f = Ouvrir();
+    Choisir(f, 1);
+    EXPECT_EQ(f.Label3->text(), "Contenue machine Lieu 1");
+    Choisir(f, 2);
+    EXPECT_EQ(f.Label3->text(), "Contenue machine ");
+    EXPECT_TRUE(Script().Boxes().empty());
+}
+
 TEST_F(ConfigMachine, ColumnDisplayStepsByModel)
 {
     AjouterMachine({3, 1, 36, 4, "etage"}); // lower case: by column
