@@ -224,6 +224,9 @@ TEST(JTCThread, JoinWithTimeoutAndJoinSelf)
         gate.notify();
     }
     EXPECT_TRUE(blocked->join(5000));
+    // The object counts its end into this frame: it must be gone before the frame is.
+    blocked = JTCThreadHandle();
+    EXPECT_EQ(DestroyedOnceDone(destroyed, 1), 1);
 }
 
 TEST(JTCThread, ExceptionInRunEndsTheThreadOnly)
