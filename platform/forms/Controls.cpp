@@ -151,16 +151,6 @@ void ComboBox::Clear()
         lineEdit()->clear();
 }
 
-int ComboBox::ItemData(int index) const
-{
-    return itemData(index).toInt();
-}
-
-void ComboBox::SetItemData(int index, int data)
-{
-    setItemData(index, data);
-}
-
 void ComboBox::SetText(const QString& text)
 {
     if (isEditable()) {

@@ -82,8 +82,6 @@ public:
     void AddItem(const QString& text, int index = -1);
     void RemoveItem(int index);
     void Clear();
-    int ItemData(int index) const;
-    void SetItemData(int index, int data);
     QString Text() const { return currentText(); }
     void SetText(const QString& text);
 
