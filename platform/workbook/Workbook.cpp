@@ -23,6 +23,9 @@ constexpr int32_t ErrWorkbook = 1004;
 
 enum Property { FontSize, FontBold, Fill };
 
+// The sheet's last column, XFD.
+constexpr int LastColumn = 16384;
+
 [[noreturn]] void Fail(const std::string& description)
 {
     throw vb::Error(ErrWorkbook, description, "workbook");
@@ -200,16 +203,39 @@ std::pair<int, int> ParseCell(const std::string& cell)
 {
     size_t i = 0;
     int column = 0;
-    while (i < cell.size() && std::isalpha(static_cast<unsigned char>(cell[i])))
+    while (i < cell.size() && std::isalpha(static_cast<unsigned char>(cell[i]))) {
         column = column * 26 + (std::toupper(static_cast<unsigned char>(cell[i++])) - 'A' + 1);
+        if (column > LastColumn)
+            Fail("Référence de cellule incorrecte: " + cell);
+    }
     int row = 0;
     const size_t digits = i;
     while (i < cell.size() && std::isdigit(static_cast<unsigned char>(cell[i])) && row < 1048577)
         row = row * 10 + (cell[i++] - '0');
-    if (column == 0 || column > 16384 || digits == i || i != cell.size() || row < 1 ||
-        row > 1048576)
+    if (column == 0 || digits == i || i != cell.size() || row < 1 || row > 1048576)
         Fail("Référence de cellule incorrecte: " + cell);
     return {column, row};
+}
+
+// The text without the characters XML 1.0 cannot hold: the controls below the space other than
+// tab, line feed and carriage return, and U+FFFE and U+FFFF. A workbook holding one is refused
+// whole by the programs that read it.
+std::string XmlText(const std::string& text)
+{
+    std::string kept;
+    kept.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            continue;
+        if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+            i += 2;
+            continue;
+        }
+        kept += char(c);
+    }
+    return kept;
 }
 
 // Whether the text is a plain decimal number that keeps its digits as a number.
@@ -243,55 +269,70 @@ Worksheet::Worksheet(Workbook& workbook, std::string name, std::string part)
 {
 }
 
+struct Worksheet::Index
+{
+    struct Row
+    {
+        pugi::xml_node node;
+        std::map<int, pugi::xml_node> cells;
+    };
+    pugi::xml_node data; // sheetData
+    std::map<int, Row> rows;
+};
+
+Worksheet::~Worksheet() = default;
+
 pugi::xml_node Worksheet::Cell(const std::string& cell)
 {
     const auto [column, row] = ParseCell(cell);
-    pugi::xml_node data = ChildOrNew(xml_->document_element(), "sheetData");
-
-    // Rows and cells stand in ascending order; a row without its number follows the one before.
-    pugi::xml_node rowNode;
-    int number = 0;
-    for (pugi::xml_node r : data.children()) {
-        if (LocalName(r) != "row")
-            continue;
-        number = r.attribute("r") ? r.attribute("r").as_int() : number + 1;
-        if (number == row) {
-            rowNode = r;
-            break;
-        }
-        if (number > row) {
-            rowNode = data.insert_child_before("row", r);
-            break;
-        }
-    }
-    if (!rowNode)
-        rowNode = data.append_child("row");
-    if (!rowNode.attribute("r"))
-        rowNode.append_attribute("r").set_value(row);
-
-    const std::string reference = vb::UCase(cell);
-    for (pugi::xml_node c : rowNode.children()) {
-        if (LocalName(c) != "c")
-            continue;
-        const std::string r = c.attribute("r").value();
-        if (r.empty())
-            continue;
-        const int other = ParseCell(r).first;
-        if (other == column)
-            return c;
-        if (other > column) {
-            pugi::xml_node created = rowNode.insert_child_before("c", c);
-            created.append_attribute("r").set_value(reference.c_str());
-            return created;
+    if (!index_) {
+        index_ = std::make_unique<Index>();
+        index_->data = ChildOrNew(xml_->document_element(), "sheetData");
+        // A row without its number follows the one before; of two rows with one number, the
+        // first is the one written to. Cells without a reference are left where they are.
+        int number = 0;
+        for (pugi::xml_node r : index_->data.children()) {
+            if (LocalName(r) != "row")
+                continue;
+            number = r.attribute("r") ? r.attribute("r").as_int() : number + 1;
+            const auto [entry, added] = index_->rows.try_emplace(number, Index::Row{r, {}});
+            if (!added)
+                continue;
+            for (pugi::xml_node c : r.children()) {
+                const char* reference = c.attribute("r").value();
+                if (LocalName(c) == "c" && *reference)
+                    entry->second.cells.try_emplace(ParseCell(reference).first, c);
+            }
         }
     }
-    pugi::xml_node created = rowNode.append_child("c");
-    created.append_attribute("r").set_value(reference.c_str());
+
+    // Rows and cells stand in ascending order: a new one goes before the first one after it.
+    auto found = index_->rows.find(row);
+    if (found == index_->rows.end()) {
+        const auto next = index_->rows.upper_bound(row);
+        pugi::xml_node node = next == index_->rows.end()
+                                  ? index_->data.append_child("row")
+                                  : index_->data.insert_child_before("row", next->second.node);
+        found = index_->rows.emplace_hint(next, row, Index::Row{node, {}});
+    }
+    Index::Row& line = found->second;
+    if (!line.node.attribute("r"))
+        line.node.append_attribute("r").set_value(row);
+
+    if (const auto c = line.cells.find(column); c != line.cells.end())
+        return c->second;
+    const auto next = line.cells.upper_bound(column);
+    pugi::xml_node created = next == line.cells.end()
+                                 ? line.node.append_child("c")
+                                 : line.node.insert_child_before("c", next->second);
+    created.append_attribute("r").set_value(vb::UCase(cell).c_str());
+    line.cells.emplace_hint(next, column, created);
     return created;
 }
 
-void Worksheet::SetValue(const std::string& cell, const std::string& text)
+void Worksheet::SetValue(const std::string& cell, const std::string& value)
 {
+    const std::string text = XmlText(value);
     pugi::xml_node c = Cell(cell);
     for (const char* name : {"f", "v", "is"})
         while (pugi::xml_node old = Child(c, name))
@@ -484,10 +525,11 @@ void Workbook::SaveAs(const std::string& path)
             zip_source_free(source);
     }
     if (archive) {
-        if (saved)
-            saved = zip_close(archive) == 0;
-        else
+        // An archive that could not be closed is discarded still, which frees its file.
+        if (!saved || zip_close(archive) != 0) {
+            saved = false;
             zip_discard(archive);
+        }
     }
     std::error_code ignored;
     if (saved) {

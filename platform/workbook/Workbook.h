@@ -25,10 +25,13 @@ class Workbook;
 class Worksheet
 {
 public:
+    ~Worksheet();
     const std::string& Name() const { return name_; }
 
     // A text that reads as a decimal number ("72", "-3", "1.5") is stored as a number, any
-    // other as text; the empty text empties the cell.
+    // other as text; the empty text empties the cell. Characters that XML cannot hold (the
+    // controls other than tab, line feed and carriage return) are left out. A reference past
+    // the last column, XFD, raises 1004.
     void SetValue(const std::string& cell, const std::string& text);
 
     void SetFontSize(const std::string& cell, double points);
@@ -48,6 +51,10 @@ private:
     std::string name_;
     std::string part_; // the path of its XML part in the package
     std::unique_ptr<pugi::xml_document> xml_;
+    // The rows by number and their cells by column, read from the sheet before the first cell
+    // and kept while cells are written, so that finding a cell walks no row.
+    struct Index;
+    std::unique_ptr<Index> index_;
 };
 
 class Workbook
