@@ -1,17 +1,30 @@
 // The allocation computation for 5 000 employees of 200 sites and services with 50 articles per
-// profile, against the same translated statement run bare through SQLite in the same run.
+// profile, against the same translated statement run bare through SQLite in the same run; and,
+// on a copy of the large database named by HARNIX_LARGE_DB (skipped without it), the planner
+// window's computation for every employee, its grid filled, reset and filled again, against the
+// same statement stepped bare with the grid's arithmetic in a plain loop.
 
 #include "harnix/database/Databases.h"
 #include "harnix/magasin/CalculDotation.h"
+#include "harnix/shell/Global.h"
+#include "harnix/staff/FenDotation.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
 #include "platform/ado/Translate.h"
+#include "platform/forms/Registry.h"
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -22,7 +35,25 @@ constexpr int Profils = 5;
 constexpr int ArticlesParProfil = 50;
 constexpr int32_t Jours = 30;
 
-class Base
+// A database of a temporary folder, and the computation's filter for every site of it.
+class Dossier
+{
+public:
+    ~Dossier()
+    {
+        connexion_.Close();
+        std::filesystem::remove_all(dossier_);
+    }
+    ado::Connection& Connexion() { return connexion_; }
+    const std::string& Filtre() const { return filtre_; }
+
+protected:
+    std::filesystem::path dossier_;
+    ado::Connection connexion_;
+    std::string filtre_;
+};
+
+class Base : public Dossier
 {
 public:
     Base()
@@ -74,18 +105,6 @@ public:
         filtre_ =
             CalculDotation::Filtre(CalculDotation::ConstruireConditions(criteres), std::string());
     }
-    ~Base()
-    {
-        connexion_.Close();
-        std::filesystem::remove_all(dossier_);
-    }
-    ado::Connection& Connexion() { return connexion_; }
-    const std::string& Filtre() const { return filtre_; }
-
-private:
-    std::filesystem::path dossier_;
-    ado::Connection connexion_;
-    std::string filtre_;
 };
 
 Base& Donnees()
@@ -130,5 +149,107 @@ void RequeteNue(benchmark::State& state)
     state.counters["rangs"] = double(rangs);
 }
 BENCHMARK(RequeteNue)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A copy of the large database with every site as a criterion of the planner, made once.
+class Grande : public Dossier
+{
+public:
+    static Grande* Instance()
+    {
+        static std::unique_ptr<Grande> base = [] {
+            const char* chemin = std::getenv("HARNIX_LARGE_DB");
+            return chemin && std::filesystem::exists(chemin) ? std::make_unique<Grande>(chemin)
+                                                             : nullptr;
+        }();
+        return base.get();
+    }
+
+    explicit Grande(const std::string& origine)
+    {
+        std::string modele = (std::filesystem::temp_directory_path() / "dotation-XXXXXX").string();
+        dossier_ = ::mkdtemp(modele.data());
+        const std::string chemin = (dossier_ / "zad.MDB").string();
+        std::filesystem::copy_file(origine, chemin);
+        connexion_.Open(database::ConnectionString(chemin, database::ZadPassword()));
+        connexion_.Execute("DELETE FROM DotationEnCours");
+        connexion_.Execute("INSERT INTO DotationEnCours (NoSite, NomSite, NoService, NomService, "
+                           "NoQuota, Profile) SELECT NoSite, NomSite, 0, 'TOUS', 0, 'TOUS' FROM "
+                           "Sites");
+        ado::Recordset sites;
+        sites.Open("SELECT NoSite FROM Sites", connexion_);
+        std::vector<CalculDotation::Critere> criteres;
+        for (; !sites.Eof(); sites.MoveNext())
+            criteres.push_back({sites["NoSite"].Value(), 0, 0});
+        sites.Close();
+        filtre_ = CalculDotation::Filtre(CalculDotation::ConstruireConditions(criteres), {});
+        Global::ChaineConnexion = database::ConnectionString(chemin, database::ZadPassword());
+    }
+};
+
+QApplication& Application()
+{
+    static int argc = 1;
+    static char nom[] = "bench_dotation";
+    static char* argv[] = {nom, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+// "Générer le calcul" in the planner, pressed twice, as the store keeper does after changing the
+// period: the computation, the grid reset and filled again.
+void FenetreCalcul(benchmark::State& state)
+{
+    Grande* base = Grande::Instance();
+    if (!base) {
+        state.SkipWithError("HARNIX_LARGE_DB names no database");
+        return;
+    }
+    Application();
+    FenDotation& f = forms::form<FenDotation>();
+    f.NbJours = Jours;
+    f.GenererDotation();
+    for (auto _ : state)
+        f.GenererDotation();
+    state.counters["lignes"] = f.MSFlexGrid1->Rows() - 1;
+}
+BENCHMARK(FenetreCalcul)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The floor: the same statement stepped bare, the quantities rounded half to even and summed per
+// article, site and service in a plain loop.
+void CalculNu(benchmark::State& state)
+{
+    Grande* base = Grande::Instance();
+    if (!base) {
+        state.SkipWithError("HARNIX_LARGE_DB names no database");
+        return;
+    }
+    const std::string sql = ado::TranslateSql(CalculDotation::RequeteCalcul(Jours, base->Filtre()));
+    size_t groupes = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* requete = nullptr;
+        sqlite3_prepare_v2(base->Connexion().Handle(), sql.c_str(), -1, &requete, nullptr);
+        std::map<std::string, int> colonnes;
+        for (int c = 0; c < sqlite3_column_count(requete); ++c)
+            colonnes.emplace(sqlite3_column_name(requete, c), c);
+        const int qte = colonnes.at("Qte"), ref = colonnes.at("RefArticle"),
+                  site = colonnes.at("NomSite"), service = colonnes.at("NomService");
+        std::map<std::tuple<std::string, std::string, std::string>, long> sommes;
+        while (sqlite3_step(requete) == SQLITE_ROW) {
+            auto texte = [&](int c) {
+                const auto* t = sqlite3_column_text(requete, c);
+                return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+            };
+            sommes[{texte(ref), texte(site), texte(service)}] +=
+                std::lrint(sqlite3_column_double(requete, qte));
+        }
+        sqlite3_finalize(requete);
+        groupes = sommes.size();
+    }
+    state.counters["groupes"] = double(groupes);
+}
+BENCHMARK(CalculNu)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace

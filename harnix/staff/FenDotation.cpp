@@ -488,10 +488,9 @@ void FenDotation::AfficherProgression(int pourcentage)
 
 void FenDotation::PreparerGrille()
 {
-    while (MSFlexGrid1->Rows() > 2)
-        MSFlexGrid1->RemoveItem(1);
-    MSFlexGrid1->Clear();
+    // The rows of a computation go in one step, not one by one: each removal shifts the rows below.
     MSFlexGrid1->SetRows(1);
+    MSFlexGrid1->Clear();
     MSFlexGrid1->SetCols(9);
     // Designations, sites and services use the grid's width, so that they read whole.
     const std::tuple<int, const char*, int> colonnes[] = {

@@ -10,9 +10,12 @@
 #include "platform/forms/Colors.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
+#include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
 #include "platform/win/Twips.h"
 
+#include <array>
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -335,6 +338,115 @@ TEST_F(Planificateur, NamesReadWholeInTheGrids)
             tient(*f.MSFlexGrid1, f.MSFlexGrid1->TextMatrix(1, c), f.MSFlexGrid1->ColWidth(c)))
             << f.MSFlexGrid1->TextMatrix(1, c).toStdString();
     EXPECT_TRUE(tient(*f.DataGrid3, "USINE DE NANTES", f.DataGrid3->Columns(0).Width()));
+}
+
+// A generated company of 120 employees on 30 articles in three profiles: the grid, computed
+// twice, holds per article, site and service the statement's quantities rounded half to even and
+// summed, with a TOTAL under each article of several groups; the workbook holds every cell of the
+// grid, the TOTAL lines bold on their fill.
+TEST_F(Planificateur, AGeneratedCompanyIsComputedAndExportedAsTheStatementGives)
+{
+    zad.Connection().BeginTrans();
+    for (int a = 0; a < 30; ++a)
+        Execute("INSERT INTO ArticleEnStock (Reference, Designation, Famille, Taille, "
+                "NoFournisseur, QteEnStock) VALUES (" +
+                std::to_string(3000 + a) + ", 'ARTICLE " + std::to_string(a) + "', " +
+                (a % 2 ? "1" : "3") + ", " + std::to_string(1 + a % 4) + ", 1, " +
+                std::to_string(a * 40) + ")");
+    for (int p = 0; p < 3; ++p) {
+        Execute("INSERT INTO ProfileQuota (NoQuota, Profile) VALUES (" + std::to_string(20 + p) +
+                ", 'GENERE " + std::to_string(p) + "')");
+        for (int a = p; a < 30; a += 2)
+            Execute("INSERT INTO Quota (NoQota, RefArticle, QtePermise, Periodicite) VALUES (" +
+                    std::to_string(20 + p) + ", " + std::to_string(3000 + a) + ", " +
+                    std::to_string(1 + (a * 7 + p) % 5) + ", " +
+                    std::to_string(std::array{7, 30, 45, 90}[size_t(a + p) % 4]) + ")");
+    }
+    for (int e = 0; e < 120; ++e)
+        Execute("INSERT INTO Utilisateurs (NoBadge, Nom, Prenom, Site, Service, Quota) VALUES ('" +
+                std::to_string(5000 + e) + "', 'NOM " + std::to_string(e) + "', 'P', " +
+                std::to_string(1 + e % 2) + ", " + std::to_string(1 + e % 3) + ", " +
+                std::to_string(20 + e % 3) + ")");
+    zad.Connection().CommitTrans();
+
+    FenDotation& f = Ouvrir();
+    Click(f, "CmdSelecSites");
+    f.data1->Recordset().MoveNext();
+    Click(f, "CmdSelecSites");
+    Periode(f, vb::DateSerial(2024, 3, 1), vb::DateSerial(2024, 4, 14));
+    ASSERT_EQ(f.NbJours, 44);
+
+    // The lines the grid must show, from the statement's rows.
+    ado::Recordset rs;
+    const std::string filtre = CalculDotation::Filtre(
+        CalculDotation::ConstruireConditions({{1, 0, 0}, {2, 0, 0}}), std::string());
+    rs.Open(CalculDotation::RequeteCalcul(f.NbJours, filtre), zad.Connection());
+    std::vector<QStringList> attendu;
+    QStringList groupe;
+    long quantite = 0, total = 0;
+    int groupes = 0;
+    auto fermerGroupe = [&] {
+        groupe[6] = QString::number(quantite);
+        attendu.push_back(groupe);
+        total += quantite;
+        quantite = 0;
+        ++groupes;
+    };
+    auto fermerArticle = [&] {
+        fermerGroupe();
+        if (groupes > 1)
+            attendu.push_back({"", "", "TOTAL", "", "", "", QString::number(total), "", ""});
+        total = 0;
+        groupes = 0;
+    };
+    for (; !rs.Eof(); rs.MoveNext()) {
+        auto texte = [&](const char* champ) {
+            const vb::Variant valeur = rs[champ].Value();
+            return valeur.IsNull() ? QString() : QString::fromStdString(vb::CStr(valeur));
+        };
+        const QStringList ligne{"",
+                                "",
+                                "",
+                                texte("RefArticle"),
+                                texte("Designation"),
+                                texte("NomTaille"),
+                                "",
+                                texte("NomSite"),
+                                texte("NomService")};
+        if (!groupe.isEmpty() && ligne[3] != groupe[3])
+            fermerArticle();
+        else if (!groupe.isEmpty() && (ligne[7] != groupe[7] || ligne[8] != groupe[8]))
+            fermerGroupe();
+        groupe = ligne;
+        quantite += std::lrint(vb::CDbl(rs["Qte"].Value()));
+    }
+    fermerArticle();
+    ASSERT_GT(attendu.size(), 60u);
+
+    for (int essai = 0; essai < 2; ++essai) {
+        SCOPED_TRACE(essai);
+        Click(f, "CmdGenerer");
+        ASSERT_EQ(f.NbLignesResultat, int(attendu.size()));
+        ASSERT_EQ(f.MSFlexGrid1->Rows(), int(attendu.size()) + 1);
+        for (size_t i = 0; i < attendu.size(); ++i)
+            ASSERT_EQ(Ligne(f, int(i) + 1), attendu[i]) << i + 1;
+    }
+
+    const std::string dossier = zad.Folder().Path().string();
+    std::filesystem::copy_file(HARNIX_ASSETS_DIR "/DotationMO.xlsx", dossier + "/DotationMO.xlsx");
+    Click(f, "Command1");
+    ASSERT_EQ(ouverts.size(), 1u);
+    std::vector<std::string> cellules;
+    std::string lu;
+    for (size_t i = 0; i < attendu.size(); ++i)
+        for (int j = 0; j <= 8; ++j) {
+            const std::string cellule = char('A' + j) + std::to_string(i + 5);
+            cellules.push_back(cellule);
+            const bool totale = attendu[i][2] == "TOTAL";
+            lu += cellule + "|" + attendu[i][j].toStdString() + "|8|" +
+                  (totale && j >= 2 ? "1|FED18D" : "0|-") + "\n";
+        }
+    EXPECT_EQ(workbook::testing::LireCellules(ouverts[0], "Feuil1", cellules), lu);
 }
 
 } // namespace
