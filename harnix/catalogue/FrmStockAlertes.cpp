@@ -21,6 +21,9 @@
 #include <QStyle>
 
 #include <filesystem>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,45 @@ vb::Date JourDePeriode(const std::string& texte)
     if (!vb::IsDate(texte))
         vb::Raise(vb::ErrTypeMismatch);
     return vb::CDate(texte).DatePart();
+}
+
+// The consumption of the period summed per article, and each article's threshold computed from
+// it and written, all in one transaction. A line of no article has no threshold.
+void EcrireSeuils(ado::Connection& cn, double jours)
+{
+    std::map<int32_t, vb::Variant> delais;
+    ado::Recordset articles;
+    articles.Open("SELECT Reference, DelaiLivraison FROM ArticleEnStock", cn);
+    for (; !articles.Eof(); articles.MoveNext())
+        if (const vb::Variant reference = articles["Reference"].Value(); !reference.IsNull())
+            delais.try_emplace(vb::CLng(reference), articles["DelaiLivraison"].Value());
+    articles.Close();
+
+    std::vector<std::pair<int32_t, int32_t>> seuils;
+    ado::Recordset resume;
+    resume.Open("SELECT Reference, SUM(Total) AS GrTotal From Consomations GROUP BY Reference", cn);
+    for (; !resume.Eof(); resume.MoveNext()) {
+        const vb::Variant reference = resume["Reference"].Value();
+        if (reference.IsNull())
+            continue;
+        const auto delai = delais.find(vb::CLng(reference));
+        if (delai != delais.end())
+            seuils.emplace_back(
+                delai->first,
+                AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()), jours, delai->second));
+    }
+    resume.Close();
+
+    cn.BeginTrans();
+    try {
+        for (const auto& [reference, seuil] : seuils)
+            cn.Execute("UPDATE ArticleEnStock SET StockAlert = " + std::to_string(seuil) +
+                       " WHERE Reference = " + std::to_string(reference));
+        cn.CommitTrans();
+    } catch (...) {
+        cn.RollbackTrans();
+        throw;
+    }
 }
 
 } // namespace
@@ -96,7 +138,7 @@ void FrmStock::Command1_Click()
 }
 
 // The view is replaced in the database file of the window's own connection, so that the next
-// recomputation finds it there again. Thresholds already written stay written on an error.
+// recomputation finds it there again. The thresholds are written all together or not at all.
 void FrmStock::CalulDesStockAlerte()
 {
     const std::string p = FnTundrel::LireIniString(Global::CheminIni, Global::SectionBase, "P", "");
@@ -134,32 +176,12 @@ void FrmStock::CalulDesStockAlerte()
         if (jours <= 0)
             return;
 
-        ado::Command commande;
-        commande.SetActiveConnection(cn);
-        commande.SetCommandText(std::string("SELECT     Reference, SUM(Total) AS GrTotal") +
-                                " From Consomations" + " GROUP BY Reference");
-        ado::Recordset resume;
-        resume.SetClientCursor(ado::adLockPessimistic);
-        resume.Open(commande);
-        // An empty summary changes no threshold.
-        if (resume.RecordCount() > 0)
-            resume.MoveFirst();
-        while (!resume.Eof()) {
-            const vb::Variant reference = resume["Reference"].Value();
-            rs[Fiche].MoveFirst();
-            rs[Fiche].Find("[Reference]=" + vb::CStr(reference), 0, ado::adSearchForward,
-                           ado::adBookmarkCurrent);
-            if (!rs[Fiche].Eof() && !rs[Fiche].Bof() &&
-                vb::CLng(rs[Fiche]["Reference"].Value()) == vb::CLng(reference)) {
-                rs[Fiche]["StockAlert"] =
-                    AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()), jours,
-                                        rs[Fiche]["DelaiLivraison"].Value());
-                rs[Fiche].Update();
-            }
-            resume.MoveNext();
-        }
-        resume.Close();
-        commande.ReleaseConnection();
+        // A pending edit of the card is saved first, as leaving its row would; the card reads
+        // the new thresholds back afterwards.
+        if (rs[Fiche].EditMode() != ado::adEditNone)
+            rs[Fiche].Update();
+        EcrireSeuils(cn, jours);
+        rs[Fiche].Requery();
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
         span([&] {

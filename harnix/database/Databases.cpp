@@ -4,11 +4,12 @@
 #include "harnix/database/Schema.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/ado/Connection.h"
+#include "platform/vb/Error.h"
 
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
 #include <system_error>
+#include <vector>
 
 namespace database {
 
@@ -17,7 +18,7 @@ namespace {
 // Makes the file, lays its schema and runs fill, all or nothing: a failure
 // removes the file again, so that no half-made database is left behind.
 void Create(const std::string& path, std::string_view password,
-            std::initializer_list<schema::Part> parts,
+            const std::vector<schema::Part>& parts,
             const std::function<void(ado::Connection&)>& fill)
 {
     ado::CreateDatabaseFile(path, password);
@@ -56,6 +57,12 @@ void Create(const std::string& path, std::string_view password,
     }
 }
 
+std::vector<schema::Part> ZadParts()
+{
+    return {schema::Shell(), schema::Catalogue(), schema::Staff(), schema::Distribution(),
+            schema::Reports()};
+}
+
 } // namespace
 
 std::string_view ZadPassword()
@@ -71,10 +78,22 @@ std::string ConnectionString(std::string_view path, std::string_view password)
 
 void CreateZad(const std::string& path, bool demo)
 {
-    Create(path, ZadPassword(),
-           {schema::Shell(), schema::Catalogue(), schema::Staff(), schema::Distribution(),
-            schema::Reports()},
+    Create(path, ZadPassword(), ZadParts(),
            demo ? data::FillDemo : std::function<void(ado::Connection&)>{});
+}
+
+void AddMissingIndexes(ado::Connection& connection)
+{
+    constexpr std::string_view Plain = "CREATE INDEX ";
+    for (const schema::Part& part : ZadParts())
+        for (std::string_view statement : part.tables)
+            if (statement.starts_with(Plain)) {
+                try {
+                    connection.Execute("CREATE INDEX IF NOT EXISTS " +
+                                       std::string(statement.substr(Plain.size())));
+                } catch (const vb::Error&) {
+                }
+            }
 }
 
 void CreateMainten(const std::string& path)

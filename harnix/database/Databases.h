@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+namespace ado {
+class Connection;
+}
+
 namespace database {
 
 // The password recorded in zad.MDB.
@@ -24,5 +28,10 @@ void CreateZad(const std::string& path, bool demo);
 void CreateMainten(const std::string& path);
 // CP.MDB: the postal-code table with its towns.
 void CreateCodesPostaux(const std::string& path);
+
+// Gives an open zad.MDB the indexes of its schema that it lacks, as a file made before they were
+// added does; those it has stay as they are. Only searches depend on them: an index that cannot
+// be made now (a read-only or locked file) is left for a later start, without a word.
+void AddMissingIndexes(ado::Connection& connection);
 
 } // namespace database

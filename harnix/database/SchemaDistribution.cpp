@@ -14,6 +14,8 @@ Part Distribution()
                     NumVente COUNTER PRIMARY KEY, LaDate DATETIME, Utilisateur TEXT(20),
                     Nom TEXT(50), Prenom TEXT(50), TypeMouvement SHORT, Total CURRENCY,
                     Ticket TEXT(50)))",
+                // The reports and the stock alerts select the movements of a period.
+                "CREATE INDEX VentesLaDate ON Ventes (LaDate)",
                 // Lines copy the names and numbers of the moment, so that they stand alone;
                 // they carry the header's number without a relation.
                 R"(CREATE TABLE DetailVente (

@@ -26,10 +26,13 @@ std::string TexteVue(vb::Date debut, vb::Date fin)
            "SUM( DetailVente.Quantite) AS Total" +
            " FROM          DetailVente INNER JOIN" +
            "   Ventes ON  DetailVente.NumVente =  Ventes.NumVente" +
-           " GROUP BY  DetailVente.Reference,  DetailVente.Designation,  Ventes.LaDate" +
-           " HAVING      ( Ventes.LaDate >= CONVERT(DATETIME, '" + vb::CStr(debut) +
+           // The dates select the rows before they are grouped, through the index of the dates,
+           // rather than the whole history being grouped first.
+           " WHERE      ( Ventes.LaDate >= CONVERT(DATETIME, '" + vb::CStr(debut) +
            " 00:00:00', 103)) AND ( Ventes.LaDate <= CONVERT(DATETIME, '" + vb::CStr(fin) +
-           " 23:59:59', 103))" + " ORDER BY  DetailVente.Reference";
+           " 23:59:59', 103))" +
+           " GROUP BY  DetailVente.Reference,  DetailVente.Designation,  Ventes.LaDate" +
+           " ORDER BY  DetailVente.Reference";
 }
 
 int32_t Seuil(double total, double jours, const vb::Variant& delaiLivraison)

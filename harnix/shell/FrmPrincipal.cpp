@@ -1,5 +1,7 @@
 #include "harnix/shell/FrmPrincipal.h"
 
+#include "harnix/database/Databases.h"
+
 #include "harnix/catalogue/FenFamille.h"
 #include "harnix/catalogue/FenFournisseur.h"
 #include "harnix/catalogue/FenTailles.h"
@@ -178,6 +180,7 @@ void FrmPrincipal::Form_Load()
         const std::string vd = vb::Left(FonctionUtilitaires::ConvertNullStr(rs["VD"].Value()), 3);
         const int16_t niveau = vb::IsNumeric(vd) ? vb::CInt(vd) : 0;
         MettreAJourBase(niveau);
+        database::AddMissingIndexes(cn);
 
         FonctionUtilitaires::CentrerPanneau(*SSpanel1);
         // The article window is loaded hidden now, so that it is ready when its button shows it.

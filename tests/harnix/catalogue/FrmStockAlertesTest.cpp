@@ -181,4 +181,28 @@ TEST_F(FrmStockAlertesTest, PeriodThatIsNoDateIsReportedBeforeAnyChange)
     EXPECT_EQ(Stocke(1000, "StockAlert"), "5");
 }
 
+// The thresholds are written together: one that cannot be stored (a use past the 32-bit range)
+// leaves every article's as it was, the first ones too. A line of no article is left out.
+TEST_F(FrmStockAlertesTest, ThresholdsAreWrittenAllOrNone)
+{
+    Mouvement("2024-03-05 10:00:00", 1000, 30);
+    Mouvement("2024-03-06 10:00:00", 1001, 2000000000);
+    Execute("INSERT INTO DetailVente (NumVente, Quantite) VALUES ((SELECT MAX(NumVente) FROM "
+            "Ventes), 5)");
+    FrmStock& f = Ouvrir();
+    Script().ExpectMsgBox(forms::vbOK, "N°: 6");
+    Recalculer(f, "05/03/2024", "06/03/2024");
+    EXPECT_EQ(Stocke(1000, "StockAlert"), "5");
+    EXPECT_EQ(Stocke(1001, "StockAlert"), "2");
+
+    Execute("UPDATE DetailVente SET Quantite = 60 WHERE Reference = 1001");
+    Recalculer(f, "05/03/2024", "06/03/2024");
+    EXPECT_EQ(Stocke(1000, "StockAlert"), "105"); // 30 / 2 x 7
+    EXPECT_EQ(Stocke(1001, "StockAlert"), "210"); // 60 / 2 x 7
+    EXPECT_SUIVI(f);
+    // The card reads the thresholds written.
+    AllerA(f, 1001);
+    EXPECT_EQ(f.Text2(5).Text(), "210");
+}
+
 } // namespace

@@ -57,6 +57,27 @@ TEST(DbTool, CreatesTheThreeDatabasesOfAProgramFolderWithDemoData)
     EXPECT_TRUE(towns.Eof());
 }
 
+// A file made before an index joined the schema gets it when the program opens it, once.
+TEST(DbTool, AFileWithoutAnIndexOfTheSchemaGetsItAtStart)
+{
+    TempFolder folder;
+    const std::string path = folder.File("zad.MDB");
+    CreateZad(path, false);
+    ado::Connection zad = Open(path, ZadPassword());
+    const std::string index =
+        "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = 'VentesLaDate'";
+    EXPECT_EQ(Count(zad, index), 1);
+    zad.Execute("DROP INDEX VentesLaDate");
+    zad.Execute("INSERT INTO Ventes (LaDate, Utilisateur) VALUES (#2024-03-01#, '1000')");
+    EXPECT_EQ(Count(zad, index), 0);
+    AddMissingIndexes(zad);
+    AddMissingIndexes(zad);
+    ado::Recordset made = OpenRecordset(zad, index);
+    ASSERT_EQ(made.RecordCount(), 1);
+    EXPECT_NE(Text(made.Fields(0L).Value()).find("(LaDate)"), std::string::npos);
+    EXPECT_EQ(Count(zad, "Ventes"), 1);
+}
+
 TEST(DbTool, WithoutDemoDataTheTablesAndQueriesAreEmpty)
 {
     TempFolder folder;
