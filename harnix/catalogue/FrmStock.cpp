@@ -828,11 +828,11 @@ void FrmStock::Command4_Click()
 // Creates the article codes up to the typed highest code.
 void FrmStock::Command3_Click()
 {
-    int32_t plusHaut = 0;
-    if (!CodesArticles::LireCodeMaximum(Text3->text().toStdString(), plusHaut))
-        return;
-    forms::SetMousePointer(forms::MousePointer::Hourglass);
     try {
+        int32_t plusHaut = 0;
+        if (!CodesArticles::LireCodeMaximum(Text3->text().toStdString(), plusHaut))
+            return;
+        forms::SetMousePointer(forms::MousePointer::Hourglass);
         CodesArticles::CreerCodes(cn, plusHaut);
         if (rs[CodesArticle].State() == ado::adStateOpen)
             rs[CodesArticle].Requery();

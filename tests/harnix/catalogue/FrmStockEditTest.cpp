@@ -155,24 +155,31 @@ TEST_F(FrmStockTest, CreatingCodes)
     Click(*f.Command2);
     EXPECT_TRUE(f.Frame1->isVisible());
 
+    // A number out of a code's range on the low side (or beyond any number) is an overflow,
+    // told, and closes the frame without a code created.
+    const std::string chiffres309 = std::string(309, '9');
+    enum Issue { Cree, Rien, Depassement };
     struct Case
     {
-        const char* texte;
-        bool cree;
+        std::string texte;
+        Issue issue;
         const char* nombre;
     } cases[] = {
-        {"150", true, "150"},
-        {"2001", false, "150"},
-        {"abc", false, "150"},
-        {"2000", true, "2000"},
+        {"150", Cree, "150"},          {"2001", Rien, "150"},
+        {"abc", Rien, "150"},          {"-3e9", Depassement, "150"},
+        {"-1E30", Depassement, "150"}, {chiffres309, Depassement, "150"},
+        {"-5", Cree, "150"},           {"2000", Cree, "2000"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.texte);
+        SCOPED_TRACE(c.texte.substr(0, 12));
         f.Frame1->show();
-        f.Text3->setText(c.texte);
+        f.Text3->setText(QString::fromStdString(c.texte));
+        if (c.issue == Depassement)
+            Script().ExpectMsgBox(forms::vbOK, "N°: 6 Dépassement de capacité");
         Click(*f.Command3);
-        EXPECT_EQ(f.Frame1->isVisible(), !c.cree);
-        EXPECT_EQ(f.Text3->text(), c.cree ? "99" : c.texte);
+        EXPECT_EQ(Script().Pending(), 0u);
+        EXPECT_EQ(f.Frame1->isVisible(), c.issue == Rien);
+        EXPECT_EQ(f.Text3->text().toStdString(), c.issue == Cree ? "99" : c.texte);
         EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM CodeArticle", "N"), Strings{c.nombre});
     }
     EXPECT_EQ(Stored("SELECT CodeArticle FROM CodeArticle WHERE Reference IS NOT NULL "
