@@ -533,12 +533,21 @@ void FrmStock::data1_MoveComplete()
     data1->SetCaption(QString::number(position) + " / " +
                       QString::number(rs[Grille].RecordCount()));
     vb::ResumeNext span;
-    span([&] {
-        if (rs[Fiche].State() == ado::adStateOpen && rs[Fiche].RecordCount() > 1) {
+    if (rs[Fiche].State() == ado::adStateOpen && rs[Fiche].RecordCount() > 1) {
+        try {
             SuivreGrille();
-            AfficherAlerteStock();
+        } catch (const vb::Error& erreur) {
+            // The card's edit could not be saved, so the card stays on its article: told as a
+            // data control tells a refused move, and the grid goes back to that article too.
+            forms::MsgBox(QString::fromStdString(erreur.what()), forms::vbExclamation);
+            span([&] {
+                rs[Grille].Find("[Reference]=" + vb::CStr(rs[Fiche]["Reference"].Value()), 0,
+                                ado::adSearchForward, ado::adBookmarkFirst);
+            });
+            return;
         }
-    });
+        span([&] { AfficherAlerteStock(); });
+    }
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
     ChargerImage();

@@ -412,4 +412,30 @@ TEST_F(FrmStockTest, PricesFollowThePackSize)
     EXPECT_EQ(Stocke(1002, "PrixAchatUnit"), "Null");
 }
 
+// A value the card's column cannot hold (a bar code scanned into the pack size) is told when
+// the grid moves on, and the grid comes back to the card's article: a receipt made next goes to
+// the article both show.
+TEST_F(FrmStockTest, ACardValueTooLargeIsToldAndTheGridStaysWithTheCard)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000);
+    EXPECT_SUIVI(f);
+    const std::string avant = Stocke(1000, "QteParPaket");
+    Type(f.Text2(4), QString(f.Text2(4).Text().size(), '\b') + "3760123456789");
+    Script().ExpectMsgBox(forms::vbOK);
+    f.data1->MoveNext();
+    EXPECT_EQ(Script().Pending(), 0u);
+    EXPECT_EQ(Script().Boxes().back().style, forms::vbExclamation);
+    EXPECT_EQ(Grille(f), 1000);
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(Stocke(1000, "QteParPaket"), avant);
+
+    // Told once: the next move goes on, the card with the grid.
+    f.data1->MoveNext();
+    EXPECT_EQ(Grille(f), 1001);
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(Stocke(1000, "QteParPaket"), avant);
+}
+
 } // namespace
