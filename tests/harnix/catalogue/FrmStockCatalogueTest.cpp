@@ -8,6 +8,7 @@
 #include "harnix/shell/Global.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/testing/ProgramFolder.h"
 #include "platform/jet/JetCopie.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
@@ -96,6 +97,7 @@ protected:
 
 TEST_F(FrmStockCatalogueTest, PreparationConversionAndImport)
 {
+    forms::testing::FrozenClock horloge; // the creation date is today's
     FrmStock& f = Ouvrir();
     Script().ExpectMsgBox(forms::vbOK, "D1-X : pas de famille");
     Menu(f, "MenuPreparerCatalogue");

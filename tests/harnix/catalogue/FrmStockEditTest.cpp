@@ -9,6 +9,7 @@
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
+#include "platform/forms/testing/ProgramFolder.h"
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Strings.h"
 
@@ -64,6 +65,7 @@ TEST_F(FrmStockTest, NewArticleNumbers)
 
 TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
 {
+    forms::testing::FrozenClock horloge; // the creation date is today's
     FrmStock& f = Ouvrir();
     // Under the designation sort the new article, without designation, is not the last row.
     f.SSOptionDesi->SetValue(true);
@@ -77,8 +79,7 @@ TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
     EXPECT_EQ(Stocke(1051, "Designation"), "Null");
     // Created today, stored as a date (not as the text of one).
     ado::Recordset cree = database::testing::OpenRecordset(
-        zad.Connection(), "SELECT DateCreation FROM ArticleEnStock WHERE Reference = 1051 AND "
-                          "DateCreation >= Date()");
+        zad.Connection(), "SELECT DateCreation FROM ArticleEnStock WHERE Reference = 1051");
     ASSERT_EQ(cree.RecordCount(), 1);
     EXPECT_EQ(cree["DateCreation"].Value().Type(), vb::VarType::Date);
     EXPECT_EQ(vb::CStr(cree["DateCreation"].Value()), vb::CStr(vb::Today()));
