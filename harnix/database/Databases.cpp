@@ -71,10 +71,15 @@ std::string ConnectionString(std::string_view path, std::string_view password)
 
 void CreateZad(const std::string& path, bool demo)
 {
+    CreateZad(path, demo ? data::FillDemo : std::function<void(ado::Connection&)>{});
+}
+
+void CreateZad(const std::string& path, const std::function<void(ado::Connection&)>& fill)
+{
     Create(path, ZadPassword(),
            {schema::Shell(), schema::Catalogue(), schema::Staff(), schema::Distribution(),
             schema::Reports()},
-           demo ? data::FillDemo : std::function<void(ado::Connection&)>{});
+           fill);
 }
 
 void CreateMainten(const std::string& path)
