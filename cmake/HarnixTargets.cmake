@@ -48,30 +48,45 @@ function(harnix_test name)
     math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 5")
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  harnix_test_skips(${name})
   # At the end of the folder, after any environment the folder sets for the test itself.
   cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
+endfunction()
+
+# harnix_test_skips(name): ctest lists the program as skipped when GoogleTest skipped a case and
+# nothing failed: GoogleTest's summary then ends with the list of the skipped cases (a failure
+# lists the failed ones after it, and the test fails as usual).
+function(harnix_test_skips name)
+  set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION
+    "\\[  SKIPPED \\] [0-9]+ tests?, listed below:\n(\\[  SKIPPED \\] [^\n]*\n)*$")
 endfunction()
 
 # harnix_test_run(name program ARGS...): one more run of a test program (another filter or
 # configuration), with the environment of every test.
 function(harnix_test_run name program)
   add_test(NAME ${name} COMMAND ${program} ${ARGN})
+  harnix_test_skips(${name})
   cmake_language(EVAL CODE "cmake_language(DEFER CALL harnix_test_environment [[${name}]])")
 endfunction()
 
 # Tests keep what Qt and the registry store write (dialog histories, hives) in the build tree,
-# never in the user's own configuration. They run in the C locale and in UTC whatever the
+# never in the user's own configuration, and so their temporary files and folders, those of
+# their child processes included: TMPDIR is a folder of the build tree that every ctest run
+# empties first (tests/CMakeLists.txt). They run in the C locale and in UTC whatever the
 # developer's desktop uses; a test that needs a language or a zone sets it itself, and no
 # LC_ALL or LC_MESSAGES of the desktop then overrides what it sets. Under the sanitizers leak
 # detection stays on; the leaks of third-party libraries that the project cannot mend are
 # suppressed by cmake/lsan.supp, which needs whole allocation stacks: Debian's Qt is built
 # without frame pointers.
+set(HARNIX_TEST_TMPDIR ${CMAKE_BINARY_DIR}/test-tmp)
 set(HARNIX_TEST_LOCALE_VARIABLES LANGUAGE LC_ALL LC_ADDRESS LC_COLLATE LC_CTYPE
   LC_IDENTIFICATION LC_MEASUREMENT LC_MESSAGES LC_MONETARY LC_NAME LC_NUMERIC LC_PAPER
   LC_TELEPHONE LC_TIME)
 function(harnix_test_environment name)
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" "LANG=C.UTF-8" "TZ=UTC")
+    "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config" "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" "LANG=C.UTF-8" "TZ=UTC"
+    "TMPDIR=${HARNIX_TEST_TMPDIR}")
+  set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED harnix_test_tmpdir)
   foreach(variable IN LISTS HARNIX_TEST_LOCALE_VARIABLES)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION "${variable}=unset:")
   endforeach()

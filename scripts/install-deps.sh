@@ -13,7 +13,7 @@ packages=(
   libjpeg62-turbo-dev
   libsane-dev sane-utils libsane1
   libmpv-dev ffmpeg
-  libomniorb4-dev omniidl omniorb-nameserver libcos4-dev
+  libomniorb4-dev omniidl
   libxcb1-dev libx11-xcb-dev
   libzip-dev libpugixml-dev python3-openpyxl
   libdw-dev
@@ -36,7 +36,7 @@ done
 if ((${#missing[@]})); then
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update
-  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  # Through env: sudo drops the caller's environment, and no question may wait on a terminal.
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -335,6 +335,7 @@ void Form1::Timer1_Timer()
         win::End(0);
 }
 
+// "||" / "|>": pauses the media playing, or plays on from where it was paused.
 void Form1::Command5_Click()
 {
     if (!playing_)
@@ -350,12 +351,14 @@ void Form1::Command5_Click()
     }
 }
 
+// A left click on the picture pauses or plays on, as "||" does.
 void Form1::Picture1_MouseUp(Qt::MouseButton button)
 {
     if (button == Qt::LeftButton)
         Command5_Click();
 }
 
+// "STOP": closes the media, empties the progress bar and hides the picture shown.
 void Form1::Command2_Click()
 {
     if (playing_) {
@@ -367,6 +370,7 @@ void Form1::Command2_Click()
     AffBMP->clear();
 }
 
+// "<": opens the file before the selected one in the list; the first has none.
 void Form1::Command3_Click()
 {
     if (File1->ListIndex() >= 1) {
@@ -375,6 +379,7 @@ void Form1::Command3_Click()
     }
 }
 
+// ">": opens the file after the selected one, the first after the last.
 void Form1::Command4_Click()
 {
     const int count = File1->ListCount();
@@ -385,6 +390,7 @@ void Form1::Command4_Click()
     OpenSelected();
 }
 
+// The three speed buttons: half, normal and double speed of a media playing.
 void Form1::CMspeed_Click(int index)
 {
     if (!playing_ || paused_)
@@ -393,12 +399,14 @@ void Form1::CMspeed_Click(int index)
     Mci("set " + alias_ + " speed " + speeds[index]);
 }
 
+// "Son off": mutes the media playing, or gives it its sound back.
 void Form1::Check1_Click()
 {
     if (playing_)
         ApplySound();
 }
 
+// "On top": keeps the window above the others, or lets it go.
 void Form1::Check2_Click()
 {
     if (Check2->Value() == 1)
@@ -407,18 +415,21 @@ void Form1::Check2_Click()
         ClearTopmost();
 }
 
+// "Resize": the video and the picture fill the window when ticked, keep their own size when not.
 void Form1::Check3_Click()
 {
     FitVideoWindow();
     BMPresize();
 }
 
+// "Proportion": the video and the picture fitted to the window keep their proportions or not.
 void Form1::Check4_Click()
 {
     FitVideoWindow();
     BMPresize();
 }
 
+// "Changer de dossier": lists the media of another folder and names it in the title.
 void Form1::Command1_Click()
 {
     const QString folder = BrowseForFolder("Dossier contenant des vidéos");
@@ -428,6 +439,7 @@ void Form1::Command1_Click()
     SetCaption("Navigation dans " + folder);
 }
 
+// A double click on the codec label tells about the four-character code it shows.
 void Form1::Label1_DblClick()
 {
     ShowFourCCInfo(Label1->Caption().left(4));

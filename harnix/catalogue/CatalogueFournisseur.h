@@ -7,13 +7,15 @@
 // from the former copy into the new one. A catalogue that is already a database file of this system
 // is used as it stands.
 
+#include "harnix/magasin/CatalogueArticles.h"
+
 #include <string>
 
 namespace CatalogueFournisseur {
 
 inline constexpr const char* NomCatalogue = "fichiervalmora.MDB";
 inline constexpr const char* NomCopie = "fichiervalmora.copie.MDB";
-inline constexpr const char* TableDeTravail = "FICHIERARTICLE4";
+inline constexpr const char* TableDeTravail = CatalogueArticles::TableDeTravail;
 
 // The file the operations work on, for a folder that holds the catalogue. Raises vb::Error
 // 0x80004005 when there is none or it cannot be copied.

@@ -10,9 +10,12 @@
 #include "platform/forms/MousePointer.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
+#include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 
 #include <QToolButton>
+
+#include <set>
 
 namespace {
 
@@ -277,6 +280,32 @@ void FenTailles::CmdDel_Click()
     }
 }
 
+bool FenTailles::OrdresEnDouble() const
+{
+    const ado::Fields champs = rsTailles.Fields();
+    long ordre = 0;
+    while (champs.Item(ordre).Name() != "Ordre")
+        ++ordre;
+    std::set<double> vus;
+    for (long position = 1; position <= rsTailles.RecordCount(); ++position)
+        if (!vus.insert(FonctionUtilitaires::ConvertNullNum(rsTailles.ValueAt(position, ordre)))
+                 .second)
+            return true;
+    return false;
+}
+
+void FenTailles::Renumeroter()
+{
+    double ordre = 0;
+    for (rsTailles.MoveFirst(); !rsTailles.Eof(); rsTailles.MoveNext()) {
+        ++ordre;
+        if (FonctionUtilitaires::ConvertNullNum(rsTailles.Fields("Ordre").Value()) != ordre) {
+            rsTailles.Fields("Ordre") = vb::Variant(ordre);
+            rsTailles.Update();
+        }
+    }
+}
+
 void FenTailles::Echanger(bool suivante)
 {
     try {
@@ -284,22 +313,41 @@ void FenTailles::Echanger(bool suivante)
             rsTailles.Eof() || rsTailles.Bof())
             return;
         const ado::Bookmark deplacee = rsTailles.GetBookmark();
-        const vb::Variant ordre = rsTailles.Fields("Ordre").Value();
-        if (suivante) {
-            rsTailles.MoveNext();
-            if (rsTailles.Eof())
-                rsTailles.MoveFirst();
-        } else {
-            rsTailles.MovePrevious();
-            if (rsTailles.Bof())
-                rsTailles.MoveLast();
+        // Both sizes change together or not at all: a tie left by a half-done exchange could
+        // never be undone, since moves only exchange values.
+        cn.BeginTrans();
+        try {
+            // Sizes sharing an order (left so by an older version) are numbered 1, 2, 3 ... in
+            // the order shown first, so that the exchange moves the size by one place.
+            if (OrdresEnDouble())
+                Renumeroter();
+            rsTailles.SetBookmark(deplacee);
+            const vb::Variant ordre = rsTailles.Fields("Ordre").Value();
+            if (suivante) {
+                rsTailles.MoveNext();
+                if (rsTailles.Eof())
+                    rsTailles.MoveFirst();
+            } else {
+                rsTailles.MovePrevious();
+                if (rsTailles.Bof())
+                    rsTailles.MoveLast();
+            }
+            const vb::Variant ordreVoisin = rsTailles.Fields("Ordre").Value();
+            rsTailles.Fields("Ordre") = ordre;
+            rsTailles.Update();
+            rsTailles.SetBookmark(deplacee);
+            rsTailles.Fields("Ordre") = ordreVoisin;
+            rsTailles.Update();
+            cn.CommitTrans();
+        } catch (const vb::Error&) {
+            // The list shows again what the file holds.
+            vb::ResumeNext span;
+            span([&] { cn.RollbackTrans(); });
+            span([&] { AnnulerEdition(rsTailles); });
+            span([&] { rsTailles.Requery(); });
+            span([&] { rsTailles.SetBookmark(deplacee); });
+            throw;
         }
-        const vb::Variant ordreVoisin = rsTailles.Fields("Ordre").Value();
-        rsTailles.Fields("Ordre") = ordre;
-        rsTailles.Update();
-        rsTailles.SetBookmark(deplacee);
-        rsTailles.Fields("Ordre") = ordreVoisin;
-        rsTailles.Update();
         rsTailles.Requery();
         // The moved size stays selected at its new place, also after a wrap-around.
         rsTailles.SetBookmark(deplacee);

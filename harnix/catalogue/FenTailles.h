@@ -55,6 +55,10 @@ private:
     // "=4", or "IS NULL" for a family without number.
     std::string ClauseFamille() const;
     void Echanger(bool suivante);
+    // Whether two sizes of the list share an order.
+    bool OrdresEnDouble() const;
+    // Numbers the sizes 1, 2, 3 ... in the order of the list, saving each changed one.
+    void Renumeroter();
 
     ado::Connection cn;
     ado::Command cmdFamilles;

@@ -5,6 +5,7 @@
 #include "harnix/catalogue/ChoixArticleQuota.h"
 #include "harnix/magasin/ArticleCodes.h"
 #include "harnix/magasin/ArticlePrices.h"
+#include "harnix/magasin/AttributionCodes.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FonctionUtilitaires.h"
 #include "harnix/shell/Global.h"
@@ -533,12 +534,21 @@ void FrmStock::data1_MoveComplete()
     data1->SetCaption(QString::number(position) + " / " +
                       QString::number(rs[Grille].RecordCount()));
     vb::ResumeNext span;
-    span([&] {
-        if (rs[Fiche].State() == ado::adStateOpen && rs[Fiche].RecordCount() > 1) {
+    if (rs[Fiche].State() == ado::adStateOpen && rs[Fiche].RecordCount() > 1) {
+        try {
             SuivreGrille();
-            AfficherAlerteStock();
+        } catch (const vb::Error& erreur) {
+            // The card's edit could not be saved, so the card stays on its article: told as a
+            // data control tells a refused move, and the grid goes back to that article too.
+            forms::MsgBox(QString::fromStdString(erreur.what()), forms::vbExclamation);
+            span([&] {
+                rs[Grille].Find("[Reference]=" + vb::CStr(rs[Fiche]["Reference"].Value()), 0,
+                                ado::adSearchForward, ado::adBookmarkFirst);
+            });
+            return;
         }
-    });
+        span([&] { AfficherAlerteStock(); });
+    }
     span([&] { ColorerNombres(); });
     span([&] { AfficherPaquets(); });
     ChargerImage();
@@ -828,11 +838,11 @@ void FrmStock::Command4_Click()
 // Creates the article codes up to the typed highest code.
 void FrmStock::Command3_Click()
 {
-    int32_t plusHaut = 0;
-    if (!CodesArticles::LireCodeMaximum(Text3->text().toStdString(), plusHaut))
-        return;
-    forms::SetMousePointer(forms::MousePointer::Hourglass);
     try {
+        int32_t plusHaut = 0;
+        if (!CodesArticles::LireCodeMaximum(Text3->text().toStdString(), plusHaut))
+            return;
+        forms::SetMousePointer(forms::MousePointer::Hourglass);
         CodesArticles::CreerCodes(cn, plusHaut);
         if (rs[CodesArticle].State() == ado::adStateOpen)
             rs[CodesArticle].Requery();
@@ -866,10 +876,17 @@ void FrmStock::DBCombo3_Click(int area)
         return;
     try {
         const int32_t code = vb::CLng(choisi);
-        if (Check1->Value() == 0)
-            AttribuerCode(code);
-        else
-            EchangerCode(code);
+        switch (Check1->Value() == 0 ? CodesArticles::AttribuerCode(cn, rs[Fiche], code)
+                                     : CodesArticles::EchangerCode(cn, rs[Fiche], code)) {
+        case CodesArticles::Attribution::Attribuee:
+            ListerCodes("CodeArticle where (Reference Is Null)");
+            break;
+        case CodesArticles::Attribution::Echangee:
+            ListerCodes("CodeArticle");
+            break;
+        case CodesArticles::Attribution::Refusee:
+            break;
+        }
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;
         span([&] { rs[Fiche].CancelUpdate(); });
@@ -882,52 +899,6 @@ void FrmStock::DBCombo3_Click(int area)
         DBCombo3->ReFill();
         DBCombo3->SetText(code.IsNull() ? QString() : QString::fromStdString(vb::CStr(code)));
     });
-}
-
-void FrmStock::AttribuerCode(int32_t code)
-{
-    const vb::Variant reference = rs[Fiche]["Reference"].Value();
-    const vb::Variant ancien = rs[Fiche]["CodeArticle"].Value();
-    const vb::Variant detenteur = CodesArticles::Detenteur(cn, code);
-    // A code another article holds is only given through an exchange.
-    if (!detenteur.IsNull() && vb::CLng(detenteur) != vb::CLng(reference))
-        return;
-    rs[Fiche]["CodeArticle"] = code;
-    rs[Fiche].Update();
-    CodesArticles::MarquerCode(cn, code, reference);
-    if (!ancien.IsNull() && vb::CLng(ancien) != code)
-        CodesArticles::MarquerCode(cn, vb::CLng(ancien), vb::Variant::Null());
-    ListerCodes("CodeArticle where (Reference Is Null)");
-}
-
-void FrmStock::EchangerCode(int32_t code)
-{
-    const vb::Variant ancien = rs[Fiche]["CodeArticle"].Value();
-    const vb::Variant reference = rs[Fiche]["Reference"].Value();
-    rs[Fiche]["CodeArticle"] = vb::Variant::Null();
-    rs[Fiche].Update();
-    const ado::Bookmark signet = rs[Fiche].GetBookmark();
-    rs[Fiche].Find("CodeArticle =" + std::to_string(code), 0, ado::adSearchForward,
-                   ado::adBookmarkFirst);
-    if (rs[Fiche].Eof()) {
-        // No article holds the chosen code: it is given as in assign mode.
-        rs[Fiche].SetBookmark(signet);
-        rs[Fiche]["CodeArticle"] = ancien;
-        rs[Fiche].Update();
-        AttribuerCode(code);
-        return;
-    }
-    const vb::Variant autre = rs[Fiche]["Reference"].Value();
-    rs[Fiche]["CodeArticle"] = ancien;
-    rs[Fiche].Update();
-    ListerCodes("CodeArticle");
-    rs[Fiche].SetBookmark(signet);
-    rs[Fiche]["CodeArticle"] = code;
-    rs[Fiche].Update();
-    // The pool follows the holders.
-    CodesArticles::MarquerCode(cn, code, reference);
-    if (!ancien.IsNull())
-        CodesArticles::MarquerCode(cn, vb::CLng(ancien), autre);
 }
 
 // Bar code, combos.
@@ -1021,6 +992,7 @@ void FrmStock::Text2_LostFocus(int index)
             const int32_t unites = PrixArticles::ValeurEntiere(texte);
             if (unites == 0)
                 vb::Raise(vb::ErrDivisionByZero);
+            // Left unrounded on purpose, unlike a typed pack price (box 9), which rounds it.
             rs[Fiche]["PrixAchatUnit"] = paquet / vb::CCur(unites);
             afficher(7, "PrixAchatUnit");
         });

@@ -196,8 +196,6 @@ private:
     // The code combo shows the card article's code; it takes a pick only while there is none.
     void AfficherCodeArticle();
     void ColorerNombres();
-    void AttribuerCode(int32_t code);
-    void EchangerCode(int32_t code);
     void ListerCodes(const std::string& commande);
     // The whole value of the units-per-pack box.
     int32_t UnitesParPaquet() const;

@@ -10,6 +10,9 @@
 namespace database::data {
 
 void FillDemo(ado::Connection& connection);
+// The company, the families with their sizes, the suppliers, the sites and the services of the
+// demonstration: the tables a generated database shares with it.
+void FillCompanyTables(ado::Connection& connection);
 void FillPostalCodes(ado::Connection& connection);
 
 // An SQL text literal: quoted, with its quotes doubled.

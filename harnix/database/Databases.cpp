@@ -78,8 +78,12 @@ std::string ConnectionString(std::string_view path, std::string_view password)
 
 void CreateZad(const std::string& path, bool demo)
 {
-    Create(path, ZadPassword(), ZadParts(),
-           demo ? data::FillDemo : std::function<void(ado::Connection&)>{});
+    CreateZad(path, demo ? data::FillDemo : std::function<void(ado::Connection&)>{});
+}
+
+void CreateZad(const std::string& path, const std::function<void(ado::Connection&)>& fill)
+{
+    Create(path, ZadPassword(), ZadParts(), fill);
 }
 
 void AddMissingIndexes(ado::Connection& connection)

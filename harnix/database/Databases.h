@@ -4,6 +4,9 @@
 // Each is made from the schema of this folder; the functions serve the
 // database tool and the tests' fixtures alike.
 
+#include "platform/ado/Connection.h"
+
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +27,8 @@ std::string ConnectionString(std::string_view path, std::string_view password = 
 // zad.MDB: tables, indexes, relations and stored queries; with demo, the
 // demonstration data as well.
 void CreateZad(const std::string& path, bool demo);
+// zad.MDB with the rows that fill writes in the transaction that lays the schema.
+void CreateZad(const std::string& path, const std::function<void(ado::Connection&)>& fill);
 // MAINTEN.MDB: the error log table, empty.
 void CreateMainten(const std::string& path);
 // CP.MDB: the postal-code table with its towns.

@@ -320,7 +320,7 @@ constexpr std::array ConfigLines{
 // Lines of each machine: its shelves, or its columns taken every second one (model 2).
 constexpr std::array LineCounts{std::pair{1L, 4L}, std::pair{2L, 9L}};
 
-void FillCatalogue(ado::Connection& connection)
+void FillFamiliesAndSuppliers(ado::Connection& connection)
 {
     for (const Family& f : Families) {
         Insert(connection, "Familles", "NoFamille, NomFamille, Fonction, Libele",
@@ -340,6 +340,10 @@ void FillCatalogue(ado::Connection& connection)
                 Quote(s.address), Quote(s.postalCode), Quote(s.town), Quote(s.contact),
                 Quote(s.tel), Quote(s.fax)});
     }
+}
+
+void FillCatalogue(ado::Connection& connection)
+{
     for (const Article& a : Articles) {
         Insert(connection, "ArticleEnStock",
                "Reference, CodeArticle, CodeBar, Designation, Famille, Taille, NoFournisseur, "
@@ -382,7 +386,7 @@ void FillCatalogue(ado::Connection& connection)
     }
 }
 
-void FillStaff(ado::Connection& connection)
+void FillSitesAndServices(ado::Connection& connection)
 {
     for (const Site& s : Sites) {
         Insert(connection, "Sites", "NomSite, Adresse, Info",
@@ -392,6 +396,10 @@ void FillStaff(ado::Connection& connection)
         Insert(connection, "Services", "NomService, Info, Site",
                {Quote(s.name), Quote(s.info), Number(s.site)});
     }
+}
+
+void FillStaff(ado::Connection& connection)
+{
     for (const char* profile : Profiles) {
         Insert(connection, "ProfileQuota", "Profile", {Quote(profile)});
     }
@@ -545,9 +553,16 @@ std::string Quote(std::string_view text)
     return out + "'";
 }
 
-void FillDemo(ado::Connection& connection)
+void FillCompanyTables(ado::Connection& connection)
 {
     FillCompany(connection);
+    FillFamiliesAndSuppliers(connection);
+    FillSitesAndServices(connection);
+}
+
+void FillDemo(ado::Connection& connection)
+{
+    FillCompanyTables(connection);
     FillCatalogue(connection);
     FillStaff(connection);
     FillMachines(connection);

@@ -5,7 +5,6 @@
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Format.h"
 
-#include <cmath>
 #include <map>
 
 namespace CodesArticles {
@@ -76,10 +75,11 @@ bool LireCodeMaximum(const std::string& texte, int32_t& plusHaut)
 {
     if (!vb::IsNumeric(texte))
         return false;
-    const double valeur = std::floor(vb::CDbl(texte));
+    const double valeur = vb::Int(vb::CDbl(texte));
     if (valeur > CodeMaximum)
         return false;
-    plusHaut = static_cast<int32_t>(valeur);
+    // Below the range of a code's type: an overflow, as reading any number into it is.
+    plusHaut = vb::CLng(valeur);
     return true;
 }
 

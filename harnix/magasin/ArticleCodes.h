@@ -19,7 +19,8 @@ inline constexpr int32_t CodeMaximum = 2000;
 int32_t AjouterArticle(const ado::Connection& cn);
 
 // The highest code to create read from the box: nothing when the text is not a number or its
-// whole value is above CodeMaximum.
+// whole value is above CodeMaximum. Raises an overflow (error 6) for a number beyond a double
+// or below the 32-bit range.
 bool LireCodeMaximum(const std::string& texte, int32_t& plusHaut);
 
 // Makes the pool hold the codes 1 to plusHaut: missing codes are appended free, and each code

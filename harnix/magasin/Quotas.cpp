@@ -1,46 +1,35 @@
 #include "harnix/magasin/Quotas.h"
 
+#include "platform/ado/Command.h"
 #include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
-#include "platform/vb/Error.h"
-
-#include <sqlite3.h>
 
 namespace Quotas {
 
 namespace {
 
 // The units of the article that movements of every kind gave the employee from `debut` up to,
-// not including, `fin`. The badge is bound, never pasted into the statement; every movement
+// not including, `fin`. Every value is bound, never pasted into the statement; every movement
 // counts, two alike included.
-long Consommation(ado::Connection& cn, int32_t reference, const vb::Date& debut,
+long Consommation(const ado::Connection& cn, int32_t reference, const vb::Date& debut,
                   const vb::Date& fin, const std::string& badge)
 {
-    static constexpr const char* Sql =
+    ado::Command commande;
+    commande.SetActiveConnection(cn);
+    commande.SetCommandText(
         "SELECT COALESCE(SUM(DetailVente.Quantite), 0) FROM Ventes INNER JOIN DetailVente "
-        "ON Ventes.NumVente = DetailVente.NumVente WHERE DetailVente.Reference = ?1 "
-        "AND Ventes.LaDate >= ?2 AND Ventes.LaDate < ?3 AND Ventes.Utilisateur = ?4";
-    sqlite3* db = cn.Handle();
-    sqlite3_stmt* st = nullptr;
-    const auto echec = [&] {
-        const std::string message = sqlite3_errmsg(db);
-        sqlite3_finalize(st);
-        throw vb::Error(vb::ErrUnspecified, message, "VerifierQuota");
-    };
-    if (sqlite3_prepare_v2(db, Sql, -1, &st, nullptr) != SQLITE_OK)
-        echec();
-    const std::string du = debut.ToIsoText();
-    const std::string au = fin.ToIsoText();
-    sqlite3_bind_int(st, 1, reference);
-    sqlite3_bind_text(st, 2, du.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st, 3, au.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st, 4, badge.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(st) != SQLITE_ROW)
-        echec();
-    const long somme = long(sqlite3_column_int64(st, 0));
-    sqlite3_finalize(st);
-    return somme;
+        "ON Ventes.NumVente = DetailVente.NumVente WHERE DetailVente.Reference = [Article] "
+        "AND Ventes.LaDate >= [Debut] AND Ventes.LaDate < [Fin] "
+        "AND Ventes.Utilisateur = [Badge]");
+    commande.Parameters() = {{"[Article]", "Long", vb::Variant(reference)},
+                             {"[Debut]", "DateTime", vb::Variant(debut)},
+                             {"[Fin]", "DateTime", vb::Variant(fin)},
+                             {"[Badge]", "Text", vb::Variant(badge)}};
+    ado::Recordset rs;
+    rs.SetClientCursor(ado::adLockReadOnly);
+    rs.Open(commande);
+    return vb::CLng(rs.Fields(0L).Value());
 }
 
 } // namespace

@@ -46,6 +46,38 @@ protected:
     }
 };
 
+// The quota and period boxes: a number past the range of its column is refused before it is
+// written, naming the box, and stays in the box to be put right; the line stays current.
+class BoiteNombre : public forms::BoundText
+{
+public:
+    BoiteNombre(const QString& name, QWidget* parent, std::string nom)
+        : BoundText(name, parent), nom_(std::move(nom))
+    {
+    }
+
+protected:
+    void WriteField() override
+    {
+        const std::string texte = Text().toStdString();
+        if (DataChanged() && vb::IsNumeric(texte)) {
+            try {
+                vb::CLng(texte);
+            } catch (const vb::Error& erreur) {
+                if (erreur.Number() != vb::ErrOverflow)
+                    throw;
+                throw vb::Error(vb::ErrOverflow, "La valeur " + texte +
+                                                     " est trop grande pour le champ \"" + nom_ +
+                                                     "\" : 2147483647 au plus.");
+            }
+        }
+        BoundText::WriteField();
+    }
+
+private:
+    std::string nom_;
+};
+
 forms::Label* Libelle(const QString& texte, QWidget* parent, int gauche, int haut, int largeur)
 {
     auto* label = new forms::Label({}, texte, parent);
@@ -117,10 +149,10 @@ FenQuota::FenQuota()
     LabelDesignation = etiquette("Designation", "Désignation:", 4860, 4700);
     LabelTaille = etiquette("Taille", "Taille:", 5220, 1500);
     Libelle("Quota:", SSFrame2, 120, 5640, 2000);
-    Text2 = new forms::BoundText("Text2", SSFrame2);
+    Text2 = new BoiteNombre("Text2", SSFrame2, "Quota");
     Text2->Bind(data2, "QtePermise");
     Libelle("Périodicité (Nb jours):", SSFrame2, 120, 6060, 2000);
-    Text3 = new forms::BoundText("Text3", SSFrame2);
+    Text3 = new BoiteNombre("Text3", SSFrame2, "Périodicité (Nb jours)");
     Text3->Bind(data2, "Periodicite");
     CmdAddArticle = new forms::CommandButton("CmdAddArticle", "Ajout d'article", SSFrame2);
     CmdDelArticle = new forms::CommandButton("CmdDelArticle", "Suppression d'article", SSFrame2);
@@ -384,10 +416,16 @@ void FenQuota::CmdClose_Click()
         }
     }
     vb::ResumeNext span;
-    span([&] {
+    try {
         if (SurUneLigne(rs2))
             data2->UpdateRecord();
-    });
+    } catch (const vb::Error& erreur) {
+        // A number too large for its box: told, and the window stays open for it to be put right.
+        if (erreur.Number() == vb::ErrOverflow) {
+            forms::MsgBox(QString::fromStdString(erreur.what()), forms::vbExclamation);
+            return;
+        }
+    }
     span([&] {
         if (forms::IsLoaded<FrmStock>())
             forms::form<FrmStock>().Hide();

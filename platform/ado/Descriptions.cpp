@@ -9,7 +9,7 @@ namespace ado::detail {
 namespace {
 
 // English wording and French text; %1 and %2 stand for the names and messages the text holds.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 34> Texts{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 39> Texts{{
     // The provider's own errors.
     {"Operation is not allowed when the object is closed.",
      "Cette opération n'est pas autorisée si l'objet est fermé."},
@@ -77,6 +77,13 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 34> Texts{{
     {"near %1: syntax error", "Erreur de syntaxe près de %1."},
     {"incomplete input", "Erreur de syntaxe : instruction incomplète."},
     {"database is locked", "Mise à jour impossible ; actuellement verrouillé."},
+    {"database or disk is full",
+     "Espace insuffisant sur le disque : libérez de la place, puis recommencez l'opération."},
+    {"disk I/O error", "Erreur de lecture ou d'écriture sur le disque ou le réseau."},
+    {"access permission denied", "Accès au fichier de base de données refusé."},
+    {"out of memory", "Mémoire insuffisante."},
+    {"malformed database schema%1",
+     "La base de données est endommagée ou n'est pas un fichier de base de données."},
     {"database table is locked", "Mise à jour impossible ; actuellement verrouillé."},
     {"file is not a database", "Format de base de données non reconnu."},
     {"unable to open database file", "Impossible d'ouvrir le fichier de base de données."},

@@ -2,6 +2,7 @@
 
 #include "platform/vb/DateTime.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -157,6 +158,22 @@ std::optional<Date> ReadDay(std::string_view text)
     return Date::FromParts(year, month, day);
 }
 
+// The power of ten above the first significant digit of a decimal value: 3 for "123", -1 for
+// "0.05", 0 for zero; it tells a value too large for a double from one too small.
+long long Magnitude(std::string_view digits, int exponent)
+{
+    if (digits.starts_with('-')) {
+        digits.remove_prefix(1);
+    }
+    const size_t first = digits.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return 0;
+    }
+    const auto point = static_cast<long long>(std::min(digits.find('.'), digits.size()));
+    const auto place = static_cast<long long>(first);
+    return (place < point ? point - place : point - place + 1) + exponent;
+}
+
 } // namespace
 
 double Number::ToDouble() const
@@ -170,7 +187,7 @@ double Number::ToDouble() const
     if (result.ec == std::errc::result_out_of_range) {
         // Too large becomes infinite (an overflow for the caller), too small becomes 0.
         const bool negative = decimal.starts_with('-');
-        value = exponent > 0 ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
+        value = Magnitude(decimal, exponent) > 0 ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
     }
     return value;
 }

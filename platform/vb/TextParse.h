@@ -18,6 +18,7 @@ struct Number
     // Set for "&H" and "&O" texts, which are whole numbers.
     std::optional<long long> whole;
 
+    // Infinite when too large for a double, 0 when too small.
     double ToDouble() const;
 };
 

@@ -88,11 +88,11 @@ HRESULT CComTopics::Delete(BSTR Topic)
             if (!key.m_str || !m_index.Lookup(key, position))
                 return S_FALSE;
             m_index.RemoveKey(key);
-            // The positions after the deleted one move down by one, in place: the index keeps
-            // its keys (replacing a value leaves the map and its iterators as they are).
-            for (const auto& [name, at] : m_index)
-                if (at > position)
-                    m_index.SetAt(name, at - 1);
+            // The positions after the deleted one move down by one, in one pass over the index
+            // that changes the values in place (no key is looked up again).
+            for (auto& entry : m_index)
+                if (entry.second > position)
+                    --entry.second;
             m_elements.erase(m_elements.begin() + position);
         }
         Reset();

@@ -54,6 +54,9 @@ constexpr SystemExceptionRow kSystemExceptions[] = {
     {"DATA_CONVERSION", 0x80040812, kMsgOrbInternal},
     {"OBJECT_NOT_EXIST", 0x80040813, 42159},
     {"INV_POLICY", 0x80040814, kMsgOrbInternal},
+    // A call that ran out of its time limit: a failure of the communication, with an HRESULT
+    // of its own, on which no reconnection is made (a new connection would wait as long again).
+    {"TIMEOUT", 0x80040817, 42158},
     // SOCKS proxy failures, for ORBs that raise them.
     {"SOCKS_NEGOTIATION", 0x80040815, kMsgSocksNegotiation},
     {"SOCKS_SERVER", 0x80040816, kMsgSocksServer},

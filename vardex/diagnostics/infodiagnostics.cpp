@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -50,6 +51,19 @@ CORBA::ULong ClientCallTimeout()
     char* end = nullptr;
     unsigned long value = std::strtoul(text, &end, 10);
     return *end == '\0' && value <= 0xFFFFFFFFul ? CORBA::ULong(value) : kDefault;
+}
+
+// The object as a T, with the call limit of the library's references. A reference that names
+// T as its type is taken as it stands; any other is asked (_is_a, a remote call bounded by the
+// limit the object already has).
+template <class T> typename T::_ptr_type Narrow(CORBA::Object_ptr object, CORBA::ULong timeout)
+{
+    const char* type = CORBA::is_nil(object) ? nullptr : object->_PR_getobj()->_mostDerivedRepoId();
+    const bool typeKnown = type && std::strcmp(type, T::_PD_repoId) == 0;
+    typename T::_ptr_type narrowed = typeKnown ? T::_unchecked_narrow(object) : T::_narrow(object);
+    if (!CORBA::is_nil(narrowed))
+        omniORB::setClientCallTimeout(narrowed, timeout);
+    return narrowed;
 }
 
 } // namespace
@@ -115,22 +129,23 @@ bool CInfoDiagnostics::ResolveService(const char* factoryReference)
             Raise(kHrBadFactoryReference, kMsgBadFactoryReference,
                   "Failed to convert stringified sifactory ior to corba object.", __LINE__);
 
-        ImplServ::QuollFactory_var factory = ImplServ::QuollFactory::_narrow(object);
+        // The limit holds from the first remote call on: narrowing may ask the server.
+        const CORBA::ULong timeout = ClientCallTimeout();
+        omniORB::setClientCallTimeout(object, timeout);
+        ImplServ::QuollFactory_var factory = Narrow<ImplServ::QuollFactory>(object, timeout);
         if (CORBA::is_nil(factory))
             Raise(kHrBadFactoryReference, kMsgBadFactoryReference,
                   "Failed to narrow to sifactory ior.", __LINE__);
 
-        const CORBA::ULong timeout = ClientCallTimeout();
-        omniORB::setClientCallTimeout(factory, timeout);
         CORBA::Object_var serviceObject = factory->newService(kDiagnosticsServiceName, L"");
         if (CORBA::is_nil(serviceObject))
             Raise(kHrNullDiagnosticsService, kMsgNullDiagnosticsService,
                   "The diagnostics service object from server is null.", __LINE__);
 
-        m_service = Norvel::Norveldiag::NorvelDiagnostics::_narrow(serviceObject);
+        omniORB::setClientCallTimeout(serviceObject, timeout);
+        m_service = Narrow<Norvel::Norveldiag::NorvelDiagnostics>(serviceObject, timeout);
         if (CORBA::is_nil(m_service))
             return false;
-        omniORB::setClientCallTimeout(m_service, timeout);
         return true;
     }
     VX_CATCH_CORBA(kSource)
@@ -150,6 +165,14 @@ bool CInfoDiagnostics::RegisterListener(ProbeListener listener, const TopicSeq& 
     try {
         // The server's own answer does not matter: the listener was handed over.
         m_service->registerDiagnosticsProbeListener(listener, topics);
+    } catch (const CORBA::TIMEOUT& e) {
+        // The server may have registered the listener after all: it is unregistered, so that
+        // a new registration is the only one (whatever the undoing meets is left unsaid).
+        try {
+            m_service->unregisterDiagnosticsProbeListener(listener);
+        } catch (const CORBA::Exception&) {
+        }
+        RaiseFromSystemException(e, kSource, __LINE__);
     }
     VX_CATCH_CORBA(kSource)
     return true;

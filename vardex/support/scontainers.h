@@ -124,9 +124,11 @@ public:
     void RemoveAll() { m_data.clear(); }
     int32_t GetCount() const { return int32_t(m_data.size()); }
 
-    // Iteration in key order.
+    // Iteration in key order; the values may be changed in place.
     typename Storage::const_iterator begin() const { return m_data.begin(); }
     typename Storage::const_iterator end() const { return m_data.end(); }
+    typename Storage::iterator begin() { return m_data.begin(); }
+    typename Storage::iterator end() { return m_data.end(); }
 
 private:
     Storage m_data;

@@ -6,19 +6,34 @@
 #include <cstring>
 #include <mutex>
 #include <pthread.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
 namespace {
 
 const char* const kKeyVariable = "JTCTLSK";
 
-// The key named by the variable when this process made it: "key:pid". A program started by a
-// host inherits the host's value, whose key means nothing (or another library's data) here.
+// Whether the text is one of those the kernel copied into this program image when it started
+// it: the arguments and the environment, which lie between the 16 random bytes (AT_RANDOM) and
+// the program's file name (AT_EXECFN) at the top of the first stack. A value found there came
+// from the program image before; one this image published lives in memory setenv allocated.
+bool CameWithTheImage(const char* text)
+{
+    const unsigned long low = getauxval(AT_RANDOM);
+    const unsigned long high = getauxval(AT_EXECFN);
+    const auto at = reinterpret_cast<unsigned long>(text);
+    return low && high && at > low && at < high;
+}
+
+// The key named by the variable when this program image made it: "key:pid". A program started
+// by a host inherits the host's value, whose key means nothing (or another library's data)
+// here: with fork its process id differs; with exec alone the pid is the same, but the value
+// came with the image.
 uint32_t SharedKey()
 {
     const char* shared = std::getenv(kKeyVariable);
     const char* colon = shared ? std::strchr(shared, ':') : nullptr;
-    if (!colon)
+    if (!colon || CameWithTheImage(shared))
         return 0;
     uint32_t value = 0, creator = 0;
     if (!SStringConv::ToULong(SString(shared, colon).GetString(), value) ||

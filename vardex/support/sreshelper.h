@@ -20,8 +20,9 @@ struct SResHandles
 namespace SResHelper {
 
 // The process's key plus one (0: no key). Set up on first use: JTCTLSK, when it holds a
-// number above 0 tagged with this process's id ("key:pid"), names the key (plus one);
-// otherwise a key is created and published there.
+// number above 0 tagged with this process's id ("key:pid") and was published in this program
+// image (not inherited through exec), names the key (plus one); otherwise a key is created and
+// published there.
 // The key is never freed and the variable never cleared: another copy may be using them.
 uint32_t ThreadKey();
 

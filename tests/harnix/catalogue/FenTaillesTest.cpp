@@ -10,6 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace forms::testing;
 using Strings = std::vector<std::string>;
 
@@ -35,6 +42,32 @@ protected:
         fen.data2->Recordset().Find("Taille='" + taille + "'", 0, ado::adSearchForward,
                                     ado::adBookmarkFirst);
         ASSERT_FALSE(fen.data2->Recordset().Eof());
+    }
+    // A column of the window's size list, in the order shown.
+    static Strings Colonne(FenTailles& fen, const char* champ)
+    {
+        ado::Recordset rs = fen.data2->Recordset();
+        const ado::Bookmark signet = rs.GetBookmark();
+        Strings valeurs = database::testing::Column(rs, champ);
+        rs.SetBookmark(signet);
+        return valeurs;
+    }
+    // In a child process: the window's own connection moves sizes of family 3 down and up
+    // without end; tells through `pret` when the first move is written.
+    [[noreturn]] void DeplacerSansFin(int pret, int tour)
+    {
+        try {
+            FenTailles& fen = Ouvrir();
+            ChoisirFamille(fen, 3);
+            for (int i = 0;; ++i) {
+                fen.data2->Recordset().SetAbsolutePosition(1 + (i + tour) % 5);
+                i % 3 == 0 ? fen.SpinButton1_SpinUp() : fen.SpinButton1_SpinDown();
+                if (i == 0 && ::write(pret, "1", 1) != 1)
+                    ::_exit(1);
+            }
+        } catch (...) {
+        }
+        ::_exit(1);
     }
     // The sizes of a family in their order, each as "size:order".
     Strings Ordres(int famille)
@@ -187,6 +220,91 @@ TEST_F(FenTaillesTest, SpinExchangesOrderWithTheNeighbourAndWraps)
         QTest::mouseClick(fleche, Qt::LeftButton);
         EXPECT_EQ(Ordres(3), c.attendu);
         EXPECT_EQ(fen.Text1->text(), c.selection);
+    }
+}
+
+// The second size of an exchange refused: the first one's new order is taken back, the error
+// is told and the list shows what the file holds.
+TEST_F(FenTaillesTest, SpinRefusedHalfWayChangesNothing)
+{
+    Execute("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('43', 3, 3)");
+    Execute("CREATE TRIGGER RefusOrdre BEFORE UPDATE OF Ordre ON Tailles WHEN OLD.Taille = '41' "
+            "BEGIN SELECT RAISE(ABORT, 'refus'); END");
+    FenTailles& fen = Ouvrir();
+    ChoisirFamille(fen, 3);
+    ChoisirTaille(fen, "41");
+    Script().ExpectMsgBox(forms::vbOK, "SpinButton1_SpinDown");
+    QTest::mouseClick(fen.SpinButton1->DownArrow(), Qt::LeftButton);
+    EXPECT_EQ(Ordres(3), (Strings{"41:1", "42:2", "43:3"}));
+    EXPECT_EQ(Colonne(fen, "Ordre"), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(fen.Text1->text(), "41");
+
+    Execute("DROP TRIGGER RefusOrdre");
+    QTest::mouseClick(fen.SpinButton1->DownArrow(), Qt::LeftButton);
+    EXPECT_EQ(Ordres(3), (Strings{"42:1", "41:2", "43:3"}));
+}
+
+// Sizes that share an order are numbered in the order shown by the next move, which then moves
+// the size by one place.
+TEST_F(FenTaillesTest, SpinRenumbersSizesSharingAnOrder)
+{
+    Execute("INSERT INTO Familles (NoFamille, NomFamille) VALUES (6, 'BOTTES')");
+    Execute("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('38', 1, 6), ('39', 1, 6), "
+            "('40', 1, 6), ('41', 3, 6), ('42', 7, 6)");
+    FenTailles& fen = Ouvrir();
+    ChoisirFamille(fen, 6);
+    const Strings montrees = Colonne(fen, "Taille");
+    ASSERT_EQ(montrees.size(), 5u);
+    ChoisirTaille(fen, montrees[1]);
+    QTest::mouseClick(fen.SpinButton1->DownArrow(), Qt::LeftButton);
+    EXPECT_EQ(Ordres(6), (Strings{montrees[0] + ":1", montrees[2] + ":2", montrees[1] + ":3",
+                                  montrees[3] + ":4", montrees[4] + ":5"}));
+    EXPECT_EQ(fen.Text1->text().toStdString(), montrees[1]);
+
+    // Without a tie, gaps stay: only the two sizes change.
+    Execute("UPDATE Tailles SET Ordre = 9 WHERE Taille = '" + montrees[4] + "' AND NoFamille = 6");
+    fen.data1_MoveComplete();
+    ChoisirTaille(fen, montrees[4]);
+    QTest::mouseClick(fen.SpinButton1->UpArrow(), Qt::LeftButton);
+    EXPECT_EQ(Ordres(6), (Strings{montrees[0] + ":1", montrees[2] + ":2", montrees[1] + ":3",
+                                  montrees[4] + ":4", montrees[3] + ":9"}));
+}
+
+// A process moving sizes without end is killed at random moments: the family's orders stay
+// 1 to 5, each once.
+TEST_F(FenTaillesTest, KilledWhileMovingLeavesNoTie)
+{
+    Execute("INSERT INTO Tailles (Taille, Ordre, NoFamille) VALUES ('43', 3, 3), ('44', 4, 3), "
+            "('45', 5, 3)");
+    zad.Connection().Close();
+    const std::random_device::result_type graine = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(graine));
+    std::mt19937 aleatoire(graine);
+    std::uniform_int_distribution<int> delai(1, 40);
+    for (int tour = 0; tour < 30; ++tour) {
+        SCOPED_TRACE("round " + std::to_string(tour));
+        int tube[2];
+        ASSERT_EQ(::pipe(tube), 0);
+        const pid_t enfant = ::fork();
+        ASSERT_GE(enfant, 0);
+        if (enfant == 0)
+            DeplacerSansFin(tube[1], tour);
+        ::close(tube[1]);
+        char octet = 0;
+        EXPECT_EQ(::read(tube[0], &octet, 1), 1);
+        ::close(tube[0]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delai(aleatoire)));
+        ::kill(enfant, SIGKILL);
+        int etat = 0;
+        ASSERT_EQ(::waitpid(enfant, &etat, 0), enfant);
+        ASSERT_TRUE(WIFSIGNALED(etat));
+
+        ado::Connection cn = database::testing::Open(zad.Path(), database::ZadPassword());
+        ado::Recordset rs = database::testing::OpenRecordset(
+            cn, "SELECT Ordre FROM Tailles WHERE NoFamille=3 ORDER BY Ordre");
+        EXPECT_EQ(database::testing::Column(rs, "Ordre"), (Strings{"1", "2", "3", "4", "5"}));
+        rs.Close();
+        cn.Close();
     }
 }
 

@@ -8,9 +8,11 @@
 #include "harnix/shell/Global.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/testing/ProgramFolder.h"
 #include "platform/jet/JetCopie.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
+#include "tests/harnix/magasin/CatalogueTables.h"
 #include "tests/platform/jet/Damaged.h"
 
 #include <QAction>
@@ -37,18 +39,9 @@ protected:
         const std::string chemin = Dossier() + "/" + CatalogueFournisseur::NomCatalogue;
         ado::CreateDatabaseFile(chemin, {});
         catalogue.Open(CatalogueFournisseur::ChaineConnexion(chemin));
+        for (const char* sql : magasin::testing::TablesCatalogue)
+            catalogue.Execute(sql);
         for (const char* sql : {
-                 "CREATE TABLE article (REFBASE TEXT(50), [Numéro] TEXT(20), Image TEXT(50), "
-                 "DelaiLivraison LONG, Marque TEXT(50), Descriptif MEMO, Norme TEXT(50), "
-                 "FicheTech TEXT(50), QteParPaket LONG, PrixAchatUnit CURRENCY)",
-                 "CREATE TABLE FICHIERARTICLE3 (REFBASE TEXT(50), Designation TEXT(100), "
-                 "RefFournisseur TEXT(50), NomTaille TEXT(20), Famille LONG, NomFamille "
-                 "TEXT(50), [No] LONG, Reference LONG)",
-                 "CREATE TABLE FICHIERARTICLE4 (REFBASE TEXT(50), Designation TEXT(100), "
-                 "RefFournisseur TEXT(50), NomTaille TEXT(20), Taille LONG, Famille LONG, "
-                 "NomFamille TEXT(50), [No] LONG, Reference LONG, DelaiLivraison LONG, Marque "
-                 "TEXT(50), Descriptif MEMO, Norme TEXT(50), FicheTech TEXT(50), QteParPaket "
-                 "LONG, PrixAchatUnit CURRENCY, NoFournisseur LONG, Image TEXT(50))",
                  // Products: A12 with its picture folder, B7, and L'A, which a wildcard taken
                  // as such would find for L'*.
                  "INSERT INTO article VALUES ('A12', '101', 'A12', 5, 'MARQUE A', 'GANT', "
@@ -96,6 +89,7 @@ protected:
 
 TEST_F(FrmStockCatalogueTest, PreparationConversionAndImport)
 {
+    forms::testing::FrozenClock horloge; // the creation date is today's
     FrmStock& f = Ouvrir();
     Script().ExpectMsgBox(forms::vbOK, "D1-X : pas de famille");
     Menu(f, "MenuPreparerCatalogue");

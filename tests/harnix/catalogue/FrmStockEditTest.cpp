@@ -9,6 +9,7 @@
 #include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
+#include "platform/forms/testing/ProgramFolder.h"
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Strings.h"
 
@@ -64,6 +65,7 @@ TEST_F(FrmStockTest, NewArticleNumbers)
 
 TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
 {
+    forms::testing::FrozenClock horloge; // the creation date is today's
     FrmStock& f = Ouvrir();
     // Under the designation sort the new article, without designation, is not the last row.
     f.SSOptionDesi->SetValue(true);
@@ -77,8 +79,7 @@ TEST_F(FrmStockTest, NewArticleBecomesCurrentByItsNumber)
     EXPECT_EQ(Stocke(1051, "Designation"), "Null");
     // Created today, stored as a date (not as the text of one).
     ado::Recordset cree = database::testing::OpenRecordset(
-        zad.Connection(), "SELECT DateCreation FROM ArticleEnStock WHERE Reference = 1051 AND "
-                          "DateCreation >= Date()");
+        zad.Connection(), "SELECT DateCreation FROM ArticleEnStock WHERE Reference = 1051");
     ASSERT_EQ(cree.RecordCount(), 1);
     EXPECT_EQ(cree["DateCreation"].Value().Type(), vb::VarType::Date);
     EXPECT_EQ(vb::CStr(cree["DateCreation"].Value()), vb::CStr(vb::Today()));
@@ -155,24 +156,31 @@ TEST_F(FrmStockTest, CreatingCodes)
     Click(*f.Command2);
     EXPECT_TRUE(f.Frame1->isVisible());
 
+    // A number out of a code's range on the low side (or beyond any number) is an overflow,
+    // told, and closes the frame without a code created.
+    const std::string chiffres309 = std::string(309, '9');
+    enum Issue { Cree, Rien, Depassement };
     struct Case
     {
-        const char* texte;
-        bool cree;
+        std::string texte;
+        Issue issue;
         const char* nombre;
     } cases[] = {
-        {"150", true, "150"},
-        {"2001", false, "150"},
-        {"abc", false, "150"},
-        {"2000", true, "2000"},
+        {"150", Cree, "150"},          {"2001", Rien, "150"},
+        {"abc", Rien, "150"},          {"-3e9", Depassement, "150"},
+        {"-1E30", Depassement, "150"}, {chiffres309, Depassement, "150"},
+        {"-5", Cree, "150"},           {"2000", Cree, "2000"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.texte);
+        SCOPED_TRACE(c.texte.substr(0, 12));
         f.Frame1->show();
-        f.Text3->setText(c.texte);
+        f.Text3->setText(QString::fromStdString(c.texte));
+        if (c.issue == Depassement)
+            Script().ExpectMsgBox(forms::vbOK, "N°: 6 Dépassement de capacité");
         Click(*f.Command3);
-        EXPECT_EQ(f.Frame1->isVisible(), !c.cree);
-        EXPECT_EQ(f.Text3->text(), c.cree ? "99" : c.texte);
+        EXPECT_EQ(Script().Pending(), 0u);
+        EXPECT_EQ(f.Frame1->isVisible(), c.issue == Rien);
+        EXPECT_EQ(f.Text3->text().toStdString(), c.issue == Cree ? "99" : c.texte);
         EXPECT_EQ(Stored("SELECT COUNT(*) AS N FROM CodeArticle", "N"), Strings{c.nombre});
     }
     EXPECT_EQ(Stored("SELECT CodeArticle FROM CodeArticle WHERE Reference IS NOT NULL "
@@ -403,6 +411,32 @@ TEST_F(FrmStockTest, PricesFollowThePackSize)
     f.EnregistrerFiche();
     EXPECT_EQ(Stocke(1002, "PrixAchatGlobal"), "5");
     EXPECT_EQ(Stocke(1002, "PrixAchatUnit"), "Null");
+}
+
+// A value the card's column cannot hold (a bar code scanned into the pack size) is told when
+// the grid moves on, and the grid comes back to the card's article: a receipt made next goes to
+// the article both show.
+TEST_F(FrmStockTest, ACardValueTooLargeIsToldAndTheGridStaysWithTheCard)
+{
+    FrmStock& f = Ouvrir();
+    f.OptionFiche->SetValue(true);
+    AllerA(f, 1000);
+    EXPECT_SUIVI(f);
+    const std::string avant = Stocke(1000, "QteParPaket");
+    Type(f.Text2(4), QString(f.Text2(4).Text().size(), '\b') + "3760123456789");
+    Script().ExpectMsgBox(forms::vbOK);
+    f.data1->MoveNext();
+    EXPECT_EQ(Script().Pending(), 0u);
+    EXPECT_EQ(Script().Boxes().back().style, forms::vbExclamation);
+    EXPECT_EQ(Grille(f), 1000);
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(Stocke(1000, "QteParPaket"), avant);
+
+    // Told once: the next move goes on, the card with the grid.
+    f.data1->MoveNext();
+    EXPECT_EQ(Grille(f), 1001);
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(Stocke(1000, "QteParPaket"), avant);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
+#include "platform/forms/testing/ProgramFolder.h"
 #include "platform/vb/DateTime.h"
 
 using namespace forms::testing;
@@ -34,6 +35,9 @@ protected:
     }
 
     static std::string Aujourdhui() { return vb::CStr(vb::Today()); }
+
+    // The receipt's date is today's: the day stays the one the test reads.
+    FrozenClock horloge;
 };
 
 TEST_F(FrmStockReceiptTest, ReceiptsRaiseTheStockDateTheArticleAndJournalTheUnits)

@@ -2,6 +2,7 @@
 
 #include "DatabaseFixture.h"
 #include "platform/vb/DateTime.h"
+#include "platform/win/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -118,65 +119,75 @@ TEST(DbTool, RefusesWrongArguments)
     EXPECT_FALSE(std::filesystem::exists(folder.File("zad.MDB")));
 }
 
+constexpr const char* QuotaLinesOfMissingArticles = "quota lines of missing articles or profiles";
+
+// Rows that data made by the tool never hold, each with what they would show.
+constexpr std::pair<const char*, const char*> Incoherences[] = {
+    {"articles whose size is not of their family",
+     "SELECT ArticleEnStock.Reference FROM ArticleEnStock INNER JOIN Tailles ON "
+     "ArticleEnStock.Taille = Tailles.NoTaille WHERE Tailles.NoFamille <> "
+     "ArticleEnStock.Famille"},
+    {"shoe sizes outside family 3",
+     "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
+     "Utilisateurs.TailleChaussure = Tailles.NoTaille WHERE Tailles.NoFamille <> 3"},
+    {"glove sizes outside family 1",
+     "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
+     "Utilisateurs.TailleMain = Tailles.NoTaille WHERE Tailles.NoFamille <> 1"},
+    {"codes held by an article and free in the pool, or the other way",
+     "SELECT CodeArticle.CodeArticle FROM CodeArticle LEFT JOIN ArticleEnStock ON "
+     "CodeArticle.CodeArticle = ArticleEnStock.CodeArticle WHERE "
+     "(ArticleEnStock.Reference IS NULL AND CodeArticle.Reference IS NOT NULL) OR "
+     "(ArticleEnStock.Reference <> CodeArticle.Reference) OR "
+     "(CodeArticle.Reference IS NULL AND ArticleEnStock.Reference IS NOT NULL)"},
+    {"articles with a code outside the pool",
+     "SELECT Reference FROM ArticleEnStock WHERE CodeArticle IS NOT NULL AND CodeArticle "
+     "NOT IN (SELECT CodeArticle FROM CodeArticle)"},
+    {"suppliers whose number is not their autonumber",
+     "SELECT Nauto FROM Fournisseur WHERE [No] <> Nauto"},
+    {"articles whose supplier does not exist",
+     "SELECT Reference FROM ArticleEnStock WHERE NoFournisseur NOT IN (SELECT [No] FROM "
+     "Fournisseur)"},
+    {QuotaLinesOfMissingArticles,
+     "SELECT NoLigne FROM Quota WHERE RefArticle NOT IN (SELECT Reference FROM "
+     "ArticleEnStock) OR NoQota NOT IN (SELECT NoQuota FROM ProfileQuota)"},
+    {"services of a site whose employees are on another site",
+     "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Services ON "
+     "Utilisateurs.Service = Services.NoService WHERE Services.Site <> Utilisateurs.Site"},
+    {"pack prices other than unit price times units",
+     "SELECT Reference FROM ArticleEnStock WHERE ABS(PrixAchatGlobal - PrixAchatUnit * "
+     "QteParPaket) > 0.00005"},
+    {"movements without lines, or whose total is not the sum of their unit prices",
+     "SELECT Ventes.NumVente FROM Ventes LEFT JOIN DetailVente ON Ventes.NumVente = "
+     "DetailVente.NumVente GROUP BY Ventes.NumVente, Ventes.Total HAVING "
+     "COUNT(DetailVente.NumVente) = 0 OR ABS(Ventes.Total - SUM(DetailVente.PrixAchatUnit)) "
+     "> 0.00005"},
+    {"movement lines of missing articles or with no quantity",
+     "SELECT NumVente FROM DetailVente WHERE Quantite IS NULL OR Quantite < 1 OR Reference "
+     "NOT IN (SELECT Reference FROM ArticleEnStock)"},
+    {"movements of unknown employees, or numbered out of the order of their dates",
+     "SELECT a.NumVente FROM Ventes a, Ventes b WHERE a.Utilisateur NOT IN (SELECT NoBadge "
+     "FROM Utilisateurs) OR (a.NumVente < b.NumVente AND a.LaDate > b.LaDate)"},
+    {"counter lines without the profile number, allocation lines without its name",
+     "SELECT DetailVente.NumVente FROM DetailVente INNER JOIN Ventes ON "
+     "Ventes.NumVente = DetailVente.NumVente WHERE (Ventes.TypeMouvement = 3 AND "
+     "DetailVente.Profile NOT IN (SELECT CAST(NoQuota AS TEXT) FROM ProfileQuota)) OR "
+     "(Ventes.TypeMouvement = 1 AND DetailVente.Profile NOT IN (SELECT Profile FROM "
+     "ProfileQuota))"},
+};
+
 // The demonstration data hold together as the windows expect.
 TEST(DemoData, IsConsistent)
 {
+    // The data runs up to today: the day stays the one the test reads.
+    win::Clock::Freeze();
+    struct Unfreeze
+    {
+        ~Unfreeze() { win::Clock::Reset(); }
+    } unfreeze;
     TempFolder folder;
     CreateZad(folder.File("zad.MDB"), true);
     ado::Connection zad = Open(folder.File("zad.MDB"), ZadPassword());
-    const std::pair<const char*, const char*> none[] = {
-        {"articles whose size is not of their family",
-         "SELECT ArticleEnStock.Reference FROM ArticleEnStock INNER JOIN Tailles ON "
-         "ArticleEnStock.Taille = Tailles.NoTaille WHERE Tailles.NoFamille <> "
-         "ArticleEnStock.Famille"},
-        {"shoe sizes outside family 3",
-         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
-         "Utilisateurs.TailleChaussure = Tailles.NoTaille WHERE Tailles.NoFamille <> 3"},
-        {"glove sizes outside family 1",
-         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Tailles ON "
-         "Utilisateurs.TailleMain = Tailles.NoTaille WHERE Tailles.NoFamille <> 1"},
-        {"codes held by an article and free in the pool, or the other way",
-         "SELECT CodeArticle.CodeArticle FROM CodeArticle LEFT JOIN ArticleEnStock ON "
-         "CodeArticle.CodeArticle = ArticleEnStock.CodeArticle WHERE "
-         "(ArticleEnStock.Reference IS NULL AND CodeArticle.Reference IS NOT NULL) OR "
-         "(ArticleEnStock.Reference <> CodeArticle.Reference) OR "
-         "(CodeArticle.Reference IS NULL AND ArticleEnStock.Reference IS NOT NULL)"},
-        {"articles with a code outside the pool",
-         "SELECT Reference FROM ArticleEnStock WHERE CodeArticle IS NOT NULL AND CodeArticle "
-         "NOT IN (SELECT CodeArticle FROM CodeArticle)"},
-        {"suppliers whose number is not their autonumber",
-         "SELECT Nauto FROM Fournisseur WHERE [No] <> Nauto"},
-        {"articles whose supplier does not exist",
-         "SELECT Reference FROM ArticleEnStock WHERE NoFournisseur NOT IN (SELECT [No] FROM "
-         "Fournisseur)"},
-        {"quota lines of missing articles or profiles",
-         "SELECT NoLigne FROM Quota WHERE RefArticle NOT IN (SELECT Reference FROM "
-         "ArticleEnStock) OR NoQota NOT IN (SELECT NoQuota FROM ProfileQuota)"},
-        {"services of a site whose employees are on another site",
-         "SELECT Utilisateurs.NoBadge FROM Utilisateurs INNER JOIN Services ON "
-         "Utilisateurs.Service = Services.NoService WHERE Services.Site <> Utilisateurs.Site"},
-        {"pack prices other than unit price times units",
-         "SELECT Reference FROM ArticleEnStock WHERE ABS(PrixAchatGlobal - PrixAchatUnit * "
-         "QteParPaket) > 0.00005"},
-        {"movements without lines, or whose total is not the sum of their unit prices",
-         "SELECT Ventes.NumVente FROM Ventes LEFT JOIN DetailVente ON Ventes.NumVente = "
-         "DetailVente.NumVente GROUP BY Ventes.NumVente, Ventes.Total HAVING "
-         "COUNT(DetailVente.NumVente) = 0 OR ABS(Ventes.Total - SUM(DetailVente.PrixAchatUnit)) "
-         "> 0.00005"},
-        {"movement lines of missing articles or with no quantity",
-         "SELECT NumVente FROM DetailVente WHERE Quantite IS NULL OR Quantite < 1 OR Reference "
-         "NOT IN (SELECT Reference FROM ArticleEnStock)"},
-        {"movements of unknown employees, or numbered out of the order of their dates",
-         "SELECT a.NumVente FROM Ventes a, Ventes b WHERE a.Utilisateur NOT IN (SELECT NoBadge "
-         "FROM Utilisateurs) OR (a.NumVente < b.NumVente AND a.LaDate > b.LaDate)"},
-        {"counter lines without the profile number, allocation lines without its name",
-         "SELECT DetailVente.NumVente FROM DetailVente INNER JOIN Ventes ON "
-         "Ventes.NumVente = DetailVente.NumVente WHERE (Ventes.TypeMouvement = 3 AND "
-         "DetailVente.Profile NOT IN (SELECT CAST(NoQuota AS TEXT) FROM ProfileQuota)) OR "
-         "(Ventes.TypeMouvement = 1 AND DetailVente.Profile NOT IN (SELECT Profile FROM "
-         "ProfileQuota))"},
-    };
-    for (const auto& [what, sql] : none) {
+    for (const auto& [what, sql] : Incoherences) {
         EXPECT_EQ(Count(zad, sql), 0) << what;
     }
     // Counter issues and an allocation over the last months, up to the day the data is made, so
@@ -229,6 +240,42 @@ std::string Shell(const std::string& file, const std::string& sql)
         pclose(pipe);
     }
     return out;
+}
+
+// A large company's data, at a small size: the counts asked, the same file for the same seed and
+// day, another for another seed, and rows that hold together as the demonstration's do. Some quota
+// lines name an article gone from the catalogue, as a deleted article leaves them.
+TEST(GeneratedData, HasTheAskedCountsTheSameRowsForASeedAndHoldsTogether)
+{
+    const std::string volumes = " --large --employees 300 --articles 1000 --movements 5000 "
+                                "--profiles 10 --quota-lines 400 --machines 20 --receipts 500 "
+                                "--last-day 2026-06-30 --seed ";
+    TempFolder first, second, other;
+    ASSERT_EQ(RunTool("create " + first.Path().string() + volumes + "3"), 0);
+    ASSERT_EQ(RunTool("create " + second.Path().string() + volumes + "3"), 0);
+    ASSERT_EQ(RunTool("create " + other.Path().string() + volumes + "4"), 0);
+    EXPECT_EQ(Shell(first.File("zad.MDB"), ".dump"), Shell(second.File("zad.MDB"), ".dump"));
+    EXPECT_NE(Shell(first.File("zad.MDB"), ".dump"), Shell(other.File("zad.MDB"), ".dump"));
+
+    ado::Connection zad = Open(first.File("zad.MDB"), ZadPassword());
+    const std::pair<const char*, long> counts[] = {
+        {"ArticleEnStock", 1000}, {"Utilisateurs", 300},   {"DetailVente", 5000},
+        {"ProfileQuota", 10},     {"Quota", 400},          {"Machines", 20},
+        {"ConfigMachines", 130},  {"MouvementStock", 500}, {"Ventes", 3050}};
+    for (const auto& [table, count] : counts) {
+        EXPECT_EQ(Count(zad, std::string("SELECT * FROM ") + table), count) << table;
+    }
+    for (const auto& [what, sql] : Incoherences) {
+        if (what != std::string_view(QuotaLinesOfMissingArticles)) {
+            EXPECT_EQ(Count(zad, sql), 0) << what;
+        }
+    }
+    EXPECT_GT(Count(zad, "SELECT NoLigne FROM Quota WHERE RefArticle NOT IN (SELECT Reference "
+                         "FROM ArticleEnStock)"),
+              0);
+    EXPECT_EQ(Count(zad, "SELECT NumVente FROM Ventes WHERE LaDate >= '2026-07-01'"), 0);
+    EXPECT_EQ(RunTool("create " + other.Path().string() + "x --large --employees 0"), 2);
+    EXPECT_EQ(RunTool("create " + other.Path().string() + " --large --seed"), 2);
 }
 
 TEST(DbTool, TheStandardShellChecksAndQueriesTheFilesWithTheExtension)

@@ -32,33 +32,6 @@ std::string ProfileDetail(const std::string& select, const std::string& conditio
            condition + ")";
 }
 
-std::string CounterQuotaLines(long profile)
-{
-    return " SELECT  Quota.RefArticle,  ArticleEnStock.Designation,  Quota.QtePermise,  "
-           "Quota.Periodicite,  Quota.NoQota,  Quota.NoLigne,"
-           "  Tailles.NoTaille ,  Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
-           " FROM          (ArticleEnStock LEFT OUTER JOIN"
-           "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille )RIGHT OUTER JOIN"
-           "  Quota ON  ArticleEnStock.Reference =  Quota.RefArticle"
-           " Where  ( Quota.NoQota =" +
-           std::to_string(profile) + ");";
-}
-
-std::string CounterIssues(long article, const std::string& start, const std::string& end,
-                          const std::string& badge)
-{
-    return "SELECT     Ventes.LaDate,  Ventes.Utilisateur,  DetailVente.Reference,  "
-           "DetailVente.Quantite"
-           " FROM    (Ventes INNER JOIN"
-           "  DetailVente ON  Ventes.NumVente =  DetailVente.NumVente)"
-           " GROUP BY  Ventes.LaDate,  Ventes.Utilisateur,  DetailVente.Reference,  "
-           "DetailVente.Quantite"
-           " HAVING    ( DetailVente.Reference = " +
-           std::to_string(article) + ") AND ( Ventes.LaDate >= CDate(\"" + start +
-           "\")) AND ( Ventes.LaDate < CDate( \"" + end + "\"))AND (Ventes.Utilisateur =\"" +
-           badge + "\") ORDER BY  Ventes.LaDate ;";
-}
-
 std::string MovementLines(long number)
 {
     return "SELECT DISTINCT  DetailVente.NumVente , DetailVente.Reference,  "
@@ -241,23 +214,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {}},
         Statement{
             "profile_window_lines", ProfileDetail("SELECT    ", "=2"), "Designation", {"Null"}},
-        Statement{"counter_quota_lines",
-                  CounterQuotaLines(1),
-                  "RefArticle",
-                  {"1000", "1001", "9999"},
-                  true},
-        Statement{"counter_issues_in_the_window",
-                  CounterIssues(1000, "01/03/2024 00:00:00", "31/03/2024 23:59:59", "1000"),
-                  "Quantite",
-                  {"1", "2"}},
-        Statement{"counter_issues_from_midnight",
-                  CounterIssues(1001, "02/04/2024 00:00:00", "02/04/2024 23:59:59", "1001"),
-                  "Quantite",
-                  {"1"}},
-        Statement{"counter_issues_of_another_employee",
-                  CounterIssues(1000, "01/03/2024 00:00:00", "31/03/2024 23:59:59", "1001"),
-                  "Quantite",
-                  {}},
         Statement{"period_lines",
                   PeriodLines("01/03/2024", "31/03/2024"),
                   "Reference",
@@ -310,11 +266,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "EmplacementsMachine1 where (NoMachine = 1)  GROUP BY Etage ORDER BY Etage",
                   "CompteDeReference",
                   {"2", "1"}},
-        Statement{"units_per_column",
-                  "SELECT     TOP 100 PERCENT  COUNT(Reference) AS CompteDeReference, Colonne From "
-                  " EmplacementsMachine1 where (NoMachine = 1)  GROUP BY Colonne ORDER BY Colonne",
-                  "CompteDeReference",
-                  {"2", "1", "0"}},
         Statement{"allocation_by_site",
                   CalculDotation::RequeteCalcul(30, Site1),
                   "RefArticle",

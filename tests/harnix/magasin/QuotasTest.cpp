@@ -7,6 +7,7 @@
 
 #include "platform/ado/Recordset.h"
 #include "platform/vb/DateTime.h"
+#include "platform/win/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,10 @@ class Quota : public ::testing::Test
 {
 protected:
     database::testing::ZadFixture zad;
+
+    // The check takes its window from today: the day stays the one the test reads.
+    void SetUp() override { win::Clock::Freeze(); }
+    void TearDown() override { win::Clock::Reset(); }
 
     void Execute(const std::string& sql) { zad.Connection().Execute(sql); }
     std::string Stored(const std::string& sql)

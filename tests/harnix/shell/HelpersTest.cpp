@@ -12,6 +12,7 @@
 #include "platform/vb/Convert.h"
 #include "platform/vb/Strings.h"
 #include "platform/win/Clock.h"
+#include "tests/platform/win/FreshProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -270,35 +271,39 @@ TEST_F(HelpersTest, KeyPChoosesTheBuiltInPasswordOnlyWhenEmpty)
 
 TEST_F(HelpersTest, ErrorReportLogsIntoMaintenOnlyWhenTheFileIsThere)
 {
-    // The log's folder is taken on the first report of the run: this test makes the first one.
-    Programme programme(Programme::SansZad);
-    const vb::Error erreur(3021, "Pas d'enregistrement courant");
+    // The log's folder is taken on the first report of the process: the test makes it in a
+    // fresh one.
+    testing_support::ExpectInFreshProcess([] {
+        Programme programme(Programme::SansZad);
+        const vb::Error erreur(3021, "Pas d'enregistrement courant");
 
-    Script().ExpectMsgBox(forms::vbOK, "CmdAjout_Click");
-    FnTundrel::AfficherErreur("CmdAjout_Click", erreur);
-    ASSERT_EQ(Script().Boxes().size(), 1u);
-    EXPECT_EQ(Script().Boxes()[0].text, "CmdAjout_Click\r\nN°: 3021 Pas d'enregistrement courant");
-    EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKOnly);
-    EXPECT_EQ(Script().Boxes()[0].title, "Harnix");
-    EXPECT_EQ(QDir(programme.dossier.Path()).entryList(QDir::Files), QStringList{});
+        Script().ExpectMsgBox(forms::vbOK, "CmdAjout_Click");
+        FnTundrel::AfficherErreur("CmdAjout_Click", erreur);
+        ASSERT_EQ(Script().Boxes().size(), 1u);
+        EXPECT_EQ(Script().Boxes()[0].text,
+                  "CmdAjout_Click\r\nN°: 3021 Pas d'enregistrement courant");
+        EXPECT_EQ(Script().Boxes()[0].style, forms::vbOKOnly);
+        EXPECT_EQ(Script().Boxes()[0].title, "Harnix");
+        EXPECT_EQ(QDir(programme.dossier.Path()).entryList(QDir::Files), QStringList{});
 
-    database::CreateMainten(programme.Fichier("MAINTEN.MDB"));
-    Script().ExpectMsgBox(forms::vbOK).ExpectMsgBox(forms::vbOK);
-    FnTundrel::AfficherErreur("Form_Load", vb::Error(13, "Incompatibilité de type"));
-    FnTundrel::AfficherErreur("CmdOK_Click", erreur);
+        database::CreateMainten(programme.Fichier("MAINTEN.MDB"));
+        Script().ExpectMsgBox(forms::vbOK).ExpectMsgBox(forms::vbOK);
+        FnTundrel::AfficherErreur("Form_Load", vb::Error(13, "Incompatibilité de type"));
+        FnTundrel::AfficherErreur("CmdOK_Click", erreur);
 
-    ado::Connection cn;
-    cn.Open(database::ConnectionString(programme.Fichier("MAINTEN.MDB")));
-    ado::Recordset rs;
-    rs.Open("SELECT * FROM Erreurs ORDER BY Contexte DESC", cn);
-    ASSERT_EQ(rs.RecordCount(), 2);
-    EXPECT_EQ(vb::CStr(rs["Contexte"].Value()), "Form_Load");
-    EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 13 Incompatibilité de type");
-    EXPECT_EQ(rs["DateErreur"].Value().Type(), vb::VarType::Date);
-    rs.MoveNext();
-    EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 3021 Pas d'enregistrement courant");
-    rs.Close();
-    cn.Close();
+        ado::Connection cn;
+        cn.Open(database::ConnectionString(programme.Fichier("MAINTEN.MDB")));
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM Erreurs ORDER BY Contexte DESC", cn);
+        ASSERT_EQ(rs.RecordCount(), 2);
+        EXPECT_EQ(vb::CStr(rs["Contexte"].Value()), "Form_Load");
+        EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 13 Incompatibilité de type");
+        EXPECT_EQ(rs["DateErreur"].Value().Type(), vb::VarType::Date);
+        rs.MoveNext();
+        EXPECT_EQ(vb::CStr(rs["Erreur"].Value()), "N°: 3021 Pas d'enregistrement courant");
+        rs.Close();
+        cn.Close();
+    });
 }
 
 TEST_F(HelpersTest, StoredProcedureIsAddedOnceAndRemovedByName)

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -236,6 +237,52 @@ TEST_F(FenQuotaTest, NewProfileNamesThatExistAreTold)
     Click(*q.CmdClose);
     EXPECT_FALSE(q.isVisible());
     EXPECT_EQ(Profils(), (Strings{"PRODUCTION", "BUREAU", "CHANTIER"}));
+}
+
+// A quota or a period too large for its column is refused naming the box, when the grid moves
+// to another line as when the window closes; the boxes stay with the grid's line.
+TEST_F(FenQuotaTest, ANumberTooLargeIsRefusedNamingItsBox)
+{
+    FenQuota& q = Ouvrir();
+    QTableView* vue = q.DBGrid2->View();
+    const auto cliquerLigne = [&](int ligne) {
+        QTest::mouseClick(vue->viewport(), Qt::LeftButton, {},
+                          vue->visualRect(vue->model()->index(ligne, 0)).center());
+    };
+    const auto stocke = [&](const char* champ) {
+        return Colonne(std::string("SELECT ") + champ +
+                       " FROM Quota WHERE NoQota = 1 AND RefArticle = 1000");
+    };
+    const Strings quota = stocke("QtePermise");
+    const Strings periode = stocke("Periodicite");
+    ASSERT_EQ(Courante(q, "RefArticle"), "1000");
+
+    Type(*q.Text2, "\b\b\b\b\b12345678901");
+    Script().ExpectMsgBox(forms::vbOK, "La valeur 12345678901 est trop grande pour le champ "
+                                       "\"Quota\" : 2147483647 au plus.");
+    cliquerLigne(1);
+    EXPECT_EQ(Script().Pending(), 0u);
+    EXPECT_EQ(Courante(q, "RefArticle"), "1000");
+    EXPECT_EQ(vue->currentIndex().row(), 0);
+    EXPECT_EQ(q.LabelRefArticle->Caption(), "1000");
+    EXPECT_EQ(q.Text2->Text(), "12345678901") << "the typed value stays, to be put right";
+    EXPECT_EQ(stocke("QtePermise"), quota);
+
+    // Put right, it is saved and the grid moves on.
+    Type(*q.Text2, "\b\b\b\b\b\b\b\b\b\b\b\b25");
+    cliquerLigne(1);
+    EXPECT_EQ(stocke("QtePermise"), Strings{"25"});
+    EXPECT_EQ(Courante(q, "RefArticle"), "1001");
+    EXPECT_EQ(q.LabelRefArticle->Caption(), "1001");
+
+    // The period is read the same way, also when the window closes.
+    cliquerLigne(0);
+    Type(*q.Text3, "\b\b\b\b\b99999999999");
+    Script().ExpectMsgBox(forms::vbOK, "le champ \"Périodicité (Nb jours)\"");
+    Click(*q.CmdClose);
+    EXPECT_EQ(Script().Pending(), 0u);
+    EXPECT_TRUE(q.isVisible());
+    EXPECT_EQ(stocke("Periodicite"), periode);
 }
 
 class ProfilePersonnel : public FenQuotaTest

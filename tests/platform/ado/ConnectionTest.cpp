@@ -283,6 +283,48 @@ TEST(ConnectionErrors, DescriptionsReadAsOnAFrenchInstallation)
     }
 }
 
+// The refusals of SQLite that a store keeper can meet read in French, the full disk of a real
+// file among them.
+TEST(ConnectionErrors, FileAndDiskRefusalsReadInFrench)
+{
+    TempDatabase db;
+    ado::Connection c = db.Open();
+    c.Execute("CREATE TABLE Lignes (Texte MEMO)");
+    // The file may not grow: the next page it needs is a full disk.
+    c.Execute("PRAGMA max_page_count=" + std::to_string(Count(c, "PRAGMA page_count")));
+    const auto [number, description] =
+        Raised([&] { c.Execute("INSERT INTO Lignes VALUES (zeroblob(100000))"); });
+    EXPECT_EQ(number, vb::ErrUnspecified);
+    EXPECT_EQ(description,
+              "Espace insuffisant sur le disque : libérez de la place, puis recommencez "
+              "l'opération.");
+
+    const std::string corrompue =
+        "La base de données est endommagée ou n'est pas un fichier de base de données.";
+    const std::pair<int, std::string> cases[] = {
+        {SQLITE_READONLY, "Mise à jour impossible ; base de données ou objet en lecture seule."},
+        {SQLITE_LOCKED, "Mise à jour impossible ; actuellement verrouillé."},
+        {SQLITE_BUSY, "Mise à jour impossible ; actuellement verrouillé."},
+        {SQLITE_CANTOPEN, "Impossible d'ouvrir le fichier de base de données."},
+        {SQLITE_IOERR, "Erreur de lecture ou d'écriture sur le disque ou le réseau."},
+        {SQLITE_CORRUPT, corrompue},
+        {SQLITE_NOTADB, "Format de base de données non reconnu."},
+        {SQLITE_FULL,
+         "Espace insuffisant sur le disque : libérez de la place, puis recommencez l'opération."},
+        {SQLITE_PERM, "Accès au fichier de base de données refusé."},
+        {SQLITE_NOMEM, "Mémoire insuffisante."},
+    };
+    using ado::detail::FrenchDescription;
+    for (const auto& [code, french] : cases)
+        EXPECT_EQ(FrenchDescription(sqlite3_errstr(code)), french) << sqlite3_errstr(code);
+    EXPECT_EQ(FrenchDescription("malformed database schema (Sites) - near \"x\": syntax error"),
+              corrompue);
+    // Inside the refusal to open a file, as a missing folder or a full disk gives it.
+    EXPECT_EQ(FrenchDescription("Cannot open the file 'zad.MDB': disk I/O error"),
+              "Impossible d'ouvrir le fichier 'zad.MDB' : Erreur de lecture ou d'écriture sur le "
+              "disque ou le réseau.");
+}
+
 // Runs the body in a child process with its own connections; returns the child's exit status,
 // or -1 when it was killed.
 int RunChild(const std::function<void()>& body)

@@ -130,6 +130,7 @@ struct FailingConstruction : CCounter
 
 TEST_F(Framework, FailedFinalConstructDestroysTheObject)
 {
+    FailingConstruction::released = 0;
     CComObject<FailingConstruction>* object = nullptr;
     EXPECT_EQ(CComObject<FailingConstruction>::CreateInstance(&object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);

@@ -15,8 +15,9 @@ class RegistryFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/registry-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        // Under TMPDIR: ctest gives the tests a folder of the build tree.
+        std::string pattern = std::filesystem::temp_directory_path() / "registry-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         m_root = pattern;
         ::setenv("VARDEX_REGISTRY_ROOT", m_root.c_str(), 1);
         registry::clearDeniedAccess();

@@ -77,6 +77,50 @@ TEST(Convert, OutOfRangeIsOverflowAndBadTextIsTypeMismatch)
     EXPECT_VB_ERROR(Variant("x").LongValue(), ErrTypeMismatch);
 }
 
+// A typed number beyond a double's range is an overflow however it is written; one too close
+// to zero is 0.
+TEST(Convert, TextsBeyondADoubleAreOverflowAndTinyOnesZero)
+{
+    const std::string digits309 = "2" + std::string(308, '0'); // 2E308, past the largest double
+    enum Kind { Overflow, Large, Tiny };
+    const struct
+    {
+        std::string text;
+        Kind kind;
+    } cases[] = {
+        {digits309, Overflow},
+        {"-" + std::string(309, '9'), Overflow},
+        {std::string(400, '7') + "E-50", Overflow},
+        {"1E309", Overflow},
+        {"1" + std::string(308, '0'), Large}, // 1E308 fits
+        {digits309 + "E-400", Tiny},          // 2E-92
+        {"1E-400", Tiny},
+        {std::string(400, '0') + "1E-400", Tiny},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 12) + "... (" + std::to_string(c.text.size()) +
+                     " characters)");
+        switch (c.kind) {
+        case Overflow:
+            EXPECT_VB_ERROR(CDbl(c.text), ErrOverflow);
+            EXPECT_VB_ERROR(CLng(c.text), ErrOverflow);
+            EXPECT_VB_ERROR(CInt(c.text), ErrOverflow);
+            EXPECT_VB_ERROR(CCur(c.text), ErrOverflow);
+            EXPECT_VB_ERROR(Val(c.text), ErrOverflow);
+            break;
+        case Large:
+            EXPECT_GT(CDbl(c.text), 1e306);
+            break;
+        case Tiny:
+            EXPECT_GE(CDbl(c.text), 0);
+            EXPECT_LT(CDbl(c.text), 1e-90);
+            EXPECT_EQ(CLng(c.text), 0);
+            break;
+        }
+        EXPECT_TRUE(IsNumeric(c.text));
+    }
+}
+
 TEST_F(FrenchSettings, TextsAreReadAndWrittenWithTheComma)
 {
     EXPECT_EQ(CStr(2.5), "2,5");

@@ -1,11 +1,12 @@
 // COM error reporting through the error-report component, registered in the registry store and
-// not: the tests run in order, since the component instance that ReportComException creates is
-// kept for the life of the process.
+// not. The component instance that ReportComException creates is kept for the life of the
+// process: the case without the component runs in a fresh process.
 
 #include "vardex/diagnostics/ComErrorReport.h"
 #include "platform/com/Atl.h"
 #include "platform/errorreport/ErrorReport.h"
 #include "tests/platform/registry/RegistryFixture.h"
+#include "tests/platform/win/FreshProcess.h"
 #include "tests/vardex/support/AssertRecorder.h"
 
 #include <gtest/gtest.h>
@@ -71,14 +72,17 @@ protected:
 
 TEST_F(ComErrorReport, WithoutTheComponentTheResultIsTheFailure)
 {
-    AssertRecorder recorder;
-    EXPECT_EQ(ReportComError(kClass, kInterface, 42505, {}, E_POINTER), E_POINTER);
-    EXPECT_EQ(ReportComError(kClass, kInterface, 42505, {}, S_OK), DISP_E_EXCEPTION);
-    EXPECT_EQ(ReportComException(kClass, kInterface, GenericClientException()), DISP_E_EXCEPTION);
-    GenericClientException failure(HRESULT(0x80040005), 1, {}, SString());
-    EXPECT_EQ(uint32_t(ReportComException(kClass, kInterface, failure)), 0x80040005u);
-    EXPECT_EQ(recorder.Expressions(), std::vector<std::string>(4, "((HRESULT)(hr) >= 0)"));
-    EXPECT_EQ(ErrorInfo(), "none");
+    testing_support::ExpectInFreshProcess([] {
+        AssertRecorder recorder;
+        EXPECT_EQ(ReportComError(kClass, kInterface, 42505, {}, E_POINTER), E_POINTER);
+        EXPECT_EQ(ReportComError(kClass, kInterface, 42505, {}, S_OK), DISP_E_EXCEPTION);
+        EXPECT_EQ(ReportComException(kClass, kInterface, GenericClientException()),
+                  DISP_E_EXCEPTION);
+        GenericClientException failure(HRESULT(0x80040005), 1, {}, SString());
+        EXPECT_EQ(uint32_t(ReportComException(kClass, kInterface, failure)), 0x80040005u);
+        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>(4, "((HRESULT)(hr) >= 0)"));
+        EXPECT_EQ(ErrorInfo(), "none");
+    });
 }
 
 TEST_F(ComErrorReport, TheRegisteredComponentPublishesTheMessages)

@@ -226,7 +226,7 @@ TEST_F(ExceptionMapping, SystemExceptionsMapToTheirHResultAndMessage)
         {[] { throw CORBA::DATA_CONVERSION(); }, 0x80040812, "42161/0"},
         {[] { throw CORBA::OBJECT_NOT_EXIST(); }, 0x80040813, "42159/0"},
         {[] { throw CORBA::INV_POLICY(); }, 0x80040814, "42161/0"},
-        {[] { throw CORBA::TIMEOUT(); }, 0x80004005, "42154/0"},
+        {[] { throw CORBA::TIMEOUT(); }, 0x80040817, "42158/0"},
         {[] { throw CORBA::REBIND(); }, 0x80004005, "42154/0"},
     };
     AssertRecorder recorder;
@@ -256,7 +256,7 @@ TEST_F(ExceptionMapping, SystemExceptionsMapToTheirHResultAndMessage)
 TEST_F(ExceptionMapping, AnUnknownSystemExceptionIsReported)
 {
     AssertRecorder recorder;
-    GenericClientException e(CORBA::TIMEOUT(0, CORBA::COMPLETED_NO));
+    GenericClientException e(CORBA::REBIND(0, CORBA::COMPLETED_NO));
     EXPECT_EQ(uint32_t(e.GetHResult()), 0x80004005u);
     ASSERT_EQ(recorder.Reports().size(), 1u);
     EXPECT_EQ(recorder.Reports()[0].expression, "false");

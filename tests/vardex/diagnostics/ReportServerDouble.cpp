@@ -47,6 +47,7 @@ struct State
     std::mutex lock;
     SeqTopicVerbosity topics;
     bool registerResult = true;
+    int registerDelayMs = 0;
     bool freeOnUnregister = false;
     std::string serviceKind = "diagnostics";
     std::map<std::string, Abuse> abuses;
@@ -116,9 +117,17 @@ public:
                                                     const SeqTopicVerbosity& topics) override
     {
         m_state.Check("registerDiagnosticsProbeListener");
-        std::lock_guard guard(m_state.lock);
-        m_state.listeners.push_back({NorvelDiagnosticsProbeListener::_duplicate(listener), topics});
-        return m_state.registerResult;
+        int delayMs = 0;
+        bool result = false;
+        {
+            std::lock_guard guard(m_state.lock);
+            m_state.listeners.push_back(
+                {NorvelDiagnosticsProbeListener::_duplicate(listener), topics});
+            delayMs = m_state.registerDelayMs;
+            result = m_state.registerResult;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        return result;
     }
     CORBA::Boolean
     unregisterDiagnosticsProbeListener(NorvelDiagnosticsProbeListener_ptr listener) override
@@ -227,6 +236,11 @@ public:
     {
         std::lock_guard guard(m_state.lock);
         m_state.registerResult = result;
+    }
+    void setRegisterDelay(CORBA::Long milliseconds) override
+    {
+        std::lock_guard guard(m_state.lock);
+        m_state.registerDelayMs = milliseconds;
     }
     void setServiceKind(const char* kind) override
     {

@@ -1,6 +1,8 @@
 #pragma once
 // Records the assertion reports made while it lives, in place of the default handler.
 
+#include "tests/vardex/support/Printers.h" // every test of the support library comes here
+
 #include "vardex/support/sassert.h"
 
 #include <mutex>

@@ -229,7 +229,7 @@ TEST_F(LogTest, MessageWithoutTextIsLoggedAsTheMissingTextRecord)
               "Cannot look up resource string in formatting logging messages");
 }
 
-TEST(FormatLogMessage, OneTrimmedLine)
+TEST_F(LogTest, FormatLogMessageMakesOneTrimmedLine)
 {
     const char* texts[] = {"  a\nb \r"};
     EXPECT_EQ(FormatLogMessage(kMsgFreeText, 1, texts, true), "a b");

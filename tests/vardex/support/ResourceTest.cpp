@@ -6,6 +6,7 @@
 #include "AssertRecorder.h"
 #include "SupportFixture.h"
 #include "platform/reslib/Kernel.h"
+#include "tests/platform/win/FreshProcess.h"
 #include "vardex/support/sreshelper.h"
 #include "vardex/support/sresstring.h"
 #include "vardex/support/sversion.h"
@@ -45,21 +46,25 @@ protected:
 
 TEST_F(ResourceTest, ProcessTextsComeFromTheUsersLanguage)
 {
-    AssertRecorder recorder;
-    EXPECT_EQ(GetUserLanguageText(), "fr");
-    EXPECT_EQ(LoadString(900), "host text") << "without a component, the program's own table";
-    SResInitializeProcess("vardex");
-    EXPECT_EQ(LoadString(34401), "Aucune bibliothèque de journalisation n'est configurée.");
-    EXPECT_EQ(GetStringsLibraryPath(), SString(VARDEX_RESOURCE_DIR "/stringres_fr.so"));
-    EXPECT_EQ(LoadString(900), "") << "the component's library takes the program's place";
-    EXPECT_TRUE(recorder.Reports().empty());
+    // The process loads its strings library on first need: a fresh process.
+    testing_support::ExpectInFreshProcess([] {
+        AssertRecorder recorder;
+        EXPECT_EQ(GetUserLanguageText(), "fr");
+        EXPECT_EQ(LoadString(900), "host text") << "without a component, the program's own table";
+        SResInitializeProcess("vardex");
+        EXPECT_EQ(LoadString(34401), "Aucune bibliothèque de journalisation n'est configurée.");
+        EXPECT_EQ(GetStringsLibraryPath(), SString(VARDEX_RESOURCE_DIR "/stringres_fr.so"));
+        EXPECT_EQ(LoadString(900), "") << "the component's library takes the program's place";
+        EXPECT_TRUE(recorder.Reports().empty());
 
-    SResInitializeProcess("nosuchcomponent");
-    ASSERT_EQ(recorder.Reports().size(), 1u);
-    EXPECT_EQ(recorder.Reports()[0].expression, "retval");
-    EXPECT_EQ(recorder.Reports()[0].information,
-              "Could not find resource DLL 'nosuchcomponent_res'. Some strings may not appear.");
-    EXPECT_EQ(LoadString(900), "host text");
+        SResInitializeProcess("nosuchcomponent");
+        ASSERT_EQ(recorder.Reports().size(), 1u);
+        EXPECT_EQ(recorder.Reports()[0].expression, "retval");
+        EXPECT_EQ(
+            recorder.Reports()[0].information,
+            "Could not find resource DLL 'nosuchcomponent_res'. Some strings may not appear.");
+        EXPECT_EQ(LoadString(900), "host text");
+    });
 }
 
 TEST_F(ResourceTest, LanguageTextsOfLocales)
@@ -87,36 +92,39 @@ TEST_F(ResourceTest, LibrarySearchAndFallbacks)
 
 TEST_F(ResourceTest, ThreadsTakeTheTextsOfTheirLocale)
 {
-    std::thread([] {
-        AssertRecorder recorder;
-        LCID previous = 0;
-        ASSERT_TRUE(ThreadInitialize(kEnglish, previous));
-        EXPECT_EQ(previous, kFrenchCanada) << "the thread's locale was the user's";
-        EXPECT_EQ(GetThreadLocale(), kEnglish);
-        EXPECT_EQ(LoadString(34401), "No logging library is configured.");
+    // Back on the user's locale the texts are the process's, loaded once: a fresh process.
+    testing_support::ExpectInFreshProcess([] {
+        std::thread([] {
+            AssertRecorder recorder;
+            LCID previous = 0;
+            ASSERT_TRUE(ThreadInitialize(kEnglish, previous));
+            EXPECT_EQ(previous, kFrenchCanada) << "the thread's locale was the user's";
+            EXPECT_EQ(GetThreadLocale(), kEnglish);
+            EXPECT_EQ(LoadString(34401), "No logging library is configured.");
 
-        LCID nested = 0;
-        ASSERT_TRUE(ThreadInitialize(kEnglish, nested));
-        EXPECT_EQ(nested, kEnglish);
-        LCID german = 0;
-        ASSERT_TRUE(ThreadInitialize(kGerman, german));
-        EXPECT_EQ(GetThreadLocale(), kGerman);
-        EXPECT_EQ(LoadString(34401), "No logging library is configured.")
-            << "German is missing: English";
-        ThreadUninitialize(german);
-        EXPECT_EQ(GetThreadLocale(), kEnglish);
-        ThreadUninitialize(nested);
-        EXPECT_EQ(GetThreadLocale(), kEnglish);
-        EXPECT_NE(SResHelper::GetThreadRecord(), nullptr);
-        ThreadUninitialize(previous);
-        EXPECT_EQ(GetThreadLocale(), kFrenchCanada);
-        EXPECT_EQ(SResHelper::GetThreadRecord(), nullptr);
-        EXPECT_EQ(LoadString(34401), "Aucune bibliothèque de journalisation n'est configurée.");
-        EXPECT_TRUE(recorder.Reports().empty());
+            LCID nested = 0;
+            ASSERT_TRUE(ThreadInitialize(kEnglish, nested));
+            EXPECT_EQ(nested, kEnglish);
+            LCID german = 0;
+            ASSERT_TRUE(ThreadInitialize(kGerman, german));
+            EXPECT_EQ(GetThreadLocale(), kGerman);
+            EXPECT_EQ(LoadString(34401), "No logging library is configured.")
+                << "German is missing: English";
+            ThreadUninitialize(german);
+            EXPECT_EQ(GetThreadLocale(), kEnglish);
+            ThreadUninitialize(nested);
+            EXPECT_EQ(GetThreadLocale(), kEnglish);
+            EXPECT_NE(SResHelper::GetThreadRecord(), nullptr);
+            ThreadUninitialize(previous);
+            EXPECT_EQ(GetThreadLocale(), kFrenchCanada);
+            EXPECT_EQ(SResHelper::GetThreadRecord(), nullptr);
+            EXPECT_EQ(LoadString(34401), "Aucune bibliothèque de journalisation n'est configurée.");
+            EXPECT_TRUE(recorder.Reports().empty());
 
-        ThreadUninitialize(previous);
-        EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"pResHandles"});
-    }).join();
+            ThreadUninitialize(previous);
+            EXPECT_EQ(recorder.Expressions(), std::vector<std::string>{"pResHandles"});
+        }).join();
+    });
 }
 
 TEST_F(ResourceTest, ARelativeFolderIsTakenFromTheCurrentOneWhenRead)
@@ -167,7 +175,8 @@ TEST_F(ResourceTest, AChildStartedByExecMakesAKeyOfItsOwn)
     ::setenv("RESOURCE_TEST_CHILD", std::getenv("JTCTLSK"), 1);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::execl("/proc/self/exe", "child", "--gtest_filter=*ChildProcessKey*", nullptr);
+        ::execl("/proc/self/exe", "child", "--gtest_filter=*ChildProcessKey*",
+                "--gtest_also_run_disabled_tests", nullptr);
         ::_exit(127);
     }
     ::unsetenv("RESOURCE_TEST_CHILD");
@@ -178,8 +187,8 @@ TEST_F(ResourceTest, AChildStartedByExecMakesAKeyOfItsOwn)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-// Run only as the child of the test above.
-TEST(ResourceTestChild, ChildProcessKey)
+// Run only as the child of the test above (disabled otherwise).
+TEST(ResourceTestChild, DISABLED_ChildProcessKey)
 {
     const char* inherited = std::getenv("RESOURCE_TEST_CHILD");
     if (!inherited)
