@@ -156,6 +156,14 @@ void FrmStock::CmdOkStock_Click()
             rs[Grille].SetBookmark(signet);
         CmdClose->setFocus();
     } catch (const vb::Error& erreur) {
+        // Another workstation changed the article since the card read it: nothing was written,
+        // the card now shows the stock as it is, and the receipt may be made again.
+        if (erreur.Number() == ado::ErrRowChanged) {
+            RefuserEntreeStock("L'article a été modifié entre-temps sur un autre poste : son stock "
+                               "vient d'être relu. Entrée de stock annulée, vous pouvez la "
+                               "refaire.");
+            return;
+        }
         FnTundrel::AfficherErreur("CmdOkStock_Click", erreur);
     }
 }

@@ -33,6 +33,8 @@
 
 #include <QIcon>
 
+#include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -186,6 +188,12 @@ void FrmPrincipal::Form_Load()
         // The article window is loaded hidden now, so that it is ready when its button shows it.
         forms::form<FrmStock>();
     } catch (const vb::Error& erreur) {
+        if (erreur.Number() == ado::ErrCannotWriteBeside) {
+            forms::MsgBox(QString::fromStdString(erreur.Description()) +
+                              "\rL'application va se terminer.",
+                          forms::vbOKOnly + forms::vbCritical);
+            win::End();
+        }
         if (erreur.Number() == vb::ErrUnspecified) {
             forms::MsgBox("Pas de base de donnée, l'application va se terminer.", forms::vbOKOnly);
             win::End();
@@ -231,12 +239,27 @@ void FrmPrincipal::Form_Activate()
 void FrmPrincipal::Form_Unload(int& cancel)
 {
     (void)cancel;
+    // A save that fails does not keep the program from ending; a file that could not be closed
+    // properly is reported before the end.
+    std::optional<vb::Error> fermeture;
+    const auto fermer = [&](const std::function<void()>& etape) {
+        try {
+            etape();
+        } catch (const vb::Error& erreur) {
+            if (!fermeture)
+                fermeture = erreur;
+        }
+    };
     vb::ResumeNext span;
     span.Run([&] { rs["AdEmail"] = Global::AdresseEmail; }, [&] { data1->UpdateRecord(); },
-             [&] { cn.Close(); });
+             [&] { fermer([&] { cn.Close(); }); });
     // Ending runs no window's closing steps: the article card's pending edit is saved here.
     if (forms::IsLoaded<FrmStock>())
         forms::form<FrmStock>().EnregistrerFiche();
+    fermer(ado::CloseAllConnections);
+    if (fermeture)
+        forms::MsgBox(QString::fromStdString(fermeture->Description()),
+                      forms::vbOKOnly + forms::vbCritical);
     win::End();
 }
 

@@ -3,6 +3,7 @@
 #include "harnix/shell/Global.h"
 
 #include "harnix/shell/FenLoading.h"
+#include "harnix/shell/FinSurSignal.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Version.h"
@@ -60,6 +61,7 @@ void Main()
 {
     forms::SetAppTitle(Version::ProductName);
     win::SetErrorLogWriter(FnTundrel::LogErreurNonTraitee);
+    TerminerSurSignal();
     // A lock that cannot be made (no writable lock folder) does not stop the start: only a
     // running copy does.
     if (TrouverFenetre(CaptionLoading) != 0 ||

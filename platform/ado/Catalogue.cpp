@@ -31,7 +31,6 @@ void CreateDatabaseFile(const std::string& path, std::string_view password)
         Raise(vb::ErrUnspecified, "Cannot create the file '" + path + "': " + message);
     }
     try {
-        Statement(db, "PRAGMA journal_mode=WAL").Step();
         Statement(db, "CREATE TABLE SysPassword(Password TEXT NOT NULL)").Step();
         Statement(db, "CREATE TABLE SysQueries(Name TEXT PRIMARY KEY COLLATE NOCASE, "
                       "Parameters TEXT NOT NULL, Body TEXT NOT NULL)")

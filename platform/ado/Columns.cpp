@@ -83,6 +83,97 @@ int Sign(double a, double b)
     return (a > b) - (a < b);
 }
 
+// Integers up to this size read as a double without rounding.
+constexpr int64_t ExactInDouble = int64_t{1} << 53;
+
+// Whether a number read as a double stands for the stored number exactly.
+bool ExactDouble(int type, sqlite3_value* value, bool single)
+{
+    if (type == SQLITE_INTEGER) {
+        const int64_t i = sqlite3_value_int64(value);
+        if (i > ExactInDouble || i < -ExactInDouble) {
+            return false;
+        }
+    }
+    const double d = sqlite3_value_double(value);
+    return !single || static_cast<double>(static_cast<float>(d)) == d;
+}
+
+// The amount's double, as a four-decimal text converts to a number.
+double AmountDouble(int64_t scaled)
+{
+    return static_cast<double>(scaled) / vb::Currency::Scale;
+}
+
+// Whether a value read from a stored one binds back to it (BindValue below).
+bool BindsBack(sqlite3_value* value, const vb::Variant& read)
+{
+    const int type = sqlite3_value_type(value);
+    switch (read.Type()) {
+    case vb::VarType::Empty:
+    case vb::VarType::Null:
+        return type == SQLITE_NULL;
+    case vb::VarType::String:
+        return type == SQLITE_TEXT;
+    case vb::VarType::Bytes:
+        return type == SQLITE_BLOB;
+    case vb::VarType::Boolean:
+        return type == SQLITE_INTEGER &&
+               sqlite3_value_int64(value) == (read.BooleanValue() ? -1 : 0);
+    case vb::VarType::Integer:
+    case vb::VarType::Long:
+        return type == SQLITE_INTEGER;
+    case vb::VarType::Single:
+    case vb::VarType::Double:
+        return (type == SQLITE_INTEGER || type == SQLITE_FLOAT) &&
+               ExactDouble(type, value, read.Type() == vb::VarType::Single);
+    case vb::VarType::Currency:
+        return type == SQLITE_INTEGER ||
+               (type == SQLITE_FLOAT &&
+                AmountDouble(read.CurrencyValue().Scaled()) == sqlite3_value_double(value));
+    case vb::VarType::Date: {
+        if (type != SQLITE_TEXT) {
+            return false;
+        }
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        return read.DateValue().ToIsoText() ==
+               std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(value)));
+    }
+    }
+    return false;
+}
+
+void BindAmount(sqlite3_stmt* stmt, int index, int64_t scaled)
+{
+    if (scaled % vb::Currency::Scale == 0) {
+        sqlite3_bind_int64(stmt, index, scaled / vb::Currency::Scale);
+    } else {
+        sqlite3_bind_double(stmt, index, AmountDouble(scaled));
+    }
+}
+
+void BindIsoText(sqlite3_stmt* stmt, int index, double serial)
+{
+    const std::string text = vb::Date{serial}.ToIsoText();
+    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// Binds a value read from the table in the form the table stored it.
+void BindValue(sqlite3_stmt* stmt, int index, const vb::Variant& value)
+{
+    switch (value.Type()) {
+    case vb::VarType::Currency:
+        BindAmount(stmt, index, value.CurrencyValue().Scaled());
+        return;
+    case vb::VarType::Date:
+        BindIsoText(stmt, index, value.DateValue().serial);
+        return;
+    default:
+        Bind(stmt, index, ColumnKind::Dynamic, value);
+        return;
+    }
+}
+
 } // namespace
 
 Column::Column(ColumnKind kind) : kind_(kind), storage_(StorageOf(kind)) {}
@@ -127,6 +218,107 @@ void Column::SetOdd(uint32_t row, vb::Variant value)
     oddValues_[row] = std::move(value);
 }
 
+void Column::KeepStored(uint32_t row, sqlite3_value* value)
+{
+    StoredValue& v = stored_[row];
+    v.type = sqlite3_value_type(value);
+    switch (v.type) {
+    case SQLITE_INTEGER:
+        v.integer = sqlite3_value_int64(value);
+        break;
+    case SQLITE_FLOAT:
+        v.real = sqlite3_value_double(value);
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const auto* p = v.type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(value))
+                                              : sqlite3_value_blob(value);
+        v.bytes.assign(static_cast<const char*>(p),
+                       static_cast<size_t>(sqlite3_value_bytes(value)));
+        break;
+    }
+    default:
+        break;
+    }
+    kept_.Set(row, true);
+}
+
+void Column::ForgetStored(uint32_t row)
+{
+    if (kept_.Any() && kept_.Test(row)) {
+        kept_.Set(row, false);
+        stored_.erase(row);
+    }
+}
+
+void Column::SetRead(uint32_t row, sqlite3_stmt* stmt, int column)
+{
+    const vb::Variant read = ReadColumn(stmt, column, kind_);
+    Set(row, read);
+    sqlite3_value* value = sqlite3_column_value(stmt, column);
+    if (!BindsBack(value, read)) {
+        KeepStored(row, value);
+    }
+}
+
+void Column::BindStored(sqlite3_stmt* stmt, int index, uint32_t row) const
+{
+    if (kept_.Any() && kept_.Test(row)) {
+        const StoredValue& v = stored_.at(row);
+        switch (v.type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(stmt, index, v.integer);
+            return;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(stmt, index, v.real);
+            return;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(stmt, index, v.bytes.data(), static_cast<int>(v.bytes.size()),
+                              SQLITE_TRANSIENT);
+            return;
+        case SQLITE_BLOB:
+            sqlite3_bind_blob(stmt, index, v.bytes.data(), static_cast<int>(v.bytes.size()),
+                              SQLITE_TRANSIENT);
+            return;
+        default:
+            sqlite3_bind_null(stmt, index);
+            return;
+        }
+    }
+    if (storage_ == Storage::Variants || (odd_.Any() && odd_.Test(row))) {
+        BindValue(stmt, index, Get(row));
+        return;
+    }
+    if (nulls_.Test(row)) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (storage_) {
+    case Storage::Ints:
+        sqlite3_bind_int(stmt, index, ints_[row]);
+        return;
+    case Storage::Reals:
+        if (kind_ == ColumnKind::Date) {
+            BindIsoText(stmt, index, reals_[row]);
+        } else {
+            sqlite3_bind_double(stmt, index, reals_[row]);
+        }
+        return;
+    case Storage::Scaled:
+        BindAmount(stmt, index, scaled_[row]);
+        return;
+    case Storage::Text: {
+        // An empty text has no characters to point at: "" keeps it a text, not a Null.
+        const std::string_view text = Text(row);
+        sqlite3_bind_text(stmt, index, text.empty() ? "" : text.data(),
+                          static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    case Storage::Variants:
+        break;
+    }
+}
+
 void Column::AppendNull()
 {
     if (storage_ == Storage::Variants) {
@@ -140,15 +332,20 @@ void Column::AppendNull()
 
 void Column::AppendRead(sqlite3_stmt* stmt, int column)
 {
-    if (storage_ == Storage::Variants) {
-        variants_.push_back(ReadColumn(stmt, column, kind_));
-        ++size_;
-        return;
-    }
-    vb::Variant read = ReadColumn(stmt, column, kind_);
     const uint32_t row = size_;
-    PushDefault();
-    Set(row, read);
+    vb::Variant read = ReadColumn(stmt, column, kind_);
+    sqlite3_value* value = sqlite3_column_value(stmt, column);
+    const bool bindsBack = BindsBack(value, read);
+    if (storage_ == Storage::Variants) {
+        variants_.push_back(std::move(read));
+        ++size_;
+    } else {
+        PushDefault();
+        Set(row, read);
+    }
+    if (!bindsBack) {
+        KeepStored(row, value);
+    }
 }
 
 void Column::Append(sqlite3_stmt* stmt, int column)
@@ -172,6 +369,9 @@ void Column::Append(sqlite3_stmt* stmt, int column)
     };
     switch (kind_) {
     case ColumnKind::Text:
+        if (type != SQLITE_TEXT) {
+            KeepStored(size_, value);
+        }
         AppendText(text());
         return;
     case ColumnKind::Long:
@@ -191,7 +391,11 @@ void Column::Append(sqlite3_stmt* stmt, int column)
         break;
     case ColumnKind::Boolean:
         if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-            ints_.push_back(sqlite3_value_double(value) != 0 ? -1 : 0);
+            const bool yes = sqlite3_value_double(value) != 0;
+            if (type != SQLITE_INTEGER || sqlite3_value_int64(value) != (yes ? -1 : 0)) {
+                KeepStored(size_, value); // 1, or another number standing for Yes
+            }
+            ints_.push_back(yes ? -1 : 0);
             ++size_;
             return;
         }
@@ -200,6 +404,9 @@ void Column::Append(sqlite3_stmt* stmt, int column)
     case ColumnKind::Single:
         if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
             const double d = sqlite3_value_double(value);
+            if (!ExactDouble(type, value, kind_ == ColumnKind::Single)) {
+                KeepStored(size_, value);
+            }
             reals_.push_back(kind_ == ColumnKind::Single ? static_cast<float>(d) : d);
             ++size_;
             return;
@@ -208,6 +415,10 @@ void Column::Append(sqlite3_stmt* stmt, int column)
     case ColumnKind::Date:
         if (type == SQLITE_TEXT) {
             if (auto date = vb::Date::FromIsoText(text())) {
+                // The usual stored form reads back as it is; another one ("2024-05-12") is kept.
+                if (text().size() != 19 && date->ToIsoText() != text()) {
+                    KeepStored(size_, value);
+                }
                 reals_.push_back(date->serial);
                 ++size_;
                 return;
@@ -222,7 +433,12 @@ void Column::Append(sqlite3_stmt* stmt, int column)
                 return;
             }
         } else if (type == SQLITE_FLOAT) {
-            scaled_.push_back(vb::Currency::FromDouble(sqlite3_value_double(value)).Scaled());
+            const double d = sqlite3_value_double(value);
+            const int64_t scaled = vb::Currency::FromDouble(d).Scaled();
+            if (AmountDouble(scaled) != d) {
+                KeepStored(size_, value); // more than four decimals, from a computation
+            }
+            scaled_.push_back(scaled);
             ++size_;
             return;
         }
@@ -268,10 +484,12 @@ void Column::PopBack()
         odd_.Set(row, false);
         oddValues_.erase(row);
     }
+    ForgetStored(row);
 }
 
 void Column::Set(uint32_t row, const vb::Variant& value)
 {
+    ForgetStored(row);
     if (storage_ == Storage::Variants) {
         variants_[row] = value;
         return;
@@ -521,6 +739,7 @@ void Column::ShrinkToFit()
     variants_.shrink_to_fit();
     nulls_.ShrinkToFit();
     odd_.ShrinkToFit();
+    kept_.ShrinkToFit();
 }
 
 int CompareValues(const vb::Variant& a, const vb::Variant& b)

@@ -5,6 +5,10 @@
 // the rare value that does not fit its column's type (SQLite keeps any value in any column)
 // kept aside as a Variant. A Variant is built only when a value is read. Computed columns
 // (without a declared type) and picture bytes are held as Variants.
+// A value whose typed form would not bind back to the very value stored (a Yes/No stored as 1,
+// a Single stored with more digits, a date stored as a number, an amount with more than four
+// decimals) also keeps its stored form, so that an update can check that the row still holds
+// what was read.
 
 #include "platform/ado/Criteria.h"
 #include "platform/ado/PlainArray.h"
@@ -43,6 +47,15 @@ private:
     bool any_ = false; // a bit was set at some time
 };
 
+// A value as SQLite stores it: its storage class and what it holds.
+struct StoredValue
+{
+    int type = SQLITE_NULL;
+    int64_t integer = 0;
+    double real = 0;
+    std::string bytes; // text or blob
+};
+
 class Column
 {
 public:
@@ -57,6 +70,11 @@ public:
     // Replaces a row's value (already in the column's type, or any value read back).
     void Set(uint32_t row, const vb::Variant& value);
     vb::Variant Get(uint32_t row) const;
+    // Replaces a row's value with the value of a statement's column (a row read back).
+    void SetRead(uint32_t row, sqlite3_stmt* stmt, int column);
+    // Binds a row's value as the table stores it, so that "column IS ?" holds while the stored
+    // value is still the one read.
+    void BindStored(sqlite3_stmt* stmt, int index, uint32_t row) const;
 
     // The text of a row that holds one.
     std::string_view Text(uint32_t row) const
@@ -83,6 +101,8 @@ private:
     void SetOdd(uint32_t row, vb::Variant value);
     void PushDefault();
     void AppendText(std::string_view text);
+    void KeepStored(uint32_t row, sqlite3_value* value);
+    void ForgetStored(uint32_t row);
 
     ColumnKind kind_;
     Storage storage_;
@@ -97,6 +117,8 @@ private:
     RowBits nulls_;
     RowBits odd_;
     std::unordered_map<uint32_t, vb::Variant> oddValues_;
+    RowBits kept_; // rows whose stored form is kept
+    std::unordered_map<uint32_t, StoredValue> stored_;
 };
 
 // -1, 0 or 1 in the order of Sort for two values of any type.

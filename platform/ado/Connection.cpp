@@ -14,7 +14,11 @@
 #include <mutex>
 #include <optional>
 
-#include <sys/vfs.h>
+#include <cstdio>
+#include <fstream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace ado {
 namespace {
@@ -124,22 +128,96 @@ std::string ResolvePath(const std::string& dataSource)
     return *found;
 }
 
-// Whether the file lies on a network file system, where SQLite's write-ahead journal, which
-// needs memory shared between the processes, does not work across machines.
-bool OnNetworkFileSystem(const std::string& path)
+// What the first page of a file says: whether it is a database, and whether it keeps its
+// changes in a write-ahead journal (a file written by an earlier version).
+struct FileHeader
 {
-    struct statfs info
-    {
-    };
-    if (statfs(path.c_str(), &info) != 0) {
+    bool database = false;
+    bool writeAhead = false;
+};
+
+FileHeader ReadHeader(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char header[20] = {};
+    in.read(header, sizeof header);
+    FileHeader h;
+    h.database = in.gcount() == sizeof header &&
+                 std::string_view(header, 16) == std::string_view("SQLite format 3\0", 16);
+    h.writeAhead = h.database && header[18] == 2;
+    return h;
+}
+
+// Whether this process, with its effective rights, may write the file or folder.
+bool Writable(const std::string& path)
+{
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// Every commit is in the file itself: the rollback journal beside it exists only while a write
+// is in progress, so that the file alone, copied while nothing writes, holds every committed
+// change and no leftover journal can change a copy put back in its place. A file found with a
+// write-ahead journal takes that journal in and changes mode (not while another program keeps
+// it open). Synchronous writes keep a commit through a power cut. The changed pages stay in
+// memory until the commit, so that a large transaction holds the file's lock at RESERVED and
+// the other connections of the program can still read in the middle of it.
+int UseRollbackJournal(sqlite3* db)
+{
+    int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        rc = SQLITE_OK; // another program has it open: a later open changes it
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_exec(db, "PRAGMA synchronous=FULL; PRAGMA cache_spill=OFF", nullptr, nullptr,
+                          nullptr);
+    }
+    return rc;
+}
+
+// Reads the schema: SQLITE_OK, or the error.
+int FirstRead(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_schema", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return rc;
+}
+
+// The failures of an open that come from the folder or the disk rather than the file.
+bool FolderOrDiskFailure(int rc)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+        return true;
+    default:
         return false;
     }
-    constexpr unsigned long Nfs = 0x6969;
-    constexpr unsigned long Smb = 0x517B;
-    constexpr unsigned long Cifs = 0xFF534D42;
-    constexpr unsigned long Smb2 = 0xFE534D42;
-    const auto type = static_cast<unsigned long>(info.f_type);
-    return type == Nfs || type == Smb || type == Cifs || type == Smb2;
+}
+
+// A path as an SQLite file name: the characters that a name of that form gives a meaning to
+// written as %XX.
+std::string UriPath(const std::string& path)
+{
+    std::string out;
+    for (const char c : path) {
+        if (c == '?' || c == '#' || c == '%') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 std::string RecordedPassword(sqlite3* db)
@@ -169,24 +247,48 @@ void Connection::Open(std::string_view connectionString, std::string_view, std::
     const std::string dataSource = Lookup(settings, "DATA SOURCE");
     const std::string path = ResolvePath(dataSource);
 
+    const FileHeader header = ReadHeader(path);
+    if (!header.database) {
+        // Never opened as a database: SQLite would make an empty file one.
+        Raise(vb::ErrUnspecified, "file is not a database");
+    }
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const bool readOnly = detail::UpperAscii(Lookup(settings, "MODE")) == "READ" ||
+                          !Writable(path) || !Writable(folder.empty() ? "." : folder);
+    // A file left with a write-ahead journal and no journal beside it, that cannot be written,
+    // is read as it stands: reading it otherwise makes journal files beside it.
+    const bool immutable = readOnly && header.writeAhead && !std::filesystem::exists(path + "-wal");
+    const std::string name = immutable ? "file:" + UriPath(path) + "?immutable=1" : path;
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0);
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-        SQLITE_OK) {
+    if (const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr); rc != SQLITE_OK) {
         const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close_v2(db);
         Raise(vb::ErrUnspecified, "Cannot open the file '" + dataSource + "': " + message);
     }
+    // Reading the schema fails on a file that is not a database or is locked; taking in a
+    // write-ahead journal and changing the journal's mode fail when the folder or the disk
+    // cannot take the writes.
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    int rc = FirstRead(db);
+    if (rc == SQLITE_OK && !sqlite3_db_readonly(db, "main")) {
+        rc = UseRollbackJournal(db);
+    }
+    if (rc != SQLITE_OK) {
+        const std::string message = sqlite3_errmsg(db);
+        sqlite3_close_v2(db);
+        if (FolderOrDiskFailure(rc)) {
+            Raise(ErrCannotWriteBeside,
+                  "La base de données « " + dataSource +
+                      " » ne peut pas être ouverte : son dossier ne peut pas être écrit ou le "
+                      "disque est plein.");
+        }
+        Raise(vb::ErrUnspecified, message);
+    }
     try {
-        sqlite3_busy_timeout(db, BusyTimeoutMs);
-        // Reading the schema fails on a file that is not a database or is locked.
-        detail::Statement(db, "SELECT count(*) FROM sqlite_schema").Step();
         if (RecordedPassword(db) != Lookup(settings, "JET OLEDB:DATABASE PASSWORD")) {
             Raise(vb::ErrUnspecified, "Not a valid password.");
-        }
-        if (!sqlite3_db_readonly(db, "main")) {
-            detail::Statement(db, OnNetworkFileSystem(path) ? "PRAGMA journal_mode=DELETE"
-                                                            : "PRAGMA journal_mode=WAL")
-                .Step();
         }
         detail::Statement(db, "PRAGMA foreign_keys=ON").Step();
     } catch (const vb::Error& e) {

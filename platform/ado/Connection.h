@@ -4,13 +4,12 @@
 // The file is an SQLite database under the system's file name. Open takes the
 // connection string the windows build
 //   Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<password>
-// opens only an existing file and checks the password recorded in it. A file on
-// a local disk keeps its changes in a write-ahead journal beside it until the
-// last connection closes; one on a network file system (NFS, SMB), where that
-// journal cannot be shared between machines, is opened with the rollback
-// journal. Every
-// statement sent through Execute (and through commands and recordsets) goes
-// through TranslateSql first.
+// opens only an existing file and checks the password recorded in it; "Mode=Read"
+// opens it for reading only, as does a file or folder that cannot be written. Every
+// commit is written into the file itself (a rollback journal exists beside it only
+// while a write is in progress), so that the file alone holds every committed
+// change whenever nothing writes. Every statement sent through Execute (and
+// through commands and recordsets) goes through TranslateSql first.
 //
 // Connection, Command and Recordset are handles: a copy refers to the same
 // object, as a second reference does in the original program.
@@ -30,13 +29,17 @@ namespace detail {
 struct Session;
 }
 
+// What Open raises when the file is there but its folder cannot be written or the disk is full.
+inline constexpr int ErrCannotWriteBeside = 3051;
+
 class Connection
 {
 public:
     Connection();
 
     // Raises vb::Error 0x80004005 when the file is missing, unreadable, locked,
-    // not a database, or the password does not match.
+    // not a database, or the password does not match; ErrCannotWriteBeside when
+    // the folder or the disk cannot take what opening it writes.
     void Open(std::string_view connectionString, std::string_view userId = {},
               std::string_view password = {});
     void Close();

@@ -536,7 +536,7 @@ void Reload(RecordsetState& s, uint32_t row, int tableIndex)
     s.rowids[static_cast<size_t>(tableIndex)][row] = sqlite3_column_int64(stmt.get(), 0);
     for (size_t k = 0; k < table.fields.size(); ++k) {
         const auto f = static_cast<size_t>(table.fields[k]);
-        s.data[f].Set(row, ReadColumn(stmt.get(), static_cast<int>(k) + 1, s.columns[f].kind));
+        s.data[f].SetRead(row, stmt.get(), static_cast<int>(k) + 1);
     }
 }
 
@@ -817,22 +817,31 @@ void WriteTables(RecordsetState& s, uint32_t row)
             StepKept(w, stmt);
             s.rowids[static_cast<size_t>(t)][row] = sqlite3_last_insert_rowid(db);
         } else {
+            // The row is found by its key and only while each column written still holds the
+            // value read (optimistic locking: another connection may have changed it since).
             const RowMatch m = Locate(s, row, t);
             Statement& stmt =
                 Prepared(w.updates, std::make_pair(fields, m.rowid.has_value()), db, [&] {
                     std::string sql = "UPDATE " + QuoteIdentifier(table.name) + " SET ";
+                    std::string unchanged;
                     for (size_t k = 0; k < fields.size(); ++k) {
-                        sql += (k ? ", " : "") +
-                               QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column) +
-                               " = ?";
+                        const std::string column =
+                            QuoteIdentifier(s.columns[static_cast<size_t>(fields[k])].column);
+                        sql += (k ? ", " : "") + column + " = ?";
+                        unchanged += " AND " + column + " IS ? COLLATE BINARY";
                     }
-                    return sql + " WHERE " + m.where;
+                    return sql + " WHERE " + m.where + unchanged;
                 });
-            BindAll(stmt.get(), BindWritten(s, w, stmt.get(), fields), m);
+            const int first = BindWritten(s, w, stmt.get(), fields);
+            BindAll(stmt.get(), first, m);
+            int index = first + (m.rowid ? 1 : static_cast<int>(m.values.size()));
+            for (int f : fields) {
+                s.data[static_cast<size_t>(f)].BindStored(stmt.get(), index++, row);
+            }
             StepKept(w, stmt);
             if (sqlite3_changes(db) == 0) {
-                Raise(vb::ErrUnspecified, "Row cannot be located for updating. Some values may "
-                                          "have been changed since it was last read.");
+                Raise(ErrRowChanged, "Row cannot be located for updating. Some values may "
+                                     "have been changed since it was last read.");
             }
         }
     }

@@ -12,6 +12,7 @@
 #include "platform/ado/Field.h"
 #include "platform/vb/Variant.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,6 +62,10 @@ enum EventReason : long {
     adRsnMovePrevious = 14,
     adRsnMoveLast = 15
 };
+
+// What Update raises when the row changed since it was read: another connection wrote one of
+// the columns being written, or removed the row.
+inline constexpr int32_t ErrRowChanged = static_cast<int32_t>(0x80040E38);
 
 // A row's identity: its key values. It stays valid across Requery and Sort and
 // returns to the row with the same key.

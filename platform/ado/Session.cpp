@@ -142,18 +142,28 @@ void CloseOpenSessions()
         std::lock_guard lock(OpenSessionsMutex());
         sessions = OpenSessions();
     }
+    std::optional<vb::Error> failure;
     for (Session* session : sessions) {
-        if (session->db != nullptr && session->transactionLevel == 0) {
-            sqlite3_wal_checkpoint_v2(session->db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
-                                      nullptr);
+        try {
+            session->Close();
+        } catch (const vb::Error& e) {
+            if (!failure) {
+                failure = e;
+            }
         }
-        session->Close();
+    }
+    if (failure) {
+        throw *failure;
     }
 }
 
 Session::~Session()
 {
-    Close();
+    try {
+        Close();
+    } catch (const vb::Error&) {
+        // A connection dropped without Close has no one to tell: the file is closed anyway.
+    }
 }
 
 void Session::Close()
@@ -164,14 +174,35 @@ void Session::Close()
     for (auto& [owner, release] : std::exchange(statementKeepers, {})) {
         release();
     }
-    if (db != nullptr) {
+    tables.clear();
+    transactionLevel = 0;
+    if (db == nullptr) {
+        return;
+    }
+    const bool pending = !sqlite3_get_autocommit(db);
+    // A file still kept with a write-ahead journal (another program had it open when this one
+    // opened it) writes the journal back; every commit of a file with the rollback journal is
+    // already in it. Another program still reading keeps the journal (busy): it is not lost.
+    const int rc = pending ? SQLITE_OK
+                           : sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE,
+                                                       nullptr, nullptr);
+    const std::string message =
+        rc == SQLITE_OK || rc == SQLITE_BUSY ? std::string() : sqlite3_errmsg(db);
+    // A statement still open would keep the file open after its connection: it is finalized
+    // with the connection's close.
+    if (sqlite3_close(db) != SQLITE_OK) {
         sqlite3_close_v2(db);
-        db = nullptr;
+    }
+    db = nullptr;
+    {
         std::lock_guard lock(OpenSessionsMutex());
         OpenSessions().erase(this);
     }
-    tables.clear();
-    transactionLevel = 0;
+    if (!message.empty()) {
+        Raise(vb::ErrUnspecified,
+              "La base de données « " + path +
+                  " » n'a pas pu être fermée correctement : " + FrenchDescription(message));
+    }
 }
 
 sqlite3* Session::Handle() const

@@ -88,7 +88,8 @@ struct Session
 
     ~Session();
     // Rolls back what is pending, has the keepers finalize their statements and closes the file;
-    // the last connection to a file writes the journal back into it.
+    // raises (the file closed all the same) when a write-ahead journal could not be written
+    // back into it.
     void Close();
     // The open handle; raises 3704 when the connection is closed.
     sqlite3* Handle() const;
@@ -103,7 +104,7 @@ struct Session
 
 // Keeps the open sessions, so that the end of the program can close them all.
 void AddOpenSession(Session* session);
-// Closes every open session, its journal written back into its file first.
+// Closes every open session; raises the first failure once all are closed.
 void CloseOpenSessions();
 
 // What a command text runs.

@@ -218,6 +218,28 @@ TEST_F(FrmStockReceiptTest, FailedJournalLeavesStockAndDateAsTheyWere)
     EXPECT_EQ(Journal("Qte"), Strings{"20"});
 }
 
+// Another workstation's counter issue between the card's reading and the receipt: the receipt
+// is refused and writes nothing; made again, it counts from the stock as it now is.
+TEST_F(FrmStockReceiptTest, AStockChangedMeanwhileRefusesTheReceipt)
+{
+    FrmStock& f = Ouvrir();
+    Saisir(f, 1050, "2");
+    Execute("UPDATE ArticleEnStock SET QteEnStock = 39 WHERE Reference = 1050");
+    Script().ExpectMsgBox(forms::vbOK, "modifié entre-temps");
+    Click(*f.CmdOkStock);
+    Script().VerifyAllAnswered();
+    EXPECT_TRUE(f.FrmEntreStock->isVisible());
+    EXPECT_EQ(Stocke(1050, "QteEnStock"), "39");
+    EXPECT_EQ(Stocke(1050, "DateDernierMouvement"), "Null");
+    EXPECT_TRUE(Journal("Qte").empty());
+    EXPECT_SUIVI(f);
+    EXPECT_EQ(vb::CStr(f.data2->Recordset()["QteEnStock"].Value()), "39");
+
+    Click(*f.CmdOkStock);
+    EXPECT_EQ(Stocke(1050, "QteEnStock"), "59");
+    EXPECT_EQ(Journal("Qte"), Strings{"20"});
+}
+
 TEST_F(FrmStockReceiptTest, LiveTotal)
 {
     FrmStock& f = Ouvrir();

@@ -327,6 +327,18 @@ TEST_F(Comptoir, AnArticleFoundByItsSupplierReferenceStaysForTheNextEmployee)
     EXPECT_EQ(Stored("select QteEnStock from ArticleEnStock where Reference=1001"), "1");
 }
 
+// Another workstation changed the stock since the window read the article: the issue takes its
+// unit from the stock as the file holds it, not from the window's copy.
+TEST_F(Comptoir, AnIssueCountsFromTheStockAsTheFileHoldsIt)
+{
+    FenComptoir& f = Ouvrir();
+    Preparer(f);
+    Execute("UPDATE ArticleEnStock SET QteEnStock = 7 WHERE Reference = 1000");
+    Click(f, "CmdSave");
+    EXPECT_EQ(Stored("select QteEnStock from ArticleEnStock where Reference=1000"), "6");
+    EXPECT_EQ(Ventes(), "4");
+}
+
 TEST_F(Comptoir, WithoutEmployeeOrArticleNothingIsWritten)
 {
     FenComptoir& f = Ouvrir();

@@ -6,6 +6,7 @@
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/shell/FenLoading.h"
+#include "harnix/shell/FinSurSignal.h"
 #include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/shell/FrmPrincipal.h"
@@ -33,6 +34,7 @@
 
 #include <QThread>
 #include <QWindow>
+#include <csignal>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -65,6 +67,27 @@ protected:
     void AvecEtatCA() { programme.AjouterProcedure("EtatCA", "ancien texte"); }
 
     FrmPrincipal& Charger() { return forms::form<FrmPrincipal>(); }
+
+    // At the end of the process, writes the company's address as the file holds it.
+    void NoterAdresseALaFin()
+    {
+        win::AddEndStep([this] {
+            const vb::Variant adresse = programme.Societe("AdEmail");
+            std::fprintf(stderr, "AdEmail: [%s]\n",
+                         adresse.IsNull() ? "" : vb::CStr(adresse).c_str());
+        });
+    }
+
+    // The main window shown, in a process that really ends (a death test's).
+    FrmPrincipal& ChargerPourFinir()
+    {
+        AvecEtatCA();
+        programme.Parametres();
+        win::SetEndHandler({});
+        FrmPrincipal& f = Charger();
+        f.Show();
+        return f;
+    }
 
     Programme programme;
 };
@@ -446,11 +469,7 @@ TEST_F(FrmPrincipalTest, AfterQuitterTheFolderHoldsTheDatabasesAlone)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            AvecEtatCA();
-            programme.Parametres();
-            win::SetEndHandler({});
-            FrmPrincipal& f = Charger();
-            f.Show();
+            FrmPrincipal& f = ChargerPourFinir();
             // Windows that have written through their record sets are still loaded.
             Click(f, "CmdInfoCom");
             Type(*f.TextVille, "X");
@@ -466,6 +485,47 @@ TEST_F(FrmPrincipalTest, AfterQuitterTheFolderHoldsTheDatabasesAlone)
             std::_Exit(3);
         },
         ::testing::ExitedWithCode(0), "journals: \\[\\]\n");
+}
+
+// Asked to end by the system (a shutdown, a closed terminal, Ctrl+C), the program ends as
+// "Quitter" ends it: the company row is saved and every connection closed.
+TEST_F(FrmPrincipalTest, ASignalToEndEndsAsQuitterDoes)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        EXPECT_EXIT(
+            {
+                ChargerPourFinir();
+                NoterAdresseALaFin();
+                Global::AdresseEmail = "achats@exemple.fr";
+                Global::TerminerSurSignal();
+                raise(signal);
+                for (int i = 0; i < 200; ++i) {
+                    ProcessEvents();
+                    QThread::msleep(10);
+                }
+                std::_Exit(3);
+            },
+            ::testing::ExitedWithCode(0), "AdEmail: \\[achats@exemple.fr\\]");
+    }
+}
+
+// The company row changed by another workstation since the main window read it: its save at the
+// end is refused, and the program still ends.
+TEST_F(FrmPrincipalTest, ARefusedSaveOfTheCompanyRowStillLetsTheProgramEnd)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            FrmPrincipal& f = ChargerPourFinir();
+            NoterAdresseALaFin();
+            programme.Executer("UPDATE InfoSociete SET AdEmail = 'autre@exemple.fr'");
+            Global::AdresseEmail = "achats@exemple.fr";
+            Click(f, "CmdClose");
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "AdEmail: \\[autre@exemple.fr\\]");
 }
 
 TEST_F(FrmPrincipalTest, ActivationPutsThePointerBackToNormal)

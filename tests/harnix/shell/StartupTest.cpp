@@ -1,8 +1,10 @@
 // The real program, started as a process on the test's display, in a program folder of its own.
 #include "Fixture.h"
 
+#include "harnix/database/Databases.h"
 #include "harnix/shell/FrmPrincipal.h"
 #include "harnix/shell/Global.h"
+#include "platform/ado/Recordset.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Convert.h"
 #include "platform/win/Screen.h"
@@ -225,6 +227,31 @@ TEST_F(StartupTest, TheFirstStartUpgradesTheDatabase)
     EXPECT_EQ(programmeDossier.Procedures(),
               std::string("EtatCA=") + FrmPrincipal::ProcedureEtatCA + "\n");
     harnix.kill();
+}
+
+// Asked to end by the system (SIGTERM at a shutdown), the running program ends as "Quitter"
+// ends it, and zad.MDB copied alone holds what it wrote (here the first start's upgrade).
+TEST_F(StartupTest, SigtermEndsTheProgramAndTheFileAloneHoldsItsWrites)
+{
+    programmeDossier.Executer("UPDATE InfoSociete SET VD = NULL");
+    programmeDossier.AjouterProcedure("EtatCA", "ancien texte");
+    QProcess& harnix = Lancer();
+    ASSERT_TRUE(Attendre([] { return Fenetres(Principale) == 1; }, 20000));
+    harnix.terminate();
+    ASSERT_TRUE(harnix.waitForFinished(15000));
+    EXPECT_EQ(harnix.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(harnix.exitCode(), 0);
+    const std::string zad = programmeDossier.Fichier("zad.MDB");
+    for (const char* suffixe : {"-wal", "-shm", "-journal"})
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(zad + suffixe))) << suffixe;
+    QTemporaryDir ailleurs;
+    const QString copie = ailleurs.filePath("zad.MDB");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(zad), copie));
+    ado::Connection c;
+    c.Open(database::ConnectionString(copie.toStdString(), database::ZadPassword()));
+    ado::Recordset rs;
+    rs.Open("SELECT VD FROM InfoSociete", c);
+    EXPECT_EQ(vb::CStr(rs.Fields(0L).Value()), "001");
 }
 
 } // namespace

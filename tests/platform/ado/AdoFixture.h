@@ -4,6 +4,7 @@
 #include "platform/ado/Catalogue.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "tests/platform/vb/ErrorOf.h"
 
@@ -49,6 +50,14 @@ private:
 };
 
 using vb::testing::ErrorOf;
+
+// The number in the first column of the first row a statement reads.
+inline long Count(ado::Connection& c, const std::string& sql)
+{
+    ado::Recordset rs;
+    rs.Open(sql, c);
+    return vb::CLng(rs.Fields(0L).Value());
+}
 
 // The error raised by the statement, number and description.
 inline std::pair<int32_t, std::string> Raised(const std::function<void()>& statement)

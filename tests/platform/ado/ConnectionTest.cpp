@@ -18,16 +18,10 @@
 
 namespace {
 
+using ado::testing::Count;
 using ado::testing::ErrorOf;
 using ado::testing::Raised;
 using ado::testing::TempDatabase;
-
-long Count(ado::Connection& c, const std::string& sql)
-{
-    ado::Recordset rs;
-    rs.Open(sql, c);
-    return vb::CLng(rs.Fields(0L).Value());
-}
 
 TEST(ConnectionOpen, RefusesWhatCannotBeOpened)
 {
@@ -91,9 +85,13 @@ TEST(ConnectionOpen, SetsJournalLocksAndRelations)
     TempDatabase db;
     ado::Connection c = db.Open();
     EXPECT_EQ(Count(c, "PRAGMA foreign_keys"), 1);
+    // The rollback journal, written through at each commit, with the changed pages held until
+    // the commit.
     ado::Recordset mode;
     mode.Open("PRAGMA journal_mode", c);
-    EXPECT_EQ(vb::CStr(mode.Fields(0L).Value()), "wal");
+    EXPECT_EQ(vb::CStr(mode.Fields(0L).Value()), "delete");
+    EXPECT_EQ(Count(c, "PRAGMA synchronous"), 2);
+    EXPECT_EQ(Count(c, "PRAGMA cache_spill"), 0);
     EXPECT_EQ(ErrorOf([&] { ado::CreateDatabaseFile(db.Path(), "x"); }), vb::ErrUnspecified);
 }
 
@@ -354,15 +352,21 @@ long SitesInFileAlone(const TempDatabase& db)
     return n;
 }
 
-TEST(ConnectionEnd, TheEndWritesEveryChangeIntoTheFile)
+TEST(ConnectionEnd, EveryCommitIsInTheFileAlone)
 {
     TempDatabase db;
     {
         ado::Connection c = db.Open();
         c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50))");
     }
-    const std::string wal = db.Path() + "-wal";
-    // Two windows' connections still open, one of them reading, when the program ends.
+    const auto journaux = [&] {
+        for (const char* suffixe : {"-wal", "-shm", "-journal"})
+            if (std::filesystem::exists(db.Path() + suffixe))
+                return true;
+        return false;
+    };
+    // Two windows' connections still open, one of them reading, when the program ends; before
+    // it ends, the file alone already holds both writes.
     EXPECT_EQ(RunChild([&] {
                   ado::Connection first = db.Open();
                   ado::Connection second = db.Open();
@@ -370,34 +374,24 @@ TEST(ConnectionEnd, TheEndWritesEveryChangeIntoTheFile)
                   second.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
                   ado::Recordset rs;
                   rs.Open("Sites", first);
-                  if (!std::filesystem::exists(wal))
-                      _exit(2); // the changes were not in the journal to start with
+                  if (journaux() || SitesInFileAlone(db) != 2)
+                      _exit(2);
                   win::End(0);
               }),
               0);
-    EXPECT_FALSE(std::filesystem::exists(wal));
+    EXPECT_FALSE(journaux());
     EXPECT_EQ(SitesInFileAlone(db), 2);
-    // Closing the last connection does the same.
-    {
-        ado::Connection c = db.Open();
-        c.Execute("INSERT INTO Sites (NomSite) VALUES ('Paris')");
-        c.Close();
-    }
-    EXPECT_FALSE(std::filesystem::exists(wal));
-    EXPECT_EQ(SitesInFileAlone(db), 3);
     // Also after a write that failed before it could start (no text size guards could be made
-    // while the connection only reads): nothing of the failure keeps the file open.
+    // while the connection only reads).
     {
         ado::Connection c = db.Open();
         c.Execute("INSERT INTO Sites (NomSite) VALUES ('Nice')");
         ado::Connection reader = db.Open();
         reader.Execute("PRAGMA query_only=1");
         EXPECT_THROW(reader.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')"), vb::Error);
-        reader.Close();
-        c.Close();
+        EXPECT_FALSE(journaux());
+        EXPECT_EQ(SitesInFileAlone(db), 3);
     }
-    EXPECT_FALSE(std::filesystem::exists(wal));
-    EXPECT_EQ(SitesInFileAlone(db), 4);
 }
 
 // A record set keeps its prepared writes while it is open: the end of the program, and closing
@@ -411,8 +405,8 @@ TEST(ConnectionEnd, RecordSetsThatHaveWrittenDoNotKeepTheFileOpen)
         c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon'), ('Brest')");
     }
     const auto journaux = [&] {
-        return std::filesystem::exists(db.Path() + "-wal") ||
-               std::filesystem::exists(db.Path() + "-shm");
+        return std::filesystem::exists(db.Path() + "-journal") ||
+               std::filesystem::exists(db.Path() + "-wal");
     };
     // An added, a changed and a deleted row: each kind of write keeps its statement.
     const auto ecrire = [](ado::Recordset& rs) {
@@ -450,27 +444,46 @@ TEST(ConnectionEnd, RecordSetsThatHaveWrittenDoNotKeepTheFileOpen)
     EXPECT_EQ(Raised([&] { rs.Update(); }).first, 3704);
 }
 
-TEST(ConnectionEnd, AKilledProcessLosesNothing)
+TEST(ConnectionEnd, AKilledProcessLosesNothingAndABackupPutBackReadsAsTheBackup)
 {
     TempDatabase db;
     {
         ado::Connection c = db.Open();
         c.Execute("CREATE TABLE Sites (NoSite COUNTER, NomSite TEXT(50))");
+        c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
     }
+    const std::string backup = db.Path() + ".copie";
+    std::filesystem::copy_file(db.Path(), backup);
     EXPECT_EQ(RunChild([&] {
                   ado::Connection c = db.Open();
-                  c.Execute("INSERT INTO Sites (NomSite) VALUES ('Lyon')");
-                  c.BeginTrans();
                   c.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
+                  c.BeginTrans();
+                  c.Execute("INSERT INTO Sites (NomSite) VALUES ('Nice')");
+                  c.CommitTrans();
                   kill(getpid(), SIGKILL);
               }),
               -1);
-    // The journal left beside the file is replayed at the next open; the unfinished
-    // transaction is not.
-    ASSERT_TRUE(std::filesystem::exists(db.Path() + "-wal"));
+    // Each commit is in the file, and nothing is left beside it.
+    EXPECT_EQ(SitesInFileAlone(db), 3);
+    for (const char* suffixe : {"-wal", "-shm", "-journal"})
+        EXPECT_FALSE(std::filesystem::exists(db.Path() + suffixe)) << suffixe;
+    // The backup put back in its place reads as it was copied.
+    std::filesystem::copy_file(backup, db.Path(),
+                               std::filesystem::copy_options::overwrite_existing);
     ado::Connection c = db.Open();
     EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites"), 1);
-    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites WHERE NomSite = 'Lyon'"), 1);
+
+    // A transaction cut by a kill is rolled back at the next open.
+    EXPECT_EQ(RunChild([&] {
+                  ado::Connection k = db.Open();
+                  k.BeginTrans();
+                  k.Execute("INSERT INTO Sites (NomSite) VALUES ('Brest')");
+                  kill(getpid(), SIGKILL);
+              }),
+              -1);
+    c.Close();
+    c = db.Open();
+    EXPECT_EQ(Count(c, "SELECT COUNT(*) FROM Sites"), 1);
 }
 
 // Parameters set by name are converted to their declared type and bound, so that a day-first

@@ -157,6 +157,30 @@ TEST_F(BoundTest, RefusedMoveOfTheNavigationBarIsReported)
     rs.CancelUpdate();
 }
 
+// Another connection changed the row since it was read: the save is refused through the
+// control's message, the edit stays in its box and in the record set, and the file keeps the
+// other connection's value.
+TEST_F(BoundTest, AStaleSaveIsRefusedAndKeepsTheEdit)
+{
+    db.Open().Execute("UPDATE Articles SET Designation = 'GANTS CUIR' WHERE Reference = 1000");
+    Type(window, "Text2(1)", "X");
+    const QString typed = window.Text2(1).Text();
+    Script().ExpectMsgBox(vbOK, "Impossible de trouver la ligne pour la mise à jour");
+    Click(window, "MoveNext");
+    Script().VerifyAllAnswered();
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    EXPECT_EQ(window.Text2(1).Text(), typed);
+    EXPECT_EQ(rs.EditMode(), ado::adEditInProgress);
+    EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1000"), "GANTS CUIR");
+    // The price, which nobody else changed, is saved after a requery.
+    rs.CancelUpdate();
+    rs.Requery();
+    Type(window, "Text2(2)", "5");
+    Click(window, "MoveNext");
+    EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1000"), "GANTS CUIR");
+    EXPECT_NE(db.Stored("SELECT PrixAchatUnit FROM Articles WHERE Reference = 1000"), "12,5");
+}
+
 TEST_F(BoundTest, NumbersAndDatesAreWrittenBackFromTheirTexts)
 {
     BoundText date("TextDate", &window);

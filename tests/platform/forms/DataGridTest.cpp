@@ -241,6 +241,21 @@ TEST_F(DataGridTest, TypedCellIsSavedWhenTheRowChanges)
     EXPECT_EQ(db.Stored("SELECT COUNT(*) FROM Articles WHERE Reference = 1000"), "1");
 }
 
+// Another connection changed the row since the grid read it: leaving the row is refused with
+// the grid's message, the typed text stays, and the file keeps the other connection's value.
+TEST_F(DataGridTest, AStaleCellSaveIsRefusedAndKeepsTheEdit)
+{
+    db.Open().Execute("UPDATE Articles SET Designation = 'CASQUE ROUGE' WHERE Reference = 1001");
+    TypeCell(1, 1, "CASQUE BLANC");
+    Script().ExpectMsgBox(vbOK, "Impossible de trouver la ligne pour la mise à jour");
+    ClickCell(0, 1);
+    Script().VerifyAllAnswered();
+    EXPECT_EQ(window.DBGrid2->Row(), 1);
+    EXPECT_EQ(rs1.EditMode(), ado::adEditInProgress);
+    EXPECT_EQ(vb::CStr(rs1["Designation"].Value()), "CASQUE BLANC");
+    EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1001"), "CASQUE ROUGE");
+}
+
 TEST_F(DataGridTest, RequeryShowsRowsAddedElsewhere)
 {
     db.Open().Execute("INSERT INTO Articles (Reference, Designation) VALUES (1003, 'LUNETTES')");
