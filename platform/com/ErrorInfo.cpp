@@ -78,7 +78,8 @@ private:
     DWORD m_helpContext = 0;
 };
 
-// Releases the thread's error object when the thread ends.
+// Releases the thread's error object when the thread ends. The main thread's may still be set
+// afterwards, by the host's globals as the process ends: it starts empty again.
 struct CurrentError
 {
     IErrorInfo* info = nullptr;
@@ -86,6 +87,7 @@ struct CurrentError
     {
         if (info)
             info->Release();
+        info = nullptr;
     }
 };
 thread_local CurrentError t_current;

@@ -74,7 +74,8 @@ HRESULT proxyNotImplemented()
 void* const* proxyVtable(const com::DispatchTable& table)
 {
     static std::mutex lock;
-    static std::map<const com::DispatchTable*, std::vector<void*>> vtables;
+    // Never destroyed, as the proxies may outlive the process's statics.
+    static auto& vtables = *new std::map<const com::DispatchTable*, std::vector<void*>>;
     std::lock_guard<std::mutex> guard(lock);
     // Laid out as the compiler lays out a vtable: the offset to the object's top and its type
     // come before the slots.
@@ -197,6 +198,8 @@ private:
 
 IGlobalInterfaceTable* com::globalInterfaceTable()
 {
-    static GlobalInterfaceTable table;
-    return &table;
+    // Never destroyed: the host's globals and threads still running at exit may reach it after
+    // the process's statics went.
+    static auto* table = new GlobalInterfaceTable;
+    return table;
 }

@@ -4,9 +4,12 @@
 #include "vardex/diagnostics/DiagProbeListener.h"
 #include "vardex/diagnostics/corbawstring.h"
 #include "vardex/diagnostics/ssyncguard.h"
+#include "vardex/diagnostics/vardexmodule.h"
 #include "vardex/support/sassert.h"
 
+#include <mutex>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,17 @@ constexpr HRESULT kHrRegistrationFailed = HRESULT(0x80042A0C);
 constexpr HRESULT kHrNotRegistered = HRESULT(0x80042A0E);
 
 #define REPORT_CHECK(text) LogAssert(__FILE__, SASSERT_STR(__LINE__), text, "")
+
+// What an object lets go of once the ORB is out of reach is kept for good instead: releasing it
+// would reach the ORB, whose statics may be gone (or, in a forked child, whose locks the
+// parent's threads may hold).
+void KeepForGood(void* p)
+{
+    static std::mutex lock;
+    static auto* kept = new std::vector<void*>;
+    std::lock_guard guard(lock);
+    kept->push_back(p);
+}
 
 } // namespace
 
@@ -40,8 +54,20 @@ CComDiagnostics::CComDiagnostics()
 
 void CComDiagnostics::FinalRelease()
 {
+    if (OrbOutOfReach()) {
+        // Neither the server nor the adapter is told: the registration ends with the process.
+        KeepForGood(m_pCorbaListener._retn());
+        KeepForGood(new CRefCountPtr<CInfoDiagnostics>(std::move(m_pDiagnostics)));
+        m_servant = nullptr;
+        // A forked child's table may be locked by a thread of the parent for good.
+        if (m_haveCookie && m_pGIT && !ForkedAfterOrb()) {
+            SApartmentScope apartment;
+            m_pGIT->RevokeInterfaceFromGlobal(m_listenerCookie);
+        }
+        m_pGIT = nullptr;
+    }
     try {
-        if (m_registered) {
+        if (m_registered && !OrbOutOfReach()) {
             if (!m_pDiagnostics || CORBA::is_nil(m_pCorbaListener))
                 REPORT_CHECK("(m_pDiagnostics != 0) && (!CORBA_is_nil(m_pCorbaListener))");
             else
@@ -51,13 +77,11 @@ void CComDiagnostics::FinalRelease()
         // the object goes anyway
     }
     try {
-        // The client's listener leaves the table with the object. The table wants an apartment;
-        // the last release may come on an ORB thread.
+        // The client's listener leaves the table with the object; the last release may come on
+        // an ORB thread.
         if (m_haveCookie && m_pGIT) {
-            bool entered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+            SApartmentScope apartment;
             m_pGIT->RevokeInterfaceFromGlobal(m_listenerCookie);
-            if (entered)
-                CoUninitialize();
         }
         m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
         m_servant = nullptr;
@@ -106,7 +130,12 @@ HRESULT CComDiagnostics::ConnectService(BSTR factoryReference)
             return E_FAIL;
         }
         SString reference = SW2A(factoryReference);
-        if (!m_pDiagnostics->Connect(reference.GetString()))
+        bool connected;
+        {
+            OrbStartScope orbStart;
+            connected = m_pDiagnostics->Connect(reference.GetString());
+        }
+        if (!connected)
             return E_FAIL;
         m_connected = true;
         return S_OK;
@@ -142,7 +171,10 @@ HRESULT CComDiagnostics::get_Topics(ISTopics** ppPairs)
             }
             topics->SetObjectLocale(m_ObjectLocale);
             Norvel::Norveldiag::SeqTopicVerbosity_var server;
-            client->GetTopics(server);
+            {
+                OrbStartScope orbStart;
+                client->GetTopics(server);
+            }
             if (server.operator->()) {
                 for (CORBA::ULong i = 0; i < server->length(); ++i) {
                     CComBSTR topic(std::u16string_view(Utf16FromCorba(server[i].topic)));
@@ -246,8 +278,10 @@ HRESULT CComDiagnostics::Register(ISDiagListener* pListener, ISTopics* pPairs)
     bool topicsRead = false;
     try {
         return Retried([&]() -> HRESULT {
-            if (!m_pDiagnostics->IsOrbInitialized())
+            if (!m_pDiagnostics->IsOrbInitialized()) {
+                OrbStartScope orbStart;
                 m_pDiagnostics->InitializeOrb();
+            }
             auto* servant =
                 new (std::nothrow) CDiagProbeListener_impl(this, m_pGIT, m_listenerCookie);
             ReleaseServant();
@@ -289,9 +323,10 @@ HRESULT CComDiagnostics::UnregisterProbeListener()
         m_pCorbaListener = Norvel::Norveldiag::NorvelDiagnosticsProbeListener::_nil();
         m_servant = nullptr;
         m_registered = false;
-        // The cookie goes only once the server has let the listener go. One that cannot be
-        // revoked here (a thread outside any apartment) stays marked: the next registration or
-        // the object's end revokes it, so that the table never keeps the listener for good.
+        // The cookie goes only once the server has let the listener go, also from a thread
+        // outside any apartment. One that cannot be revoked stays marked: the next registration
+        // or the object's end revokes it, so that the table never keeps the listener for good.
+        SApartmentScope apartment;
         if (FAILED(m_pGIT->RevokeInterfaceFromGlobal(m_listenerCookie)))
             return Report(42262, E_FAIL);
         m_haveCookie = false;

@@ -53,3 +53,14 @@ HRESULT CriticalGlobalInterfaceTable::GetInterfaceFromGlobal(DWORD dwCookie, REF
     SSyncGuard guard(m_monitor);
     return m_pGIT->GetInterfaceFromGlobal(dwCookie, riid, ppv);
 }
+
+SApartmentScope::SApartmentScope()
+    : m_entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+{
+}
+
+SApartmentScope::~SApartmentScope()
+{
+    if (m_entered)
+        CoUninitialize();
+}

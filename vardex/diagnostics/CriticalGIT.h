@@ -24,3 +24,18 @@ private:
     IGlobalInterfaceTable* m_pGIT = nullptr;
     JTCMonitor m_monitor;
 };
+
+// The thread within an apartment for the guard's lifetime, as the table and the error report
+// want one: a thread outside any apartment enters the multithreaded apartment, one within an
+// apartment stays in its own.
+class SApartmentScope
+{
+public:
+    SApartmentScope();
+    ~SApartmentScope();
+    SApartmentScope(const SApartmentScope&) = delete;
+    SApartmentScope& operator=(const SApartmentScope&) = delete;
+
+private:
+    bool m_entered;
+};

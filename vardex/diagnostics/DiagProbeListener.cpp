@@ -3,6 +3,7 @@
 #include "platform/com/Com.h"
 #include "vardex/diagnostics/ComDiagnostics.h"
 #include "vardex/diagnostics/corbawstring.h"
+#include "vardex/diagnostics/vardexmodule.h"
 #include "vardex/support/scodepage.h"
 
 #include <condition_variable>
@@ -37,25 +38,14 @@ ISDiagListener* FetchListener(CriticalGlobalInterfaceTable& table, DWORD cookie)
     return listener;
 }
 
-// Starts a relay thread; a thread that cannot be made or started drops its call.
-void StartRelay(JTCThread* thread)
-{
-    if (!thread)
-        return;
-    JTCThreadHandle handle(thread);
-    try {
-        handle->start();
-    } catch (const JTCException&) {
-    }
-}
-
-// The relay threads alive. Never destroyed: the last relay threads may end during the exit
-// steps.
+// The relay threads alive, and whether new ones may start. Never destroyed: the last relay
+// threads may end during the exit steps.
 struct RelayCount
 {
     std::mutex lock;
     std::condition_variable ended;
     int alive = 0;
+    bool closed = false;
 };
 RelayCount& Relays()
 {
@@ -63,19 +53,52 @@ RelayCount& Relays()
     return *relays;
 }
 
-} // namespace
-
-RelayThread::RelayThread()
+// Counts a relay about to be made; false once relays are closed.
+bool EnterRelay()
 {
     std::lock_guard guard(Relays().lock);
+    if (Relays().closed)
+        return false;
     ++Relays().alive;
+    return true;
 }
 
-RelayThread::~RelayThread()
+void LeaveRelay()
 {
     std::lock_guard guard(Relays().lock);
     if (--Relays().alive == 0)
         Relays().ended.notify_all();
+}
+
+// Makes and starts a relay thread, counted from before it is made; nothing once relays are
+// closed. A thread that cannot be made or started drops its call.
+template <class Make> void StartRelay(Make make)
+{
+    if (!EnterRelay())
+        return;
+    JTCThread* thread = make();
+    if (!thread) {
+        LeaveRelay();
+        return;
+    }
+    JTCThreadHandle handle(thread);
+    try {
+        handle->start();
+    } catch (const JTCException&) {
+    }
+}
+
+} // namespace
+
+RelayThread::~RelayThread()
+{
+    LeaveRelay();
+}
+
+void CloseRelays()
+{
+    std::lock_guard guard(Relays().lock);
+    Relays().closed = true;
 }
 
 bool WaitForRelayThreads(std::chrono::milliseconds limit)
@@ -103,8 +126,10 @@ void CDiagProbeListener_impl::diagnosticMessage(const CORBA::WChar* topic, CORBA
                                                 const CORBA::WChar* message)
 {
     JTCInitialize initialize;
-    StartRelay(new (std::nothrow) MessageThread(m_pGIT, m_cookie, AnsiFromCorba(topic), verbosity,
-                                                AnsiFromCorba(message)));
+    StartRelay([&] {
+        return new (std::nothrow) MessageThread(m_pGIT, m_cookie, AnsiFromCorba(topic), verbosity,
+                                                AnsiFromCorba(message));
+    });
 }
 
 void CDiagProbeListener_impl::topicalFilterUpdated(const Norvel::Norveldiag::SeqTopicVerbosity&) {}
@@ -115,7 +140,7 @@ void CDiagProbeListener_impl::free()
     // A free that reaches a servant already replaced ends nothing: its listener has left the
     // table, and its cookie may name the successor's by now.
     if (m_owner->DropListenerOf(this))
-        StartRelay(new (std::nothrow) FreeThread(m_pGIT, m_cookie));
+        StartRelay([&] { return new (std::nothrow) FreeThread(m_pGIT, m_cookie); });
 }
 
 MessageThread::MessageThread(const CRefCountPtr<CriticalGlobalInterfaceTable>& table, DWORD cookie,
@@ -132,6 +157,9 @@ MessageThread::~MessageThread()
 
 void MessageThread::run()
 {
+    // A message whose relay runs once the process has begun to end is dropped.
+    if (OrbOutOfReach())
+        return;
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     try {
         if (ISDiagListener* listener = FetchListener(*m_pGIT, m_cookie)) {

@@ -37,11 +37,11 @@ private:
     DWORD m_cookie;
 };
 
-// A relay thread, counted from its making to its deletion (see WaitForRelayThreads).
+// A relay thread, counted from just before its making to its deletion (see
+// WaitForRelayThreads).
 class RelayThread : public JTCThread
 {
 public:
-    RelayThread();
     ~RelayThread() override;
 };
 
@@ -75,5 +75,7 @@ private:
     DWORD m_cookie;
 };
 
+// From now on no relay thread starts: the calls the server makes are dropped at the servant.
+void CloseRelays();
 // Waits until no relay thread is left, at most `limit`; true when none is.
 bool WaitForRelayThreads(std::chrono::milliseconds limit);

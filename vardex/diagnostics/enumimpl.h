@@ -226,34 +226,27 @@ private:
 
     HRESULT NewEnum(IUnknown** pVal)
     {
-        std::size_t count;
-        {
-            SSyncGuard guard(m_lock);
-            count = m_elements.size();
-        }
+        // Counted and copied under one lock, so that a concurrent Delete cannot leave the
+        // snapshot with empty items.
+        SSyncGuard guard(m_lock);
         std::vector<VARIANT> items;
         try {
-            items.resize(count + 1);
+            // Value-initialised: every item starts as VT_EMPTY.
+            items.resize(m_elements.size() + 1);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        for (VARIANT& v : items)
-            VariantInit(&v);
         CComObject<CComEnumVariant>* enumerator = nullptr;
         if (FAILED(CComObject<CComEnumVariant>::CreateInstance(&enumerator)))
             return ReportComError(*pclsid, Collection::iid, 42502, SIArray<SString>(),
                                   E_OUTOFMEMORY);
-        {
-            SSyncGuard guard(m_lock);
-            // The collection may have changed since it was counted: the snapshot takes what is
-            // there now, at most the room made.
-            for (std::size_t i = 0; i < count && i < m_elements.size(); ++i) {
-                ValidateElement(long(i));
-                if (m_elements[i]) {
-                    items[i].vt = VT_DISPATCH;
-                    items[i].pdispVal = m_elements[i];
-                    items[i].pdispVal->AddRef();
-                }
+        std::size_t count = m_elements.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            ValidateElement(long(i));
+            if (m_elements[i]) {
+                items[i].vt = VT_DISPATCH;
+                items[i].pdispVal = m_elements[i];
+                items[i].pdispVal->AddRef();
             }
         }
         HRESULT hr = enumerator->Init(items.data(), items.data() + count,

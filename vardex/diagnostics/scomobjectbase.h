@@ -6,6 +6,7 @@
 #include "platform/com/Atl.h"
 #include "vardex/diagnostics/ComErrorReport.h"
 #include "vardex/diagnostics/safeadopter.h"
+#include "vardex/diagnostics/vardexmodule.h"
 
 class SComObjectBase : public CComObjectRootEx<CComMultiThreadModel>
 {
@@ -42,10 +43,13 @@ void SComUnexpected() noexcept;
 
 // Runs a COM method's body within the entry steps. Nothing escapes: a client exception is
 // reported to the COM client (clsid, iid) and its result returned; anything else gives
-// E_UNEXPECTED after an assertion report.
+// E_UNEXPECTED after an assertion report. Once the library serves no more calls (the process
+// ends, or it is a forked child) the body is not run.
 template <class Body>
 HRESULT SComCall(const SComObjectBase& object, REFCLSID clsid, REFIID iid, Body&& body) noexcept
 {
+    if (HRESULT refused = RefuseUnusable(clsid, iid); FAILED(refused))
+        return refused;
     try {
         SComEntry entry(object);
         try {
