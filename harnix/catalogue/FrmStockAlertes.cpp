@@ -21,9 +21,6 @@
 #include <QStyle>
 
 #include <filesystem>
-#include <map>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -37,45 +34,6 @@ vb::Date JourDePeriode(const std::string& texte)
     if (!vb::IsDate(texte))
         vb::Raise(vb::ErrTypeMismatch);
     return vb::CDate(texte).DatePart();
-}
-
-// The consumption of the period summed per article, and each article's threshold computed from
-// it and written, all in one transaction. A line of no article has no threshold.
-void EcrireSeuils(ado::Connection& cn, double jours)
-{
-    std::map<int32_t, vb::Variant> delais;
-    ado::Recordset articles;
-    articles.Open("SELECT Reference, DelaiLivraison FROM ArticleEnStock", cn);
-    for (; !articles.Eof(); articles.MoveNext())
-        if (const vb::Variant reference = articles["Reference"].Value(); !reference.IsNull())
-            delais.try_emplace(vb::CLng(reference), articles["DelaiLivraison"].Value());
-    articles.Close();
-
-    std::vector<std::pair<int32_t, int32_t>> seuils;
-    ado::Recordset resume;
-    resume.Open("SELECT Reference, SUM(Total) AS GrTotal From Consomations GROUP BY Reference", cn);
-    for (; !resume.Eof(); resume.MoveNext()) {
-        const vb::Variant reference = resume["Reference"].Value();
-        if (reference.IsNull())
-            continue;
-        const auto delai = delais.find(vb::CLng(reference));
-        if (delai != delais.end())
-            seuils.emplace_back(
-                delai->first,
-                AlertesStock::Seuil(vb::CDbl(resume["GrTotal"].Value()), jours, delai->second));
-    }
-    resume.Close();
-
-    cn.BeginTrans();
-    try {
-        for (const auto& [reference, seuil] : seuils)
-            cn.Execute("UPDATE ArticleEnStock SET StockAlert = " + std::to_string(seuil) +
-                       " WHERE Reference = " + std::to_string(reference));
-        cn.CommitTrans();
-    } catch (...) {
-        cn.RollbackTrans();
-        throw;
-    }
 }
 
 } // namespace
@@ -180,7 +138,7 @@ void FrmStock::CalulDesStockAlerte()
         // the new thresholds back afterwards.
         if (rs[Fiche].EditMode() != ado::adEditNone)
             rs[Fiche].Update();
-        EcrireSeuils(cn, jours);
+        AlertesStock::EcrireSeuils(cn, jours);
         rs[Fiche].Requery();
     } catch (const vb::Error& erreur) {
         vb::ResumeNext span;

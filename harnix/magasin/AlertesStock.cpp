@@ -1,6 +1,12 @@
 #include "harnix/magasin/AlertesStock.h"
 
+#include "platform/ado/Recordset.h"
 #include "platform/vb/Convert.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace AlertesStock {
 
@@ -39,6 +45,42 @@ int32_t Seuil(double total, double jours, const vb::Variant& delaiLivraison)
 {
     const double parJour = total / jours;
     return vb::CLng(Vide(delaiLivraison) ? parJour * 7 : parJour * (vb::CDbl(delaiLivraison) + 6));
+}
+
+void EcrireSeuils(ado::Connection& cn, double jours)
+{
+    std::map<int32_t, vb::Variant> delais;
+    ado::Recordset articles;
+    articles.Open("SELECT Reference, DelaiLivraison FROM ArticleEnStock", cn);
+    for (; !articles.Eof(); articles.MoveNext())
+        if (const vb::Variant reference = articles["Reference"].Value(); !reference.IsNull())
+            delais.try_emplace(vb::CLng(reference), articles["DelaiLivraison"].Value());
+    articles.Close();
+
+    std::vector<std::pair<int32_t, int32_t>> seuils;
+    ado::Recordset resume;
+    resume.Open("SELECT Reference, SUM(Total) AS GrTotal From Consomations GROUP BY Reference", cn);
+    for (; !resume.Eof(); resume.MoveNext()) {
+        const vb::Variant reference = resume["Reference"].Value();
+        if (reference.IsNull())
+            continue;
+        const auto delai = delais.find(vb::CLng(reference));
+        if (delai != delais.end())
+            seuils.emplace_back(delai->first,
+                                Seuil(vb::CDbl(resume["GrTotal"].Value()), jours, delai->second));
+    }
+    resume.Close();
+
+    cn.BeginTrans();
+    try {
+        for (const auto& [reference, seuil] : seuils)
+            cn.Execute("UPDATE ArticleEnStock SET StockAlert = " + std::to_string(seuil) +
+                       " WHERE Reference = " + std::to_string(reference));
+        cn.CommitTrans();
+    } catch (...) {
+        cn.RollbackTrans();
+        throw;
+    }
 }
 
 } // namespace AlertesStock

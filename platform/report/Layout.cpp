@@ -24,6 +24,9 @@ constexpr double A4Height = 2970;
 constexpr double RowHeight = 50;
 constexpr double TextSize = 32;
 constexpr double MinTextSize = 24;
+constexpr double TitleSize = 60;
+constexpr double TitleHeight = 80;
+constexpr double TitleTwoLines = 120;
 constexpr const char* FontFamily = "DejaVu Sans";
 
 // An item of a kind and place, its other members as an item starts.
@@ -70,6 +73,32 @@ Item Fitted(Item item)
                              std::floor(item.size * width / needed));
     item.text =
         QFontMetricsF(FontOf(item.size, item.bold)).elidedText(item.text, Qt::ElideRight, width);
+    return item;
+}
+
+// The report's title across the page. A title wider than the page is written smaller, down to
+// three quarters of its size, then over two lines, smaller again if need be, down to half its
+// size; a title still longer takes the lines it needs, so that it always reads whole.
+Item Title(const QRectF& rect, const QString& text)
+{
+    Item item = TextItem(rect, text, TitleSize, true, Qt::AlignHCenter | Qt::AlignVCenter);
+    const double width = rect.width();
+    const double needed = QFontMetricsF(FontOf(TitleSize, true)).horizontalAdvance(text);
+    if (needed <= width)
+        return item;
+    item.size = std::floor(TitleSize * width / needed);
+    if (item.size >= TitleSize * 3 / 4)
+        return item;
+    item.align |= Qt::TextWordWrap;
+    QRectF bounds;
+    for (item.size = TitleSize * 3 / 4; item.size >= TitleSize / 2; --item.size) {
+        bounds = QFontMetricsF(FontOf(item.size, true))
+                     .boundingRect(QRectF(0, 0, width, A4Height), item.align, text);
+        if (bounds.height() <= TitleTwoLines && bounds.width() <= width)
+            break;
+    }
+    item.size = std::max(item.size, TitleSize / 2);
+    item.rect.setHeight(std::max(TitleTwoLines, std::ceil(bounds.height())));
     return item;
 }
 
@@ -281,9 +310,9 @@ public:
         }
         y_ += 30;
         if (!title_.isEmpty()) {
-            Add(TextItem(QRectF(margin_, y_, width, 80), title_, 60, true,
-                         Qt::AlignHCenter | Qt::AlignVCenter));
-            y_ += 80;
+            const Item title = Title(QRectF(margin_, y_, width, TitleHeight), title_);
+            y_ += title.rect.height();
+            Add(title);
         }
         if (!period_.isEmpty()) {
             Add(TextItem(QRectF(margin_, y_, width, 50), period_, 35, false,

@@ -16,6 +16,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -144,6 +145,37 @@ TEST_F(ReportEngine, LongTextsOfAColumn)
     EXPECT_TRUE(text.contains("CHAUSSURES SECURITE S3 P40 8")) << text.toStdString();
     EXPECT_FALSE(text.contains(QString::fromStdString(longue)));
     EXPECT_TRUE(text.contains(QString::fromUtf8("XXX… 9"))) << text.toStdString();
+}
+
+// A title wider than the page is written smaller or over more lines, never cut: each reads whole
+// in the PDF, and the period and the lines still follow it.
+TEST_F(ReportEngine, LongTitlesReadWhole)
+{
+    cn.Execute("INSERT INTO Lignes VALUES ('A', 'LUNETTES', 7, 1, NULL)");
+    const QString moyen = "Consommations de la référence GANTS NITRILE T9 par site";
+    const QString nom = "Consommations DE LA ROCHEFOUCAULD-LIANCOURT Marie-Bernadette";
+    const QString longue = nom + " service MAINTENANCE ELECTRIQUE ET MECANIQUE site de "
+                                 "SAINT-MARTIN-DE-BELLEVILLE";
+    const QString tresLong = (longue + " ").repeated(3).trimmed().left(255);
+    for (const QString& titre : {moyen, nom, longue, tresLong}) {
+        SCOPED_TRACE(titre.toStdString());
+        cn.Execute("UPDATE Entete SET Titre = '" + titre.toStdString() + "'");
+        auto rapport = report::Report::Open(Write("titre.rpt", Liste).toStdString());
+        rapport->SetDataSource(1, Open("Lignes"));
+        rapport->SetDataSource(2, Open("Entete"));
+        rapport->SetDataSource(3, Open("Societe"));
+        rapport->ReadRecords();
+        const QString pdf = dir.filePath("titre.pdf");
+        rapport->WritePdf(pdf);
+        const QString text = PdfText(pdf);
+        // Lines may break at a space or after a hyphen; the letters are all there, in order.
+        const auto bare = [](QString s) { return s.remove(QRegularExpression("\\s")); };
+        const QString flat = bare(text);
+        EXPECT_TRUE(flat.contains(bare(titre))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QString::fromUtf8("…"))) << text.toStdString();
+        EXPECT_LT(flat.indexOf(bare(titre)), flat.indexOf(bare("Période du 01/03/2006")));
+        EXPECT_LT(flat.indexOf(bare("Période du 01/03/2006")), flat.indexOf("LUNETTES7"));
+    }
 }
 
 TEST_F(ReportEngine, ViewerShowsThePagesAndMovesBetweenThem)
