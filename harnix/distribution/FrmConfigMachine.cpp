@@ -30,18 +30,6 @@ constexpr int LargeurGrille = 7410;
 constexpr int GaucheBarres = LargeurGrille + 105;
 constexpr int GaucheBoutons = GaucheBarres + 2340;
 
-// Lines of a machine with the article of each; a line whose article is unknown is kept.
-std::string RequeteLignes(const std::string& no)
-{
-    return "SELECT      ConfigMachines.NoMachine,  ConfigMachines.Etage,  "
-           "ConfigMachines.ReferenceArticle,  ArticleEnStock.CodeArticle,"
-           "  ArticleEnStock.Designation"
-           " FROM          ArticleEnStock RIGHT OUTER JOIN"
-           "  ConfigMachines ON  ArticleEnStock.Reference =  ConfigMachines.ReferenceArticle"
-           " Where ( ConfigMachines.NoMachine =" +
-           no + ")";
-}
-
 // Units present per shelf ("Etage") or per column ("Colonne") of a machine.
 std::string RequeteComptes(const std::string& colonne, const std::string& no)
 {
@@ -62,7 +50,7 @@ ado::Recordset Ouvrir(const std::string& texte, ado::Connection& cn, long verrou
 // The line query, its rows in ascending line number.
 ado::Recordset OuvrirLignes(const std::string& no, ado::Connection& cn)
 {
-    ado::Recordset rs = Ouvrir(RequeteLignes(no), cn, ado::adLockOptimistic);
+    ado::Recordset rs = Ouvrir(RequeteLignesMachine(no), cn, ado::adLockOptimistic);
     rs.SetSort("Etage");
     if (rs.RecordCount() > 0)
         rs.MoveFirst();
@@ -97,6 +85,18 @@ bool SurUneLigne(const ado::Recordset& rs)
 }
 
 } // namespace
+
+std::string RequeteLignesMachine(const std::string& no)
+{
+    // Read from the machine's lines through the keys, not by scanning the articles.
+    return "SELECT ConfigMachines.NoMachine, ConfigMachines.Etage, "
+           "ConfigMachines.ReferenceArticle, ArticleEnStock.CodeArticle, "
+           "ArticleEnStock.Designation"
+           " FROM ConfigMachines LEFT OUTER JOIN ArticleEnStock"
+           " ON ArticleEnStock.Reference = ConfigMachines.ReferenceArticle"
+           " WHERE (ConfigMachines.NoMachine = " +
+           no + ") ORDER BY ConfigMachines.Etage";
+}
 
 FrmConfigMachine::FrmConfigMachine()
 {

@@ -775,16 +775,7 @@ void FrmUtilisateur::AfficherDetailProfil()
     try {
         const vb::Variant quota = rs["Quota"].Value();
         const std::string condition = quota.IsNull() ? "IS NULL" : "=" + vb::CStr(quota);
-        cmdDetail.SetCommandText(
-            " SELECT      Quota.RefArticle,  ArticleEnStock.Designation, "
-            "ArticleEnStock.CodeArticle,  Quota.QtePermise,  Quota.Periodicite,  Quota.NoQota,  "
-            "Quota.NoLigne,"
-            "  Tailles.NoTaille ,  Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
-            " FROM          (ArticleEnStock LEFT OUTER JOIN"
-            "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille) RIGHT OUTER JOIN"
-            "  Quota ON  ArticleEnStock.Reference =  Quota.RefArticle"
-            " Where  ( Quota.NoQota " +
-            condition + ")");
+        cmdDetail.SetCommandText(RequeteLignesProfil(condition));
         if (rsDetail.State() == ado::adStateOpen) {
             rsDetail.Requery();
         } else {
