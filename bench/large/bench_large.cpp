@@ -49,7 +49,9 @@ bool Preparer(benchmark::State& state)
         static char nom[] = "bench_large";
         static char* argv[] = {nom, nullptr};
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QApplication application(argc, argv);
+        // Never destroyed: the windows it shows live until the process ends, and Qt tears down
+        // badly when the application goes before them at exit.
+        new QApplication(argc, argv);
         Global::SetProgramFolder(dossier);
         const std::string zad = (std::filesystem::path(dossier) / "zad.MDB").string();
         Global::ChaineConnexion = database::ConnectionString(zad, database::ZadPassword());
