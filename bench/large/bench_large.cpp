@@ -98,7 +98,7 @@ long Nue(const std::string& sql)
 // The window opened and activated once for the run, as the menu opens it.
 template <class Fenetre> Fenetre& Ouverte()
 {
-    static Fenetre& f = [] -> Fenetre& {
+    static Fenetre& f = []() -> Fenetre& {
         Fenetre& ouverte = forms::form<Fenetre>();
         ouverte.Show();
         ouverte.Form_Activate();
