@@ -30,18 +30,6 @@ constexpr int LargeurGrille = 7410;
 constexpr int GaucheBarres = LargeurGrille + 105;
 constexpr int GaucheBoutons = GaucheBarres + 2340;
 
-// Lines of a machine with the article of each; a line whose article is unknown is kept.
-std::string RequeteLignes(const std::string& no)
-{
-    return "SELECT      ConfigMachines.NoMachine,  ConfigMachines.Etage,  "
-           "ConfigMachines.ReferenceArticle,  ArticleEnStock.CodeArticle,"
-           "  ArticleEnStock.Designation"
-           " FROM          ArticleEnStock RIGHT OUTER JOIN"
-           "  ConfigMachines ON  ArticleEnStock.Reference =  ConfigMachines.ReferenceArticle"
-           " Where ( ConfigMachines.NoMachine =" +
-           no + ")";
-}
-
 // Units present per shelf ("Etage") or per column ("Colonne") of a machine.
 std::string RequeteComptes(const std::string& colonne, const std::string& no)
 {
@@ -59,10 +47,24 @@ ado::Recordset Ouvrir(const std::string& texte, ado::Connection& cn, long verrou
     return rs;
 }
 
+// Runs `ecrire` in one transaction: all of its writes are kept or, when it fails, none.
+template <class Ecriture> void EnUneTransaction(ado::Connection& cn, Ecriture&& ecrire)
+{
+    cn.BeginTrans();
+    try {
+        ecrire();
+        cn.CommitTrans();
+    } catch (const vb::Error&) {
+        vb::ResumeNext annulation;
+        annulation([&] { cn.RollbackTrans(); });
+        throw;
+    }
+}
+
 // The line query, its rows in ascending line number.
 ado::Recordset OuvrirLignes(const std::string& no, ado::Connection& cn)
 {
-    ado::Recordset rs = Ouvrir(RequeteLignes(no), cn, ado::adLockOptimistic);
+    ado::Recordset rs = Ouvrir(RequeteLignesMachine(no), cn, ado::adLockOptimistic);
     rs.SetSort("Etage");
     if (rs.RecordCount() > 0)
         rs.MoveFirst();
@@ -97,6 +99,18 @@ bool SurUneLigne(const ado::Recordset& rs)
 }
 
 } // namespace
+
+std::string RequeteLignesMachine(const std::string& no)
+{
+    // Read from the machine's lines through the keys, not by scanning the articles.
+    return "SELECT ConfigMachines.NoMachine, ConfigMachines.Etage, "
+           "ConfigMachines.ReferenceArticle, ArticleEnStock.CodeArticle, "
+           "ArticleEnStock.Designation"
+           " FROM ConfigMachines LEFT OUTER JOIN ArticleEnStock"
+           " ON ArticleEnStock.Reference = ConfigMachines.ReferenceArticle"
+           " WHERE (ConfigMachines.NoMachine = " +
+           no + ") ORDER BY ConfigMachines.Etage";
+}
 
 FrmConfigMachine::FrmConfigMachine()
 {
@@ -487,8 +501,7 @@ void FrmConfigMachine::CmdEnregiConfig_Click()
     };
     try {
         // All lines of the machine or none.
-        cn.BeginTrans();
-        try {
+        EnUneTransaction(cn, [&] {
             ado::Recordset rs = Ouvrir("select * from ConfigMachines where [NoMachine]=" +
                                            std::to_string(NoMachineCourant),
                                        cn, ado::adLockOptimistic);
@@ -501,12 +514,7 @@ void FrmConfigMachine::CmdEnregiConfig_Click()
                 rs.MoveNext();
             }
             rs.Close();
-            cn.CommitTrans();
-        } catch (const vb::Error&) {
-            vb::ResumeNext annulation;
-            annulation([&] { cn.RollbackTrans(); });
-            throw;
-        }
+        });
         CmdEnregiConfig->hide();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("CmdEnregiConfig_Click", erreur);
@@ -544,16 +552,19 @@ void FrmConfigMachine::CreerEmplacementsMachine(int32_t noMachine, int type)
 bool FrmConfigMachine::RemplisageMachine()
 {
     try {
-        cn.Execute("DELETE  FROM TRemplissageMachine");
-        ado::Recordset rs = Ouvrir("TRemplissageMachine", cn, ado::adLockOptimistic);
-        for (int i = 1; i <= NbLignesMax && LignesMachine[i][ChampLigne] != 0; ++i) {
-            const auto& l = LignesMachine[i];
-            rs.AddNew({"Etage", "Reference", "CodeArticle", "NbUnite", "Aremplir", "NumMach"},
-                      {vb::Variant(l[ChampLigne]), vb::Variant(l[ChampReference]),
-                       vb::Variant(l[ChampCode]), vb::Variant(l[ChampUnites]),
-                       vb::Variant(l[ChampARemplir]), vb::Variant(l[ChampMachine])});
-        }
-        rs.Close();
+        // The last list stays until the new one is whole.
+        EnUneTransaction(cn, [&] {
+            cn.Execute("DELETE  FROM TRemplissageMachine");
+            ado::Recordset rs = Ouvrir("TRemplissageMachine", cn, ado::adLockOptimistic);
+            for (int i = 1; i <= NbLignesMax && LignesMachine[i][ChampLigne] != 0; ++i) {
+                const auto& l = LignesMachine[i];
+                rs.AddNew({"Etage", "Reference", "CodeArticle", "NbUnite", "Aremplir", "NumMach"},
+                          {vb::Variant(l[ChampLigne]), vb::Variant(l[ChampReference]),
+                           vb::Variant(l[ChampCode]), vb::Variant(l[ChampUnites]),
+                           vb::Variant(l[ChampARemplir]), vb::Variant(l[ChampMachine])});
+            }
+            rs.Close();
+        });
         return true;
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("RemplisageMachine", erreur);
@@ -564,39 +575,44 @@ bool FrmConfigMachine::RemplisageMachine()
 bool FrmConfigMachine::RemplissageMachineGlobal()
 {
     try {
-        cn.Execute("DELETE  FROM TRemplissageMachine");
-        ado::Recordset table =
-            Ouvrir("TRemplissageMachine order by Etage", cn, ado::adLockOptimistic);
-        const long nbMachines = rsMachines.RecordCount();
-        if (nbMachines > 0)
-            rsMachines.MoveFirst();
-        for (long m = 1; m <= nbMachines; ++m) {
-            const std::string no = std::to_string(vb::CLng(rsMachines["NoMachine"].Value()));
-            const bool parEtage =
-                FonctionUtilitaires::ConvertNullStr(rsMachines["Chargement"].Value()) == "ETAGE";
-            const std::string colonne = parEtage ? "Etage" : "Colonne";
-            const int pas = parEtage ? 1 : PasColonne(rsMachines["Type"].Value());
-            const std::optional<double> capacite = Capacite(
-                parEtage, rsMachines["NbEmplacement"].Value(), rsMachines["NbPorte"].Value());
-            ado::Recordset lignes = OuvrirLignes(no, cn);
-            ado::Recordset comptes = Ouvrir(RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
-            const long nbLignes = lignes.RecordCount();
-            for (int i = 1; i <= nbLignes; ++i) {
-                // A line without slot rows has no unit present.
-                const double unites = Unites(comptes, colonne, 1 + (i - 1) * pas).value_or(0);
-                table.AddNew(
-                    {"Etage", "Reference", "CodeArticle", "NbUnite", "Aremplir", "NumMach"},
-                    {vb::Variant(i), lignes["ReferenceArticle"].Value(),
-                     lignes["CodeArticle"].Value(), vb::Variant(unites),
-                     capacite ? vb::Variant(*capacite - unites) : vb::Variant(), vb::Variant(no)});
-                lignes.MoveNext();
+        // The last list stays until the new one is whole.
+        EnUneTransaction(cn, [&] {
+            cn.Execute("DELETE  FROM TRemplissageMachine");
+            ado::Recordset table =
+                Ouvrir("TRemplissageMachine order by Etage", cn, ado::adLockOptimistic);
+            const long nbMachines = rsMachines.RecordCount();
+            if (nbMachines > 0)
+                rsMachines.MoveFirst();
+            for (long m = 1; m <= nbMachines; ++m) {
+                const std::string no = std::to_string(vb::CLng(rsMachines["NoMachine"].Value()));
+                const bool parEtage = FonctionUtilitaires::ConvertNullStr(
+                                          rsMachines["Chargement"].Value()) == "ETAGE";
+                const std::string colonne = parEtage ? "Etage" : "Colonne";
+                const int pas = parEtage ? 1 : PasColonne(rsMachines["Type"].Value());
+                const std::optional<double> capacite = Capacite(
+                    parEtage, rsMachines["NbEmplacement"].Value(), rsMachines["NbPorte"].Value());
+                ado::Recordset lignes = OuvrirLignes(no, cn);
+                ado::Recordset comptes =
+                    Ouvrir(RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
+                const long nbLignes = lignes.RecordCount();
+                for (int i = 1; i <= nbLignes; ++i) {
+                    // A line without slot rows has no unit present.
+                    const double unites = Unites(comptes, colonne, 1 + (i - 1) * pas).value_or(0);
+                    table.AddNew(
+                        {"Etage", "Reference", "CodeArticle", "NbUnite", "Aremplir", "NumMach"},
+                        {vb::Variant(i), lignes["ReferenceArticle"].Value(),
+                         lignes["CodeArticle"].Value(), vb::Variant(unites),
+                         capacite ? vb::Variant(*capacite - unites) : vb::Variant(),
+                         vb::Variant(no)});
+                    lignes.MoveNext();
+                }
+                if (m < nbMachines)
+                    rsMachines.MoveNext();
+                lignes.Close();
+                comptes.Close();
             }
-            if (m < nbMachines)
-                rsMachines.MoveNext();
-            lignes.Close();
-            comptes.Close();
-        }
-        table.Close();
+            table.Close();
+        });
         return true;
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("RemplissageMachineGlobal", erreur);

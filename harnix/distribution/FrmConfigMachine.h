@@ -21,6 +21,10 @@
 #include <cstdint>
 #include <string>
 
+// Lines of machine `no` with the article of each, by line; a line whose article is unknown is
+// kept.
+std::string RequeteLignesMachine(const std::string& no);
+
 class FrmConfigMachine : public forms::Form, public ChoixArticleMachine
 {
     Q_OBJECT

@@ -17,17 +17,6 @@
 
 namespace {
 
-// The lines of a profile with their article and its size; a line whose article is gone still
-// shows. The condition on Quota.NoQota and ")" follow.
-constexpr const char* RequeteQuotas =
-    "SELECT    Quota.RefArticle,  ArticleEnStock.Designation, ArticleEnStock.CodeArticle,  "
-    "Quota.QtePermise,  Quota.Periodicite,  Quota.NoQota,  Quota.NoLigne,"
-    "  Tailles.NoTaille ,  Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
-    " FROM          (ArticleEnStock LEFT OUTER JOIN"
-    "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille) RIGHT OUTER JOIN"
-    "  Quota ON  ArticleEnStock.Reference =  Quota.RefArticle"
-    " Where  ( Quota.NoQota ";
-
 constexpr int StyleErreur = forms::vbOKCancel + forms::vbExclamation;
 constexpr int StyleQuestion = forms::vbYesNo + forms::vbExclamation;
 
@@ -100,6 +89,23 @@ bool SurUneLigne(const ado::Recordset& rs)
 }
 
 } // namespace
+
+std::string RequeteLignesProfil(const std::string& condition)
+{
+    // Read from the profile's lines through the indexes; the order is the one the grids have
+    // always shown: by article number, lines of one article by line number, then the lines
+    // whose article is gone.
+    return "SELECT Quota.RefArticle, ArticleEnStock.Designation, ArticleEnStock.CodeArticle, "
+           "Quota.QtePermise, Quota.Periodicite, Quota.NoQota, Quota.NoLigne, "
+           "Tailles.NoTaille, Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
+           " FROM (Quota LEFT OUTER JOIN ArticleEnStock"
+           " ON ArticleEnStock.Reference = Quota.RefArticle)"
+           " LEFT OUTER JOIN Tailles ON ArticleEnStock.Taille = Tailles.NoTaille"
+           " WHERE (Quota.NoQota " +
+           condition +
+           ")"
+           " ORDER BY ArticleEnStock.[No] IS NULL, ArticleEnStock.[No], Quota.NoLigne";
+}
 
 FenQuota::FenQuota()
 {
@@ -232,7 +238,7 @@ void FenQuota::AfficherQuotas()
         const vb::Variant numero = rs1["NoQuota"].Value();
         const std::string condition =
             numero.IsNull() || numero.IsEmpty() ? "IS NULL" : "=" + vb::CStr(numero);
-        cmd2.SetCommandText(std::string(RequeteQuotas) + condition + ")");
+        cmd2.SetCommandText(RequeteLignesProfil(condition));
         if (rs2.State() == ado::adStateOpen) {
             rs2.Requery();
         } else {

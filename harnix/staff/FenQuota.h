@@ -17,6 +17,10 @@
 #include <cstdint>
 #include <string>
 
+// The lines of a profile with their article and its size, a line whose article is gone
+// included; `condition` follows Quota.NoQota ("= 5", "IS NULL").
+std::string RequeteLignesProfil(const std::string& condition);
+
 class FenQuota : public forms::Form, public ChoixArticleQuota
 {
     Q_OBJECT

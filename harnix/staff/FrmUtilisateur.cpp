@@ -270,8 +270,12 @@ void FrmUtilisateur::Form_Activate()
     // employee in the new lists, and its services.
     if (!std::exchange(ListesDuChargement, false))
         RemplirColSite();
-    SSOptionBadge->SetValue(true);
-    AppliquerTriRecherche();
+    // Choosing the badge search sorts and requeries through its click; chosen already, it is
+    // done here.
+    if (SSOptionBadge->Value())
+        AppliquerTriRecherche();
+    else
+        SSOptionBadge->SetValue(true);
     forms::SetMousePointer(forms::MousePointer::Default);
 }
 
@@ -365,6 +369,8 @@ void FrmUtilisateur::RemplirColService(int32_t& site)
 // Another employee: fills the card's boxes and lists from the row.
 void FrmUtilisateur::data1_MoveComplete()
 {
+    if (tri_)
+        return;
     try {
         if (!rs.State() || rs.RecordCount() == 0 || rs.EditMode() == ado::adEditAdd)
             return;
@@ -618,6 +624,9 @@ void FrmUtilisateur::AppliquerTriRecherche()
         TextCherche->setFocus();
         ModeRecherche = SSOptionBadge->Value() ? 1 : SSOptionNom->Value() ? 2 : 3;
         TextCherche->clear();
+        // The new order and the requery each move the recordset: the employee is shown once,
+        // after both.
+        tri_ = true;
         rs.SetSort(ModeRecherche == 1   ? "NoBadge"
                    : ModeRecherche == 2 ? "Nom"
                                         : "MatriculeSalarie");
@@ -625,6 +634,8 @@ void FrmUtilisateur::AppliquerTriRecherche()
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }
+    tri_ = false;
+    data1_MoveComplete();
 }
 
 // A column's header chooses the search on that column.
@@ -775,16 +786,7 @@ void FrmUtilisateur::AfficherDetailProfil()
     try {
         const vb::Variant quota = rs["Quota"].Value();
         const std::string condition = quota.IsNull() ? "IS NULL" : "=" + vb::CStr(quota);
-        cmdDetail.SetCommandText(
-            " SELECT      Quota.RefArticle,  ArticleEnStock.Designation, "
-            "ArticleEnStock.CodeArticle,  Quota.QtePermise,  Quota.Periodicite,  Quota.NoQota,  "
-            "Quota.NoLigne,"
-            "  Tailles.NoTaille ,  Tailles.Taille, Tailles.NoFamille, Tailles.Ordre"
-            " FROM          (ArticleEnStock LEFT OUTER JOIN"
-            "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille) RIGHT OUTER JOIN"
-            "  Quota ON  ArticleEnStock.Reference =  Quota.RefArticle"
-            " Where  ( Quota.NoQota " +
-            condition + ")");
+        cmdDetail.SetCommandText(RequeteLignesProfil(condition));
         if (rsDetail.State() == ado::adStateOpen) {
             rsDetail.Requery();
         } else {

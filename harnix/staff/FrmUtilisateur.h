@@ -153,4 +153,6 @@ private:
     bool ListesDuChargement = false;
     // A search is moving the recordset: it returns to its row itself when nothing is found.
     bool recherche_ = false;
+    // The search order is changing: the employee is shown once it is done.
+    bool tri_ = false;
 };

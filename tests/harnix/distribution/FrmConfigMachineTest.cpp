@@ -425,6 +425,37 @@ TEST_F(ConfigMachine, RefillListOfTheShownMachineAndOfAll)
     EXPECT_EQ(Remplissage(), (std::vector<std::string>{"1/1001/2/3/2", "3/0/5/0/2", "5/0/0/0/2"}));
 }
 
+// A refill that fails part way leaves the last list whole: the old rows go only with the new
+// ones all written.
+TEST_F(ConfigMachine, FailedRefillKeepsTheLastList)
+{
+    AjouterMachine({1, 1, 40, 4, "ETAGE"});
+    Lignes(1, 4, {1000});
+    AjouterMachine({2, 1, 40, 4, "ETAGE"});
+    Lignes(2, 3, {1001});
+    FrmConfigMachine& f = Ouvrir();
+    Choisir(f, 1);
+    ASSERT_TRUE(f.RemplisageMachine());
+    const std::vector<std::string> avant = Remplissage();
+    ASSERT_EQ(avant.size(), 4u);
+
+    // The third row of a list cannot be written.
+    Execute("CREATE TRIGGER Plein BEFORE INSERT ON TRemplissageMachine WHEN NEW.Etage = 3 "
+            "BEGIN SELECT RAISE(ABORT, 'plein'); END");
+    Script().ExpectMsgBox(forms::vbOK, "RemplisageMachine");
+    EXPECT_FALSE(f.RemplisageMachine());
+    EXPECT_EQ(Remplissage(), avant);
+    Script().ExpectMsgBox(forms::vbOK, "RemplissageMachineGlobal");
+    EXPECT_FALSE(f.RemplissageMachineGlobal());
+    EXPECT_EQ(Remplissage(), avant);
+    EXPECT_EQ(Script().Pending(), 0u);
+
+    // Nothing of the failed builds stays in the file's transaction: the next build writes.
+    Execute("DROP TRIGGER Plein");
+    ASSERT_TRUE(f.RemplissageMachineGlobal());
+    EXPECT_EQ(Remplissage().size(), 7u);
+}
+
 TEST_F(ConfigMachine, SlotsOfTheModels)
 {
     AjouterMachine({1, 1, 36, 4, "ETAGE"});

@@ -1,0 +1,221 @@
+// The store keeper's repeated actions on a large company's database (harnix-dbtool create
+// <folder> --large), each against its floor in the same run: the same rows read by a bare
+// SQLite statement. HARNIX_LARGE_DB names the program folder holding zad.MDB; the actions only
+// read, yet point it at a copy. Run with --benchmark_enable_random_interleaving and read the
+// medians.
+
+#include "harnix/database/Databases.h"
+#include "harnix/distribution/FrmConfigMachine.h"
+#include "harnix/shell/FonctionUtilitaires.h"
+#include "harnix/shell/Global.h"
+#include "harnix/staff/FenQuota.h"
+#include "harnix/staff/FrmUtilisateur.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/Translate.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/Registry.h"
+#include "platform/vb/Convert.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The program folder, or empty when the variable names none.
+std::string Dossier()
+{
+    const char* dossier = std::getenv("HARNIX_LARGE_DB");
+    if (!dossier || !std::filesystem::exists(std::filesystem::path(dossier) / "zad.MDB"))
+        return {};
+    return dossier;
+}
+
+// The application and the settings start-up reads, once for the run.
+bool Preparer(benchmark::State& state)
+{
+    static const bool pret = [] {
+        const std::string dossier = Dossier();
+        if (dossier.empty())
+            return false;
+        static int argc = 1;
+        static char nom[] = "bench_large";
+        static char* argv[] = {nom, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Never destroyed: the windows it shows live until the process ends, and Qt tears down
+        // badly when the application goes before them at exit.
+        new QApplication(argc, argv);
+        Global::SetProgramFolder(dossier);
+        const std::string zad = (std::filesystem::path(dossier) / "zad.MDB").string();
+        Global::ChaineConnexion = database::ConnectionString(zad, database::ZadPassword());
+        Global::TypeLecteur = "1";
+        Global::PremierNumeroBadge = "1000";
+        Global::FamilleGants = 1;
+        Global::FamilleChaussures = 3;
+        Global::PortBadge = 1;
+        return true;
+    }();
+    if (!pret)
+        state.SkipWithError("HARNIX_LARGE_DB does not name a folder holding zad.MDB "
+                            "(harnix-dbtool create <folder> --large)");
+    return pret;
+}
+
+ado::Connection& Connexion()
+{
+    static ado::Connection cn = [] {
+        ado::Connection c;
+        c.Open(Global::ChaineConnexion);
+        return c;
+    }();
+    return cn;
+}
+
+// Steps the statement bare, reading every column of every row, as the floor of an action.
+long Nue(const std::string& sql)
+{
+    const std::string traduite = ado::TranslateSql(sql);
+    sqlite3_stmt* requete = nullptr;
+    sqlite3_prepare_v2(Connexion().Handle(), traduite.c_str(), -1, &requete, nullptr);
+    const int colonnes = sqlite3_column_count(requete);
+    long rangs = 0;
+    while (sqlite3_step(requete) == SQLITE_ROW) {
+        for (int c = 0; c < colonnes; ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text(requete, c));
+        ++rangs;
+    }
+    sqlite3_finalize(requete);
+    return rangs;
+}
+
+// The window opened and activated once for the run, as the menu opens it.
+template <class Fenetre> Fenetre& Ouverte()
+{
+    static Fenetre& f = []() -> Fenetre& {
+        Fenetre& ouverte = forms::form<Fenetre>();
+        ouverte.Show();
+        ouverte.Form_Activate();
+        return ouverte;
+    }();
+    return f;
+}
+
+// Sent to the grid's view, as the key reaches it when the grid has the focus.
+void Bas(forms::DataGrid& grille)
+{
+    QKeyEvent appui(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(grille.View(), &appui);
+    QKeyEvent relache(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(grille.View(), &relache);
+}
+
+// A Down key in a grid whose recordset turns back to its first row at the end.
+template <class Fenetre>
+void ToucheBas(benchmark::State& state, Fenetre& f, forms::DataGrid& grille, ado::Recordset rs)
+{
+    long rangs = 0;
+    for (auto _ : state) {
+        if (rs.AbsolutePosition() >= rs.RecordCount()) {
+            state.PauseTiming();
+            rs.MoveFirst();
+            state.ResumeTiming();
+        }
+        Bas(grille);
+        rangs = f.data2->Recordset().RecordCount();
+    }
+    if (rs.AbsolutePosition() < 2)
+        state.SkipWithError("the Down key did not move the grid");
+    state.counters["lignes"] = double(rangs);
+}
+
+void RegistreToucheBas(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FrmUtilisateur& f = Ouverte<FrmUtilisateur>();
+    ToucheBas(state, f, *f.DBGrid1, f.data1->Recordset());
+}
+BENCHMARK(RegistreToucheBas)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The employee's profile lines, the rows a move of the register reads.
+void RegistreToucheBasPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    ado::Recordset rs = Ouverte<FrmUtilisateur>().data1->Recordset();
+    long rangs = 0;
+    for (auto _ : state) {
+        const vb::Variant quota = rs["Quota"].Value();
+        rangs = Nue(RequeteLignesProfil(quota.IsNull() ? "IS NULL" : "=" + vb::CStr(quota)));
+    }
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(RegistreToucheBasPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+void ProfilsToucheBas(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FenQuota& f = Ouverte<FenQuota>();
+    ToucheBas(state, f, *f.DataGrid1, f.data1->Recordset());
+}
+BENCHMARK(ProfilsToucheBas)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+void ProfilsToucheBasPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    ado::Recordset rs = Ouverte<FenQuota>().data1->Recordset();
+    long rangs = 0;
+    for (auto _ : state)
+        rangs = Nue(RequeteLignesProfil("=" + vb::CStr(rs["NoQuota"].Value())));
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(ProfilsToucheBasPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+constexpr long MachineChoisie = 150;
+
+// The machine's line is chosen in the list, then clicked.
+void MachineClic(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FrmConfigMachine& f = Ouverte<FrmConfigMachine>();
+    ado::Recordset rs = f.Adodc1->Recordset();
+    rs.SetAbsolutePosition(MachineChoisie);
+    for (auto _ : state)
+        f.DataGrid1_Click();
+    state.counters["lignes"] = double(f.MSFlexGrid1->Rows() - 1);
+}
+BENCHMARK(MachineClic)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The machine's lines and the units on each, as the click reads them.
+void MachineClicPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    ado::Recordset rs = Ouverte<FrmConfigMachine>().Adodc1->Recordset();
+    rs.SetAbsolutePosition(MachineChoisie);
+    const std::string no = vb::CStr(rs["NoMachine"].Value());
+    const std::string colonne =
+        FonctionUtilitaires::ConvertNullStr(rs["Chargement"].Value()) == "ETAGE" ? "Etage"
+                                                                                 : "Colonne";
+    long rangs = 0;
+    for (auto _ : state) {
+        rangs = Nue(RequeteLignesMachine(no));
+        Nue("SELECT " + colonne +
+            ", COUNT(Reference) FROM EmplacementsMachine1 WHERE NoMachine = " + no + " GROUP BY " +
+            colonne + " ORDER BY " + colonne);
+    }
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(MachineClicPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+} // namespace
