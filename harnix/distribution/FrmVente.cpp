@@ -1,9 +1,9 @@
 #include "harnix/distribution/FrmVente.h"
 
-#include "harnix/shell/FenetrePrincipale.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FenetrePrincipale.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/staff/Saisie.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/Geometry.h"

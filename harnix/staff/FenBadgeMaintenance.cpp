@@ -1,9 +1,9 @@
 #include "harnix/staff/FenBadgeMaintenance.h"
 
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/CodeBadge.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"

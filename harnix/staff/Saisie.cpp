@@ -1,6 +1,6 @@
 #include "harnix/staff/Saisie.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Controls.h"
 #include "platform/vb/Convert.h"
 

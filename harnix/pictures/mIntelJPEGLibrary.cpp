@@ -1,6 +1,6 @@
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 
-#include "harnix/catalogue/cDIBSection.h"
+#include "harnix/pictures/cDIBSection.h"
 #include "platform/vb/Error.h"
 #include "platform/win/FileSearch.h"
 
