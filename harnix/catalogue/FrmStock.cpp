@@ -9,6 +9,7 @@
 #include "harnix/magasin/ArticleCodes.h"
 #include "harnix/magasin/ArticlePrices.h"
 #include "harnix/magasin/AttributionCodes.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -110,18 +111,6 @@ constexpr const char* ChampsTri[] = {"", "Reference", "Designation", "CodeArticl
 std::string Nombre(const vb::Variant& valeur)
 {
     return vb::CStr(FonctionUtilitaires::ConvertNullNum(valeur));
-}
-
-// A text put between quotes of a criterion: a quote stands doubled.
-std::string Litteral(const std::string& texte)
-{
-    std::string resultat;
-    for (char c : texte) {
-        resultat += c;
-        if (c == '\'')
-            resultat += '\'';
-    }
-    return resultat;
 }
 
 // A box keeps its edit while another window (a message box, a combo's list) takes the focus.
@@ -763,13 +752,13 @@ void FrmStock::TextCherche_Change()
         if (RechercheCodeBar) {
             if (texte.front() == '@')
                 texte.erase(0, 1);
-            critere = "[CodeBar] like '" + Litteral(texte) + "*'";
+            critere = "[CodeBar] like '" + ado::DoubledQuotes(texte) + "*'";
         } else if (ModeRecherche == 2) {
-            critere = "[Designation] like '" + Litteral(vb::UCase(texte)) + "*'";
+            critere = "[Designation] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
         } else if (ModeRecherche == 1) {
             critere = "[Reference]=" + Nombre(texte);
         } else if (ModeRecherche == 4) {
-            critere = "[RefFournisseur] like '" + Litteral(vb::UCase(texte)) + "*'";
+            critere = "[RefFournisseur] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
         } else {
             critere = "[CodeArticle]=" + Nombre(texte);
         }

@@ -9,7 +9,6 @@
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
-#include "harnix/staff/Saisie.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -51,7 +50,7 @@ bool SurUneLigne(const ado::Recordset& rs)
 // Typed text inside '...' of a LIKE criterion: matched as typed, quotes included.
 std::string Motif(const std::string& texte)
 {
-    return Saisie::Apostrophes(ado::LikeLiteral(texte));
+    return ado::DoubledQuotes(ado::LikeLiteral(texte));
 }
 
 // The article number typed in the box: empty is 0; a text that is no whole number of the

@@ -7,6 +7,7 @@
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -576,8 +577,8 @@ void FrmUtilisateur::CmdDelete_Click()
         table = OuvrirListe("Utilisateurs", commande);
         if (table.RecordCount() > 0) {
             const std::string badge = ConvertNullStr(rs["NoBadge"].Value());
-            table.Find("[NoBadge]like '" + Saisie::Apostrophes(badge) + "'", 0,
-                       ado::adSearchForward, ado::adBookmarkFirst);
+            table.Find("[NoBadge]like '" + ado::DoubledQuotes(badge) + "'", 0, ado::adSearchForward,
+                       ado::adBookmarkFirst);
             if (!table.Eof() && ConvertNullStr(table["NoBadge"].Value()) == badge)
                 table.Delete();
             table.Close();
@@ -600,7 +601,7 @@ bool FrmUtilisateur::BadgeEnMaintenance(std::string& badge)
     ado::Recordset maintenance = OuvrirListe("BadgeMaintenance", commande, ado::adLockPessimistic);
     bool trouve = false;
     if (maintenance.RecordCount() > 0) {
-        maintenance.Find("[NoBadge] like '" + Saisie::Apostrophes(badge) + "'", 0,
+        maintenance.Find("[NoBadge] like '" + ado::DoubledQuotes(badge) + "'", 0,
                          ado::adSearchForward, ado::adBookmarkFirst);
         trouve = !maintenance.Eof();
     }
@@ -640,7 +641,7 @@ void FrmUtilisateur::DBGrid1_HeadClick(int colonne)
 
 void FrmUtilisateur::TextCherche_Change()
 {
-    const std::string texte = Saisie::Apostrophes(S(TextCherche->text()));
+    const std::string texte = ado::DoubledQuotes(S(TextCherche->text()));
     try {
         if (!rs.State() || rs.RecordCount() == 0)
             return;

@@ -63,15 +63,4 @@ void SuivreSaisie(forms::ComboBox& liste)
     });
 }
 
-std::string Apostrophes(const std::string& texte)
-{
-    std::string double_;
-    for (char c : texte) {
-        double_ += c;
-        if (c == '\'')
-            double_ += '\'';
-    }
-    return double_;
-}
-
 } // namespace Saisie
