@@ -666,12 +666,12 @@ void FrmStock::DBGrid2_OnAddNew()
 int FrmStock::ModeDesOptions() const
 {
     if (SSOptionRef->Value())
-        return 1;
+        return ModeReference;
     if (SSOptionCodArticle->Value())
-        return 3;
+        return ModeCodeArticle;
     if (SSOptionRefFour->Value())
-        return 4;
-    return 2;
+        return ModeRefFournisseur;
+    return ModeDesignation;
 }
 
 void FrmStock::AppliquerModeRecherche()
@@ -742,7 +742,8 @@ void FrmStock::TextCherche_Change()
         return;
     // A number key with a text that is no number (letters typed under the article code, a
     // pasted text) finds nothing, without an error.
-    const bool cleNumerique = !RechercheCodeBar && (ModeRecherche == 1 || ModeRecherche == 3);
+    const bool cleNumerique =
+        !RechercheCodeBar && (ModeRecherche == ModeReference || ModeRecherche == ModeCodeArticle);
     if (cleNumerique && !vb::IsNumeric(texte))
         return;
     try {
@@ -753,11 +754,11 @@ void FrmStock::TextCherche_Change()
             if (texte.front() == '@')
                 texte.erase(0, 1);
             critere = "[CodeBar] like '" + ado::DoubledQuotes(texte) + "*'";
-        } else if (ModeRecherche == 2) {
+        } else if (ModeRecherche == ModeDesignation) {
             critere = "[Designation] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
-        } else if (ModeRecherche == 1) {
+        } else if (ModeRecherche == ModeReference) {
             critere = "[Reference]=" + Nombre(texte);
-        } else if (ModeRecherche == 4) {
+        } else if (ModeRecherche == ModeRefFournisseur) {
             critere = "[RefFournisseur] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
         } else {
             critere = "[CodeArticle]=" + Nombre(texte);
@@ -777,7 +778,7 @@ void FrmStock::TextCherche_KeyPress(int& keyAscii)
         keyAscii = 0;
         return;
     }
-    if (ModeRecherche == 1)
+    if (ModeRecherche == ModeReference)
         keyAscii = forms::AcceptKey(keyAscii, "0123456789");
 }
 

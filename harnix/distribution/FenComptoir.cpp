@@ -14,6 +14,7 @@
 #include "platform/forms/Keys.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 #include "platform/win/FileSearch.h"
@@ -520,7 +521,7 @@ void FenComptoir::ChargerImage()
         // The empty picture of an unreadable file has no proportions.
         if (hauteur == 0 || largeur == 0) {
             Image1->setPixmap(QPixmap());
-            vb::Raise(11);
+            vb::Raise(vb::ErrDivisionByZero);
         }
         const double ratio = double(hauteur) / largeur;
         // A wide picture is made smaller rather than cut by the window's edge.

@@ -31,7 +31,7 @@ std::string DateCourte(const QLineEdit& boite, const char* message)
 {
     const auto date = Periode::LireDate(boite.text().toStdString());
     if (!date)
-        throw vb::Error(13, message, "FenVeltrixRep");
+        throw vb::Error(vb::ErrTypeMismatch, message, "FenVeltrixRep");
     return Periode::TexteDate(*date);
 }
 
