@@ -4,9 +4,9 @@
 // window's computation for every employee, its grid filled, reset and filled again, against the
 // same statement stepped bare with the grid's arithmetic in a plain loop.
 
+#include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
 #include "harnix/magasin/CalculDotation.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/FenDotation.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"

@@ -6,8 +6,8 @@
 
 #include "harnix/database/Databases.h"
 #include "harnix/distribution/FrmConfigMachine.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"

@@ -1,8 +1,8 @@
 // Writing an A4 page scanned at 300 dpi (2480 x 3508) as a JPEG at quality 90, against the
 // library's own compression of the same pixels, in the same run.
 
-#include "harnix/catalogue/cDIBSection.h"
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/pictures/cDIBSection.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>

@@ -3,9 +3,9 @@
 // same rows copied one by one in SQLite alone; and a report of
 // 500 pages written to PDF, against the same texts drawn straight on a PDF writer.
 
+#include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
 #include "harnix/reports/FenCompteRendu.h"
-#include "harnix/shell/Global.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Translate.h"

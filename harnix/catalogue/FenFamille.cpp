@@ -1,8 +1,8 @@
 #include "harnix/catalogue/FenFamille.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

@@ -1,9 +1,9 @@
 #include "harnix/catalogue/FenScanner.h"
 
-#include "harnix/catalogue/cDIBSection.h"
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
+#include "harnix/pictures/cDIBSection.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/scan/Twain.h"

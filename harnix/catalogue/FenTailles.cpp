@@ -1,8 +1,9 @@
 #include "harnix/catalogue/FenTailles.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -181,7 +182,7 @@ bool FenTailles::TailleExiste(const std::string& taille)
     if (rs.RecordCount() > 0) {
         rs.MoveFirst();
         // A quote in the size is doubled so that the criterion stays one text.
-        rs.Find("Taille like '" + vb::Replace(taille, "'", "''") + "'");
+        rs.Find("Taille like '" + ado::DoubledQuotes(taille) + "'");
         trouve = !rs.Eof();
     }
     rs.Close();

@@ -3,12 +3,13 @@
 #include "harnix/catalogue/ArticleKeys.h"
 #include "harnix/catalogue/ChoixArticleMachine.h"
 #include "harnix/catalogue/ChoixArticleQuota.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/ArticleCodes.h"
 #include "harnix/magasin/ArticlePrices.h"
 #include "harnix/magasin/AttributionCodes.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -110,18 +111,6 @@ constexpr const char* ChampsTri[] = {"", "Reference", "Designation", "CodeArticl
 std::string Nombre(const vb::Variant& valeur)
 {
     return vb::CStr(FonctionUtilitaires::ConvertNullNum(valeur));
-}
-
-// A text put between quotes of a criterion: a quote stands doubled.
-std::string Litteral(const std::string& texte)
-{
-    std::string resultat;
-    for (char c : texte) {
-        resultat += c;
-        if (c == '\'')
-            resultat += '\'';
-    }
-    return resultat;
 }
 
 // A box keeps its edit while another window (a message box, a combo's list) takes the focus.
@@ -677,12 +666,12 @@ void FrmStock::DBGrid2_OnAddNew()
 int FrmStock::ModeDesOptions() const
 {
     if (SSOptionRef->Value())
-        return 1;
+        return ModeReference;
     if (SSOptionCodArticle->Value())
-        return 3;
+        return ModeCodeArticle;
     if (SSOptionRefFour->Value())
-        return 4;
-    return 2;
+        return ModeRefFournisseur;
+    return ModeDesignation;
 }
 
 void FrmStock::AppliquerModeRecherche()
@@ -753,7 +742,8 @@ void FrmStock::TextCherche_Change()
         return;
     // A number key with a text that is no number (letters typed under the article code, a
     // pasted text) finds nothing, without an error.
-    const bool cleNumerique = !RechercheCodeBar && (ModeRecherche == 1 || ModeRecherche == 3);
+    const bool cleNumerique =
+        !RechercheCodeBar && (ModeRecherche == ModeReference || ModeRecherche == ModeCodeArticle);
     if (cleNumerique && !vb::IsNumeric(texte))
         return;
     try {
@@ -763,13 +753,13 @@ void FrmStock::TextCherche_Change()
         if (RechercheCodeBar) {
             if (texte.front() == '@')
                 texte.erase(0, 1);
-            critere = "[CodeBar] like '" + Litteral(texte) + "*'";
-        } else if (ModeRecherche == 2) {
-            critere = "[Designation] like '" + Litteral(vb::UCase(texte)) + "*'";
-        } else if (ModeRecherche == 1) {
+            critere = "[CodeBar] like '" + ado::DoubledQuotes(texte) + "*'";
+        } else if (ModeRecherche == ModeDesignation) {
+            critere = "[Designation] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
+        } else if (ModeRecherche == ModeReference) {
             critere = "[Reference]=" + Nombre(texte);
-        } else if (ModeRecherche == 4) {
-            critere = "[RefFournisseur] like '" + Litteral(vb::UCase(texte)) + "*'";
+        } else if (ModeRecherche == ModeRefFournisseur) {
+            critere = "[RefFournisseur] like '" + ado::DoubledQuotes(vb::UCase(texte)) + "*'";
         } else {
             critere = "[CodeArticle]=" + Nombre(texte);
         }
@@ -788,7 +778,7 @@ void FrmStock::TextCherche_KeyPress(int& keyAscii)
         keyAscii = 0;
         return;
     }
-    if (ModeRecherche == 1)
+    if (ModeRecherche == ModeReference)
         keyAscii = forms::AcceptKey(keyAscii, "0123456789");
 }
 

@@ -74,8 +74,12 @@ public:
     // Picker mode: hands the grid's article to the window that opened the picker.
     void CmdSelectioner_Click();
 
-    // 1 Reference, 2 Designation, 3 CodeArticle, 4 RefFournisseur.
-    int ModeRecherche = 1;
+    // Search modes: the field that the search box looks up and the grid is sorted on.
+    static constexpr int ModeReference = 1;
+    static constexpr int ModeDesignation = 2;
+    static constexpr int ModeCodeArticle = 3;
+    static constexpr int ModeRefFournisseur = 4;
+    int ModeRecherche = ModeReference;
     bool RechercheCodeBar = false;
     bool FenetreActivee = false;
 

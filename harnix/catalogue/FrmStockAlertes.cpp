@@ -3,11 +3,11 @@
 // Consomations.
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/Calendrier.h"
+#include "harnix/commun/Crypte.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/AlertesStock.h"
-#include "harnix/shell/Calendrier.h"
-#include "harnix/shell/Crypte.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/Global.h"
 #include "platform/dmo/Dmo.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

@@ -6,10 +6,10 @@
 
 #include "harnix/catalogue/CatalogueFournisseur.h"
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/CatalogueArticles.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/MousePointer.h"

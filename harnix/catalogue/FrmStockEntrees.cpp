@@ -2,8 +2,8 @@
 // the recording of a receipt (the article's stock and date, and a row of the journal).
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/FnTundrel.h"
 #include "harnix/magasin/EntreeStock.h"
-#include "harnix/shell/FnTundrel.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/vb/Convert.h"

@@ -1,6 +1,6 @@
 #include "harnix/catalogue/mCommonDialog.h"
 
-#include "harnix/shell/FnTundrel.h"
+#include "harnix/commun/FnTundrel.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/vb/Error.h"
 

@@ -11,6 +11,7 @@
 #include "harnix/magasin/EnregistrementDotation.h"
 #include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Text.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
 
@@ -543,14 +544,7 @@ void FillMovements(ado::Connection& connection)
 
 std::string Quote(std::string_view text)
 {
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'') {
-            out += '\'';
-        }
-    }
-    return out + "'";
+    return "'" + ado::DoubledQuotes(text) + "'";
 }
 
 void FillCompanyTables(ado::Connection& connection)

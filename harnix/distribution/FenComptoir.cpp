@@ -6,15 +6,15 @@
 
 #include "harnix/distribution/FenComptoir.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
-#include "harnix/staff/Saisie.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/vb/Convert.h"
+#include "platform/vb/Error.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 #include "platform/win/FileSearch.h"
@@ -51,7 +51,7 @@ bool SurUneLigne(const ado::Recordset& rs)
 // Typed text inside '...' of a LIKE criterion: matched as typed, quotes included.
 std::string Motif(const std::string& texte)
 {
-    return Saisie::Apostrophes(ado::LikeLiteral(texte));
+    return ado::DoubledQuotes(ado::LikeLiteral(texte));
 }
 
 // The article number typed in the box: empty is 0; a text that is no whole number of the
@@ -521,7 +521,7 @@ void FenComptoir::ChargerImage()
         // The empty picture of an unreadable file has no proportions.
         if (hauteur == 0 || largeur == 0) {
             Image1->setPixmap(QPixmap());
-            vb::Raise(11);
+            vb::Raise(vb::ErrDivisionByZero);
         }
         const double ratio = double(hauteur) / largeur;
         // A wide picture is made smaller rather than cut by the window's edge.

@@ -2,9 +2,9 @@
 
 #include "harnix/distribution/FenComptoir.h"
 
+#include "harnix/commun/FnTundrel.h"
 #include "harnix/magasin/Mouvements.h"
 #include "harnix/magasin/Quotas.h"
-#include "harnix/shell/FnTundrel.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/vb/Convert.h"

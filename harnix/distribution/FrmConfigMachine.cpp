@@ -1,10 +1,10 @@
 #include "harnix/distribution/FrmConfigMachine.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/reports/FenCompteRendu.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/MousePointer.h"

@@ -1,10 +1,9 @@
 #include "harnix/distribution/FrmVente.h"
 
-#include "harnix/shell/FenetrePrincipale.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
-#include "harnix/staff/Saisie.h"
+#include "harnix/commun/FenetrePrincipale.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -212,7 +211,7 @@ void FrmVente::TextCherche_Change()
                 ChercherDate(texte);
         } else {
             const std::string champ = mode == ModeSalarie ? "Utilisateur" : "Nom";
-            rs1.Find(champ + " like '" + Saisie::Apostrophes(ado::LikeLiteral(vb::UCase(texte))) +
+            rs1.Find(champ + " like '" + ado::DoubledQuotes(ado::LikeLiteral(vb::UCase(texte))) +
                          "*'",
                      0, ado::adSearchForward);
         }

@@ -23,7 +23,7 @@ std::string Texte(const vb::Variant& valeur)
 // A text literal of a Find criterion, its quotes doubled.
 std::string Litteral(const std::string& texte)
 {
-    return "'" + vb::Replace(texte, "'", "''") + "'";
+    return "'" + ado::DoubledQuotes(texte) + "'";
 }
 
 void Copier(ado::Recordset& cible, const ado::Recordset& source,

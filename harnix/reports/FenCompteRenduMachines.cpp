@@ -1,12 +1,12 @@
 // The reports window's side of the machine sheets: the work table ARemplissageMachine and the
 // small report copies of the article pictures that the label sheet prints.
 
-#include "harnix/catalogue/cDIBSection.h"
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Global.h"
+#include "harnix/pictures/cDIBSection.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/RotationImage.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"

@@ -1,10 +1,10 @@
 #include "harnix/reports/FenVeltrixRep.h"
 
+#include "harnix/commun/FenetrePrincipale.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenCompteRendu.h"
-#include "harnix/shell/FenetrePrincipale.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/Global.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Recordset.h"
 #include "platform/forms/Dialogs.h"
@@ -31,7 +31,7 @@ std::string DateCourte(const QLineEdit& boite, const char* message)
 {
     const auto date = Periode::LireDate(boite.text().toStdString());
     if (!date)
-        throw vb::Error(13, message, "FenVeltrixRep");
+        throw vb::Error(vb::ErrTypeMismatch, message, "FenVeltrixRep");
     return Periode::TexteDate(*date);
 }
 

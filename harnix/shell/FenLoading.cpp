@@ -1,7 +1,7 @@
 #include "harnix/shell/FenLoading.h"
 
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Version.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Version.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/MousePointer.h"
 

@@ -1,9 +1,9 @@
 #include "harnix/shell/FrmAbout.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
-#include "harnix/shell/Version.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
+#include "harnix/commun/Version.h"
 #include "platform/forms/Geometry.h"
 #include "platform/vb/Error.h"
 #include "platform/win/End.h"

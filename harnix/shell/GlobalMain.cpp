@@ -1,12 +1,12 @@
 #include "harnix/shell/GlobalMain.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Version.h"
 #include "harnix/shell/FenLoading.h"
 #include "harnix/shell/FinSurSignal.h"
-#include "harnix/shell/FnTundrel.h"
 #include "harnix/shell/FrmPrincipal.h"
-#include "harnix/shell/Version.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/MousePointer.h"
 #include "platform/forms/Registry.h"

@@ -1,6 +1,6 @@
 #include "harnix/staff/EuroKey.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Registry.h"
 

@@ -1,12 +1,13 @@
 #include "harnix/staff/FenBadgeMaintenance.h"
 
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/CodeBadge.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -132,7 +133,7 @@ void FenBadgeMaintenance::CmdAdd_Click()
             Text2->setText(Q(badge));
             forms::form<FrmUtilisateur>().CalculChecksumEAN13(badge);
         }
-        const std::string critere = "[NoBadge] like '" + Saisie::Apostrophes(badge) + "'";
+        const std::string critere = "[NoBadge] like '" + ado::DoubledQuotes(badge) + "'";
         if (rs.RecordCount() > 0) {
             rs.MoveFirst();
             rs.Find(critere, 0, ado::adSearchForward);

@@ -1,9 +1,9 @@
 // The allocation planner's generation of a year of sample movements (type 2) for every article
 // and employee. It writes many rows, so the button asks first.
 
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/MouvementsMensuels.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/FenDotation.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

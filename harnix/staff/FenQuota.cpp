@@ -1,9 +1,9 @@
 #include "harnix/staff/FenQuota.h"
 
 #include "harnix/catalogue/FrmStock.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"

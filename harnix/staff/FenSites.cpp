@@ -1,8 +1,9 @@
 #include "harnix/staff/FenSites.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -51,7 +52,7 @@ bool NomExiste(const ado::Connection& cn, const std::string& texte, const std::s
         if (rs.RecordCount() > 0) {
             rs.MoveFirst();
             // A quote in the name is doubled so that "L'ATELIER" is searched as it stands.
-            rs.Find(champ + " like '" + vb::Replace(nom, "'", "''") + "'");
+            rs.Find(champ + " like '" + ado::DoubledQuotes(nom) + "'");
             trouve = !rs.Eof();
         }
         rs.Close();

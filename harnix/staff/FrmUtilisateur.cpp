@@ -1,12 +1,13 @@
 #include "harnix/staff/FrmUtilisateur.h"
 
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/CodeBadge.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -582,8 +583,8 @@ void FrmUtilisateur::CmdDelete_Click()
         table = OuvrirListe("Utilisateurs", commande);
         if (table.RecordCount() > 0) {
             const std::string badge = ConvertNullStr(rs["NoBadge"].Value());
-            table.Find("[NoBadge]like '" + Saisie::Apostrophes(badge) + "'", 0,
-                       ado::adSearchForward, ado::adBookmarkFirst);
+            table.Find("[NoBadge]like '" + ado::DoubledQuotes(badge) + "'", 0, ado::adSearchForward,
+                       ado::adBookmarkFirst);
             if (!table.Eof() && ConvertNullStr(table["NoBadge"].Value()) == badge)
                 table.Delete();
             table.Close();
@@ -606,7 +607,7 @@ bool FrmUtilisateur::BadgeEnMaintenance(std::string& badge)
     ado::Recordset maintenance = OuvrirListe("BadgeMaintenance", commande, ado::adLockPessimistic);
     bool trouve = false;
     if (maintenance.RecordCount() > 0) {
-        maintenance.Find("[NoBadge] like '" + Saisie::Apostrophes(badge) + "'", 0,
+        maintenance.Find("[NoBadge] like '" + ado::DoubledQuotes(badge) + "'", 0,
                          ado::adSearchForward, ado::adBookmarkFirst);
         trouve = !maintenance.Eof();
     }
@@ -651,7 +652,7 @@ void FrmUtilisateur::DBGrid1_HeadClick(int colonne)
 
 void FrmUtilisateur::TextCherche_Change()
 {
-    const std::string texte = Saisie::Apostrophes(S(TextCherche->text()));
+    const std::string texte = ado::DoubledQuotes(S(TextCherche->text()));
     try {
         if (!rs.State() || rs.RecordCount() == 0)
             return;

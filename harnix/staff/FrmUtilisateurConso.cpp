@@ -1,13 +1,13 @@
 // The employee register's consumption report of the current employee over a period, and its
 // badge button: the badge labels of every employee, or a new badge read from the serial reader.
 
+#include "harnix/commun/Calendrier.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/shell/Calendrier.h"
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"

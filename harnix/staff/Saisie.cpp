@@ -1,6 +1,6 @@
 #include "harnix/staff/Saisie.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Controls.h"
 #include "platform/vb/Convert.h"
 
@@ -61,17 +61,6 @@ void SuivreSaisie(forms::ComboBox& liste)
         liste.lineEdit()->setText(t);
         liste.lineEdit()->setCursorPosition(curseur);
     });
-}
-
-std::string Apostrophes(const std::string& texte)
-{
-    std::string double_;
-    for (char c : texte) {
-        double_ += c;
-        if (c == '\'')
-            double_ += '\'';
-    }
-    return double_;
 }
 
 } // namespace Saisie

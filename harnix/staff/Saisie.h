@@ -29,7 +29,4 @@ void ChoisirTexte(forms::ComboBox& liste, const QString& texte);
 // entry chosen.
 void SuivreSaisie(forms::ComboBox& liste);
 
-// The text with each quote doubled, to stand inside '...' in a criterion.
-std::string Apostrophes(const std::string& texte);
-
 } // namespace Saisie

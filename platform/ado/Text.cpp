@@ -314,4 +314,17 @@ std::string LikeLiteral(std::string_view text)
     return out;
 }
 
+std::string DoubledQuotes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    return out;
+}
+
 } // namespace ado

@@ -22,6 +22,9 @@ bool LikeMatch(std::string_view pattern, std::string_view text, char32_t escape 
 // before it joins a pattern.
 std::string LikeLiteral(std::string_view text);
 
+// The text as it stands between the quotes of an SQL or Find literal: each "'" doubled.
+std::string DoubledQuotes(std::string_view text);
+
 // A LIKE pattern prepared once for matching many texts.
 class LikePattern
 {

@@ -5,7 +5,7 @@
 #include "ImagesFixture.h"
 
 #include "harnix/catalogue/FenScanner.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/Drive.h"

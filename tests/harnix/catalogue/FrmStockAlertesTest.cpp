@@ -3,8 +3,8 @@
 
 #include "FrmStockFixture.h"
 
-#include "harnix/shell/Calendrier.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Calendrier.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/ProgramFolder.h"
 #include "platform/vb/DateTime.h"

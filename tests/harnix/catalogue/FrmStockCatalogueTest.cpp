@@ -5,7 +5,7 @@
 #include "FrmStockFixture.h"
 
 #include "harnix/catalogue/CatalogueFournisseur.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/ado/Catalogue.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/ProgramFolder.h"

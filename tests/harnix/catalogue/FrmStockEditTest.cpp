@@ -4,9 +4,9 @@
 #include "FrmStockFixture.h"
 
 #include "harnix/catalogue/ArticleKeys.h"
+#include "harnix/commun/Global.h"
 #include "harnix/magasin/ArticleCodes.h"
 #include "harnix/magasin/ArticlePrices.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/forms/testing/ProgramFolder.h"

@@ -5,7 +5,7 @@
 
 #include "harnix/catalogue/FenScanner.h"
 #include "harnix/catalogue/mCommonDialog.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/testing/Drive.h"

@@ -4,7 +4,7 @@
 
 #include "FrmStockFixture.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/scan/Twain.h"
 
 #include <QClipboard>

@@ -5,8 +5,8 @@
 
 #include "tests/harnix/database/DatabaseFixture.h"
 
+#include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 

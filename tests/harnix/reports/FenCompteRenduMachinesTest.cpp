@@ -3,10 +3,10 @@
 // (248 pixels wide, turned when taller than wide, made again when their picture changes, as a
 // new scan does).
 
-#include "harnix/catalogue/cDIBSection.h"
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/commun/Global.h"
+#include "harnix/pictures/cDIBSection.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 #include "harnix/reports/FenCompteRendu.h"
-#include "harnix/shell/Global.h"
 #include "platform/forms/Registry.h"
 #include "tests/harnix/staff/StaffFixture.h"
 

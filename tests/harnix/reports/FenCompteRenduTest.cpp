@@ -1,7 +1,7 @@
 #include "harnix/reports/FenCompteRendu.h"
+#include "harnix/commun/Calendrier.h"
 #include "harnix/magasin/Periode.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/shell/Calendrier.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/ProgramFolder.h"

@@ -1,8 +1,8 @@
 #include "Fixture.h"
 
+#include "harnix/commun/Version.h"
 #include "harnix/shell/CodeAccesDlg.h"
 #include "harnix/shell/FrmPrincipal.h"
-#include "harnix/shell/Version.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/Dialogs.h"

@@ -1,7 +1,7 @@
 #include "Fixture.h"
 
+#include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
-#include "harnix/shell/Global.h"
 #include "platform/ado/Recordset.h"
 #include "platform/dmo/Dmo.h"
 

@@ -1,9 +1,9 @@
 // The real program, started as a process on the test's display, in a program folder of its own.
 #include "Fixture.h"
 
+#include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
 #include "harnix/shell/FrmPrincipal.h"
-#include "harnix/shell/Global.h"
 #include "platform/ado/Recordset.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/vb/Convert.h"

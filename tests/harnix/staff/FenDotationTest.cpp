@@ -6,7 +6,7 @@
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/workbook/Lecteur.h"
 
-#include "harnix/shell/Calendrier.h"
+#include "harnix/commun/Calendrier.h"
 #include "platform/forms/Colors.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
@@ -447,6 +447,26 @@ TEST_F(Planificateur, AGeneratedCompanyIsComputedAndExportedAsTheStatementGives)
                   (totale && j >= 2 ? "1|FED18D" : "0|-") + "\n";
         }
     EXPECT_EQ(workbook::testing::LireCellules(ouverts[0], "Feuil1", cellules), lu);
+}
+
+// A year of sample movements, offered after a question (the generation itself:
+// MouvementsMensuelsTest).
+TEST_F(Planificateur, OffersTheSampleMovementsAfterItsQuestion)
+{
+    Execute("DELETE FROM DetailVente");
+    Execute("DELETE FROM Ventes");
+    Execute("DELETE FROM Utilisateurs WHERE NoBadge = '1002'");
+    FenDotation& f = forms::form<FenDotation>();
+    f.Show();
+    Script().ExpectMsgBox(forms::vbNo, "2005");
+    Click(*f.CmdMouvementsMensuels);
+    EXPECT_EQ(Script().Boxes().back().title, "Confirmation");
+    EXPECT_EQ(Script().Boxes().back().style, forms::vbYesNo + forms::vbExclamation);
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes"), "0");
+    Script().ExpectMsgBox(forms::vbYes, "2005");
+    Click(*f.CmdMouvementsMensuels);
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes WHERE TypeMouvement = 2"), "72");
+    EXPECT_EQ(Script().Boxes().size(), 2u);
 }
 
 } // namespace

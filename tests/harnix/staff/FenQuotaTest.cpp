@@ -7,7 +7,7 @@
 #include "tests/harnix/staff/StaffFixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"

@@ -8,10 +8,10 @@
 #include "tests/platform/comm/Pty.h"
 #include "tests/platform/report/PdfTools.h"
 
+#include "harnix/commun/Calendrier.h"
 #include "harnix/magasin/CodeBadge.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
-#include "harnix/shell/Calendrier.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/ProgramFolder.h"

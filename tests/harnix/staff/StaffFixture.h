@@ -4,7 +4,7 @@
 
 #include "tests/harnix/database/DatabaseFixture.h"
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"
 

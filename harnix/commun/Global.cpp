@@ -1,9 +1,9 @@
 // The settings that every window reads, and the folder they come from.
 
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Global.h"
 
-#include "harnix/shell/Crypte.h"
-#include "harnix/shell/FnTundrel.h"
+#include "harnix/commun/Crypte.h"
+#include "harnix/commun/FnTundrel.h"
 #include "platform/vb/Strings.h"
 #include "platform/win/Locale.h"
 #include "platform/win/WindowCaptions.h"

@@ -1,5 +1,5 @@
-#include "harnix/shell/Calendrier.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/Calendrier.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/Drive.h"
 #include "platform/forms/testing/ProgramFolder.h"

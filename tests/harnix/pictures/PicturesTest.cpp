@@ -1,8 +1,8 @@
 // The in-memory picture (layout, copies, scaling, clipboard) and its JPEG writer, read back with
 // Qt.
 
-#include "harnix/catalogue/cDIBSection.h"
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/pictures/cDIBSection.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Dialogs.h"
 #include "platform/forms/testing/Drive.h"

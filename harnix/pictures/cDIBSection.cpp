@@ -1,4 +1,4 @@
-#include "harnix/catalogue/cDIBSection.h"
+#include "harnix/pictures/cDIBSection.h"
 
 #include "platform/forms/Dialogs.h"
 #include "platform/vb/Error.h"

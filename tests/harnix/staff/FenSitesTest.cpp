@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "tests/harnix/catalogue/WindowFixture.h"
 
 #include "harnix/staff/FenSites.h"
 #include "platform/forms/Dialogs.h"

@@ -1,7 +1,7 @@
-#include "harnix/shell/FnTundrel.h"
+#include "harnix/commun/FnTundrel.h"
 
-#include "harnix/shell/Global.h"
-#include "harnix/shell/Version.h"
+#include "harnix/commun/Global.h"
+#include "harnix/commun/Version.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"

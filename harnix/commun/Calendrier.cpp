@@ -1,7 +1,7 @@
-#include "harnix/shell/Calendrier.h"
+#include "harnix/commun/Calendrier.h"
 
-#include "harnix/shell/FonctionUtilitaires.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FonctionUtilitaires.h"
+#include "harnix/commun/Global.h"
 #include "platform/forms/Geometry.h"
 #include "platform/vb/DateTime.h"
 #include "platform/vb/Format.h"

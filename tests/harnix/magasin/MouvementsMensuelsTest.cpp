@@ -1,26 +1,36 @@
 // A year of sample movements on a real zad.MDB: counted by month, article and employee, written
-// whole or not at all, and offered by the allocation planner after its question.
+// whole or not at all.
 
 #include "harnix/magasin/MouvementsMensuels.h"
 
-#include "tests/harnix/staff/StaffFixture.h"
+#include "tests/harnix/database/DatabaseFixture.h"
 
-#include "harnix/staff/FenDotation.h"
-#include "platform/forms/Dialogs.h"
-#include "platform/forms/Registry.h"
+#include "platform/ado/Recordset.h"
 #include "platform/vb/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
-using forms::testing::Click;
-using forms::testing::Script;
-
-class Generation : public staff::testing::StaffTest
+class Generation : public ::testing::Test
 {
 protected:
+    database::testing::ZadFixture zad;
+
+    void Execute(const std::string& sql) { zad.Connection().Execute(sql); }
+    // One value as the file holds it: "Null" for Null.
+    std::string Stored(const std::string& sql)
+    {
+        ado::Recordset rs = database::testing::OpenRecordset(zad.Connection(), sql);
+        if (rs.Eof())
+            return "(no row)";
+        return database::testing::Text(rs.Fields(0L).Value());
+    }
+
     void SetUp() override
     {
-        StaffTest::SetUp();
         // Three articles (1000 at 1.50, 1001 at 40, 1002 without price), two employees.
         Execute("DELETE FROM DetailVente");
         Execute("DELETE FROM Ventes");
@@ -30,9 +40,7 @@ protected:
 
 TEST_F(Generation, OneMovementPerMonthArticleAndEmployee)
 {
-    ado::Connection cn;
-    cn.Open(Global::ChaineConnexion);
-    EXPECT_EQ(MouvementsMensuels::Generer(cn), 72);
+    EXPECT_EQ(MouvementsMensuels::Generer(zad.Connection()), 72);
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes WHERE TypeMouvement = 2"), "72");
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM DetailVente WHERE Quantite = 5"), "72");
     // Six a month, each on the first at midnight, in the order month, article, employee.
@@ -68,26 +76,9 @@ TEST_F(Generation, AFailureWritesNothing)
 {
     Execute("CREATE TRIGGER Plein BEFORE INSERT ON DetailVente WHEN (SELECT COUNT(*) FROM "
             "DetailVente) >= 40 BEGIN SELECT RAISE(ABORT, 'plein'); END");
-    ado::Connection cn;
-    cn.Open(Global::ChaineConnexion);
-    EXPECT_THROW(MouvementsMensuels::Generer(cn), vb::Error);
+    EXPECT_THROW(MouvementsMensuels::Generer(zad.Connection()), vb::Error);
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes"), "0");
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM DetailVente"), "0");
-}
-
-TEST_F(Generation, OfferedByThePlannerAfterItsQuestion)
-{
-    FenDotation& f = forms::form<FenDotation>();
-    f.Show();
-    Script().ExpectMsgBox(forms::vbNo, "2005");
-    Click(*f.CmdMouvementsMensuels);
-    EXPECT_EQ(Script().Boxes().back().title, "Confirmation");
-    EXPECT_EQ(Script().Boxes().back().style, forms::vbYesNo + forms::vbExclamation);
-    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes"), "0");
-    Script().ExpectMsgBox(forms::vbYes, "2005");
-    Click(*f.CmdMouvementsMensuels);
-    EXPECT_EQ(Stored("SELECT COUNT(*) FROM Ventes WHERE TypeMouvement = 2"), "72");
-    EXPECT_EQ(Script().Boxes().size(), 2u);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "harnix/shell/FonctionUtilitaires.h"
+#include "harnix/commun/FonctionUtilitaires.h"
 
-#include "harnix/shell/FnTundrel.h"
-#include "harnix/shell/Global.h"
+#include "harnix/commun/FnTundrel.h"
+#include "harnix/commun/Global.h"
 #include "platform/dmo/Dmo.h"
 #include "platform/forms/Center.h"
 #include "platform/vb/Convert.h"

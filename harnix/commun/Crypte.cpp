@@ -1,4 +1,4 @@
-#include "harnix/shell/Crypte.h"
+#include "harnix/commun/Crypte.h"
 
 #include "platform/vb/Convert.h"
 #include "platform/vb/Strings.h"

@@ -1,6 +1,6 @@
-#include "harnix/catalogue/mIntelJPEGLibrary.h"
+#include "harnix/pictures/mIntelJPEGLibrary.h"
 
-#include "harnix/catalogue/cDIBSection.h"
+#include "harnix/pictures/cDIBSection.h"
 #include "platform/vb/Error.h"
 #include "platform/win/FileSearch.h"
 
@@ -111,7 +111,7 @@ bool SaveDibToJpeg(const cDIBSection& picture, const std::string& path, int32_t 
     };
     const bool remplace = ::stat(chemin.c_str(), &ancien) == 0;
     if (remplace && (ancien.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw vb::Error(75, "Path/File access error");
+        throw vb::Error(vb::ErrPathFileAccess, "Path/File access error");
 
     const std::string::size_type barre = chemin.rfind('/');
     const std::string dossier =
