@@ -79,9 +79,12 @@ public:
                                 site + ", 1, '1,2')");
         }
         Exec(connexion, "COMMIT");
-        std::vector<CalculDotation::Critere> criteres;
-        for (int s = 1; s <= Sites; ++s)
-            criteres.push_back({s, 0, 0});
+        std::vector<CalculDotation::Critere> criteres(Sites);
+        for (int s = 1; s <= Sites; ++s) {
+            criteres[s - 1].NoSite = s;
+            criteres[s - 1].NoService = 0;
+            criteres[s - 1].NoQuota = 0;
+        }
         filtre = CalculDotation::Filtre(CalculDotation::ConstruireConditions(criteres), {});
         fiche.SetClientCursor(ado::adLockOptimistic);
         fiche.Open("SELECT * FROM ArticleEnStock WHERE Reference = 1005", connexion);
@@ -138,8 +141,10 @@ void RemiseComptoir(benchmark::State& state)
         Mouvements::Enregistrer(b.connexion, {.LaDate = vb::Now(),
                                               .Utilisateur = std::string("10000"),
                                               .Nom = std::string("NOM"),
+                                              .Prenom = std::string("PRENOM"),
                                               .Type = Mouvements::RemiseComptoir,
                                               .Total = 2.5,
+                                              .TotalApresLignes = false,
                                               .DiminuerStock = true,
                                               .Lignes = {ligne}});
         Vider(state, b);

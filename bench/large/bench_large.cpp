@@ -4,10 +4,10 @@
 // read, yet point it at a copy. Run with --benchmark_enable_random_interleaving and read the
 // medians.
 
-#include "harnix/database/Databases.h"
-#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
+#include "harnix/database/Databases.h"
+#include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
