@@ -11,6 +11,7 @@
 #include "platform/vb/Convert.h"
 #include "platform/vb/Error.h"
 #include "platform/vb/Format.h"
+#include "platform/vb/ResumeNext.h"
 #include "platform/win/FileSearch.h"
 
 #include <QImage>
@@ -69,6 +70,7 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
                                               const std::string& requete)
 {
     bool resultat = false;
+    bool enTransaction = false;
     ado::Recordset liste;
     try {
         if (RecordsetEtat.State() == ado::adStateOpen)
@@ -76,6 +78,9 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
         forms::SetMousePointer(forms::MousePointer::Hourglass);
         CommandeEtat.SetActiveConnection(cn);
         RecordsetEtat.SetClientCursor(ado::adLockPessimistic);
+        // The old rows go only with the new ones all written: a failed build keeps the last sheet.
+        cn.BeginTrans();
+        enTransaction = true;
         CommandeEtat.SetCommandText("DELETE  FROM ARemplissageMachine");
         CommandeEtat.Execute();
         liste.SetClientCursor(ado::adLockPessimistic);
@@ -107,9 +112,15 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
                 liste.MoveNext();
             }
         }
+        cn.CommitTrans();
+        enTransaction = false;
         resultat = second == 0 && liste.RecordCount() > 0;
         liste.Close();
     } catch (const vb::Error& erreur) {
+        if (enTransaction) {
+            vb::ResumeNext annulation;
+            annulation([&] { cn.RollbackTrans(); });
+        }
         forms::SetMousePointer(forms::MousePointer::Default);
         FnTundrel::AfficherErreur("CreerEtatRemplissageMach", erreur);
         return false;

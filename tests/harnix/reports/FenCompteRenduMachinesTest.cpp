@@ -7,6 +7,7 @@
 #include "harnix/pictures/cDIBSection.h"
 #include "harnix/pictures/mIntelJPEGLibrary.h"
 #include "harnix/reports/FenCompteRendu.h"
+#include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "tests/harnix/staff/StaffFixture.h"
 
@@ -92,6 +93,28 @@ TEST_F(TableMachines, RowsCarryTheCodeOnTwoDigitsAndThePictureBytes)
     EXPECT_FALSE(f.CreerEtatRemplissageMach(99, 0, "PresentationArticle"));
     EXPECT_NE(f.RecordsetEtat.State(), ado::adStateOpen);
     EXPECT_EQ(Stored("SELECT COUNT(*) FROM ARemplissageMachine"), "0");
+}
+
+// A sheet whose build fails part way keeps the rows of the last one whole.
+TEST_F(TableMachines, AFailedBuildKeepsTheLastSheet)
+{
+    ASSERT_FALSE(Creer(""));
+    ASSERT_EQ(Stored("SELECT COUNT(*) FROM ARemplissageMachine"), "2");
+    Execute("INSERT INTO TRemplissageMachine (Etage, Reference, CodeArticle, NbUnite, Aremplir, "
+            "NumMach) VALUES (3, 1000, 8, 1, 2, 1)");
+    Execute("CREATE TRIGGER Plein BEFORE INSERT ON ARemplissageMachine WHEN NEW.Etage = 3 "
+            "BEGIN SELECT RAISE(ABORT, 'plein'); END");
+    forms::testing::Script().ExpectMsgBox(forms::vbOK, "CreerEtatRemplissageMach");
+    EXPECT_FALSE(Creer(""));
+    EXPECT_EQ(forms::testing::Script().Pending(), 0u);
+    EXPECT_EQ(Stored("SELECT group_concat(Etage || ':' || CodeArticle) FROM (SELECT * FROM "
+                     "ARemplissageMachine ORDER BY Etage)"),
+              "1:123,2:07");
+
+    // Nothing of the failed build is left in a transaction: the next one writes.
+    Execute("DROP TRIGGER Plein");
+    EXPECT_FALSE(Creer(""));
+    EXPECT_EQ(Stored("SELECT COUNT(*) FROM ARemplissageMachine"), "3");
 }
 
 TEST_F(TableMachines, ReportCopiesAreTurnedAndScaled)
