@@ -305,6 +305,17 @@ protected:
         return !added.isValid() || QTableView::edit(added, trigger, event);
     }
 
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        QTableView::mousePressEvent(event);
+        // A refused move put the current row back while the press was handled; the press then
+        // highlighted the clicked row: the highlight goes back to the current row.
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && !selectionModel()->isRowSelected(current.row(), {}))
+            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+    }
+
 private:
     DataGrid* grid_;
     RecordsetModel* model_;

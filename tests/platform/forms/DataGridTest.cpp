@@ -108,6 +108,15 @@ protected:
     }
 
     int Rows() const { return window.DBGrid2->View()->model()->rowCount(); }
+
+    // The rows shown highlighted, which must be the recordset's row.
+    std::vector<int> Highlighted() const
+    {
+        std::vector<int> rows;
+        for (const QModelIndex& index : window.DBGrid2->View()->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        return rows;
+    }
     QString RowHeader(int row) const
     {
         return window.DBGrid2->View()->model()->headerData(row, Qt::Vertical).toString();
@@ -251,6 +260,7 @@ TEST_F(DataGridTest, AStaleCellSaveIsRefusedAndKeepsTheEdit)
     ClickCell(0, 1);
     Script().VerifyAllAnswered();
     EXPECT_EQ(window.DBGrid2->Row(), 1);
+    EXPECT_EQ(Highlighted(), std::vector<int>{1});
     EXPECT_EQ(rs1.EditMode(), ado::adEditInProgress);
     EXPECT_EQ(vb::CStr(rs1["Designation"].Value()), "CASQUE BLANC");
     EXPECT_EQ(db.Stored("SELECT Designation FROM Articles WHERE Reference = 1001"), "CASQUE ROUGE");
@@ -416,6 +426,7 @@ TEST_F(DataGridTest, RefusedNewRecordKeepsItsRowUntilPutRight)
     ClickCell(0, 1);
     Script().VerifyAllAnswered();
     EXPECT_EQ(window.DBGrid2->Row(), 3);
+    EXPECT_EQ(Highlighted(), std::vector<int>{3});
     EXPECT_EQ(rs1.EditMode(), ado::adEditAdd);
     EXPECT_EQ(Count("Designation = 'DOUBLON'"), "0");
 
