@@ -23,14 +23,14 @@ protected:
         Calendrier::NbJourselectionne = 0;
         Global::PeriodeFin = vb::DateSerial(2000, 1, 1);
     }
-    static vb::Date Decembre(int jour) { return vb::DateSerial(annee, 12, jour); }
-    static QDate JourDecembre(int jour) { return QDate(annee, 12, jour); }
+    vb::Date Decembre(int jour) const { return vb::DateSerial(annee, 12, jour); }
+    QDate JourDecembre(int jour) const { return QDate(annee, 12, jour); }
     static QString Courte(const vb::Date& date)
     {
         return QString::fromStdString(vb::Format(vb::Variant(date), "Short Date"));
     }
     // Drags over the days of December with the mouse, from the first to the last.
-    static void Glisser(Calendrier& fen, int premier, int dernier)
+    void Glisser(Calendrier& fen, int premier, int dernier) const
     {
         forms::MonthView& cal = *fen.calendar1;
         QTest::mousePress(&cal, Qt::LeftButton, {}, cal.DayRect(JourDecembre(premier)).center());
@@ -39,7 +39,8 @@ protected:
     }
 
     FrozenClock horloge;
-    static inline const int annee = vb::Year(vb::Today());
+    // The window's year, read from the program's clock once it stands still.
+    const int annee = vb::Year(vb::Today());
 };
 
 TEST_F(CalendrierTest, OpeningAndClosingAtOnce)
