@@ -3,6 +3,7 @@
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
+#include "platform/ado/CurrentRow.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
@@ -21,16 +22,6 @@
 namespace {
 
 constexpr int StyleErreur = forms::vbCancelTryContinue + forms::vbExclamation; // 54
-
-// A pending edit that failed to save is dropped, so that the list stays usable.
-void AnnulerEdition(ado::Recordset& rs)
-{
-    try {
-        if (rs.State() == ado::adStateOpen && rs.EditMode() != ado::adEditNone)
-            rs.CancelUpdate();
-    } catch (const vb::Error&) {
-    }
-}
 
 } // namespace
 
@@ -214,7 +205,7 @@ void FenTailles::CmdAdd_Click()
         rsTailles.Fields("NoFamille") = famille;
         rsTailles.Update();
     } catch (const vb::Error& e) {
-        AnnulerEdition(rsTailles);
+        ado::CancelPendingEdit(rsTailles);
         FnTundrel::AfficherErreur("CmdAdd_Click", e);
     }
 }
@@ -241,7 +232,7 @@ void FenTailles::CmdModifier_Click()
         }
     } catch (const vb::Error& e) {
         if (e.Number() != vb::ErrDatabaseRefused) {
-            AnnulerEdition(rsTailles);
+            ado::CancelPendingEdit(rsTailles);
             return;
         }
         forms::MsgBox("Cette taille existe déjà, opération annulée !", StyleErreur, "Erreur");
@@ -252,7 +243,7 @@ void FenTailles::CmdModifier_Click()
             rsTailles.Requery();
             rsTailles.SetBookmark(position);
         } catch (const vb::Error&) {
-            AnnulerEdition(rsTailles);
+            ado::CancelPendingEdit(rsTailles);
         }
     }
 }
@@ -344,7 +335,7 @@ void FenTailles::Echanger(bool suivante)
             // The list shows again what the file holds.
             vb::ResumeNext span;
             span([&] { cn.RollbackTrans(); });
-            span([&] { AnnulerEdition(rsTailles); });
+            span([&] { ado::CancelPendingEdit(rsTailles); });
             span([&] { rsTailles.Requery(); });
             span([&] { rsTailles.SetBookmark(deplacee); });
             throw;
@@ -353,7 +344,7 @@ void FenTailles::Echanger(bool suivante)
         // The moved size stays selected at its new place, also after a wrap-around.
         rsTailles.SetBookmark(deplacee);
     } catch (const vb::Error& e) {
-        AnnulerEdition(rsTailles);
+        ado::CancelPendingEdit(rsTailles);
         FnTundrel::AfficherErreur(suivante ? "SpinButton1_SpinDown" : "SpinButton1_SpinUp", e);
     }
 }

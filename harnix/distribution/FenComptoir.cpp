@@ -9,6 +9,7 @@
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
+#include "platform/ado/CurrentRow.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -41,11 +42,6 @@ std::string Texte(const vb::Variant& valeur)
 bool Egal(const std::string& a, const std::string& b)
 {
     return ado::CompareText(a, b) == 0;
-}
-
-bool SurUneLigne(const ado::Recordset& rs)
-{
-    return !rs.Eof() && !rs.Bof();
 }
 
 // Typed text inside '...' of a LIKE criterion: matched as typed, quotes included.
@@ -226,10 +222,10 @@ void FenComptoir::Form_Activate()
     if (rsSalarie.State() != ado::adStateOpen || rsArticle.State() != ado::adStateOpen)
         return;
     try {
-        const std::string badge = SalarieTrouve == Vrai && SurUneLigne(rsSalarie)
+        const std::string badge = SalarieTrouve == Vrai && ado::OnRow(rsSalarie)
                                       ? Texte(rsSalarie["NoBadge"].Value())
                                       : std::string();
-        const vb::Variant reference = ArticleTrouve == Vrai && SurUneLigne(rsArticle)
+        const vb::Variant reference = ArticleTrouve == Vrai && ado::OnRow(rsArticle)
                                           ? rsArticle["Reference"].Value()
                                           : vb::Variant::Null();
         rsSalarie.Requery();
@@ -247,7 +243,7 @@ void FenComptoir::RetrouverSelection(const std::string& badge, const vb::Variant
         if (rsSalarie.RecordCount() > 0)
             rsSalarie.Find("[NoBadge] like '" + Motif(badge) + "'", 0, ado::adSearchForward,
                            ado::adBookmarkFirst);
-        if (!SurUneLigne(rsSalarie)) {
+        if (!ado::OnRow(rsSalarie)) {
             SalarieTrouve = Faux;
             EffacerSalarie();
         }
@@ -256,7 +252,7 @@ void FenComptoir::RetrouverSelection(const std::string& badge, const vb::Variant
         if (rsArticle.RecordCount() > 0)
             rsArticle.Find("Reference =" + std::to_string(vb::CLng(reference)), 0,
                            ado::adSearchForward, ado::adBookmarkFirst);
-        if (!SurUneLigne(rsArticle)) {
+        if (!ado::OnRow(rsArticle)) {
             ArticleTrouve = Faux;
             EffacerArticle();
         }
@@ -325,8 +321,8 @@ void FenComptoir::TextNom_Change()
             return;
         const std::string texte = TextNom->text().toStdString();
         // A namesake reached by badge or by the spin button stays the one selected.
-        const bool dejaLa = !texte.empty() && SurUneLigne(rsSalarie) &&
-                            Egal(Texte(rsSalarie["NOM"].Value()), texte);
+        const bool dejaLa =
+            !texte.empty() && ado::OnRow(rsSalarie) && Egal(Texte(rsSalarie["NOM"].Value()), texte);
         if (!dejaLa)
             rsSalarie.Find("[Nom] like '" + Motif(texte) + "*'", 0, ado::adSearchForward,
                            ado::adBookmarkFirst);
@@ -404,7 +400,7 @@ void FenComptoir::Pas(bool precedent)
             rsSalarie.MovePrevious();
         else
             rsSalarie.MoveNext();
-        if (!SurUneLigne(rsSalarie)) {
+        if (!ado::OnRow(rsSalarie)) {
             TextNom->setText({});
             TextUtilisateur->setText({});
             EffacerSalarie();
@@ -455,7 +451,7 @@ void FenComptoir::ChercherArticle(const char* contexte, const char* ordre,
         rsArticle.Requery();
         if (!critere.empty() && rsArticle.RecordCount() > 0)
             rsArticle.Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
-        if (critere.empty() || !SurUneLigne(rsArticle)) {
+        if (critere.empty() || !ado::OnRow(rsArticle)) {
             EffacerArticle();
             return;
         }

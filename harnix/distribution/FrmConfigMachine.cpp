@@ -5,6 +5,8 @@
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/reports/FenCompteRendu.h"
+#include "platform/ado/CurrentRow.h"
+#include "platform/ado/Transaction.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/MousePointer.h"
@@ -47,20 +49,6 @@ ado::Recordset Ouvrir(const std::string& texte, ado::Connection& cn, long verrou
     return rs;
 }
 
-// Runs `ecrire` in one transaction: all of its writes are kept or, when it fails, none.
-template <class Ecriture> void EnUneTransaction(ado::Connection& cn, Ecriture&& ecrire)
-{
-    cn.BeginTrans();
-    try {
-        ecrire();
-        cn.CommitTrans();
-    } catch (const vb::Error&) {
-        vb::ResumeNext annulation;
-        annulation([&] { cn.RollbackTrans(); });
-        throw;
-    }
-}
-
 // The line query, its rows in ascending line number.
 ado::Recordset OuvrirLignes(const std::string& no, ado::Connection& cn)
 {
@@ -91,11 +79,6 @@ std::optional<double> Capacite(bool parEtage, const vb::Variant& emplacements,
     if (nbPorte == 0)
         return std::nullopt;
     return parEtage ? FonctionUtilitaires::ConvertNullNum(emplacements) / nbPorte : nbPorte;
-}
-
-bool SurUneLigne(const ado::Recordset& rs)
-{
-    return rs.State() == ado::adStateOpen && !rs.Eof() && !rs.Bof();
 }
 
 } // namespace
@@ -218,7 +201,7 @@ void FrmConfigMachine::Form_Unload(int& cancel)
 // Another machine: shows its model's picture.
 void FrmConfigMachine::Adodc1_MoveComplete()
 {
-    if (!SurUneLigne(rsMachines))
+    if (!ado::OpenOnRow(rsMachines))
         return;
     vb::ResumeNext span;
     span([&] {
@@ -234,7 +217,7 @@ void FrmConfigMachine::Adodc1_MoveComplete()
 // Opens the chosen machine's configuration.
 void FrmConfigMachine::DataGrid1_Click()
 {
-    if (!SurUneLigne(rsMachines))
+    if (!ado::OpenOnRow(rsMachines))
         return;
     try {
         NoMachineCourant = vb::CLng(rsMachines["NoMachine"].Value());
@@ -501,7 +484,7 @@ void FrmConfigMachine::CmdEnregiConfig_Click()
     };
     try {
         // All lines of the machine or none.
-        EnUneTransaction(cn, [&] {
+        ado::RunInTransaction(cn, [&] {
             ado::Recordset rs = Ouvrir("select * from ConfigMachines where [NoMachine]=" +
                                            std::to_string(NoMachineCourant),
                                        cn, ado::adLockOptimistic);
@@ -553,7 +536,7 @@ bool FrmConfigMachine::RemplisageMachine()
 {
     try {
         // The last list stays until the new one is whole.
-        EnUneTransaction(cn, [&] {
+        ado::RunInTransaction(cn, [&] {
             cn.Execute("DELETE  FROM TRemplissageMachine");
             ado::Recordset rs = Ouvrir("TRemplissageMachine", cn, ado::adLockOptimistic);
             for (int i = 1; i <= NbLignesMax && LignesMachine[i][ChampLigne] != 0; ++i) {
@@ -576,7 +559,7 @@ bool FrmConfigMachine::RemplissageMachineGlobal()
 {
     try {
         // The last list stays until the new one is whole.
-        EnUneTransaction(cn, [&] {
+        ado::RunInTransaction(cn, [&] {
             cn.Execute("DELETE  FROM TRemplissageMachine");
             ado::Recordset table =
                 Ouvrir("TRemplissageMachine order by Etage", cn, ado::adLockOptimistic);
@@ -634,7 +617,7 @@ void FrmConfigMachine::ImprimerFiche(Reconstruction reconstruction, const std::s
     int64_t second = 1;
     if (reconstruction == Reconstruction::Globale) {
         numero = 0;
-        if (SurUneLigne(rsMachines)) {
+        if (ado::OpenOnRow(rsMachines)) {
             vb::ResumeNext span;
             span([&] { numero = vb::CLng(rsMachines["NoMachine"].Value()); });
         }

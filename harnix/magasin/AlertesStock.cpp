@@ -1,6 +1,7 @@
 #include "harnix/magasin/AlertesStock.h"
 
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Transaction.h"
 #include "platform/vb/Convert.h"
 
 #include <map>
@@ -71,16 +72,11 @@ void EcrireSeuils(ado::Connection& cn, double jours)
     }
     resume.Close();
 
-    cn.BeginTrans();
-    try {
+    ado::RunInTransaction(cn, [&] {
         for (const auto& [reference, seuil] : seuils)
             cn.Execute("UPDATE ArticleEnStock SET StockAlert = " + std::to_string(seuil) +
                        " WHERE Reference = " + std::to_string(reference));
-        cn.CommitTrans();
-    } catch (...) {
-        cn.RollbackTrans();
-        throw;
-    }
+    });
 }
 
 } // namespace AlertesStock

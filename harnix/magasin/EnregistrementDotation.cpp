@@ -3,6 +3,7 @@
 #include "harnix/magasin/CalculDotation.h"
 #include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Transaction.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/Currency.h"
 #include "platform/vb/DateTime.h"
@@ -66,8 +67,7 @@ int32_t Enregistrer(ado::Connection& connexion, vb::Date laDate, int32_t nbJours
         ++mouvements;
     };
 
-    connexion.BeginTrans();
-    try {
+    ado::RunInTransaction(connexion, [&] {
         std::string badge;
         bool premier = true;
         for (long ligne = 1; !rs.Eof(); ++ligne, rs.MoveNext()) {
@@ -95,15 +95,7 @@ int32_t Enregistrer(ado::Connection& connexion, vb::Date laDate, int32_t nbJours
             total += Prix(rs["PrixAchatUnit"].Value());
         }
         ecrire();
-        connexion.CommitTrans();
-    } catch (...) {
-        try {
-            connexion.RollbackTrans();
-        } catch (...) {
-            // The failure being reported is the one that matters.
-        }
-        throw;
-    }
+    });
     rs.Close();
     return mouvements;
 }

@@ -1,5 +1,6 @@
 #include "harnix/magasin/Mouvements.h"
 
+#include "platform/ado/Transaction.h"
 #include "platform/vb/Convert.h"
 
 #include <string>
@@ -120,24 +121,15 @@ Mouvement RemiseAuComptoir(vb::Date laDate, const ado::Recordset& salarie,
 
 int32_t Enregistrer(ado::Connection& connexion, const Mouvement& mouvement)
 {
-    connexion.BeginTrans();
-    try {
+    return ado::RunInTransaction(connexion, [&] {
         const int32_t numero = EcrireEnTete(connexion, mouvement);
         EcrireLignes(connexion, numero, mouvement.Lignes);
         if (mouvement.TotalApresLignes)
             EcrireTotal(connexion, numero, mouvement.Total);
         if (mouvement.DiminuerStock)
             DiminuerStock(connexion, mouvement.Lignes);
-        connexion.CommitTrans();
         return numero;
-    } catch (...) {
-        try {
-            connexion.RollbackTrans();
-        } catch (...) {
-            // The failure being reported is the one that matters.
-        }
-        throw;
-    }
+    });
 }
 
 } // namespace Mouvements

@@ -2,9 +2,9 @@
 
 #include "harnix/magasin/Mouvements.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/Transaction.h"
 #include "platform/vb/Convert.h"
 #include "platform/vb/DateTime.h"
-#include "platform/vb/ResumeNext.h"
 
 #include <vector>
 
@@ -45,8 +45,7 @@ long Generer(ado::Connection& connexion)
         connexion, "GrUtilisateur",
         {"NoBadge", "Nom", "Prenom", "NomSite", "NoSite", "NomService", "NoService", "Profile"});
     long ecrits = 0;
-    connexion.BeginTrans();
-    try {
+    ado::RunInTransaction(connexion, [&] {
         for (int mois = 1; mois <= 12; ++mois) {
             const vb::Date jour = vb::DateSerial(2005, mois, 1);
             for (const auto& article : articles) {
@@ -84,12 +83,7 @@ long Generer(ado::Connection& connexion)
                 }
             }
         }
-        connexion.CommitTrans();
-    } catch (const vb::Error&) {
-        vb::ResumeNext span;
-        span([&] { connexion.RollbackTrans(); });
-        throw;
-    }
+    });
     return ecrits;
 }
 

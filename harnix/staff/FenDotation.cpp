@@ -5,6 +5,7 @@
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/magasin/EnregistrementDotation.h"
+#include "platform/ado/CurrentRow.h"
 #include "platform/forms/Colors.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
@@ -29,12 +30,6 @@ constexpr long CouleurTotal = forms::Rgb(254, 209, 141);
 QString Q(const std::string& texte)
 {
     return QString::fromStdString(texte);
-}
-
-// Whether the recordset stands on a row.
-bool SurUneLigne(const ado::Recordset& rs)
-{
-    return rs.State() == ado::adStateOpen && rs.RecordCount() > 0 && !rs.Eof() && !rs.Bof();
 }
 
 long IndexChamp(const ado::Recordset& rs, const std::string& nom)
@@ -225,7 +220,7 @@ void FenDotation::ChargerServices()
 {
     ChargementServices = true;
     try {
-        if (cn2.State() != ado::adStateOpen || !SurUneLigne(rsSites))
+        if (cn2.State() != ado::adStateOpen || !ado::OpenOnRow(rsSites))
             return;
         const vb::Variant site = rsSites["NoSite"].Value();
         if (site.IsNull())
@@ -255,7 +250,7 @@ void FenDotation::DataGrid_RowColChange(forms::DataGrid* grille, const vb::Varia
         {DataGrid4, &rsProfiles, 4, "Profile"}};
     for (const auto& [g, rs, index, champ] : suivis) {
         if (g != grille || rs->State() != ado::adStateOpen || rs->RecordCount() <= 1 ||
-            !SurUneLigne(*rs))
+            !ado::OpenOnRow(*rs))
             continue;
         Label1(index).SetCaption(Q(ConvertNullStr((*rs)[champ].Value())));
     }
@@ -274,7 +269,7 @@ bool FenDotation::CritereExiste(const std::string& condition)
 void FenDotation::CmdSelecSites_Click()
 {
     try {
-        if (!SurUneLigne(rsSites))
+        if (!ado::OpenOnRow(rsSites))
             return;
         const vb::Variant site = rsSites["NoSite"].Value();
         const std::string nom = ConvertNullStr(rsSites["NomSite"].Value());
@@ -295,7 +290,7 @@ void FenDotation::CmdSelecSites_Click()
 void FenDotation::CmdSelecService_Click()
 {
     try {
-        if (!SurUneLigne(rsSites) || !SurUneLigne(rsServices))
+        if (!ado::OpenOnRow(rsSites) || !ado::OpenOnRow(rsServices))
             return;
         const std::string site = vb::CStr(rsSites["NoSite"].Value());
         if (CritereExiste("(NoSite=" + site + ") AND (NomService=N'TOUS')")) {
@@ -325,7 +320,7 @@ void FenDotation::CmdSelecService_Click()
 void FenDotation::CmdSelectProfile_Click()
 {
     try {
-        if (!SurUneLigne(rsProfiles) || !SurUneLigne(rsSites))
+        if (!ado::OpenOnRow(rsProfiles) || !ado::OpenOnRow(rsSites))
             return;
         DataGrid2->setEnabled(false);
         CmdSelecService->setEnabled(false);
@@ -350,7 +345,7 @@ void FenDotation::CmdDelCritere_Click()
 {
     try {
         if (rsCriteres.RecordCount() > 0) {
-            if (SurUneLigne(rsCriteres)) {
+            if (ado::OpenOnRow(rsCriteres)) {
                 rsCriteres.Delete();
                 // The grid stands on the next row, or the last one, for a further press.
                 rsCriteres.MoveNext();

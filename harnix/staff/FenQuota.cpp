@@ -5,6 +5,7 @@
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/staff/FrmUtilisateur.h"
+#include "platform/ado/CurrentRow.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Keys.h"
@@ -72,20 +73,6 @@ forms::Label* Libelle(const QString& texte, QWidget* parent, int gauche, int hau
     auto* label = new forms::Label({}, texte, parent);
     forms::MoveTwips(*label, gauche, haut + 40, largeur, 285);
     return label;
-}
-
-void AnnulerEdition(ado::Recordset& rs)
-{
-    vb::ResumeNext span;
-    span([&] {
-        if (rs.State() == ado::adStateOpen && rs.EditMode() != ado::adEditNone)
-            rs.CancelUpdate();
-    });
-}
-
-bool SurUneLigne(const ado::Recordset& rs)
-{
-    return rs.State() == ado::adStateOpen && rs.RecordCount() > 0 && !rs.Eof() && !rs.Bof();
 }
 
 } // namespace
@@ -263,7 +250,7 @@ void FenQuota::CmdAddProfile_Click()
         // A name typed for the current profile is saved first, and told when it exists.
         data1->UpdateRecord();
     } catch (const vb::Error& erreur) {
-        AnnulerEdition(rs1);
+        ado::CancelPendingEdit(rs1);
         if (erreur.Number() == vb::ErrDatabaseRefused)
             forms::MsgBox("Ce profile existe déjà !", forms::vbExclamation + forms::vbOKOnly,
                           "Erreur");
@@ -274,7 +261,7 @@ void FenQuota::CmdAddProfile_Click()
         rs1["Profile"] = "-";
         rs1.Update();
     } catch (const vb::Error& erreur) {
-        AnnulerEdition(rs1);
+        ado::CancelPendingEdit(rs1);
         if (erreur.Number() != vb::ErrDatabaseRefused)
             return;
         // The profile added before still waits for its name: it becomes current, ready for
@@ -299,7 +286,7 @@ void FenQuota::CmdDelProfile_Click()
     if (DepuisFenUtilisateur)
         return;
     try {
-        if (!SurUneLigne(rs1))
+        if (!ado::OpenOnRow(rs1))
             return;
         if (ProfileCourantProtege()) {
             forms::MsgBox("Suppression non autorisée !", StyleErreur, "Erreur");
@@ -358,13 +345,13 @@ void FenQuota::CmdAddArticle_Click()
         rs2.Requery();
         rs2.SetBookmark(signet);
     } catch (const vb::Error&) {
-        AnnulerEdition(rs2);
+        ado::CancelPendingEdit(rs2);
     }
 }
 
 void FenQuota::CmdDelArticle_Click()
 {
-    if (!SurUneLigne(rs2))
+    if (!ado::OpenOnRow(rs2))
         return;
     vb::ResumeNext span;
     vb::Variant reference;
@@ -408,11 +395,11 @@ void FenQuota::DBGrid2_HeadClick(int colIndex)
 
 void FenQuota::CmdClose_Click()
 {
-    if (SurUneLigne(rs1)) {
+    if (ado::OpenOnRow(rs1)) {
         try {
             data1->UpdateRecord();
         } catch (const vb::Error& erreur) {
-            AnnulerEdition(rs1);
+            ado::CancelPendingEdit(rs1);
             // The window stays open, for another name.
             if (erreur.Number() == vb::ErrDatabaseRefused) {
                 forms::MsgBox("Ce profile existe déjà !", forms::vbExclamation + forms::vbOKOnly,
@@ -423,7 +410,7 @@ void FenQuota::CmdClose_Click()
     }
     vb::ResumeNext span;
     try {
-        if (SurUneLigne(rs2))
+        if (ado::OpenOnRow(rs2))
             data2->UpdateRecord();
     } catch (const vb::Error& erreur) {
         // A number too large for its box: told, and the window stays open for it to be put right.
@@ -458,7 +445,7 @@ void FenQuota::AjoutProfileSalarie(std::string& badge)
         rs1["Profile"] = badge;
         rs1.Update();
     } catch (const vb::Error& erreur) {
-        AnnulerEdition(rs1);
+        ado::CancelPendingEdit(rs1);
         if (erreur.Number() == vb::ErrDatabaseRefused)
             registre.ErreurFenQuota = 1;
         return;

@@ -3,6 +3,7 @@
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
+#include "platform/ado/CurrentRow.h"
 #include "platform/ado/Text.h"
 #include "platform/forms/BoundControls.h"
 #include "platform/forms/Dialogs.h"
@@ -60,16 +61,6 @@ bool NomExiste(const ado::Connection& cn, const std::string& texte, const std::s
         return trouve;
     } catch (const vb::Error&) {
         return false;
-    }
-}
-
-// Drops an edit that the database refused, so that the grid stays usable.
-void AnnulerEdition(ado::Recordset& rs)
-{
-    try {
-        if (rs.State() == ado::adStateOpen && rs.EditMode() != ado::adEditNone)
-            rs.CancelUpdate();
-    } catch (const vb::Error&) {
     }
 }
 
@@ -302,7 +293,7 @@ void FenSites::EnregistrerSite()
     span([&] { rsSites.Fields("Info") = vb::Variant(info); });
     span([&] { rsSites.Fields("Adresse") = vb::Variant(adresse); });
     if (!span([&] { rsSites.Update(); }))
-        AnnulerEdition(rsSites);
+        ado::CancelPendingEdit(rsSites);
     if (ajout) {
         // The new row's move showed it empty: the boxes and the services show the saved site.
         data1_MoveComplete();
@@ -337,7 +328,7 @@ void FenSites::EnregistrerService()
     span([&] { rsServices.Fields("Info") = vb::Variant(info); });
     span([&] { rsServices.Fields("Site") = rsSites.Fields("NoSite").Value(); });
     if (!span([&] { rsServices.Update(); }))
-        AnnulerEdition(rsServices);
+        ado::CancelPendingEdit(rsServices);
     if (ajout) {
         // The new row's move showed it empty: the boxes show the saved service.
         data2_MoveComplete();

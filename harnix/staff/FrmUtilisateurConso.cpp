@@ -11,6 +11,7 @@
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"
+#include "platform/ado/Transaction.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/MousePointer.h"
@@ -112,8 +113,7 @@ void FrmUtilisateur::CmdConso_Click()
 
         ado::Command ca;
         ca.SetActiveConnection(cn);
-        cn.BeginTrans();
-        try {
+        ado::RunInTransaction(cn, [&] {
             ca.SetCommandText("DELETE  FROM CA");
             ca.Execute();
             if (lignes.RecordCount() > 0) {
@@ -132,12 +132,7 @@ void FrmUtilisateur::CmdConso_Click()
                 }
                 travail.Close();
             }
-            cn.CommitTrans();
-        } catch (const vb::Error&) {
-            vb::ResumeNext span;
-            span([&] { cn.RollbackTrans(); });
-            throw;
-        }
+        });
         const bool aucune = lignes.RecordCount() == 0;
         lignes.Close();
         selection.ReleaseConnection();
