@@ -16,6 +16,10 @@
 
 #include <string>
 
+namespace win {
+class FolderIndex;
+}
+
 class FenCompteRendu : public forms::Form
 {
     Q_OBJECT
@@ -92,9 +96,9 @@ public:
     forms::PictureBox* Picture1;
 
 private:
-    // Makes the report copy "RPT" + file of an article picture, again when the picture changed
-    // since.
-    void CreerImageRPT(const std::string& dossier, const std::string& fichier);
+    // Makes the report copy "RPT" + file of an article picture of the indexed picture folder,
+    // again when the picture changed since; the index learns of the copy.
+    void CreerImageRPT(win::FolderIndex& images, const std::string& fichier);
     // A consumption report: CA refilled, then printed; the message for a period without
     // movements unless silent.
     void Consommation(const std::string& fichier, const std::string& titre,

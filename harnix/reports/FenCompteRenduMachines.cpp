@@ -88,7 +88,8 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
         if (liste.RecordCount() > 0) {
             CommandeEtat.SetCommandText("ARemplissageMachine order by Etage");
             RecordsetEtat.Open(CommandeEtat);
-            const std::string dossier = Global::CheminImages + "/";
+            // The picture folder is read once for the whole sheet.
+            win::FolderIndex images(Global::CheminImages + "/");
             const ado::Fields champs = liste.Fields();
             liste.MoveFirst();
             while (!liste.Eof()) {
@@ -96,8 +97,8 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
                 const vb::Variant image = liste["Image"].Value();
                 if (!image.IsNull()) {
                     const std::string nom = vb::CStr(image) + ".jpg";
-                    CreerImageRPT(dossier, nom);
-                    if (auto copie = win::FindFileIgnoringCase(Global::CheminImages, "RPT" + nom))
+                    CreerImageRPT(images, nom);
+                    if (auto copie = images.Find("RPT" + nom))
                         RecordsetEtat["Picture"] = vb::Variant(LireOctets(*copie));
                 }
                 for (long i = 0; i < champs.Count(); ++i)
@@ -129,13 +130,13 @@ bool FenCompteRendu::CreerEtatRemplissageMach(int16_t machine, int16_t second,
     return resultat;
 }
 
-void FenCompteRendu::CreerImageRPT(const std::string& dossier, const std::string& fichier)
+void FenCompteRendu::CreerImageRPT(win::FolderIndex& images, const std::string& fichier)
 {
     try {
-        const auto source = win::FindFileIgnoringCase(dossier, fichier);
+        const auto source = images.Find(fichier);
         if (!source)
             return;
-        if (const auto copie = win::FindFileIgnoringCase(dossier, "RPT" + fichier))
+        if (const auto copie = images.Find("RPT" + fichier))
             if (CopieAJour(*source, *copie))
                 return;
         QImage image(QString::fromStdString(*source));
@@ -160,7 +161,8 @@ void FenCompteRendu::CreerImageRPT(const std::string& dossier, const std::string
                 throw vb::Error(ErrMemoire, "Mémoire insuffisante", "CreerImageRPT");
             aEcrire = reduite.get();
         }
-        mIntelJPEGLibrary::SaveDibToJpeg(*aEcrire, dossier + "RPT" + fichier, 90);
+        if (mIntelJPEGLibrary::SaveDibToJpeg(*aEcrire, images.Prefix() + "RPT" + fichier, 90))
+            images.Add("RPT" + fichier);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur("CreerImageRPT", erreur);
     }

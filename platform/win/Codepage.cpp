@@ -136,19 +136,36 @@ char32_t FoldCase(char32_t ch)
     }
 }
 
+namespace {
+
+// The character at pos, folded, and pos moved past it; a byte that is not UTF-8 stands for itself,
+// apart from every character.
+char32_t NextFolded(std::string_view text, std::size_t& pos)
+{
+    char32_t ch;
+    if (!DecodeUtf8(text, pos, ch))
+        ch = static_cast<unsigned char>(text[pos++]) | 0x80000000u;
+    return FoldCase(ch);
+}
+
+} // namespace
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        char32_t ca, cb;
-        if (!DecodeUtf8(a, i, ca))
-            ca = static_cast<unsigned char>(a[i++]) | 0x80000000u;
-        if (!DecodeUtf8(b, j, cb))
-            cb = static_cast<unsigned char>(b[j++]) | 0x80000000u;
-        if (FoldCase(ca) != FoldCase(cb))
+        if (NextFolded(a, i) != NextFolded(b, j))
             return false;
     }
     return i == a.size() && j == b.size();
+}
+
+std::u32string CaseFoldKey(std::string_view text)
+{
+    std::u32string key;
+    for (std::size_t i = 0; i < text.size();)
+        key.push_back(NextFolded(text, i));
+    return key;
 }
 
 } // namespace win

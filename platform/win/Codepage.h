@@ -34,4 +34,8 @@ char32_t FoldCase(char32_t ch);
 // the way the system compares file, section and key names.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
+// The key of a text under that comparison: two texts are equal ignoring case exactly when their
+// keys are equal.
+std::u32string CaseFoldKey(std::string_view text);
+
 } // namespace win

@@ -18,31 +18,47 @@ std::string NormalizePath(std::string_view path)
 
 std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name)
 {
+    return FolderIndex(folder).Find(name);
+}
+
+FolderIndex::FolderIndex(const std::string& folder) : prefix_(NormalizePath(folder))
+{
+    if (!prefix_.empty() && prefix_.back() != '/')
+        prefix_ += '/';
+    DIR* dir = opendir(prefix_.empty() ? "." : prefix_.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir))
+        names_[CaseFoldKey(entry->d_name)].emplace_back(entry->d_name);
+    closedir(dir);
+    for (auto& [key, names] : names_)
+        std::sort(names.begin(), names.end());
+}
+
+void FolderIndex::Add(const std::string& name)
+{
+    std::vector<std::string>& names = names_[CaseFoldKey(name)];
+    const auto place = std::lower_bound(names.begin(), names.end(), name);
+    if (place == names.end() || *place != name)
+        names.insert(place, name);
+}
+
+std::optional<std::string> FolderIndex::Find(const std::string& name) const
+{
     if (name.empty() || name.find_first_of("/\\*?") != std::string::npos)
         return std::nullopt;
-    std::string prefix = NormalizePath(folder);
-    if (!prefix.empty() && prefix.back() != '/')
-        prefix += '/';
-
-    DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
-    if (!dir)
+    const auto found = names_.find(CaseFoldKey(name));
+    if (found == names_.end())
         return std::nullopt;
-    std::vector<std::string> matches;
-    while (const dirent* entry = readdir(dir)) {
-        if (EqualsIgnoringCase(entry->d_name, name))
-            matches.emplace_back(entry->d_name);
-    }
-    closedir(dir);
-
     // Two names that differ only in case can lie side by side here: the exact one wins, then the
     // first in byte order, so that the choice does not depend on the directory's order.
-    std::sort(matches.begin(), matches.end());
+    std::vector<std::string> matches = found->second;
     auto exact = std::find(matches.begin(), matches.end(), name);
     if (exact != matches.end())
         std::rotate(matches.begin(), exact, exact + 1);
     for (const auto& match : matches) {
         struct stat info;
-        const std::string path = prefix + match;
+        const std::string path = prefix_ + match;
         if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
             return path;
     }

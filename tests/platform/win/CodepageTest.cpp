@@ -52,15 +52,29 @@ TEST(Codepage, RecognisesValidUtf8)
         EXPECT_FALSE(win::IsValidUtf8(invalid)) << invalid;
 }
 
+// The comparison and the key that indexes by it agree on every pair.
 TEST(Codepage, ComparesWithoutRegardToCase)
 {
-    EXPECT_TRUE(win::EqualsIgnoringCase("Base de donnée", "BASE DE DONNÉE"));
-    EXPECT_TRUE(win::EqualsIgnoringCase("cœur", "CŒUR"));
-    EXPECT_TRUE(win::EqualsIgnoringCase("ÿ", "Ÿ"));
-    EXPECT_TRUE(win::EqualsIgnoringCase("", ""));
-    EXPECT_FALSE(win::EqualsIgnoringCase("abc", "abcd"));
-    EXPECT_FALSE(win::EqualsIgnoringCase("×", "÷")) << "the multiplication sign is no letter";
-    EXPECT_FALSE(win::EqualsIgnoringCase("donnee", "donnée"));
+    struct Case
+    {
+        const char *a, *b;
+        bool equal;
+    } cases[] = {
+        {"Base de donnée", "BASE DE DONNÉE", true},
+        {"cœur", "CŒUR", true},
+        {"ÿ", "Ÿ", true},
+        {"", "", true},
+        {"abc", "abcd", false},
+        {"×", "÷", false}, // the multiplication sign is no letter
+        {"donnee", "donnée", false},
+        {"\xE9t\xE9", "\xE9T\xE9", true}, // bytes that are not UTF-8 stand for themselves
+        {"\xE9", "\xC9", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(win::EqualsIgnoringCase(c.a, c.b), c.equal);
+        EXPECT_EQ(win::CaseFoldKey(c.a) == win::CaseFoldKey(c.b), c.equal);
+    }
 }
 
 } // namespace

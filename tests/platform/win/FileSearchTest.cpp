@@ -67,6 +67,27 @@ TEST_F(FileSearchTest, AcceptsAnyFormOfTheFolder)
     EXPECT_EQ(win::FindFileIgnoringCase(dir / "fonts.gif", "x"), std::nullopt);
 }
 
+// The index reads the folder once: a file written later is found once it is added, and an added
+// exact spelling wins over another case as it would in a fresh search.
+TEST_F(FileSearchTest, AnIndexReadsTheFolderOnceAndLearnsWhatIsAdded)
+{
+    win::FolderIndex index(dir.path());
+    EXPECT_EQ(index.Find("A.txt"), dir / "A.TXT");
+    EXPECT_EQ(index.Find("*.txt"), std::nullopt);
+
+    dir.Write("rptfonts.gif", "old copy");
+    EXPECT_EQ(index.Find("RPTfonts.gif"), std::nullopt);
+    index.Add("rptfonts.gif");
+    EXPECT_EQ(index.Find("RPTfonts.gif"), dir / "rptfonts.gif");
+    dir.Write("RPTfonts.gif", "new copy");
+    index.Add("RPTfonts.gif");
+    EXPECT_EQ(index.Find("RPTfonts.gif"), dir / "RPTfonts.gif");
+    EXPECT_EQ(index.Find("RPTfonts.gif"), win::FindFileIgnoringCase(dir.path(), "RPTfonts.gif"));
+
+    std::filesystem::remove(dir / "fonts.gif");
+    EXPECT_EQ(index.Find("fonts.gif"), std::nullopt);
+}
+
 TEST_F(FileSearchTest, ResolvesWholePaths)
 {
     EXPECT_EQ(win::ResolvePathIgnoringCase(dir / "FONTS.GIF"), dir / "fonts.gif");
