@@ -7,6 +7,7 @@
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
+#include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -217,5 +219,32 @@ void MachineClicPlancher(benchmark::State& state)
     state.counters["lignes"] = double(rangs);
 }
 BENCHMARK(MachineClicPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// Two article numbers typed in turn in the counter's box: each change is one lookup.
+constexpr const char* ArticlesCherches[] = {"10500", "17321"};
+
+void ComptoirRechercheArticle(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FenComptoir& f = Ouverte<FenComptoir>();
+    size_t tour = 0;
+    for (auto _ : state)
+        f.TextReference->setText(ArticlesCherches[tour++ % 2]);
+    if (f.ArticleTrouve != FenComptoir::Vrai)
+        state.SkipWithError("the counter found no article");
+}
+BENCHMARK(ComptoirRechercheArticle)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The sought article's row of the stock view.
+void ComptoirRechercheArticlePlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    size_t tour = 0;
+    for (auto _ : state)
+        Nue(std::string("SELECT * FROM Stock WHERE Reference = ") + ArticlesCherches[tour++ % 2]);
+}
+BENCHMARK(ComptoirRechercheArticlePlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 } // namespace

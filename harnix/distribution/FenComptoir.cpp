@@ -437,21 +437,23 @@ void FenComptoir::EffacerArticle()
     Image1->hide();
 }
 
-void FenComptoir::ChercherArticle(const char* contexte, const char* ordre,
+void FenComptoir::ChercherArticle(const char* contexte, const std::string& selection,
                                   const std::string& critere, const char* champ,
                                   const QString& attendu)
 {
     ArticleTrouve = Faux;
     LabelMessage->hide();
     try {
-        if (rsArticle.RecordCount() < 1)
+        if (critere.empty()) {
+            EffacerArticle();
             return;
+        }
         // Read again at every keystroke, so that the stock data is current.
-        cmdArticle.SetCommandText(ordre);
+        cmdArticle.SetCommandText(selection);
         rsArticle.Requery();
-        if (!critere.empty() && rsArticle.RecordCount() > 0)
+        if (rsArticle.RecordCount() > 0)
             rsArticle.Find(critere, 0, ado::adSearchForward, ado::adBookmarkFirst);
-        if (critere.empty() || !ado::OnRow(rsArticle)) {
+        if (!ado::OnRow(rsArticle)) {
             EffacerArticle();
             return;
         }
@@ -469,8 +471,9 @@ void FenComptoir::TextReference_Change()
 {
     const std::optional<int32_t> numero = NumeroArticle(TextReference->text().toStdString());
     const std::string critere = numero ? "Reference =" + std::to_string(*numero) : std::string();
-    ChercherArticle("TextReference_Change", "Stock order by Reference", critere, "Reference",
-                    numero ? QString::number(*numero) : QString());
+    // Only that article's row is read, through the index of the numbers.
+    ChercherArticle("TextReference_Change", "Stock where " + critere + " order by Reference",
+                    critere, "Reference", numero ? QString::number(*numero) : QString());
 }
 
 void FenComptoir::TextRefFournisseur_Change()

@@ -86,10 +86,11 @@ private:
     void EffacerArticle();
     // One step through the employees in surname order, back (SpinUp) or on.
     void Pas(bool precedent);
-    // The lookup by article number or by supplier reference: the article rows in the given
-    // order, searched for the criterion; found when the row's field equals the text.
-    void ChercherArticle(const char* contexte, const char* ordre, const std::string& critere,
-                         const char* champ, const QString& texte);
+    // The lookup by article number or by supplier reference: the article rows of the selection,
+    // read again so that the stock shown is current, searched for the criterion; found when the
+    // row's field equals the text. Without a criterion nothing is read.
+    void ChercherArticle(const char* contexte, const std::string& selection,
+                         const std::string& critere, const char* champ, const QString& texte);
     // After the employees and articles were read again, the same employee and article, found by
     // badge and number; a flag falls when its row is gone.
     void RetrouverSelection(const std::string& badge, const vb::Variant& reference);

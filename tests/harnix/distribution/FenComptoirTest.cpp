@@ -232,6 +232,11 @@ TEST_F(Comptoir, ArticleLookups)
     EXPECT_EQ(f.TextBox1->toPlainText(), "");
     EXPECT_TRUE(f.Image1->isHidden());
     EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
+    // After a number that finds nothing, the next keystroke looks again.
+    Type(f, "TextReference", "1");
+    EXPECT_EQ(Label2(f, 7), "CHAUSSURES P42");
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Vrai);
+    Type(f, "TextReference", "\b");
     // A number too long for an article number finds none.
     Saisir(*f.TextReference, "99999999999999999999");
     EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
