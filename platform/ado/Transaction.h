@@ -14,8 +14,8 @@ void RollBackAfterFailure(Connection& connection) noexcept;
 
 // Runs `writes` in one transaction and returns what they return. When they (or the commit) fail,
 // the transaction is rolled back and their failure passed on as it was raised.
-template <class Writes> std::invoke_result_t<Writes> RunInTransaction(Connection& connection,
-                                                                      Writes&& writes)
+template <class Writes>
+std::invoke_result_t<Writes> RunInTransaction(Connection& connection, Writes&& writes)
 {
     connection.BeginTrans();
     try {

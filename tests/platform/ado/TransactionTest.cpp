@@ -1,6 +1,6 @@
+#include "platform/ado/Transaction.h"
 #include "AdoFixture.h"
 #include "platform/ado/CurrentRow.h"
-#include "platform/ado/Transaction.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,10 @@ protected:
         ado::Connection autre = db.Open();
         return Count(autre, "SELECT COUNT(*) FROM Sites");
     }
-    void Ajouter(int no) { cn.Execute("INSERT INTO Sites VALUES (" + std::to_string(no) + ", 'x')"); }
+    void Ajouter(int no)
+    {
+        cn.Execute("INSERT INTO Sites VALUES (" + std::to_string(no) + ", 'x')");
+    }
 
     TempDatabase db;
     ado::Connection cn = db.Open();
