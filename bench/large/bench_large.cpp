@@ -9,6 +9,7 @@
 #include "harnix/database/Databases.h"
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmConfigMachine.h"
+#include "harnix/distribution/FrmVente.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
@@ -246,5 +247,36 @@ void ComptoirRechercheArticlePlancher(benchmark::State& state)
         Nue(std::string("SELECT * FROM Stock WHERE Reference = ") + ArticlesCherches[tour++ % 2]);
 }
 BENCHMARK(ComptoirRechercheArticlePlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The issue history opened from the menu: loaded, shown and activated, then closed again.
+void HistoriqueOuverture(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    long rangs = 0;
+    for (auto _ : state) {
+        FrmVente& f = forms::form<FrmVente>();
+        f.Show();
+        f.Form_Activate();
+        rangs = f.data1->Recordset().RecordCount();
+        state.PauseTiming();
+        f.Unload();
+        state.ResumeTiming();
+    }
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(HistoriqueOuverture)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// Every issue header, in the order the window shows them.
+void HistoriqueOuverturePlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    long rangs = 0;
+    for (auto _ : state)
+        rangs = Nue("SELECT * FROM Ventes ORDER BY LaDate DESC");
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(HistoriqueOuverturePlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 } // namespace

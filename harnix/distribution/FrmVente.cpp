@@ -130,7 +130,9 @@ void FrmVente::Form_Activate()
         AppliquerOptionRecherche();
     else
         SSOptionDate->SetValue(true);
-    data1->Refresh();
+    if (relire_)
+        data1->Refresh();
+    relire_ = true;
     forms::SetMousePointer(forms::MousePointer::Default);
 }
 

@@ -65,4 +65,7 @@ private:
     ado::Recordset rs1;
     ado::Recordset rs2;
     int mode = ModeDate;
+    // The headers read at the load are current at the first activation; every later activation
+    // reads them again.
+    bool relire_ = false;
 };
