@@ -279,4 +279,62 @@ void HistoriqueOuverturePlancher(benchmark::State& state)
 }
 BENCHMARK(HistoriqueOuverturePlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
+// A surname typed in the register's search box, one keystroke at a time: each one searches
+// from the first employee in surname order and shows the one found.
+constexpr const char* FrappesNom[] = {"V", "VI", "VIN", "VINC", "VINCE", "VINCEN"};
+
+void RegistreRechercheNom(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FrmUtilisateur& f = Ouverte<FrmUtilisateur>();
+    f.SSOptionNom->SetValue(true);
+    size_t frappe = 0;
+    for (auto _ : state)
+        f.TextCherche->setText(FrappesNom[frappe++ % std::size(FrappesNom)]);
+    if (vb::CStr(f.data1->Recordset()["Nom"].Value()).rfind("VINC", 0) != 0)
+        state.SkipWithError("the search found no VINCEN");
+    f.SSOptionBadge->SetValue(true);
+}
+BENCHMARK(RegistreRechercheNom)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The first employee whose surname starts with the typed letters, and its profile lines.
+void RegistreRechercheNomPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    ado::Recordset rs = Ouverte<FrmUtilisateur>().data1->Recordset();
+    size_t frappe = 0;
+    for (auto _ : state) {
+        Nue(std::string("SELECT * FROM GrUtilisateur WHERE Nom LIKE '") +
+            FrappesNom[frappe++ % std::size(FrappesNom)] + "%' ORDER BY Nom LIMIT 1");
+        const vb::Variant quota = rs["Quota"].Value();
+        Nue(RequeteLignesProfil(quota.IsNull() ? "IS NULL" : "=" + vb::CStr(quota)));
+    }
+}
+BENCHMARK(RegistreRechercheNomPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The register's button pressed again while the window is loaded: it is activated again.
+void RegistreActivation(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    FrmUtilisateur& f = Ouverte<FrmUtilisateur>();
+    for (auto _ : state)
+        f.Form_Activate();
+}
+BENCHMARK(RegistreActivation)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// Every employee in badge order, the rows an activation reads again.
+void RegistreActivationPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    long rangs = 0;
+    for (auto _ : state)
+        rangs = Nue("SELECT * FROM GrUtilisateur ORDER BY NoBadge");
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(RegistreActivationPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
 } // namespace
