@@ -1,8 +1,8 @@
 #include "harnix/catalogue/FrmStock.h"
 
 #include "harnix/catalogue/ArticleKeys.h"
-#include "harnix/catalogue/ChoixArticleMachine.h"
-#include "harnix/catalogue/ChoixArticleQuota.h"
+#include "harnix/commun/ChoixArticleMachine.h"
+#include "harnix/commun/ChoixArticleQuota.h"
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
@@ -1024,6 +1024,17 @@ void FrmStock::AfficherPaquets()
 }
 
 // Picker mode.
+
+void FrmStock::MontrerPourChoix(forms::Form& proprietaire, ChoixArticle::Fiche fiche)
+{
+    for (QWidget* bouton : std::initializer_list<QWidget*>{Command1, CmdPeriode, CmdAjout,
+                                                           CmdScanner, CmdChoixImage, CmdCatalogue})
+        bouton->hide();
+    if (fiche == ChoixArticle::Fiche::Cachee)
+        FrameFicheProduit->hide();
+    CmdSelectioner->show();
+    Show(forms::Modal, &proprietaire);
+}
 
 void FrmStock::CmdSelectioner_Click()
 {

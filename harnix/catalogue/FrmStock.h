@@ -5,6 +5,7 @@
 // machine article codes, bar codes, the family, size and supplier combos, the prices, stock
 // receipts, and the picker mode in which other windows choose an article.
 
+#include "harnix/commun/ChoixArticle.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -22,7 +23,7 @@
 #include <array>
 #include <string>
 
-class FrmStock : public forms::Form
+class FrmStock : public forms::Form, public ChoixArticle
 {
     Q_OBJECT
 
@@ -36,7 +37,7 @@ public:
 
     // Back to normal browsing: the grid with its search options and buttons, the search box
     // empty, the search key of the selected option.
-    void DBGridStockVisible();
+    void DBGridStockVisible() override;
     // Saves the card's pending edit; errors are skipped. The program calls it before it ends,
     // as ending runs no window's closing steps.
     void EnregistrerFiche();
@@ -73,6 +74,8 @@ public:
 
     // Picker mode: hands the grid's article to the window that opened the picker.
     void CmdSelectioner_Click();
+    void MontrerPourChoix(forms::Form& proprietaire, ChoixArticle::Fiche fiche) override;
+    void Cacher() override { Hide(); }
 
     // Search modes: the field that the search box looks up and the grid is sorted on.
     static constexpr int ModeReference = 1;

@@ -1,10 +1,10 @@
 #include "harnix/distribution/FrmConfigMachine.h"
 
-#include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/ChoixArticle.h"
+#include "harnix/commun/Etats.h"
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
-#include "harnix/reports/FenCompteRendu.h"
 #include "platform/ado/CurrentRow.h"
 #include "platform/ado/Transaction.h"
 #include "platform/forms/Dialogs.h"
@@ -399,8 +399,8 @@ void FrmConfigMachine::CmdClose_Click()
     Global::ConfigMachineOuverte = false;
     CmdEnregiConfig->hide();
     Hide();
-    if (forms::IsLoaded<FrmStock>())
-        forms::form<FrmStock>().DBGridStockVisible();
+    if (ChoixArticle* stock = ChoixArticle::Chargee())
+        stock->DBGridStockVisible();
     CmdClose->setText("Fermer");
 }
 
@@ -459,13 +459,7 @@ void FrmConfigMachine::MSFlexGrid1_Click()
     // Only the lines that the flags describe can be given an article.
     if (r < 1 || r > NbLignesMax || LigneOccupee[static_cast<size_t>(r - 1)])
         return;
-    FrmStock& stock = forms::form<FrmStock>();
-    for (const char* nom : {"CmdAjout", "CmdDelete", "Command1", "CmdScanner", "CmdChoixImage",
-                            "CmdPeriode", "CmdCatalogue"})
-        if (QWidget* b = stock.findChild<QWidget*>(nom))
-            b->hide();
-    stock.CmdSelectioner->show();
-    stock.Show(forms::Modal, this);
+    ChoixArticle::Fenetre()->MontrerPourChoix(*this, ChoixArticle::Fiche::Montree);
     // Closing without a pick takes the article off the line.
     const bool choisi = ReferenceChoisie != 0;
     MSFlexGrid1->SetTextMatrix(r, 3, choisi ? QString::number(CodeArticleChoisi) : QString());
@@ -610,7 +604,7 @@ void FrmConfigMachine::ImprimerFiche(Reconstruction reconstruction, const std::s
         return;
     if (reconstruction == Reconstruction::Globale && !RemplissageMachineGlobal())
         return;
-    FenCompteRendu& compteRendu = forms::form<FenCompteRendu>();
+    Etats& compteRendu = *Etats::Fenetre();
     // The shown machine for its own sheets; for the global ones the list's machine, its last
     // after the build's walk.
     int64_t numero = NoMachineCourant;

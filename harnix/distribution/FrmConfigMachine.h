@@ -5,7 +5,7 @@
 // window, and the lines are saved to ConfigMachines. It also prints the five machine sheets
 // after rebuilding their refill list.
 
-#include "harnix/catalogue/ChoixArticleMachine.h"
+#include "harnix/commun/ChoixArticleMachine.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/forms/ControlArray.h"

@@ -434,16 +434,29 @@ void FenCompteRendu::ImprimerEtat(const std::string& UnNom, const std::string& A
 {
     try {
         forms::SetMousePointer(forms::MousePointer::Hourglass);
-        // A fresh viewer for every report.
-        if (forms::IsLoaded<FenVeltrixRep>())
-            forms::form<FenVeltrixRep>().Unload();
-        FenVeltrixRep& viewer = forms::form<FenVeltrixRep>();
-        if (viewer.ImprimerEtat2(UnNom, ASelectionFormula, TitreRep, Table))
-            viewer.Show(forms::Modal, this);
+        MontrerEtat(*this, UnNom, ASelectionFormula, TitreRep, Table);
     } catch (const vb::Error& e) {
         forms::SetMousePointer(forms::MousePointer::Default);
         FnTundrel::AfficherErreur(e.Description(), e);
     }
+}
+
+void FenCompteRendu::MontrerEtat(forms::Form& proprietaire, const std::string& UnNom,
+                                 const std::string& ASelectionFormula, const std::string& TitreRep,
+                                 const std::string& Table)
+{
+    // A fresh viewer for every report.
+    if (forms::IsLoaded<FenVeltrixRep>())
+        forms::form<FenVeltrixRep>().Unload();
+    FenVeltrixRep& viewer = forms::form<FenVeltrixRep>();
+    if (viewer.ImprimerEtat2(UnNom, ASelectionFormula, TitreRep, Table))
+        viewer.Show(forms::Modal, &proprietaire);
+}
+
+void FenCompteRendu::DefinirPeriode(const std::string& debut, const std::string& fin)
+{
+    TextDebut->setText(QString::fromStdString(debut));
+    TextFin->setText(QString::fromStdString(fin));
 }
 
 void FenCompteRendu::cmdClose_Click()

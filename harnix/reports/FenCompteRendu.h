@@ -2,8 +2,9 @@
 // The reports window: the report period (two date boxes, four shortcuts and the period picker),
 // the consumption, stock and employee report buttons, and the work table of the consumption
 // reports. Other windows use it without showing it: they write its period boxes and print
-// through ImprimerEtat.
+// through ImprimerEtat, reached through Etats.
 
+#include "harnix/commun/Etats.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
@@ -20,7 +21,7 @@ namespace win {
 class FolderIndex;
 }
 
-class FenCompteRendu : public forms::Form
+class FenCompteRendu : public forms::Form, public Etats
 {
     Q_OBJECT
 
@@ -33,9 +34,15 @@ public:
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
 
-    // Shows the report in a fresh viewer window, modally, owned by this window.
+    // Shows the report in a fresh viewer window, modally, owned by this window; an error is
+    // shown here.
     void ImprimerEtat(const std::string& UnNom, const std::string& ASelectionFormula,
-                      const std::string& TitreRep, const std::string& Table);
+                      const std::string& TitreRep, const std::string& Table) override;
+    // The same, owned by the opener; an error goes to the caller.
+    void MontrerEtat(forms::Form& proprietaire, const std::string& UnNom,
+                     const std::string& ASelectionFormula, const std::string& TitreRep,
+                     const std::string& Table) override;
+    void DefinirPeriode(const std::string& debut, const std::string& fin) override;
 
     // Refills CA with every movement line of the period; RecordsetEtat stays open on it.
     ResultatCA CreerEtatCA();
@@ -44,7 +51,8 @@ public:
     bool CreerEtatCAparArticle();
     // Refills ARemplissageMachine from the saved query run for the machine, each row with the
     // bytes of its article's report picture; true only for a second argument of 0 and rows.
-    bool CreerEtatRemplissageMach(int16_t machine, int16_t second, const std::string& requete);
+    bool CreerEtatRemplissageMach(int16_t machine, int16_t second,
+                                  const std::string& requete) override;
 
     void cmdDebutAnnee_Click();
     void cmdDebutMois_Click();

@@ -15,6 +15,7 @@
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/reports/FenCompteRendu.h"
+#include "harnix/shell/Fenetres.h"
 #include "harnix/shell/FrmAbout.h"
 #include "harnix/staff/FenBadgeMaintenance.h"
 #include "harnix/staff/FenDotation.h"
@@ -79,6 +80,7 @@ FrmPrincipal::FrmPrincipal()
     FenetrePrincipale::Definir([]() -> forms::Form* {
         return forms::IsLoaded<FrmPrincipal>() ? &forms::form<FrmPrincipal>() : nullptr;
     });
+    Fenetres::Enregistrer();
 
     SSpanel1 = new forms::Panel("SSpanel1", {}, this);
     forms::MoveTwips(*SSpanel1, 0, 0, 8040, 5160);

@@ -1,6 +1,6 @@
 #include "harnix/staff/FenQuota.h"
 
-#include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/ChoixArticle.h"
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
@@ -319,16 +319,7 @@ void FenQuota::CmdAddArticle_Click()
         const vb::Variant profile = rs1["NoQuota"].Value();
         if (ProfileCourantProtege())
             return;
-        FrmStock& stock = forms::form<FrmStock>();
-        // The article window's buttons that a pick has no use for, by name: the window need
-        // not hold all of them.
-        for (const char* nom : {"Command1", "CmdPeriode", "CmdAjout", "CmdDelete", "CmdScanner",
-                                "CmdChoixImage", "CmdCatalogue"})
-            if (QWidget* bouton = stock.findChild<QWidget*>(nom))
-                bouton->hide();
-        stock.FrameFicheProduit->hide();
-        stock.CmdSelectioner->show();
-        stock.Show(forms::Modal, this);
+        ChoixArticle::Fenetre()->MontrerPourChoix(*this, ChoixArticle::Fiche::Cachee);
         if (ReferenceZAD == 0)
             return;
         if (rs2.RecordCount() > 0) {
@@ -420,13 +411,13 @@ void FenQuota::CmdClose_Click()
         }
     }
     span([&] {
-        if (forms::IsLoaded<FrmStock>())
-            forms::form<FrmStock>().Hide();
+        if (ChoixArticle* stock = ChoixArticle::Chargee())
+            stock->Cacher();
     });
     Hide();
     span([&] {
-        if (forms::IsLoaded<FrmStock>())
-            forms::form<FrmStock>().DBGridStockVisible();
+        if (ChoixArticle* stock = ChoixArticle::Chargee())
+            stock->DBGridStockVisible();
     });
     if (DepuisFenUtilisateur) {
         span([&] {

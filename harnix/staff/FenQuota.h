@@ -4,7 +4,7 @@
 // window in picker mode. The employee register also opens it to create the personal profile of
 // one employee.
 
-#include "harnix/catalogue/ChoixArticleQuota.h"
+#include "harnix/commun/ChoixArticleQuota.h"
 #include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"

@@ -2,12 +2,11 @@
 // badge button: the badge labels of every employee, or a new badge read from the serial reader.
 
 #include "harnix/commun/Calendrier.h"
+#include "harnix/commun/Etats.h"
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/magasin/Periode.h"
-#include "harnix/reports/FenCompteRendu.h"
-#include "harnix/reports/FenVeltrixRep.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "harnix/staff/Saisie.h"
@@ -95,9 +94,8 @@ void FrmUtilisateur::CmdConso_Click()
             DebutPeriode = "01/01/" + std::to_string(vb::Year(vb::Today()));
             FinPeriode = vb::CStr(vb::Today());
         }
-        FenCompteRendu& compteRendu = forms::form<FenCompteRendu>();
-        compteRendu.TextDebut->setText(QString::fromStdString(DebutPeriode));
-        compteRendu.TextFin->setText(QString::fromStdString(FinPeriode));
+        Etats& compteRendu = *Etats::Fenetre();
+        compteRendu.DefinirPeriode(DebutPeriode, FinPeriode);
         forms::SetMousePointer(forms::MousePointer::Hourglass);
 
         ado::Command selection;
@@ -143,18 +141,13 @@ void FrmUtilisateur::CmdConso_Click()
                           forms::vbExclamation + forms::vbOKOnly);
             return;
         }
-        // A fresh viewer for every report.
-        if (forms::IsLoaded<FenVeltrixRep>())
-            forms::form<FenVeltrixRep>().Unload();
-        FenVeltrixRep& viewer = forms::form<FenVeltrixRep>();
         // An employee saved without a surname or first name has Null there: the title goes on
         // without it.
         const std::string titre = "Consommations " +
                                   FonctionUtilitaires::ConvertNullStr(rs["NOM"].Value()) + " " +
                                   FonctionUtilitaires::ConvertNullStr(rs["Prenom"].Value());
-        if (viewer.ImprimerEtat2("ConsUnSalarie.rpt", "", titre,
-                                 "select * from CA order by CA.Reference"))
-            viewer.Show(forms::Modal, this);
+        compteRendu.MontrerEtat(*this, "ConsUnSalarie.rpt", "", titre,
+                                "select * from CA order by CA.Reference");
         forms::SetMousePointer(forms::MousePointer::Default);
     } catch (const vb::Error& erreur) {
         forms::SetMousePointer(forms::MousePointer::Default);
@@ -177,8 +170,8 @@ void FrmUtilisateur::Command1_Click()
             break;
         }
         case 3:
-            forms::form<FenCompteRendu>().ImprimerEtat("CodeBarSalarie.RPT", "", TitreEtiquettes,
-                                                       "GrUtilisateur");
+            Etats::Fenetre()->ImprimerEtat("CodeBarSalarie.RPT", "", TitreEtiquettes,
+                                           "GrUtilisateur");
             break;
         default:
             break;

@@ -10,6 +10,8 @@ Fails when
     nothing says which of them it belongs to;
   - a file under platform/ includes a header of harnix/ or vardex/;
   - the store's logic or a library that Vardex uses links Qt or includes a Qt header;
+  - a subsystem's window library links another subsystem's window library, directly or through
+    another library (the shell, which assembles them, excepted);
   - a folder of the tree with a CMakeLists.txt, or with sources that no target compiles, is
     not in the folder lists of the build.
 
@@ -39,6 +41,9 @@ LOADED_INTERFACES = {
 QT_FREE_FOLDERS = re.compile(
     r"^(harnix/magasin|platform/(wintypes|com|jtc|registry|reslib|eventlog|stackwalk|version"
     r"|errorreport)|vardex(/.*)?)$")
+# The window libraries of the subsystems; the shell alone links the others.
+WINDOW_LIBRARIES = re.compile(r"^harnix_(catalogue|reports|staff|distribution|shell)$")
+ASSEMBLER = "harnix_shell"
 QT_LINK = re.compile(r"^Qt\d*::")
 QT_HEADER = re.compile(r"^(Q[A-Z]\w*|Qt\w*/.*)$")
 
@@ -271,6 +276,21 @@ def qt_problems(targets, by_folder, foreign, cache):
     return problems
 
 
+def window_problems(targets, cache):
+    """Window libraries of a subsystem that link another subsystem's window library."""
+    windows = {t.name for t in targets.values()
+               if t.is_library and WINDOW_LIBRARIES.match(t.name)}
+    problems = []
+    for name in sorted(windows):
+        if name == ASSEMBLER:
+            continue
+        for other in sorted(closure(targets, name, cache) & windows - {name}):
+            direct = "" if other in targets[name].links else " (through another library)"
+            problems.append(f"{name}: links {other}{direct}, another subsystem's windows; reach "
+                            f"them through a small class of harnix/commun")
+    return problems
+
+
 def main(root, inventory):
     root = os.path.realpath(root)
     targets, folders, off = read_inventory(root, inventory)
@@ -315,6 +335,7 @@ def main(root, inventory):
                                     f"{', '.join(sorted(providers))}, which {user} does not link")
 
     problems += qt_problems(targets, by_folder, foreign, cache)
+    problems += window_problems(targets, cache)
     problems += folder_problems(root, targets, folders, off, tree)
 
     for problem in problems:

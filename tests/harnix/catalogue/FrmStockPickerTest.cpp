@@ -3,7 +3,7 @@
 
 #include "FrmStockFixture.h"
 
-#include "harnix/catalogue/ChoixArticleMachine.h"
+#include "harnix/commun/ChoixArticleMachine.h"
 #include "harnix/commun/Global.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/testing/Drive.h"

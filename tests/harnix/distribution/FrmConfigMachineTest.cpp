@@ -6,6 +6,7 @@
 
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/reports/FenVeltrixRep.h"
+#include "harnix/shell/Fenetres.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/report/Report.h"
@@ -36,6 +37,7 @@ protected:
     void SetUp() override
     {
         DistributionTest::SetUp();
+        Fenetres::Enregistrer();
         for (const char* table : {"Machines", "EmplacementsMachine1", "ConfigMachines"})
             Execute(std::string("DELETE FROM ") + table);
     }

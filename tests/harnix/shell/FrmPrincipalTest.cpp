@@ -1,6 +1,8 @@
 #include "Fixture.h"
 
 #include "harnix/catalogue/FrmStock.h"
+#include "harnix/commun/ChoixArticle.h"
+#include "harnix/commun/Etats.h"
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/Global.h"
 #include "harnix/commun/Version.h"
@@ -127,6 +129,21 @@ TEST_F(FrmPrincipalTest, OpensOnTheCompanyRowWithItsButtons)
     // The button panel is centred on the screen.
     EXPECT_EQ(forms::LeftTwips(*f.SSpanel1),
               (win::ScreenWidthTwips() - forms::WidthTwips(*f.SSpanel1)) / 2);
+}
+
+// The subsystems reach the article picker and the reports only through what the main window
+// installs.
+TEST_F(FrmPrincipalTest, InstallsThePickerAndTheReportsForTheSubsystems)
+{
+    programme.Parametres();
+    ChoixArticle::DefinirFenetre(nullptr);
+    Etats::DefinirFenetre(nullptr);
+    Charger();
+    EXPECT_EQ(ChoixArticle::Chargee(), &forms::form<FrmStock>());
+    EXPECT_FALSE(forms::IsLoaded<FenCompteRendu>());
+    EXPECT_EQ(Etats::Chargee(), nullptr);
+    EXPECT_EQ(Etats::Fenetre(), &forms::form<FenCompteRendu>());
+    EXPECT_EQ(Etats::Chargee(), &forms::form<FenCompteRendu>());
 }
 
 TEST_F(FrmPrincipalTest, ButtonsOpenTheirWindowsAsTheyShould)

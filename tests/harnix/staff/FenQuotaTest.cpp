@@ -8,6 +8,7 @@
 
 #include "harnix/catalogue/FrmStock.h"
 #include "harnix/commun/Global.h"
+#include "harnix/shell/Fenetres.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
@@ -26,6 +27,12 @@ using Strings = std::vector<std::string>;
 class FenQuotaTest : public staff::testing::StaffTest
 {
 protected:
+    void SetUp() override
+    {
+        StaffTest::SetUp();
+        Fenetres::Enregistrer();
+    }
+
     // Opened from the main window: all profiles.
     FenQuota& Ouvrir()
     {

@@ -12,6 +12,7 @@
 #include "harnix/magasin/CodeBadge.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/reports/FenVeltrixRep.h"
+#include "harnix/shell/Fenetres.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/ProgramFolder.h"
@@ -30,6 +31,7 @@ protected:
     void SetUp() override
     {
         StaffTest::SetUp();
+        Fenetres::Enregistrer();
         Global::CheminRapports = HARNIX_RAPPORTS;
         horloge.SetLocal(2024, 6, 15, 12);
     }

@@ -2,11 +2,11 @@
 // The profiles window's side of the article picker: the member into which the article window's
 // select button writes the picked article.
 
-#include "harnix/catalogue/ChoixArticle.h"
+#include "harnix/commun/Acces.h"
 
 #include <cstdint>
 
-class ChoixArticleQuota : public ChoixArticle<ChoixArticleQuota>
+class ChoixArticleQuota : public Acces<ChoixArticleQuota>
 {
 public:
     // The article picked in the article window.
