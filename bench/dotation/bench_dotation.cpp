@@ -157,9 +157,12 @@ public:
     static Grande* Instance()
     {
         static std::unique_ptr<Grande> base = [] {
-            const char* chemin = std::getenv("HARNIX_LARGE_DB");
-            return chemin && std::filesystem::exists(chemin) ? std::make_unique<Grande>(chemin)
-                                                             : nullptr;
+            // The program folder holding zad.MDB, as for the other large-file benchmarks.
+            const char* dossier = std::getenv("HARNIX_LARGE_DB");
+            if (!dossier)
+                return std::unique_ptr<Grande>();
+            const auto zad = std::filesystem::path(dossier) / "zad.MDB";
+            return std::filesystem::exists(zad) ? std::make_unique<Grande>(zad.string()) : nullptr;
         }();
         return base.get();
     }
