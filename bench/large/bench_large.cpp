@@ -10,6 +10,7 @@
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/reports/FenCompteRendu.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Connection.h"
@@ -336,5 +337,66 @@ void RegistreActivationPlancher(benchmark::State& state)
     state.counters["lignes"] = double(rangs);
 }
 BENCHMARK(RegistreActivationPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The consumption reports' work table filled for a period typed in the reports window: the
+// period's movement lines copied into CA, the last period's rows gone. This one writes: run it
+// on a copy.
+void RemplirCA(benchmark::State& state, const char* debut, const char* fin)
+{
+    if (!Preparer(state))
+        return;
+    FenCompteRendu& f = Ouverte<FenCompteRendu>();
+    f.TextDebut->setText(debut);
+    f.TextFin->setText(fin);
+    f.PeriodeChoisie = true;
+    for (auto _ : state)
+        if (f.CreerEtatCA() != FenCompteRendu::ResultatCA::Lignes)
+            state.SkipWithError("the period holds no movement");
+    state.counters["lignes"] = double(Nue("SELECT COUNT(*) FROM CA"));
+}
+
+// The same lines selected and written by one bare statement in one transaction.
+void RemplirCAPlancher(benchmark::State& state, const char* debut, const char* fin)
+{
+    if (!Preparer(state))
+        return;
+    const std::string copie =
+        std::string("BEGIN; DELETE FROM CA; INSERT INTO CA (NomMois, TypeMouvement, LaDate, "
+                    "Utilisateur, Nom, Prenom, Reference, Designation, Quantite, NomFamille, "
+                    "NomSite, NomService, Profile, CodeFournisseur, Societe, PrixAchatUnit) "
+                    "SELECT strftime('%m', v.LaDate), v.TypeMouvement, v.LaDate, v.Utilisateur, "
+                    "v.Nom, v.Prenom, d.Reference, d.Designation, d.Quantite, d.NomFamille, "
+                    "d.NomSite, d.NomService, d.Profile, d.CodeFournisseur, d.Societe, "
+                    "d.PrixAchatUnit FROM Ventes v JOIN DetailVente d ON v.NumVente = d.NumVente "
+                    "WHERE v.LaDate >= '") +
+        debut + "' AND v.LaDate < date('" + fin + "', '+1 day'); COMMIT;";
+    for (auto _ : state)
+        sqlite3_exec(Connexion().Handle(), copie.c_str(), nullptr, nullptr, nullptr);
+}
+
+void ConsommationMois(benchmark::State& state)
+{
+    RemplirCA(state, "01/11/2026", "30/11/2026");
+}
+BENCHMARK(ConsommationMois)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+void ConsommationMoisPlancher(benchmark::State& state)
+{
+    RemplirCAPlancher(state, "2026-11-01", "2026-11-30");
+}
+BENCHMARK(ConsommationMoisPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The window's own period, from 01/01/2005 to the last day of the file: the whole history.
+void ConsommationHistoire(benchmark::State& state)
+{
+    RemplirCA(state, "01/01/2005", "10/12/2026");
+}
+BENCHMARK(ConsommationHistoire)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void ConsommationHistoirePlancher(benchmark::State& state)
+{
+    RemplirCAPlancher(state, "2005-01-01", "2026-12-10");
+}
+BENCHMARK(ConsommationHistoirePlancher)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
