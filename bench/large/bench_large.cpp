@@ -10,15 +10,18 @@
 #include "harnix/distribution/FenComptoir.h"
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/distribution/FrmVente.h"
+#include "harnix/magasin/AlertesStock.h"
 #include "harnix/reports/FenCompteRendu.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
+#include "platform/ado/Command.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Translate.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/Registry.h"
 #include "platform/vb/Convert.h"
+#include "platform/vb/DateTime.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -64,6 +67,11 @@ bool Preparer(benchmark::State& state)
         Global::FamilleGants = 1;
         Global::FamilleChaussures = 3;
         Global::PortBadge = 1;
+        // As the program's start does: a file made before an index of the schema gets it.
+        ado::Connection cn;
+        cn.Open(Global::ChaineConnexion);
+        database::AddMissingIndexes(cn);
+        cn.Close();
         return true;
     }();
     if (!pret)
@@ -398,5 +406,45 @@ void ConsommationHistoirePlancher(benchmark::State& state)
     RemplirCAPlancher(state, "2005-01-01", "2026-12-10");
 }
 BENCHMARK(ConsommationHistoirePlancher)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The stock alerts computed on the last 31 days of the file, as the article window's button
+// does once it has made the period's view; this one writes the thresholds.
+void VueAlertes()
+{
+    static const bool faite = [] {
+        sqlite3_exec(Connexion().Handle(), "DROP VIEW IF EXISTS Consomations", nullptr, nullptr,
+                     nullptr);
+        ado::Command vue;
+        vue.SetActiveConnection(Connexion());
+        vue.SetCommandText(
+            AlertesStock::TexteVue(vb::DateSerial(2026, 11, 10), vb::DateSerial(2026, 12, 10)));
+        vue.Execute();
+        return true;
+    }();
+    (void)faite;
+}
+
+void AlertesStock31Jours(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    VueAlertes();
+    for (auto _ : state)
+        AlertesStock::EcrireSeuils(Connexion(), 31);
+}
+BENCHMARK(AlertesStock31Jours)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The period's summary per article, the rows the thresholds come from.
+void AlertesStock31JoursPlancher(benchmark::State& state)
+{
+    if (!Preparer(state))
+        return;
+    VueAlertes();
+    long rangs = 0;
+    for (auto _ : state)
+        rangs = Nue("SELECT Reference, SUM(Total) AS GrTotal FROM Consomations GROUP BY Reference");
+    state.counters["lignes"] = double(rangs);
+}
+BENCHMARK(AlertesStock31JoursPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 } // namespace
