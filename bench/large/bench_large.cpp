@@ -12,6 +12,7 @@
 #include "harnix/distribution/FrmVente.h"
 #include "harnix/magasin/AlertesStock.h"
 #include "harnix/reports/FenCompteRendu.h"
+#include "harnix/reports/FenVeltrixRep.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/FrmUtilisateur.h"
 #include "platform/ado/Command.h"
@@ -26,6 +27,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -67,6 +70,7 @@ bool Preparer(benchmark::State& state)
         Global::FamilleGants = 1;
         Global::FamilleChaussures = 3;
         Global::PortBadge = 1;
+        Global::CheminRapports = dossier + "/RPT SQL/";
         // As the program's start does: a file made before an index of the schema gets it.
         ado::Connection cn;
         cn.Open(Global::ChaineConnexion);
@@ -446,5 +450,95 @@ void AlertesStock31JoursPlancher(benchmark::State& state)
     state.counters["lignes"] = double(rangs);
 }
 BENCHMARK(AlertesStock31JoursPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// A printed list of the reports window written to a PDF file, as the viewer prints it. The
+// program folder must hold the reports' folder "RPT SQL".
+void ImprimerListe(benchmark::State& state, const char* etat, const char* titre, const char* table)
+{
+    if (!Preparer(state))
+        return;
+    // The heading shows the reports window's period.
+    FenCompteRendu& compteRendu = Ouverte<FenCompteRendu>();
+    compteRendu.TextDebut->setText("01/01/2005");
+    compteRendu.TextFin->setText("10/12/2026");
+    FenVeltrixRep& visionneuse = forms::form<FenVeltrixRep>();
+    const QString pdf = QString::fromStdString(
+        (std::filesystem::temp_directory_path() / "bench-large-liste.pdf").string());
+    for (auto _ : state) {
+        if (!visionneuse.ImprimerEtat2(etat, "", titre, table)) {
+            state.SkipWithError("the report could not be prepared");
+            return;
+        }
+        visionneuse.Rapport()->WritePdf(pdf);
+    }
+    state.counters["pages"] = visionneuse.Rapport()->PageCount();
+}
+
+// The floor: the same rows read bare and their texts drawn straight on as many PDF pages.
+void ImprimerListePlancher(benchmark::State& state, const char* sql, int pages)
+{
+    if (!Preparer(state))
+        return;
+    const QString pdf = QString::fromStdString(
+        (std::filesystem::temp_directory_path() / "bench-large-nu.pdf").string());
+    const std::string traduite = ado::TranslateSql(sql);
+    for (auto _ : state) {
+        QPdfWriter writer(pdf);
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        QPainter painter(&writer);
+        painter.setWindow(0, 0, 2100, 2970);
+        sqlite3_stmt* requete = nullptr;
+        sqlite3_prepare_v2(Connexion().Handle(), traduite.c_str(), -1, &requete, nullptr);
+        const int colonnes = std::min(sqlite3_column_count(requete), 6);
+        int rang = 0, page = 0;
+        long rangs = 0;
+        while (sqlite3_step(requete) == SQLITE_ROW)
+            ++rangs;
+        sqlite3_reset(requete);
+        const long parPage = std::max<long>(1, rangs / pages + 1);
+        while (sqlite3_step(requete) == SQLITE_ROW) {
+            if (rang == parPage) {
+                writer.newPage();
+                rang = 0;
+                ++page;
+            }
+            for (int c = 0; c < colonnes; ++c) {
+                const auto* texte = sqlite3_column_text(requete, c);
+                painter.drawText(QRectF(100 + c * 320, 400 + rang * 50, 310, 50),
+                                 texte ? QString::fromUtf8(reinterpret_cast<const char*>(texte))
+                                       : QString());
+            }
+            ++rang;
+        }
+        sqlite3_finalize(requete);
+        painter.drawText(QRectF(0, 2860, 2100, 40), Qt::AlignHCenter,
+                         QString("Page %1").arg(page + 1));
+    }
+}
+
+void ImprimerStockParRef(benchmark::State& state)
+{
+    ImprimerListe(state, "StockParRef.RPT", "Articles en stock", "StockGlobal");
+}
+BENCHMARK(ImprimerStockParRef)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ImprimerStockParRefPlancher(benchmark::State& state)
+{
+    ImprimerListePlancher(state, "SELECT * FROM StockGlobal ORDER BY Reference", 455);
+}
+BENCHMARK(ImprimerStockParRefPlancher)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ImprimerSalarieNom(benchmark::State& state)
+{
+    ImprimerListe(state, "SalarieNom.RPT", "Salariés", "GrUtilisateur");
+}
+BENCHMARK(ImprimerSalarieNom)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ImprimerSalarieNomPlancher(benchmark::State& state)
+{
+    ImprimerListePlancher(state, "SELECT * FROM GrUtilisateur ORDER BY Nom", 173);
+}
+BENCHMARK(ImprimerSalarieNomPlancher)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
