@@ -5,6 +5,7 @@
 #include "harnix/commun/FnTundrel.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
+#include "harnix/magasin/MachinesDistribution.h"
 #include "platform/ado/CurrentRow.h"
 #include "platform/ado/Transaction.h"
 #include "platform/forms/Dialogs.h"
@@ -24,6 +25,8 @@
 #include <map>
 #include <optional>
 
+namespace Machines = MachinesDistribution;
+
 namespace {
 
 // The content grid is wide enough for a designation such as LUNETTES DE PROTECTION INCOLORES and
@@ -31,15 +34,6 @@ namespace {
 constexpr int LargeurGrille = 7410;
 constexpr int GaucheBarres = LargeurGrille + 105;
 constexpr int GaucheBoutons = GaucheBarres + 2340;
-
-// Units present per shelf ("Etage") or per column ("Colonne") of a machine.
-std::string RequeteComptes(const std::string& colonne, const std::string& no)
-{
-    return "SELECT  TOP 100 PERCENT " + colonne +
-           ", COUNT(Reference) AS CompteDeReference From  EmplacementsMachine1 where (NoMachine "
-           "= " +
-           no + ")  GROUP BY " + colonne + " ORDER BY " + colonne;
-}
 
 ado::Recordset Ouvrir(const std::string& texte, ado::Connection& cn, long verrou)
 {
@@ -57,28 +51,6 @@ ado::Recordset OuvrirLignes(const std::string& no, ado::Connection& cn)
     if (rs.RecordCount() > 0)
         rs.MoveFirst();
     return rs;
-}
-
-// The units present on the line; none when the line has no slot rows.
-std::optional<double> Unites(ado::Recordset& comptes, const std::string& colonne, int ligne)
-{
-    if (comptes.RecordCount() == 0)
-        return std::nullopt;
-    comptes.Find(colonne + "=" + std::to_string(ligne), 0, ado::adSearchForward,
-                 ado::adBookmarkFirst);
-    if (comptes.Eof())
-        return std::nullopt;
-    return FonctionUtilitaires::ConvertNullNum(comptes["CompteDeReference"].Value());
-}
-
-// Capacity of one line: slots per door on a shelf, doors on a column; none without doors.
-std::optional<double> Capacite(bool parEtage, const vb::Variant& emplacements,
-                               const vb::Variant& portes)
-{
-    const double nbPorte = FonctionUtilitaires::ConvertNullNum(portes);
-    if (nbPorte == 0)
-        return std::nullopt;
-    return parEtage ? FonctionUtilitaires::ConvertNullNum(emplacements) / nbPorte : nbPorte;
 }
 
 } // namespace
@@ -228,9 +200,7 @@ void FrmConfigMachine::DataGrid1_Click()
     for (QWidget* b : {CmdModeConfig, CmdRmplir, Command1, Command2})
         b->show();
     CmdClose->setText("Autre Machine");
-    const std::string chargement =
-        FonctionUtilitaires::ConvertNullStr(rsMachines["Chargement"].Value());
-    if (chargement == "ETAGE") {
+    if (Machines::ParEtage(rsMachines["Chargement"].Value())) {
         TypeAffichage = 1;
         LireConfigMachineEtage();
     } else {
@@ -243,23 +213,6 @@ void FrmConfigMachine::DataGrid1_Click()
 bool FrmConfigMachine::EstImpair(double n)
 {
     return std::fmod(n, 2.0) != 0;
-}
-
-int FrmConfigMachine::PasColonne(const vb::Variant& type)
-{
-    switch (static_cast<int>(FonctionUtilitaires::ConvertNullNum(type))) {
-    case 1:
-        return 4;
-    case 2:
-    case 4:
-        return 2;
-    case 3:
-    case 5:
-    case 6:
-        return 1;
-    default:
-        return 0;
-    }
 }
 
 void FrmConfigMachine::LireConfigMachineEtage()
@@ -278,12 +231,12 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
         return;
     DataGrid1->hide();
     const std::string no = std::to_string(NoMachineCourant);
-    const std::string colonne = parEtage ? "Etage" : "Colonne";
+    const std::string colonne = Machines::ColonneComptes(parEtage);
     ado::Recordset lignes;
     ado::Recordset comptes;
     try {
         lignes = OuvrirLignes(no, cn);
-        comptes = Ouvrir(RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
+        comptes = Ouvrir(Machines::RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(parEtage ? "LireConfigMachineEtage" : "LireConfigMachineColonne",
                                   erreur);
@@ -323,16 +276,23 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
     span.Run([&] { type = rsMachines["Type"].Value(); },
              [&] { emplacements = rsMachines["NbEmplacement"].Value(); },
              [&] { portes = rsMachines["NbPorte"].Value(); });
-    pasColonne_ = parEtage ? 1 : PasColonne(type);
-    const std::optional<double> capacite = Capacite(parEtage, emplacements, portes);
+    pasColonne_ = parEtage ? 1 : Machines::PasColonne(type);
+    const std::optional<double> capacite = Machines::Capacite(parEtage, emplacements, portes);
 
     for (int i = 1; i <= nbLignes; ++i) {
-        const int ligne = 1 + (i - 1) * pasColonne_;
+        const int ligne = Machines::NumeroLigne(i, pasColonne_);
         const bool avecBarre = i <= NbLignesMax;
         std::array<int32_t, 7> vide{};
         std::array<int32_t, 7>& champs = avecBarre ? LignesMachine[i] : vide;
-        std::optional<double> unites;
-        span([&] { unites = Unites(comptes, colonne, ligne); });
+        // None when the line has no slot rows or its count cannot be read.
+        double compte = 0;
+        bool avecUnites = false;
+        span([&] {
+            if (const std::optional<double> u = Machines::Unites(comptes, colonne, ligne)) {
+                compte = *u;
+                avecUnites = true;
+            }
+        });
         if (!EstImpair(i)) {
             for (int c = 1; c <= 5; ++c) {
                 grille.SetRow(i);
@@ -360,16 +320,15 @@ void FrmConfigMachine::LireConfigMachine(bool parEtage)
         grille.SetTextMatrix(i, 4, "");
         grille.SetTextMatrix(i, 5, "");
         int niveau = 0;
-        if (unites) {
-            grille.SetTextMatrix(i, 4, QString::fromStdString(vb::CStr(vb::Variant(*unites))));
-            span([&] { champs[ChampUnites] = vb::CLng(vb::Variant(*unites)); });
+        if (avecUnites) {
+            grille.SetTextMatrix(i, 4, QString::fromStdString(vb::CStr(vb::Variant(compte))));
+            span([&] { champs[ChampUnites] = vb::CLng(vb::Variant(compte)); });
             if (capacite) {
-                const double reste = *capacite - *unites;
-                grille.SetTextMatrix(i, 5, QString::fromStdString(vb::CStr(vb::Variant(reste))));
-                span([&] { champs[ChampARemplir] = vb::CLng(vb::Variant(reste)); });
-                if (*capacite > 0)
-                    niveau = static_cast<int>(
-                        std::clamp(std::nearbyint(*unites / *capacite * 100), 0.0, 100.0));
+                const Machines::RemplissageAffiche r = Machines::Remplissage(*capacite, compte);
+                grille.SetTextMatrix(i, 5,
+                                     QString::fromStdString(vb::CStr(vb::Variant(r.aRemplir))));
+                champs[ChampARemplir] = r.aRemplirEntier;
+                niveau = r.niveau;
             }
         }
         champs[ChampMachine] = NoMachineCourant;
@@ -411,9 +370,10 @@ bool FrmConfigMachine::VerifierMachineVide()
     // Flags of an earlier machine never stand for this one's lines.
     LigneOccupee.fill(false);
     try {
-        const std::string colonne = TypeAffichage == 1 ? "Etage" : "Colonne";
-        ado::Recordset rs = Ouvrir(RequeteComptes(colonne, std::to_string(NoMachineCourant)), cn,
-                                   ado::adLockReadOnly);
+        const std::string colonne = Machines::ColonneComptes(TypeAffichage == 1);
+        ado::Recordset rs =
+            Ouvrir(Machines::RequeteComptes(colonne, std::to_string(NoMachineCourant)), cn,
+                   ado::adLockReadOnly);
         std::map<long, bool> occupee;
         while (!rs.Eof()) {
             occupee[static_cast<long>(FonctionUtilitaires::ConvertNullNum(rs[colonne].Value()))] =
@@ -424,7 +384,7 @@ bool FrmConfigMachine::VerifierMachineVide()
         // Each flag describes the grid line of its index, whatever its physical column.
         const int pas = TypeAffichage == 1 ? 1 : pasColonne_;
         for (int i = 1; i <= NbLignesMax; ++i) {
-            auto trouvee = occupee.find(1 + (i - 1) * pas);
+            auto trouvee = occupee.find(Machines::NumeroLigne(i, pas));
             LigneOccupee[static_cast<size_t>(i - 1)] = trouvee != occupee.end() && trouvee->second;
         }
         return true;
@@ -500,28 +460,7 @@ void FrmConfigMachine::CmdEnregiConfig_Click()
 
 void FrmConfigMachine::CreerEmplacementsMachine(int32_t noMachine, int type)
 {
-    struct Modele
-    {
-        int portes, emplacements;
-    };
-    static constexpr Modele modeles[] = {{4, 36}, {5, 90}, {5, 180}, {7, 126}, {7, 252}};
-    if (type < 1 || type > 5)
-        return;
-    const Modele& m = modeles[type - 1];
-    const int parPorte = m.emplacements / m.portes;
-    ado::Recordset rs = Ouvrir("EmplacementsMachine1", cn, ado::adLockOptimistic);
-    for (int emplacement = 1; emplacement <= m.emplacements; ++emplacement) {
-        const int porte = (emplacement - 1) / parPorte + 1;
-        const int place = (emplacement - 1) % parPorte + 1;
-        // Behind a door of 9 or 18 slots one column of shelves; behind one of 36, two columns
-        // of 18.
-        const int colonne = parPorte == 36 ? 2 * (porte - 1) + (place - 1) / 18 + 1 : porte;
-        const int etage = parPorte == 36 ? (place - 1) % 18 + 1 : place;
-        rs.AddNew({"NoEmpl", "Etage", "Colonne", "NoMachine"},
-                  {vb::Variant(emplacement), vb::Variant(etage), vb::Variant(colonne),
-                   vb::Variant(noMachine)});
-    }
-    rs.Close();
+    Machines::CreerEmplacements(cn, noMachine, type);
 }
 
 // Refill list and machine sheets.
@@ -562,24 +501,23 @@ bool FrmConfigMachine::RemplissageMachineGlobal()
                 rsMachines.MoveFirst();
             for (long m = 1; m <= nbMachines; ++m) {
                 const std::string no = std::to_string(vb::CLng(rsMachines["NoMachine"].Value()));
-                const bool parEtage = FonctionUtilitaires::ConvertNullStr(
-                                          rsMachines["Chargement"].Value()) == "ETAGE";
-                const std::string colonne = parEtage ? "Etage" : "Colonne";
-                const int pas = parEtage ? 1 : PasColonne(rsMachines["Type"].Value());
-                const std::optional<double> capacite = Capacite(
+                const bool parEtage = Machines::ParEtage(rsMachines["Chargement"].Value());
+                const std::string colonne = Machines::ColonneComptes(parEtage);
+                const int pas = parEtage ? 1 : Machines::PasColonne(rsMachines["Type"].Value());
+                const std::optional<double> capacite = Machines::Capacite(
                     parEtage, rsMachines["NbEmplacement"].Value(), rsMachines["NbPorte"].Value());
                 ado::Recordset lignes = OuvrirLignes(no, cn);
                 ado::Recordset comptes =
-                    Ouvrir(RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
+                    Ouvrir(Machines::RequeteComptes(colonne, no), cn, ado::adLockReadOnly);
                 const long nbLignes = lignes.RecordCount();
                 for (int i = 1; i <= nbLignes; ++i) {
-                    // A line without slot rows has no unit present.
-                    const double unites = Unites(comptes, colonne, 1 + (i - 1) * pas).value_or(0);
+                    const Machines::RemplissageGlobal r = Machines::RemplissageLigneGlobale(
+                        capacite,
+                        Machines::Unites(comptes, colonne, Machines::NumeroLigne(i, pas)));
                     table.AddNew(
                         {"Etage", "Reference", "CodeArticle", "NbUnite", "Aremplir", "NumMach"},
                         {vb::Variant(i), lignes["ReferenceArticle"].Value(),
-                         lignes["CodeArticle"].Value(), vb::Variant(unites),
-                         capacite ? vb::Variant(*capacite - unites) : vb::Variant(),
+                         lignes["CodeArticle"].Value(), vb::Variant(r.nbUnite), r.aRemplir,
                          vb::Variant(no)});
                     lignes.MoveNext();
                 }

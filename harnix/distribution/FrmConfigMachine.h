@@ -75,8 +75,6 @@ public:
 
     // Whether the number, a whole one, is odd.
     static bool EstImpair(double n);
-    // Distance between the physical columns of two lines of a column-loaded machine.
-    static int PasColonne(const vb::Variant& type);
 
     bool ModeConfig = false;
     int32_t NoMachineCourant = 0;

@@ -1,7 +1,12 @@
 #include "harnix/magasin/CodeBadge.h"
 
 #include "platform/barcode/CheckDigit.h"
+#include "platform/vb/Convert.h"
 #include "platform/vb/Strings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
 
 namespace CodeBadge {
 
@@ -18,7 +23,31 @@ int Chiffre(const std::string& code, long position)
 constexpr const char* Parites[10] = {"AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
                                      "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
 
+// The value of a badge number made only of digits; nothing for any other text.
+std::optional<long long> NumeroEntier(const std::string& badge)
+{
+    if (badge.empty() || badge.size() > 18)
+        return std::nullopt;
+    long long valeur = 0;
+    const auto [fin, erreur] = std::from_chars(badge.data(), badge.data() + badge.size(), valeur);
+    if (erreur != std::errc() || fin != badge.data() + badge.size() || badge[0] == '-')
+        return std::nullopt;
+    return valeur;
+}
+
 } // namespace
+
+std::string NumeroSuivant(const std::vector<vb::Variant>& badges, const std::string& premier)
+{
+    std::optional<long long> plusGrand;
+    for (const vb::Variant& badge : badges) {
+        if (badge.IsNull())
+            continue;
+        if (const auto valeur = NumeroEntier(vb::CStr(badge)))
+            plusGrand = plusGrand ? std::max(*plusGrand, *valeur) : *valeur;
+    }
+    return plusGrand ? std::to_string(*plusGrand + 1) : premier;
+}
 
 void Completer12(std::string& code)
 {

@@ -1,10 +1,18 @@
 #pragma once
-// EAN-13 badge codes: the check digit, and the text that an EAN-13 bar-code font prints as the
-// badge's bar code (stored in Utilisateurs.NoUtilisateur).
+// Badge codes: the number that a new badge is given, the EAN-13 check digit, and the text that
+// an EAN-13 bar-code font prints as the badge's bar code (stored in Utilisateurs.NoUtilisateur).
+
+#include "platform/vb/Variant.h"
 
 #include <string>
+#include <vector>
 
 namespace CodeBadge {
+
+// The number of a new badge after `badges` (the NoBadge of the register, Null included): the
+// greatest that is a whole number made only of digits, plus one, whatever their text order;
+// `premier` when there is none.
+std::string NumeroSuivant(const std::vector<vb::Variant>& badges, const std::string& premier);
 
 // Pads the code on the right with "0" to twelve characters (a longer code stays as it is): a
 // short number keeps its digits at the left, 1000 becomes 100000000000.

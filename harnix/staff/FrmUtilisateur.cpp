@@ -4,6 +4,7 @@
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/magasin/CodeBadge.h"
+#include "harnix/magasin/TaillesProfil.h"
 #include "harnix/staff/EuroKey.h"
 #include "harnix/staff/FenQuota.h"
 #include "harnix/staff/Saisie.h"
@@ -21,8 +22,6 @@
 #include <QEvent>
 #include <QPalette>
 
-#include <charconv>
-#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -46,18 +45,6 @@ QString Q(const std::string& texte)
 std::string S(const QString& texte)
 {
     return texte.toStdString();
-}
-
-// The value of a badge number made only of digits; nothing for any other text.
-std::optional<long long> NumeroEntier(const std::string& badge)
-{
-    if (badge.empty() || badge.size() > 18)
-        return std::nullopt;
-    long long valeur = 0;
-    const auto [fin, erreur] = std::from_chars(badge.data(), badge.data() + badge.size(), valeur);
-    if (erreur != std::errc() || fin != badge.data() + badge.size() || badge[0] == '-')
-        return std::nullopt;
-    return valeur;
 }
 
 void Colorer(QWidget& bouton, const QColor& couleur)
@@ -437,15 +424,10 @@ std::string FrmUtilisateur::NumeroSuivant()
         if (vb::UCase(champs.Item(i).Name()) == "NOBADGE")
             champ = i;
     }
-    std::optional<long long> plusGrand;
-    for (long position = 1; position <= rs.RecordCount(); ++position) {
-        const vb::Variant badge = rs.ValueAt(position, champ);
-        if (badge.IsNull())
-            continue;
-        if (const auto valeur = NumeroEntier(vb::CStr(badge)))
-            plusGrand = plusGrand ? std::max(*plusGrand, *valeur) : *valeur;
-    }
-    return plusGrand ? std::to_string(*plusGrand + 1) : Global::PremierNumeroBadge;
+    std::vector<vb::Variant> badges;
+    for (long position = 1; position <= rs.RecordCount(); ++position)
+        badges.push_back(rs.ValueAt(position, champ));
+    return CodeBadge::NumeroSuivant(badges, Global::PremierNumeroBadge);
 }
 
 void FrmUtilisateur::CmdAdd_Click()
@@ -797,11 +779,6 @@ void FrmUtilisateur::AfficherDetailProfil()
         }
         DBGrid2->SetCaption(Q("Détail profil " + ConvertNullStr(rs["Profile"].Value())));
 
-        // A Null on either side makes a comparison false.
-        auto egaux = [](const vb::Variant& a, long b) { return !a.IsNull() && vb::CLng(a) == b; };
-        const vb::Variant pointure = rs["TailleChaussure"].Value();
-        const vb::Variant ordreMain = rs["OrdreM"].Value();
-        bool chaussures = false, pointureTrouvee = false, gants = false, tailleTrouvee = false;
         const ado::Fields champs = rsDetail.Fields();
         long famille = 0, taille = 0, ordre = 0;
         for (long i = 0; i < champs.Count(); ++i) {
@@ -810,23 +787,13 @@ void FrmUtilisateur::AfficherDetailProfil()
             taille = nom == "NoTaille" ? i : taille;
             ordre = nom == "Ordre" ? i : ordre;
         }
-        for (long ligne = 1; ligne <= rsDetail.RecordCount(); ++ligne) {
-            const vb::Variant noFamille = rsDetail.ValueAt(ligne, famille);
-            if (egaux(noFamille, Global::FamilleChaussures)) {
-                chaussures = true;
-                const vb::Variant noTaille = rsDetail.ValueAt(ligne, taille);
-                if (!pointure.IsNull() && egaux(noTaille, vb::CLng(pointure)))
-                    pointureTrouvee = true;
-            }
-            if (egaux(noFamille, Global::FamilleGants)) {
-                gants = true;
-                const vb::Variant ordreArticle = rsDetail.ValueAt(ligne, ordre);
-                if (!ordreArticle.IsNull() && !ordreMain.IsNull() &&
-                    vb::CLng(ordreArticle) >= vb::CLng(ordreMain))
-                    tailleTrouvee = true;
-            }
-        }
-        Label3->setVisible((gants && !tailleTrouvee) || (chaussures && !pointureTrouvee));
+        std::vector<TaillesProfil::Ligne> lignes;
+        for (long ligne = 1; ligne <= rsDetail.RecordCount(); ++ligne)
+            lignes.push_back({rsDetail.ValueAt(ligne, famille), rsDetail.ValueAt(ligne, taille),
+                              rsDetail.ValueAt(ligne, ordre)});
+        Label3->setVisible(TaillesProfil::SansTailleCorrespondante(
+            lignes, rs["TailleChaussure"].Value(), rs["OrdreM"].Value(), Global::FamilleChaussures,
+            Global::FamilleGants));
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }

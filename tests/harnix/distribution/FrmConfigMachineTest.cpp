@@ -223,9 +223,6 @@ TEST_F(ConfigMachine, ColumnDisplayStepsByModel)
     f.CmdClose_Click();
     Choisir(f, 4);
     EXPECT_EQ(Cellule(f, 3, 0), "Colonne 3");
-    for (auto [type, pas] : {std::pair{1, 4}, {2, 2}, {4, 2}, {3, 1}, {5, 1}, {6, 1}, {7, 0}})
-        EXPECT_EQ(FrmConfigMachine::PasColonne(vb::Variant(type)), pas) << type;
-    EXPECT_EQ(FrmConfigMachine::PasColonne(vb::Variant()), 0);
     EXPECT_TRUE(FrmConfigMachine::EstImpair(3));
     EXPECT_FALSE(FrmConfigMachine::EstImpair(36));
 }
@@ -456,22 +453,6 @@ TEST_F(ConfigMachine, FailedRefillKeepsTheLastList)
     Execute("DROP TRIGGER Plein");
     ASSERT_TRUE(f.RemplissageMachineGlobal());
     EXPECT_EQ(Remplissage().size(), 7u);
-}
-
-TEST_F(ConfigMachine, SlotsOfTheModels)
-{
-    AjouterMachine({1, 1, 36, 4, "ETAGE"});
-    FrmConfigMachine& f = Ouvrir();
-    f.CreerEmplacementsMachine(7, 3);
-    f.CreerEmplacementsMachine(8, 1);
-    f.CreerEmplacementsMachine(9, 6);
-    EXPECT_EQ(Stored("SELECT COUNT(*) || '/' || MAX(Colonne) || '/' || MAX(Etage) || '/' || "
-                     "COUNT(Reference) FROM EmplacementsMachine1 WHERE NoMachine = 7"),
-              "180/10/18/0");
-    EXPECT_EQ(Stored("SELECT COUNT(*) || '/' || MAX(Colonne) || '/' || MAX(Etage) FROM "
-                     "EmplacementsMachine1 WHERE NoMachine = 8"),
-              "36/4/9");
-    EXPECT_EQ(Stored("SELECT COUNT(*) FROM EmplacementsMachine1 WHERE NoMachine = 9"), "0");
 }
 
 TEST_F(ConfigMachine, FiveSheetsPrint)

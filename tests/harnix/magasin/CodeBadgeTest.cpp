@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 struct Ean13Case
@@ -74,6 +77,31 @@ TEST(Completer12, PadsOnTheRightToTwelveCharacters)
         CodeBadge::Completer12(code);
         EXPECT_EQ(code, padded);
     }
+}
+
+// The greatest whole number, not the last in text order; other texts and Nulls are passed over.
+TEST(NumeroSuivant, TheGreatestWholeNumberPlusOne)
+{
+    using V = vb::Variant;
+    struct Cas
+    {
+        std::vector<V> badges;
+        std::string suivant;
+    };
+    const Cas cas[] = {
+        {{}, "1000"},
+        {{V(), V("ABC")}, "1000"},
+        {{V("1000"), V("1002"), V("1001")}, "1003"},
+        {{V("999"), V("1000"), V("1009")}, "1010"},
+        {{V("1000"), V("ABC"), V(), V("1002")}, "1003"},
+        {{V("-5"), V("12a"), V("0042")}, "43"},
+        {{V("4006381333931")}, "4006381333932"},
+        {{V("1234567890123456789")}, "1000"}, // more digits than a number holds
+        {{V(int32_t(77))}, "78"},
+    };
+    for (const Cas& c : cas)
+        EXPECT_EQ(CodeBadge::NumeroSuivant(c.badges, "1000"), c.suivant) << c.suivant;
+    EXPECT_EQ(CodeBadge::NumeroSuivant({}, "5000"), "5000");
 }
 
 } // namespace
