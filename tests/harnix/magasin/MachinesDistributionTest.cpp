@@ -18,7 +18,8 @@ namespace M = MachinesDistribution;
 TEST(MachinesDistribution, LoadingStepAndLineNumbers)
 {
     EXPECT_TRUE(M::ParEtage(vb::Variant("ETAGE")));
-    for (const vb::Variant& autre : {vb::Variant("etage"), vb::Variant("ETAGE "), vb::Variant::Null(), vb::Variant()})
+    for (const vb::Variant& autre :
+         {vb::Variant("etage"), vb::Variant("ETAGE "), vb::Variant::Null(), vb::Variant()})
         EXPECT_FALSE(M::ParEtage(autre));
     EXPECT_EQ(M::ColonneComptes(true), "Etage");
     EXPECT_EQ(M::ColonneComptes(false), "Colonne");
@@ -142,8 +143,8 @@ TEST(MachinesDistribution, ModelsAndTheirSlots)
     {
         int type, portes, emplacements;
     };
-    for (const Cas& c : {Cas{1, 4, 36}, Cas{2, 5, 90}, Cas{3, 5, 180}, Cas{4, 7, 126},
-                         Cas{5, 7, 252}}) {
+    for (const Cas& c :
+         {Cas{1, 4, 36}, Cas{2, 5, 90}, Cas{3, 5, 180}, Cas{4, 7, 126}, Cas{5, 7, 252}}) {
         const std::optional<M::Modele> m = M::ModeleMachine(c.type);
         ASSERT_TRUE(m) << c.type;
         EXPECT_EQ(m->portes, c.portes);
