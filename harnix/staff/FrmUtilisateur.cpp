@@ -256,14 +256,18 @@ void FrmUtilisateur::Form_Activate()
     // The window stays loaded while the program runs: sites, profiles and sizes made or renamed
     // in their own windows meanwhile are offered now. The requery below shows the current
     // employee in the new lists, and its services.
-    if (!std::exchange(ListesDuChargement, false))
+    // Right after the load, the lists and the employees were just read: they are not read again.
+    const bool charge = std::exchange(ListesDuChargement, false);
+    if (!charge)
         RemplirColSite();
+    relire_ = !charge;
     // Choosing the badge search sorts and requeries through its click; chosen already, it is
     // done here.
     if (SSOptionBadge->Value())
         AppliquerTriRecherche();
     else
         SSOptionBadge->SetValue(true);
+    relire_ = true;
     forms::SetMousePointer(forms::MousePointer::Default);
 }
 
@@ -613,7 +617,10 @@ void FrmUtilisateur::AppliquerTriRecherche()
         rs.SetSort(ModeRecherche == 1   ? "NoBadge"
                    : ModeRecherche == 2 ? "Nom"
                                         : "MatriculeSalarie");
-        rs.Requery();
+        if (relire_)
+            rs.Requery();
+        else if (rs.RecordCount() > 0)
+            rs.MoveFirst();
     } catch (const vb::Error& erreur) {
         FnTundrel::AfficherErreur(erreur.Description(), erreur);
     }

@@ -155,4 +155,6 @@ private:
     bool recherche_ = false;
     // The search order is changing: the employee is shown once it is done.
     bool tri_ = false;
+    // Off while the first activation after the load sorts the employees just read.
+    bool relire_ = true;
 };
