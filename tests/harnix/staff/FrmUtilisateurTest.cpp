@@ -115,6 +115,23 @@ TEST_F(Registre, ListsChangedInOtherWindowsAreOfferedAtTheNextActivation)
               Stored("SELECT NoQuota FROM ProfileQuota WHERE Profile = 'SOUDURE'"));
 }
 
+// The opening sorts the rows its load read without reading them again; a later activation
+// reads the employees again.
+TEST_F(Registre, OpensOnTheLowestBadgeAndReadsEmployeesAgainAtTheNextActivation)
+{
+    Execute("INSERT INTO Utilisateurs (NoBadge, Nom) VALUES ('0999', 'AVANT')");
+    FrmUtilisateur& f = Ouvrir();
+    EXPECT_EQ(Courant(f, "NoBadge"), "0999") << "stored last, first in badge order";
+    EXPECT_EQ(f.Text2(0).text(), "0999");
+    const long nombre = f.data1->Recordset().RecordCount();
+
+    Execute("INSERT INTO Utilisateurs (NoBadge, Nom) VALUES ('0998', 'AJOUTE')");
+    f.Form_Activate();
+    EXPECT_EQ(f.data1->Recordset().RecordCount(), nombre + 1);
+    EXPECT_EQ(Courant(f, "NoBadge"), "0998");
+    EXPECT_EQ(f.Text2(1).text(), "AJOUTE");
+}
+
 TEST_F(Registre, ChoosingASiteListsItsServices)
 {
     FrmUtilisateur& f = Ouvrir();
