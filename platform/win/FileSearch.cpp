@@ -16,15 +16,62 @@ std::string NormalizePath(std::string_view path)
     return result;
 }
 
-std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name)
+namespace {
+
+// A folder's path as the start of its files' paths: slashes, and one at the end.
+std::string PrefixOf(const std::string& folder)
 {
-    return FolderIndex(folder).Find(name);
+    std::string prefix = NormalizePath(folder);
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+    return prefix;
 }
 
-FolderIndex::FolderIndex(const std::string& folder) : prefix_(NormalizePath(folder))
+bool SoughtName(const std::string& name)
 {
-    if (!prefix_.empty() && prefix_.back() != '/')
-        prefix_ += '/';
+    return !name.empty() && name.find_first_of("/\\*?") == std::string::npos;
+}
+
+// Of the folder's names equal to the name ignoring case, given in byte order, the plain file to
+// take. Two names that differ only in case can lie side by side here: the exact one wins, then
+// the first in byte order, so that the choice does not depend on the directory's order.
+std::optional<std::string> Choose(const std::string& prefix, std::vector<std::string> matches,
+                                  const std::string& name)
+{
+    auto exact = std::find(matches.begin(), matches.end(), name);
+    if (exact != matches.end())
+        std::rotate(matches.begin(), exact, exact + 1);
+    for (const auto& match : matches) {
+        struct stat info;
+        const std::string path = prefix + match;
+        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            return path;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const std::string& name)
+{
+    if (!SoughtName(name))
+        return std::nullopt;
+    const std::string prefix = PrefixOf(folder);
+    DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(dir)) {
+        if (EqualsIgnoringCase(entry->d_name, name))
+            matches.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(matches.begin(), matches.end());
+    return Choose(prefix, std::move(matches), name);
+}
+
+FolderIndex::FolderIndex(const std::string& folder) : prefix_(PrefixOf(folder))
+{
     DIR* dir = opendir(prefix_.empty() ? "." : prefix_.c_str());
     if (!dir)
         return;
@@ -45,24 +92,12 @@ void FolderIndex::Add(const std::string& name)
 
 std::optional<std::string> FolderIndex::Find(const std::string& name) const
 {
-    if (name.empty() || name.find_first_of("/\\*?") != std::string::npos)
+    if (!SoughtName(name))
         return std::nullopt;
     const auto found = names_.find(CaseFoldKey(name));
     if (found == names_.end())
         return std::nullopt;
-    // Two names that differ only in case can lie side by side here: the exact one wins, then the
-    // first in byte order, so that the choice does not depend on the directory's order.
-    std::vector<std::string> matches = found->second;
-    auto exact = std::find(matches.begin(), matches.end(), name);
-    if (exact != matches.end())
-        std::rotate(matches.begin(), exact, exact + 1);
-    for (const auto& match : matches) {
-        struct stat info;
-        const std::string path = prefix_ + match;
-        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            return path;
-    }
-    return std::nullopt;
+    return Choose(prefix_, found->second, name);
 }
 
 std::optional<std::string> ResolvePathIgnoringCase(std::string_view path)
