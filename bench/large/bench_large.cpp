@@ -32,6 +32,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -438,15 +439,41 @@ void AlertesStock31Jours(benchmark::State& state)
 }
 BENCHMARK(AlertesStock31Jours)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
-// The period's summary per article, the rows the thresholds come from.
+// The period's summary per article joined to the delivery times, each threshold computed and
+// written by one prepared statement in one transaction.
 void AlertesStock31JoursPlancher(benchmark::State& state)
 {
     if (!Preparer(state))
         return;
     VueAlertes();
+    sqlite3* base = Connexion().Handle();
+    const std::string resume = ado::TranslateSql(
+        "SELECT c.Reference, c.GrTotal, a.DelaiLivraison FROM (SELECT Reference, SUM(Total) AS "
+        "GrTotal FROM Consomations GROUP BY Reference) c JOIN ArticleEnStock a ON a.Reference = "
+        "c.Reference");
     long rangs = 0;
-    for (auto _ : state)
-        rangs = Nue("SELECT Reference, SUM(Total) AS GrTotal FROM Consomations GROUP BY Reference");
+    for (auto _ : state) {
+        sqlite3_exec(base, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* lecture = nullptr;
+        sqlite3_stmt* ecriture = nullptr;
+        sqlite3_prepare_v2(base, resume.c_str(), -1, &lecture, nullptr);
+        sqlite3_prepare_v2(base, "UPDATE ArticleEnStock SET StockAlert = ? WHERE Reference = ?", -1,
+                           &ecriture, nullptr);
+        rangs = 0;
+        while (sqlite3_step(lecture) == SQLITE_ROW) {
+            const double parJour = sqlite3_column_double(lecture, 1) / 31;
+            const bool delai = sqlite3_column_type(lecture, 2) != SQLITE_NULL;
+            const double jours = delai ? sqlite3_column_double(lecture, 2) + 6 : 7;
+            sqlite3_bind_int64(ecriture, 1, std::llrint(parJour * jours));
+            sqlite3_bind_int64(ecriture, 2, sqlite3_column_int64(lecture, 0));
+            sqlite3_step(ecriture);
+            sqlite3_reset(ecriture);
+            ++rangs;
+        }
+        sqlite3_finalize(lecture);
+        sqlite3_finalize(ecriture);
+        sqlite3_exec(base, "COMMIT", nullptr, nullptr, nullptr);
+    }
     state.counters["lignes"] = double(rangs);
 }
 BENCHMARK(AlertesStock31JoursPlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
@@ -474,7 +501,8 @@ void ImprimerListe(benchmark::State& state, const char* etat, const char* titre,
     state.counters["pages"] = visionneuse.Rapport()->PageCount();
 }
 
-// The floor: the same rows read bare and their texts drawn straight on as many PDF pages.
+// The floor: the columns the list prints, read bare and their texts drawn straight on as many
+// PDF pages.
 void ImprimerListePlancher(benchmark::State& state, const char* sql, int pages)
 {
     if (!Preparer(state))
@@ -490,7 +518,7 @@ void ImprimerListePlancher(benchmark::State& state, const char* sql, int pages)
         painter.setWindow(0, 0, 2100, 2970);
         sqlite3_stmt* requete = nullptr;
         sqlite3_prepare_v2(Connexion().Handle(), traduite.c_str(), -1, &requete, nullptr);
-        const int colonnes = std::min(sqlite3_column_count(requete), 6);
+        const int colonnes = sqlite3_column_count(requete);
         int rang = 0, page = 0;
         long rangs = 0;
         while (sqlite3_step(requete) == SQLITE_ROW)
@@ -505,7 +533,7 @@ void ImprimerListePlancher(benchmark::State& state, const char* sql, int pages)
             }
             for (int c = 0; c < colonnes; ++c) {
                 const auto* texte = sqlite3_column_text(requete, c);
-                painter.drawText(QRectF(100 + c * 320, 400 + rang * 50, 310, 50),
+                painter.drawText(QRectF(100 + c * 190, 400 + rang * 50, 180, 50),
                                  texte ? QString::fromUtf8(reinterpret_cast<const char*>(texte))
                                        : QString());
             }
@@ -525,7 +553,11 @@ BENCHMARK(ImprimerStockParRef)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void ImprimerStockParRefPlancher(benchmark::State& state)
 {
-    ImprimerListePlancher(state, "SELECT * FROM StockGlobal ORDER BY Reference", 455);
+    ImprimerListePlancher(state,
+                          "SELECT Reference, RefFournisseur, Designation, NomFamille, Taille, "
+                          "QteEnStock, QteEnMachine, QteGlobal FROM StockGlobal ORDER BY "
+                          "Reference",
+                          455);
 }
 BENCHMARK(ImprimerStockParRefPlancher)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -537,7 +569,11 @@ BENCHMARK(ImprimerSalarieNom)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void ImprimerSalarieNomPlancher(benchmark::State& state)
 {
-    ImprimerListePlancher(state, "SELECT * FROM GrUtilisateur ORDER BY Nom", 173);
+    ImprimerListePlancher(state,
+                          "SELECT NoBadge, MatriculeSalarie, Nom, Prenom, NomSite, NomService, "
+                          "Profile, TailleCh, TailleM, MachineAutorise FROM GrUtilisateur "
+                          "ORDER BY Nom, Prenom",
+                          173);
 }
 BENCHMARK(ImprimerSalarieNomPlancher)->Unit(benchmark::kMillisecond)->Iterations(3);
 

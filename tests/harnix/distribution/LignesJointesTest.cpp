@@ -2,8 +2,8 @@
 // rows the articles-first statements gave, in the same order, on a generated company.
 
 #include "tests/harnix/database/DatabaseFixture.h"
+#include "tests/harnix/database/GeneratedCompany.h"
 
-#include "harnix/database/Generateur.h"
 #include "harnix/distribution/FrmConfigMachine.h"
 #include "harnix/staff/FenQuota.h"
 
@@ -70,7 +70,7 @@ TEST(LignesJointes, GiveTheRowsOfTheArticlesFirstStatementsInTheirOrder)
 {
     TempFolder dossier;
     const std::string chemin = dossier.File("zad.MDB");
-    database::data::Volumes volumes;
+    database::data::Volumes volumes = SmallCompany();
     volumes.articles = 600;
     volumes.employees = 50;
     volumes.movements = 200;
@@ -78,9 +78,7 @@ TEST(LignesJointes, GiveTheRowsOfTheArticlesFirstStatementsInTheirOrder)
     volumes.quotaLines = 400;
     volumes.machines = 12;
     volumes.receipts = 20;
-    volumes.lastDay = "2026-06-30";
-    database::CreateZad(chemin,
-                        [&](ado::Connection& cn) { database::data::FillLarge(cn, volumes); });
+    CreateGenerated(chemin, volumes);
     ado::Connection cn = Open(chemin, database::ZadPassword());
     // A line without a profile, one without an article, two lines of one article in a profile,
     // and a machine line whose article is unknown.

@@ -4,6 +4,7 @@
 #include "harnix/magasin/AlertesStock.h"
 
 #include "tests/harnix/database/DatabaseFixture.h"
+#include "tests/harnix/database/GeneratedCompany.h"
 
 #include "platform/ado/Recordset.h"
 #include "platform/vb/DateTime.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <string>
 
 namespace {
@@ -79,6 +82,53 @@ TEST_F(EcrireSeuils, AllOrNone)
     }
     EXPECT_EQ(Seuil(1000), "5");
     EXPECT_EQ(Seuil(1001), "2");
+}
+
+// On a generated company, every article's threshold is a week of its use over the period, or its
+// delivery time and six days of it, computed here from the movement lines themselves; an article
+// without a movement in the period keeps the threshold it had.
+TEST(EcrireSeuilsGeneres, EveryArticleFromItsLinesOfThePeriod)
+{
+    database::testing::TempFolder dossier;
+    const std::string chemin = dossier.File("zad.MDB");
+    database::data::Volumes volumes = database::testing::SmallCompany();
+    volumes.articles = 400;
+    volumes.movements = 6000;
+    database::testing::CreateGenerated(chemin, volumes);
+    ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
+    cn.Execute("UPDATE ArticleEnStock SET StockAlert = -1");
+    cn.Execute("UPDATE ArticleEnStock SET DelaiLivraison = NULL WHERE Reference % 3 = 0");
+    cn.Execute(AlertesStock::TexteVue(vb::DateSerial(2026, 5, 31), vb::DateSerial(2026, 6, 30)));
+
+    std::map<long, double> totaux;
+    ado::Recordset lignes = database::testing::OpenRecordset(
+        cn, "SELECT d.Reference, d.Quantite FROM Ventes v JOIN DetailVente d ON v.NumVente = "
+            "d.NumVente WHERE v.LaDate >= '2026-05-31' AND v.LaDate < '2026-07-01' AND "
+            "d.Reference IS NOT NULL");
+    for (; !lignes.Eof(); lignes.MoveNext())
+        totaux[vb::CLng(lignes["Reference"].Value())] += vb::CDbl(lignes["Quantite"].Value());
+
+    AlertesStock::EcrireSeuils(cn, 31);
+
+    ado::Recordset articles = database::testing::OpenRecordset(
+        cn, "SELECT Reference, DelaiLivraison, StockAlert FROM ArticleEnStock");
+    long calcules = 0, gardes = 0;
+    for (; !articles.Eof(); articles.MoveNext()) {
+        const long reference = vb::CLng(articles["Reference"].Value());
+        const vb::Variant delai = articles["DelaiLivraison"].Value();
+        const long seuil = vb::CLng(articles["StockAlert"].Value());
+        const auto total = totaux.find(reference);
+        if (total == totaux.end()) {
+            EXPECT_EQ(seuil, -1) << reference;
+            ++gardes;
+            continue;
+        }
+        const double jours = delai.IsNull() ? 7 : vb::CDbl(delai) + 6;
+        EXPECT_EQ(seuil, std::lrint(total->second / 31 * jours)) << reference;
+        ++calcules;
+    }
+    EXPECT_GT(calcules, 0);
+    EXPECT_GT(gardes, 0);
 }
 
 } // namespace
