@@ -60,6 +60,14 @@ std::optional<std::string> FindFileIgnoringCase(const std::string& folder, const
     DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
     if (!dir)
         return std::nullopt;
+    // The name as spelt wins whenever it is a plain file, so a large folder is read only for the
+    // names spelt in another case (a counter lookup shows a picture at each keystroke).
+    struct stat info;
+    const std::string exact = prefix + name;
+    if (stat(exact.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        closedir(dir);
+        return exact;
+    }
     std::vector<std::string> matches;
     while (const dirent* entry = readdir(dir)) {
         if (EqualsIgnoringCase(entry->d_name, name))

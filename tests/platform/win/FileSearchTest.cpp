@@ -26,6 +26,8 @@ protected:
         dir.Write("donnée.ini", "x");
         std::filesystem::create_directory(dir / "Icon");
         dir.Write("Icon/x.gif", "x");
+        std::filesystem::create_directory(dir / "Logs");
+        dir.Write("LOGS", "x");
     }
     TempDir dir;
 };
@@ -38,13 +40,21 @@ TEST_F(FileSearchTest, FindsPlainFilesIgnoringCase)
         std::optional<std::string> expected;
     };
     const Case cases[] = {
-        {"Fonts.GIF", "fonts.gif"},   {"README.txt", "Readme.TXT"},
-        {"DONNÉE.INI", "donnée.ini"}, {"a.txt", "a.txt"},
-        {"A.TXT", "A.TXT"},           {"a.Txt", "A.TXT"},
-        {"icon", std::nullopt},       {"*.gif", std::nullopt},
-        {"fonts.gi?", std::nullopt},  {"Icon\\x.gif", std::nullopt},
-        {"Icon/x.gif", std::nullopt}, {"", std::nullopt},
+        {"Fonts.GIF", "fonts.gif"},
+        {"README.txt", "Readme.TXT"},
+        {"DONNÉE.INI", "donnée.ini"},
+        {"a.txt", "a.txt"},
+        {"A.TXT", "A.TXT"},
+        {"a.Txt", "A.TXT"},
+        {"icon", std::nullopt},
+        {"*.gif", std::nullopt},
+        {"fonts.gi?", std::nullopt},
+        {"Icon\\x.gif", std::nullopt},
+        {"Icon/x.gif", std::nullopt},
+        {"", std::nullopt},
         {"absent.txt", std::nullopt},
+        {"Logs", "LOGS"},
+        {"logs", "LOGS"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
