@@ -29,28 +29,71 @@ void Ajouter(std::string& condition, const char* colonne, int32_t numero)
         condition = "=" + std::to_string(numero);
 }
 
-// The select list and joins shared by both statements up to the column that differs.
-constexpr const char* DebutSelect =
-    "SELECT     TOP 100 PERCENT  Quota.RefArticle,  ArticleEnStock.Designation,  "
-    "ArticleEnStock.Taille,  Utilisateurs.TailleMain,"
-    " SUM( Quota.QtePermise) AS Quota, SUM( Quota.QtePermise) * ";
+// The allocation's selection, shared by the computation and the commit: an employee's profile
+// lines joined to their article, its family and its supplier, summed per employee, article and
+// period. The two statements differ only where the description below says.
+struct Selection
+{
+    const char* Colonnes;  // between the shared columns and the machines
+    const char* Jointures; // from the article's joins to the employee
+    const char* Groupes;   // between the shared grouping and the machines
+    const char* Ordre;
+};
 
-constexpr const char* SuiteSelect =
-    " /  Quota.Periodicite AS Qte,  Quota.Periodicite,  Sites.NomSite,"
-    "  Utilisateurs.Site,  Services.NomService,  Utilisateurs.Service,  Utilisateurs.NoBadge,  "
-    "Utilisateurs.Nom,  Utilisateurs.Prenom,"
-    "  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  Familles.NomFamille,  "
-    "Fournisseur.CodeFournisseur,  Fournisseur.Societe,";
+// The computation names the size, and takes the site from the employee's service, as the grid
+// groups the employees by the site and service they work in.
+constexpr Selection PourCalcul{
+    " Tailles.Taille AS NomTaille,",
+    "  Tailles ON  ArticleEnStock.Taille =  Tailles.NoTaille LEFT OUTER JOIN"
+    "  Sites RIGHT OUTER JOIN"
+    "  Services ON  Sites.NoSite =  Services.Site RIGHT OUTER JOIN"
+    "  ProfileQuota RIGHT OUTER JOIN"
+    "  Utilisateurs ON  ProfileQuota.NoQuota =  Utilisateurs.Quota ON"
+    "  Services.NoService =  Utilisateurs.Service",
+    " Tailles.Taille,",
+    // A group's rows follow each other, so that its TOTAL is not split.
+    " ORDER BY  Quota.RefArticle,  Sites.NomSite,  Services.NomService"};
 
-constexpr const char* DebutGroupBy =
-    " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  Services.NomService,  "
-    "Utilisateurs.Service,  ArticleEnStock.Designation,"
-    "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
-    "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
-    "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  ProfileQuota.NoQuota,  "
-    "ArticleEnStock.Taille,"
-    "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
-    "ArticleEnStock.QteEnStock,";
+// The commit takes the employee's own site, which its movements record, one employee after the
+// other.
+constexpr Selection PourEnregistrement{
+    "", // no size name
+    "  ProfileQuota RIGHT OUTER JOIN"
+    "  Utilisateurs ON  ProfileQuota.NoQuota =  Utilisateurs.Quota LEFT OUTER JOIN"
+    "  Sites ON  Utilisateurs.Site =  Sites.NoSite LEFT OUTER JOIN"
+    "  Services ON  Utilisateurs.Service =  Services.NoService",
+    "", // nor groups by it
+    " ORDER BY  Utilisateurs.NoBadge"};
+
+std::string Requete(const Selection& selection, int32_t nbJours, const std::string& filtre)
+{
+    return "SELECT     TOP 100 PERCENT  Quota.RefArticle,  ArticleEnStock.Designation,  "
+           "ArticleEnStock.Taille,  Utilisateurs.TailleMain,"
+           " SUM( Quota.QtePermise) AS Quota, SUM( Quota.QtePermise) * " +
+           std::to_string(nbJours) +
+           " /  Quota.Periodicite AS Qte,  Quota.Periodicite,  Sites.NomSite,"
+           "  Utilisateurs.Site,  Services.NomService,  Utilisateurs.Service,  "
+           "Utilisateurs.NoBadge,  Utilisateurs.Nom,  Utilisateurs.Prenom,"
+           "  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  Familles.NomFamille,  "
+           "Fournisseur.CodeFournisseur,  Fournisseur.Societe,"
+           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock," +
+           selection.Colonnes + " Utilisateurs.MachineAutorise" +
+           " FROM          Quota INNER JOIN"
+           "  Familles INNER JOIN"
+           "  ArticleEnStock ON  Familles.NoFamille =  ArticleEnStock.Famille INNER JOIN"
+           "  Fournisseur ON  ArticleEnStock.NoFournisseur =  Fournisseur.[No] ON"
+           "  Quota.RefArticle =  ArticleEnStock.Reference LEFT OUTER JOIN" +
+           selection.Jointures + " ON  Quota.NoQota =  Utilisateurs.Quota" +
+           " GROUP BY  Quota.RefArticle,  Quota.Periodicite,  Sites.NomSite,  "
+           "Services.NomService,  Utilisateurs.Service,  ArticleEnStock.Designation,"
+           "  Utilisateurs.NoBadge,  ProfileQuota.Profile,  ArticleEnStock.PrixAchatUnit,  "
+           "Familles.NomFamille,  Fournisseur.CodeFournisseur,"
+           "  Fournisseur.Societe,  Utilisateurs.Nom,  Utilisateurs.Prenom,  "
+           "ProfileQuota.NoQuota,  ArticleEnStock.Taille,"
+           "  Utilisateurs.TailleMain ,  Utilisateurs.Site,  Familles.NoFamille,  "
+           "ArticleEnStock.QteEnStock," +
+           selection.Groupes + " Utilisateurs.MachineAutorise" + filtre + selection.Ordre;
+}
 
 // A Null shows as an empty cell.
 std::string Texte(const vb::Variant& valeur)
@@ -184,43 +227,12 @@ std::string Filtre(const Conditions& c, const std::string& machineFiltre)
 
 std::string RequeteCalcul(int32_t nbJours, const std::string& filtre)
 {
-    return std::string(DebutSelect) + std::to_string(nbJours) + SuiteSelect +
-           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, "
-           "Tailles.Taille AS NomTaille, Utilisateurs.MachineAutorise"
-           " FROM           dbo.Quota INNER JOIN"
-           "   dbo.Familles INNER JOIN"
-           "  dbo.ArticleEnStock ON dbo.Familles.NoFamille = dbo.ArticleEnStock.Famille INNER JOIN"
-           "  dbo.Fournisseur ON dbo.ArticleEnStock.NoFournisseur = dbo.Fournisseur.[No] ON"
-           "  dbo.Quota.RefArticle = dbo.ArticleEnStock.Reference LEFT OUTER JOIN"
-           "  dbo.Tailles ON dbo.ArticleEnStock.Taille = dbo.Tailles.NoTaille LEFT OUTER JOIN"
-           "  dbo.Sites RIGHT OUTER JOIN"
-           "  dbo.Services ON dbo.Sites.NoSite = dbo.Services.Site RIGHT OUTER JOIN"
-           "  dbo.ProfileQuota RIGHT OUTER JOIN"
-           "  dbo.Utilisateurs ON dbo.ProfileQuota.NoQuota = dbo.Utilisateurs.Quota ON "
-           "dbo.Services.NoService = dbo.Utilisateurs.Service ON"
-           "   dbo.Quota.NoQota = dbo.Utilisateurs.Quota" +
-           DebutGroupBy + " Tailles.Taille, Utilisateurs.MachineAutorise" + filtre +
-           // A group's rows follow each other, so that its TOTAL is not split.
-           " ORDER BY  Quota.RefArticle,  Sites.NomSite,  Services.NomService";
+    return Requete(PourCalcul, nbJours, filtre);
 }
 
 std::string RequeteEnregistrement(int32_t nbJours, const std::string& filtre)
 {
-    return std::string(DebutSelect) + std::to_string(nbJours) + SuiteSelect +
-           "  ProfileQuota.NoQuota ,  Familles.NoFamille,  ArticleEnStock.QteEnStock, "
-           "Utilisateurs.MachineAutorise"
-           " FROM          Quota INNER JOIN"
-           "  Familles INNER JOIN"
-           "  ArticleEnStock ON  Familles.NoFamille =  ArticleEnStock.Famille INNER JOIN"
-           "  Fournisseur ON  ArticleEnStock.NoFournisseur =  Fournisseur.[No] ON"
-           "  Quota.RefArticle =  ArticleEnStock.Reference LEFT OUTER JOIN"
-           "  ProfileQuota RIGHT OUTER JOIN"
-           "  Utilisateurs ON  ProfileQuota.NoQuota =  Utilisateurs.Quota LEFT OUTER JOIN"
-           "  Sites ON  Utilisateurs.Site =  Sites.NoSite LEFT OUTER JOIN"
-           "  Services ON  Utilisateurs.Service =  Services.NoService ON  Quota.NoQota =  "
-           "Utilisateurs.Quota" +
-           DebutGroupBy + " Utilisateurs.MachineAutorise" + filtre +
-           " ORDER BY  Utilisateurs.NoBadge";
+    return Requete(PourEnregistrement, nbJours, filtre);
 }
 
 int32_t Arrondi(double quantite)

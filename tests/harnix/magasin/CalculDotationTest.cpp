@@ -323,6 +323,22 @@ TEST_F(Dotation, CommitWritesOneMovementPerEmployeeOfTheComputedSelection)
         << "the stock is not touched";
 }
 
+// An employee of NANTES working in a service of LYON: the grid groups by the service's site,
+// the movement records the employee's own.
+TEST_F(Dotation, TheGridShowsTheServicesSiteAndTheCommitRecordsTheEmployees)
+{
+    Quota(3, 1000, 3, "30");
+    Salarie("5", "2", "2", 3);
+    const std::string filtre = Filtre({Service(1, 2)});
+
+    EXPECT_EQ(Textes(CalculDotation::Calculer(zad.Connection(), 30, filtre)),
+              std::vector<std::string>{Gants(3, "LYON", "ATELIER")});
+    EXPECT_EQ(EnregistrementDotation::Enregistrer(zad.Connection(), 30, filtre), 1);
+    EXPECT_EQ(Stored("SELECT NomSite || ':' || NoService || ':' || Quantite FROM DetailVente "
+                     "WHERE NumVente = (SELECT NumVente FROM Ventes WHERE Utilisateur = '5')"),
+              "NANTES:2:3");
+}
+
 TEST_F(Dotation, AFailingLineLeavesNoMovementAtAll)
 {
     Quota(3, 1000, 1, "30");
