@@ -2,7 +2,8 @@
 // profile, against the same translated statement run bare through SQLite in the same run; and,
 // on a copy of the large database named by HARNIX_LARGE_DB (skipped without it), the planner
 // window's computation for every employee, its grid filled, reset and filled again, against the
-// same statement stepped bare with the grid's arithmetic in a plain loop.
+// same statement stepped bare with the grid's arithmetic in a plain loop, and its export of that
+// grid to the workbook against the same cells written with the workbook library.
 
 #include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
@@ -12,12 +13,14 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Translate.h"
 #include "platform/forms/Registry.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -186,6 +189,9 @@ public:
         sites.Close();
         filtre_ = CalculDotation::Filtre(CalculDotation::ConstruireConditions(criteres), {});
         Global::ChaineConnexion = database::ConnectionString(chemin, database::ZadPassword());
+        // The export writes into the program folder's template.
+        std::filesystem::copy_file(HARNIX_TEMPLATE, dossier_ / "DotationMO.xlsx");
+        Global::SetProgramFolder(dossier_.string());
     }
 };
 
@@ -201,22 +207,33 @@ QApplication& Application()
     return *app;
 }
 
-// "Générer le calcul" in the planner, pressed twice, as the store keeper does after changing the
-// period: the computation, the grid reset and filled again.
-void FenetreCalcul(benchmark::State& state)
+// The planner window on the large database, its grid computed for every site; none (and the
+// benchmark skipped) without the database.
+FenDotation* Planificateur(benchmark::State& state)
 {
-    Grande* base = Grande::Instance();
-    if (!base) {
+    if (!Grande::Instance()) {
         state.SkipWithError("HARNIX_LARGE_DB names no database");
-        return;
+        return nullptr;
     }
     Application();
     FenDotation& f = forms::form<FenDotation>();
-    f.NbJours = Jours;
-    f.GenererDotation();
-    for (auto _ : state)
+    if (f.NbLignesResultat < 1) {
+        f.NbJours = Jours;
         f.GenererDotation();
-    state.counters["lignes"] = f.MSFlexGrid1->Rows() - 1;
+    }
+    return &f;
+}
+
+// "Générer le calcul" in the planner, pressed again, as the store keeper does after changing the
+// period: the computation, the grid reset and filled again.
+void FenetreCalcul(benchmark::State& state)
+{
+    FenDotation* f = Planificateur(state);
+    if (!f)
+        return;
+    for (auto _ : state)
+        f->GenererDotation();
+    state.counters["lignes"] = f->MSFlexGrid1->Rows() - 1;
 }
 BENCHMARK(FenetreCalcul)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -254,5 +271,54 @@ void CalculNu(benchmark::State& state)
     state.counters["groupes"] = double(groupes);
 }
 BENCHMARK(CalculNu)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// "Exporter" after the computation for every site: the grid's lines written into the template
+// and the workbook saved (not opened).
+void FenetreExport(benchmark::State& state)
+{
+    FenDotation* f = Planificateur(state);
+    if (!f)
+        return;
+    FenDotation::OuvrirClasseur = [](const std::string&) { return true; };
+    for (auto _ : state)
+        f->ExporterExcel();
+    state.counters["lignes"] = f->NbLignesResultat;
+}
+BENCHMARK(FenetreExport)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The floor: the same cells written with the same workbook library, from the grid's texts read
+// beforehand (bench_workbook sets the library itself against bare XML and zip writing).
+void ExportNu(benchmark::State& state)
+{
+    FenDotation* f = Planificateur(state);
+    if (!f)
+        return;
+    std::vector<std::array<std::string, 9>> lignes(size_t(f->NbLignesResultat));
+    for (int i = 1; i <= f->NbLignesResultat; ++i)
+        for (int j = 0; j <= 8; ++j)
+            lignes[size_t(i - 1)][size_t(j)] = f->MSFlexGrid1->TextMatrix(i, j).toStdString();
+    const std::string dossier = Global::ProgramFolder();
+    for (auto _ : state) {
+        const auto classeur = workbook::Workbook::Open(dossier + "/DotationMO.xlsx");
+        workbook::Worksheet& feuille = classeur->Worksheets("Feuil1");
+        for (size_t i = 0; i < lignes.size(); ++i) {
+            const std::string ligne = std::to_string(i + 5);
+            const bool total = lignes[i][2].find("TOTAL") != std::string::npos;
+            for (int j = 0; j <= 8; ++j) {
+                const std::string cellule = char('A' + j) + ligne;
+                feuille.SetValue(cellule, lignes[i][size_t(j)]);
+                feuille.SetFontSize(cellule, 8);
+            }
+            if (total)
+                for (char colonne = 'C'; colonne <= 'K'; ++colonne) {
+                    feuille.SetFontBold(colonne + ligne, true);
+                    feuille.SetInteriorColor(colonne + ligne, 0x8DD1FE);
+                }
+        }
+        classeur->SaveAs(dossier + "/Nu.xlsx");
+    }
+    state.counters["lignes"] = double(lignes.size());
+}
+BENCHMARK(ExportNu)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 } // namespace

@@ -1,9 +1,8 @@
-// The store keeper's repeated actions on a large company's database (harnix-dbtool create
-// <folder> --large), each against its floor in the same run: the same rows read by a bare
-// SQLite statement. HARNIX_LARGE_DB names the program folder holding zad.MDB; the actions only
-// read, yet point it at a copy. Run with --benchmark_enable_random_interleaving and read the
-// medians.
+// The store keeper's repeated actions on a large company's database (GrandeBase.h), each
+// against its floor in the same run: the same rows read by a bare SQLite statement. Run with
+// --benchmark_enable_random_interleaving and read the medians.
 
+#include "bench/large/GrandeBase.h"
 #include "harnix/commun/FonctionUtilitaires.h"
 #include "harnix/commun/Global.h"
 #include "harnix/database/Databases.h"
@@ -25,6 +24,7 @@
 #include "platform/vb/DateTime.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -40,89 +40,10 @@
 
 namespace {
 
-// The program folder, or empty when the variable names none.
-std::string Dossier()
-{
-    const char* dossier = std::getenv("HARNIX_LARGE_DB");
-    if (!dossier || !std::filesystem::exists(std::filesystem::path(dossier) / "zad.MDB"))
-        return {};
-    return dossier;
-}
-
-// The application and the settings start-up reads, once for the run.
-bool Preparer(benchmark::State& state)
-{
-    static const bool pret = [] {
-        const std::string dossier = Dossier();
-        if (dossier.empty())
-            return false;
-        static int argc = 1;
-        static char nom[] = "bench_large";
-        static char* argv[] = {nom, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Never destroyed: the windows it shows live until the process ends, and Qt tears down
-        // badly when the application goes before them at exit.
-        new QApplication(argc, argv);
-        Global::SetProgramFolder(dossier);
-        const std::string zad = (std::filesystem::path(dossier) / "zad.MDB").string();
-        Global::ChaineConnexion = database::ConnectionString(zad, database::ZadPassword());
-        Global::TypeLecteur = "1";
-        Global::PremierNumeroBadge = "1000";
-        Global::FamilleGants = 1;
-        Global::FamilleChaussures = 3;
-        Global::PortBadge = 1;
-        Global::CheminRapports = dossier + "/RPT SQL/";
-        // As the program's start does: a file made before an index of the schema gets it.
-        ado::Connection cn;
-        cn.Open(Global::ChaineConnexion);
-        database::AddMissingIndexes(cn);
-        cn.Close();
-        return true;
-    }();
-    if (!pret)
-        state.SkipWithError("HARNIX_LARGE_DB does not name a folder holding zad.MDB "
-                            "(harnix-dbtool create <folder> --large)");
-    return pret;
-}
-
-ado::Connection& Connexion()
-{
-    static ado::Connection cn = [] {
-        ado::Connection c;
-        c.Open(Global::ChaineConnexion);
-        return c;
-    }();
-    return cn;
-}
-
-// Steps the statement bare, reading every column of every row, as the floor of an action.
-long Nue(const std::string& sql)
-{
-    const std::string traduite = ado::TranslateSql(sql);
-    sqlite3_stmt* requete = nullptr;
-    sqlite3_prepare_v2(Connexion().Handle(), traduite.c_str(), -1, &requete, nullptr);
-    const int colonnes = sqlite3_column_count(requete);
-    long rangs = 0;
-    while (sqlite3_step(requete) == SQLITE_ROW) {
-        for (int c = 0; c < colonnes; ++c)
-            benchmark::DoNotOptimize(sqlite3_column_text(requete, c));
-        ++rangs;
-    }
-    sqlite3_finalize(requete);
-    return rangs;
-}
-
-// The window opened and activated once for the run, as the menu opens it.
-template <class Fenetre> Fenetre& Ouverte()
-{
-    static Fenetre& f = []() -> Fenetre& {
-        Fenetre& ouverte = forms::form<Fenetre>();
-        ouverte.Show();
-        ouverte.Form_Activate();
-        return ouverte;
-    }();
-    return f;
-}
+using grande::Connexion;
+using grande::Nue;
+using grande::Ouverte;
+using grande::Preparer;
 
 // Sent to the grid's view, as the key reaches it when the grid has the focus.
 void Bas(forms::DataGrid& grille)
@@ -242,6 +163,8 @@ void ComptoirRechercheArticle(benchmark::State& state)
 {
     if (!Preparer(state))
         return;
+    // Each lookup shows the article's picture from a folder of a large company's pictures.
+    grande::RemplirImages();
     FenComptoir& f = Ouverte<FenComptoir>();
     size_t tour = 0;
     for (auto _ : state)
@@ -251,14 +174,26 @@ void ComptoirRechercheArticle(benchmark::State& state)
 }
 BENCHMARK(ComptoirRechercheArticle)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
-// The sought article's row of the stock view.
+// The sought article's row of the stock view, and its picture read from its file.
 void ComptoirRechercheArticlePlancher(benchmark::State& state)
 {
     if (!Preparer(state))
         return;
+    grande::RemplirImages();
+    std::string images[2];
+    for (size_t i = 0; i < 2; ++i) {
+        ado::Recordset rs;
+        rs.Open(std::string("SELECT Image FROM ArticleEnStock WHERE Reference = ") +
+                    ArticlesCherches[i],
+                Connexion());
+        images[i] = Global::CheminImages + "/" + vb::CStr(rs["Image"].Value()) + ".jpg";
+    }
     size_t tour = 0;
-    for (auto _ : state)
-        Nue(std::string("SELECT * FROM Stock WHERE Reference = ") + ArticlesCherches[tour++ % 2]);
+    for (auto _ : state) {
+        Nue(std::string("SELECT * FROM Stock WHERE Reference = ") + ArticlesCherches[tour % 2]);
+        QImage image(QString::fromStdString(images[tour++ % 2]));
+        benchmark::DoNotOptimize(image.width());
+    }
 }
 BENCHMARK(ComptoirRechercheArticlePlancher)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
