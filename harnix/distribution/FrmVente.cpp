@@ -130,8 +130,12 @@ void FrmVente::Form_Activate()
         AppliquerOptionRecherche();
     else
         SSOptionDate->SetValue(true);
+    // Read again at each later opening, for the movements recorded since. Right after the load
+    // the rows are those just read: the list only goes to its first row, as a new read does.
     if (relire_)
         data1->Refresh();
+    else if (rs1.State() == ado::adStateOpen && rs1.RecordCount() > 0)
+        rs1.MoveFirst();
     relire_ = true;
     forms::SetMousePointer(forms::MousePointer::Default);
 }

@@ -3,8 +3,10 @@
 
 #include "harnix/distribution/FenComptoir.h"
 
+#include "tests/harnix/database/GeneratedCompany.h"
 #include "tests/harnix/distribution/ComptoirFixture.h"
 
+#include "harnix/commun/FonctionUtilitaires.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Geometry.h"
 #include "platform/forms/Registry.h"
@@ -247,6 +249,115 @@ TEST_F(Comptoir, ArticleLookups)
     Saisir(*f.TextRefFournisseur, "C*");
     EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
     Script().VerifyAllAnswered();
+}
+
+// The number lookup reads only the sought row: what it shows is still current, a lookup that
+// found nothing does not stop the next, an activation keeps or drops the article as the file
+// holds it, and the supplier lookup still searches the whole view.
+TEST_F(Comptoir, TheNumberLookupReadsTheSoughtRowAsTheFileHoldsItNow)
+{
+    FenComptoir& f = Ouvrir();
+    Saisir(*f.TextReference, "1000");
+    EXPECT_EQ(Label2(f, 7), "GANTS T8");
+    Execute("UPDATE ArticleEnStock SET Designation = 'GANTS CUIR' WHERE Reference = 1000");
+    Execute("INSERT INTO ArticleEnStock (Reference, Designation, RefFournisseur) "
+            "VALUES (1005, 'BOUCHONS', 'B1')");
+    Saisir(*f.TextReference, "100");
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
+    Type(f, "TextReference", "0");
+    EXPECT_EQ(Label2(f, 7), "GANTS CUIR");
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Vrai);
+    Saisir(*f.TextReference, "1005");
+    EXPECT_EQ(Label2(f, 7), "BOUCHONS") << "an article added since the window was opened";
+
+    f.Form_Activate();
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Vrai);
+    EXPECT_EQ(Label2(f, 7), "BOUCHONS");
+    Execute("DELETE FROM ArticleEnStock WHERE Reference = 1005");
+    f.Form_Activate();
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
+    EXPECT_EQ(Label2(f, 7), "");
+
+    Saisir(*f.TextRefFournisseur, "C42");
+    EXPECT_EQ(Label2(f, 7), "CHAUSSURES P42");
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Vrai);
+}
+
+// Without any article, the number lookup only resets its flag.
+TEST_F(Comptoir, WithoutArticlesTheNumberLookupShowsNothing)
+{
+    Execute("DELETE FROM DetailVente");
+    Execute("DELETE FROM ArticleEnStock");
+    FenComptoir& f = Ouvrir();
+    Type(f, "TextReference", "1000");
+    EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
+    EXPECT_EQ(Label2(f, 7), "");
+}
+
+// On a generated company, each number shows what the whole view's row of that number showed,
+// and an issue records that row.
+TEST_F(Comptoir, EveryNumberShowsTheRowOfTheWholeViewOnAGeneratedCompany)
+{
+    database::testing::TempFolder dossier;
+    const std::string chemin = dossier.File("zad.MDB");
+    const database::data::Volumes volumes = database::testing::SmallCompany();
+    database::testing::CreateGenerated(chemin, volumes);
+    Global::ChaineConnexion = database::ConnectionString(chemin, database::ZadPassword());
+    ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
+    // Some norms Null, which leave their label empty.
+    cn.Execute("UPDATE ArticleEnStock SET Norme = NULL, FicheTech = 'F' WHERE Reference % 7 = 0");
+
+    ado::Recordset vue = database::testing::OpenRecordset(cn, "Stock order by Reference");
+    ASSERT_EQ(vue.RecordCount(), volumes.articles);
+    std::vector<long> numeros = {0, -1, 99999999};
+    for (; !vue.Eof(); vue.MoveNext())
+        numeros.push_back(vb::CLng(vue["Reference"].Value()));
+    numeros.push_back(numeros.back() + 1);
+
+    FenComptoir& f = Ouvrir();
+    auto texte = [&](const char* champ) {
+        return QString::fromStdString(FonctionUtilitaires::ConvertNullStr(vue[champ].Value()));
+    };
+    for (long n : numeros) {
+        SCOPED_TRACE(n);
+        Saisir(*f.TextReference, QString::number(n));
+        vue.Find("Reference =" + std::to_string(n), 0, ado::adSearchForward, ado::adBookmarkFirst);
+        if (vue.Eof()) {
+            EXPECT_EQ(f.ArticleTrouve, FenComptoir::Faux);
+            EXPECT_EQ(Label2(f, 7), "");
+            continue;
+        }
+        EXPECT_EQ(f.ArticleTrouve, FenComptoir::Vrai);
+        EXPECT_EQ(Label2(f, 7), texte("Designation"));
+        EXPECT_EQ(Label2(f, 8), texte("Norme"));
+        EXPECT_EQ(f.TextBox1->toPlainText(), texte("Descriptif"));
+        EXPECT_EQ(f.TextBox2->toPlainText(), texte("FicheTech"));
+    }
+
+    // The issue's line holds the sought row's fields.
+    const std::string champs = "Reference & '|' & Designation & '|' & PrixAchatUnit & '|' & "
+                               "NomFamille & '|' & CodeFournisseur & '|' & Societe & '|' & "
+                               "Taille & '|' & RefFournisseur & '|' & CodeArticle";
+    const std::string badge = database::testing::Text(
+        database::testing::OpenRecordset(cn, "select min(NoBadge) from Utilisateurs")
+            .Fields(0L)
+            .Value());
+    for (long n : {numeros[3], numeros[numeros.size() / 2]}) {
+        SCOPED_TRACE(n);
+        Saisir(*f.TextUtilisateur, QString::fromStdString(badge));
+        Saisir(*f.TextReference, QString::number(n));
+        ASSERT_EQ(f.SalarieTrouve, FenComptoir::Vrai);
+        Key(*f.TextReference, Qt::Key_F12);
+        ado::Recordset ligne =
+            database::testing::OpenRecordset(cn, "select " + champs +
+                                                     " from DetailVente where NumVente = "
+                                                     "(select max(NumVente) from Ventes)");
+        ado::Recordset article = database::testing::OpenRecordset(
+            cn, "select " + champs + " from Stock where Reference = " + std::to_string(n));
+        ASSERT_FALSE(ligne.Eof());
+        EXPECT_EQ(database::testing::Text(ligne.Fields(0L).Value()),
+                  database::testing::Text(article.Fields(0L).Value()));
+    }
 }
 
 TEST_F(Comptoir, TheSupplierReferenceListChoosesItsArticleWholeReferenceIncluded)

@@ -3,6 +3,7 @@
 
 #include "harnix/distribution/FrmVente.h"
 
+#include "tests/harnix/database/GeneratedCompany.h"
 #include "tests/harnix/distribution/ComptoirFixture.h"
 
 #include "platform/forms/Registry.h"
@@ -38,6 +39,18 @@ protected:
     }
 
     static int Lignes(forms::DataGrid& grille) { return grille.View()->model()->rowCount(); }
+
+    // Each shown header's number, in the recordset's order.
+    static std::vector<std::string> Numeros(const ado::Recordset& rs)
+    {
+        long champ = 0;
+        while (rs.Fields(champ).Name() != "NumVente")
+            ++champ;
+        std::vector<std::string> numeros;
+        for (long i = 1; i <= rs.RecordCount(); ++i)
+            numeros.push_back(database::testing::Text(rs.ValueAt(i, champ)));
+        return numeros;
+    }
 
     // The search box emptied, then the text typed.
     static void Chercher(FrmVente& f, const QString& texte)
@@ -158,6 +171,39 @@ TEST_F(Historique, BadgeAndNameSearchGoOnFromTheCurrentRow)
     emit f.DBGrid1->HeadClick(1);
     EXPECT_EQ(f.Mode(), FrmVente::ModeDate);
     EXPECT_EQ(Cellule(*f.DBGrid1, 0, 0), "4");
+}
+
+// The opening lists the headers of a generated company in the order the window gave when it
+// read them again after sorting them: by date, newest first, and on equal dates or no date as
+// the read gave them, newest number first.
+TEST_F(Historique, OpensOnEveryHeaderOfAGeneratedCompanyInTheOrderOfASecondRead)
+{
+    database::testing::TempFolder dossier;
+    const std::string chemin = dossier.File("zad.MDB");
+    database::testing::CreateGenerated(chemin, database::testing::SmallCompany());
+    Global::ChaineConnexion = database::ConnectionString(chemin, database::ZadPassword());
+    ado::Connection cn = database::testing::Open(chemin, database::ZadPassword());
+    cn.Execute("INSERT INTO Ventes (LaDate, Utilisateur, Nom, TypeMouvement) SELECT LaDate, "
+               "Utilisateur, Nom, 3 FROM Ventes WHERE NumVente IN (5, 50, 500)");
+    cn.Execute("INSERT INTO Ventes (Utilisateur, Nom, TypeMouvement) VALUES ('1', 'SANS DATE', 3)");
+
+    ado::Recordset avant = database::testing::OpenRecordset(cn, "Ventes Order by NumVente Desc");
+    avant.SetSort("Ladate Desc");
+    avant.Requery();
+    const std::vector<std::string> attendus = Numeros(avant);
+    ASSERT_GT(attendus.size(), 1000u);
+
+    FrmVente& f = forms::form<FrmVente>();
+    f.Show();
+    EXPECT_EQ(Numeros(f.data1->Recordset()), attendus);
+    EXPECT_EQ(Courant(f), attendus.front());
+    EXPECT_EQ(std::to_string(Lignes(*f.DBGrid2)),
+              database::testing::Text(
+                  database::testing::OpenRecordset(
+                      cn, "SELECT COUNT(*) FROM DetailVente WHERE NumVente = " + attendus.front())
+                      .Fields(0L)
+                      .Value()));
+    EXPECT_GT(Lignes(*f.DBGrid2), 0);
 }
 
 TEST_F(Historique, AnEmptyJournalShowsNoLines)

@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -205,6 +206,43 @@ TEST_F(TableMachines, CopyIsMadeAgainOnlyWhenItsPictureChanges)
     ApresLeDernierChangement(copie);
     Creer("gant");
     EXPECT_EQ(Inode(copie), refaiteInode) << "the copy made again is not made at every sheet";
+}
+
+// The picture folder is read once per sheet: a copy written during the build, or one spelt in
+// another case, is the one the rows carry.
+TEST_F(TableMachines, RowsCarryTheCopyTheBuildWroteOrFound)
+{
+    auto octets = [this](const std::string& nom) {
+        std::ifstream fichier(Image(nom), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(fichier), {});
+    };
+    auto pictures = [this] {
+        ado::Recordset rs;
+        rs.Open("SELECT Picture FROM ARemplissageMachine ORDER BY Etage", zad.Connection());
+        std::vector<std::vector<uint8_t>> lues;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const vb::Variant p = rs["Picture"].Value();
+            lues.push_back(p.IsNull() ? std::vector<uint8_t>{} : p.BytesValue());
+        }
+        return lues;
+    };
+    // Both rows show one picture, whose copy exists spelt in another case and out of date.
+    Execute("UPDATE ArticleEnStock SET Image = 'botte' WHERE Reference IN (1000, 1001)");
+    Dessiner("rptBOTTE", 10, 10, Qt::green);
+    std::filesystem::rename(Image("rptBOTTE.jpg"), Image("rptBOTTE.JPG"));
+    ApresLeDernierChangement(Image("rptBOTTE.JPG"));
+    Dessiner("botte", 400, 300);
+    ApresLeDernierChangement(Image("botte.jpg"));
+    ASSERT_TRUE(forms::form<FenCompteRendu>().CreerEtatRemplissageMach(1, 0, "RemplissageMachine"));
+    EXPECT_FALSE(std::filesystem::exists(Image("RPTbotte.jpg")));
+    const std::vector<uint8_t> refaite = octets("rptBOTTE.JPG");
+    EXPECT_EQ(QImage::fromData(refaite.data(), int(refaite.size())).width(), 248);
+    EXPECT_EQ(pictures(), (std::vector<std::vector<uint8_t>>{refaite, refaite}));
+
+    // The picture gone, the copy left from before still serves.
+    std::filesystem::remove(Image("botte.jpg"));
+    ASSERT_TRUE(forms::form<FenCompteRendu>().CreerEtatRemplissageMach(1, 0, "RemplissageMachine"));
+    EXPECT_EQ(pictures(), (std::vector<std::vector<uint8_t>>{refaite, refaite}));
 }
 
 } // namespace
