@@ -20,21 +20,26 @@ using grande::Nue;
 using grande::Preparer;
 
 // Opens the window as the menu does when it is not loaded: loaded, then shown, which activates
-// it.
+// it; then the events the showing posted (layout, painting) handled, as the event loop does
+// before the store keeper sees the window.
 template <class Fenetre> Fenetre& Ouvrir()
 {
     const bool chargee = forms::IsLoaded<Fenetre>();
     Fenetre& f = forms::form<Fenetre>();
-    if (!chargee)
+    if (!chargee) {
         f.Show();
+        QCoreApplication::processEvents();
+    }
     return f;
 }
 
-// Closes the window and lets Qt delete it, so that the next opening builds it again.
+// Closes the window and lets Qt delete it, so that the next opening builds it again; no event is
+// left waiting, as none is once the event loop has run.
 template <class Fenetre> void Fermer()
 {
     forms::form<Fenetre>().Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
 }
 
 // What showing one employee reads: the services of its site, its profile's lines.
