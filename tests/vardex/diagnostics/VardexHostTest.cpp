@@ -4,8 +4,8 @@
 // lines and the sanitizers' reports on its standard error are checked.
 
 #include "platform/com/Atl.h"
-#include "tests/platform/registry/RegistryFixture.h"
 #include "tests/vardex/diagnostics/ServerDouble.h"
+#include "tests/vardex/diagnostics/VardexRegistration.h"
 #include "vardex/diagnostics/VeltrixDiagnosticsLib.h"
 
 #include <gtest/gtest.h>
@@ -133,14 +133,12 @@ std::vector<std::string> Words(const std::string& line)
     return words;
 }
 
-class VardexHost : public RegistryFixture
+class VardexHost : public VardexRegistryFixture
 {
 protected:
     void SetUp() override
     {
-        RegistryFixture::SetUp();
-        std::string command = "'" + std::string(REGSVR) + "' '" + VARDEX_LIBRARY + "' > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
+        VardexRegistryFixture::SetUp();
         int argc = 0;
         m_orb = CORBA::ORB_init(argc, nullptr, "");
         m_server = std::make_unique<ServerDouble>(m_orb);
@@ -149,7 +147,7 @@ protected:
     {
         StopFlood();
         m_server.reset();
-        RegistryFixture::TearDown();
+        VardexRegistryFixture::TearDown();
     }
 
     // The server sends messages to its listeners until the host is gone.
