@@ -9,6 +9,7 @@
 #include "norveldiag.hh"
 
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -49,6 +50,8 @@ struct State
     bool registerResult = true;
     int registerDelayMs = 0;
     bool freeOnUnregister = false;
+    bool messagesHeld = false;
+    std::condition_variable messagesReleased;
     std::string serviceKind = "diagnostics";
     std::map<std::string, Abuse> abuses;
     std::map<std::string, std::string> others;
@@ -288,8 +291,19 @@ public:
                       CORBA::Long count) override
     {
         for (auto& target : Listeners())
-            for (CORBA::Long i = 0; i < count; ++i)
+            for (CORBA::Long i = 0; i < count; ++i) {
+                {
+                    std::unique_lock guard(m_state.lock);
+                    m_state.messagesReleased.wait(guard, [&] { return !m_state.messagesHeld; });
+                }
                 target->diagnosticMessage(topic, verbosity, text);
+            }
+    }
+    void holdMessages(CORBA::Boolean hold) override
+    {
+        std::lock_guard guard(m_state.lock);
+        m_state.messagesHeld = hold;
+        m_state.messagesReleased.notify_all();
     }
     void sendFree() override
     {

@@ -2,33 +2,17 @@
 // with the registration command, created through the registry store.
 
 #include "platform/com/Atl.h"
-#include "tests/platform/registry/RegistryFixture.h"
+#include "tests/vardex/diagnostics/VardexRegistration.h"
 #include "vardex/diagnostics/VeltrixDiagnosticsLib.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-class TopicsDelete : public RegistryFixture
-{
-protected:
-    void SetUp() override
-    {
-        RegistryFixture::SetUp();
-        std::string command = "'" + std::string(REGSVR) + "' '" + VARDEX_LIBRARY + "' > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    }
-    void TearDown() override
-    {
-        CoUninitialize();
-        RegistryFixture::TearDown();
-    }
-};
+using TopicsDelete = VardexApartmentFixture;
 
 // Topic paths share a long start, as a server's do: each comparison of two keys runs through it.
 std::string Name(int i)

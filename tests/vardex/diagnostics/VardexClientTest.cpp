@@ -4,8 +4,8 @@
 
 #include "platform/com/Atl.h"
 #include "tests/platform/com/Exports.h"
-#include "tests/platform/registry/RegistryFixture.h"
 #include "tests/vardex/diagnostics/ServerDouble.h"
+#include "tests/vardex/diagnostics/VardexRegistration.h"
 #include "vardex/diagnostics/VeltrixDiagnosticsLib.h"
 
 #include <gtest/gtest.h>
@@ -174,23 +174,19 @@ SeqTopicVerbosity ServerTopics(std::initializer_list<std::pair<const wchar_t*, s
     return topics;
 }
 
-class VardexClient : public RegistryFixture
+class VardexClient : public VardexApartmentFixture
 {
 protected:
     void SetUp() override
     {
-        RegistryFixture::SetUp();
-        std::string command = "'" + std::string(REGSVR) + "' '" + VARDEX_LIBRARY + "' > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        VardexApartmentFixture::SetUp();
         int argc = 0;
         m_orb = CORBA::ORB_init(argc, nullptr, "");
     }
     void TearDown() override
     {
         m_server.reset();
-        CoUninitialize();
-        RegistryFixture::TearDown();
+        VardexApartmentFixture::TearDown();
     }
 
     void StartServer()
@@ -325,8 +321,7 @@ TEST_F(VardexClient, ClassesResolveByProgramIdentifierAndAggregateAsRegistered)
     EXPECT_EQ(Utf8(help), "Get Pair given Index, Index can be ordinal position or id");
 
     // The registration command removes what it wrote.
-    std::string command = "'" + std::string(REGSVR) + "' -u '" + VARDEX_LIBRARY + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(RunRegistrationCommand("-u"), 0);
     EXPECT_EQ(CLSIDFromProgID(u"VeltrixEnterprise.Topics", &clsid), CO_E_CLASSSTRING);
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key));
     EXPECT_FALSE(

@@ -14,6 +14,14 @@
 //   fork                under a flood, forks: the child makes each kind of call and exits; the
 //                       parent then still uses its objects
 // Each line it prints is "what result": the test reads them.
+//
+// Under AddressSanitizer a forked child inherits the sanitizer's allocator locks as the parent's
+// threads held them, and that allocator takes none around a fork: a lock held by another thread
+// at the fork (a relay allocating, or a thread ending, which hands its allocator cache back)
+// would stop the child's next allocation for good. There the forking host prints "hold-flood",
+// waits for the test's "held" on its input once the server holds its messages, and forks once
+// no relay has been in its listener and no thread started or ended for a while. Its ORB keeps
+// its idle workers meanwhile.
 
 #include "platform/com/Atl.h"
 #include "vardex/diagnostics/VeltrixDiagnosticsLib.h"
@@ -23,6 +31,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <sys/wait.h>
@@ -94,10 +103,14 @@ public:
         {
             std::lock_guard guard(m_lock);
             ++m_messages;
+            ++m_inCall;
             m_changed.notify_all();
         }
         if (slow.exchange(false))
             std::this_thread::sleep_for(6s);
+        std::lock_guard guard(m_lock);
+        --m_inCall;
+        m_lastCall = Clock::now();
         return S_OK;
     }
     HRESULT Free() override { return S_OK; }
@@ -107,6 +120,14 @@ public:
         std::unique_lock guard(m_lock);
         return m_changed.wait_for(guard, 30s, [&] { return m_messages >= count; });
     }
+    // Waits until no call is in the listener and none came for 300 ms: the relay threads that
+    // made the last calls have ended by then.
+    void WaitUntilQuiet()
+    {
+        std::unique_lock guard(m_lock);
+        while (m_inCall > 0 || Clock::now() - m_lastCall < 300ms)
+            m_changed.wait_for(guard, 50ms);
+    }
 
     std::atomic<bool> slow{false};
 
@@ -114,6 +135,8 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     int m_messages = 0;
+    int m_inCall = 0;
+    Clock::time_point m_lastCall;
 };
 
 Listener g_listener;
@@ -170,9 +193,34 @@ template <class Call> void TryInChild(const char* name, Call call)
         ErrorText());
 }
 
+// Under AddressSanitizer: has the test hold the server's messages, then waits for the relays
+// to end.
+void QuiesceFloodForSanitizer()
+{
+#ifdef __SANITIZE_ADDRESS__
+    Say("hold-flood");
+    char answer[16];
+    if (!std::fgets(answer, sizeof answer, stdin) || std::string(answer) != "held\n")
+        std::exit(6);
+    auto threadCount = [] {
+        std::filesystem::directory_iterator tasks("/proc/self/task");
+        return std::distance(begin(tasks), end(tasks));
+    };
+    for (long threads = -1;;) {
+        g_listener.WaitUntilQuiet();
+        long now = threadCount();
+        if (now == threads)
+            break;
+        threads = now;
+        std::this_thread::sleep_for(300ms);
+    }
+#endif
+}
+
 void ForkUnderFlood(ISDiagnostics* diagnostics, const char* reference)
 {
     CComPtr<ISTopics> topics = NewTopics();
+    QuiesceFloodForSanitizer();
     pid_t child = ::fork();
     if (child == 0) {
         TryInChild("ConnectService", [&] { return Connect(diagnostics, reference); });
@@ -224,6 +272,10 @@ int main(int argc, char** argv)
         return 2;
     const std::string mode = argv[1];
     const char* reference = argv[2];
+#ifdef __SANITIZE_ADDRESS__
+    if (mode == "fork")
+        ::setenv("ORBidleThreadTimeout", "3600", 1);
+#endif
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     CComPtr<ISDiagnostics> diagnostics = NewDiagnostics();
     if (!diagnostics || FAILED(Connect(diagnostics, reference)))
