@@ -5,14 +5,12 @@
 #include "harnix/distribution/FrmConfigMachine.h"
 
 #include "harnix/catalogue/FrmStock.h"
-#include "harnix/reports/FenVeltrixRep.h"
 #include "harnix/shell/Fenetres.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Registry.h"
-#include "platform/report/Report.h"
 #include "platform/win/Locale.h"
 #include "tests/harnix/distribution/ComptoirFixture.h"
-#include "tests/platform/report/PdfTools.h"
+#include "tests/harnix/reports/Visionneuse.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,17 +106,8 @@ protected:
     // Clicks a sheet button; the viewer it shows is written to a PDF and closed; its text.
     QString Fiche(QPushButton* bouton)
     {
-        QString texte;
-        OnNextModal([&](forms::Form& modale) {
-            auto& v = dynamic_cast<FenVeltrixRep&>(modale);
-            const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/fiche.pdf";
-            v.Rapport()->WritePdf(pdf);
-            texte = report::testing::PdfText(pdf).simplified();
-            v.Unload();
-        });
-        bouton->click();
-        forms::testing::DropModalActions();
-        return texte;
+        return reports::testing::TexteVu(
+            *bouton, QString::fromStdString(zad.Folder().Path().string()) + "/fiche.pdf");
     }
 };
 

@@ -5,13 +5,11 @@
 #include "harnix/reports/FenCompteRendu.h"
 
 #include "harnix/commun/Global.h"
-#include "harnix/reports/FenVeltrixRep.h"
 #include "platform/forms/Registry.h"
 #include "platform/forms/testing/Drive.h"
-#include "platform/report/Report.h"
 #include "tests/harnix/database/DatabaseFixture.h"
 #include "tests/harnix/database/GeneratedCompany.h"
-#include "tests/platform/report/PdfTools.h"
+#include "tests/harnix/reports/Visionneuse.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -94,17 +92,8 @@ protected:
     // The text of the list a button of the window prints, through its viewer.
     QString Liste(QPushButton* bouton)
     {
-        QString texte;
-        forms::testing::OnNextModal([&](forms::Form& modale) {
-            auto& v = dynamic_cast<FenVeltrixRep&>(modale);
-            const QString pdf = QString::fromStdString(dossier.File("liste.pdf"));
-            v.Rapport()->WritePdf(pdf);
-            texte = report::testing::PdfText(pdf).simplified();
-            v.Unload();
-        });
-        bouton->click();
-        forms::testing::DropModalActions();
-        return texte;
+        return reports::testing::TexteVu(*bouton,
+                                         QString::fromStdString(dossier.File("liste.pdf")));
     }
 
     TempFolder dossier;

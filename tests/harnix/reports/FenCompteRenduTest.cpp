@@ -10,6 +10,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/Screen.h"
 #include "platform/win/Twips.h"
+#include "tests/harnix/reports/Visionneuse.h"
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/report/PdfTools.h"
 
@@ -95,16 +96,13 @@ protected:
     Imprime ImprimerAvecFichier(QPushButton* bouton)
     {
         Imprime resultat;
-        forms::testing::OnNextModal([&](forms::Form& modale) {
-            auto& v = dynamic_cast<FenVeltrixRep&>(modale);
-            const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
-            v.Rapport()->WritePdf(pdf);
-            resultat = {PdfText(pdf).simplified(), v.Rapport()->FileName(),
-                        v.VXViewer1->PageCount()};
-            v.Unload();
-        });
-        bouton->click();
-        forms::testing::DropModalActions(); // no viewer: nothing waits for the next one
+        const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
+        if (reports::testing::ImprimerVue([&] { bouton->click(); }, pdf,
+                                          [&](FenVeltrixRep& v) {
+                                              resultat.fichier = v.Rapport()->FileName();
+                                              resultat.pages = v.VXViewer1->PageCount();
+                                          }))
+            resultat.texte = PdfText(pdf).simplified();
         return resultat;
     }
     QString Imprimer(QPushButton* bouton) { return ImprimerAvecFichier(bouton).texte; }

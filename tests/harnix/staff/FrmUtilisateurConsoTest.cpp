@@ -4,6 +4,7 @@
 
 #include "harnix/staff/FrmUtilisateur.h"
 
+#include "tests/harnix/reports/Visionneuse.h"
 #include "tests/harnix/staff/StaffFixture.h"
 #include "tests/platform/comm/Pty.h"
 #include "tests/platform/report/PdfTools.h"
@@ -51,16 +52,8 @@ protected:
     // path, or empty when no viewer was shown.
     QString Imprimer(QPushButton& bouton)
     {
-        QString pdf;
-        forms::testing::OnNextModal([&](forms::Form& modale) {
-            auto& viewer = dynamic_cast<FenVeltrixRep&>(modale);
-            pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
-            viewer.Rapport()->WritePdf(pdf);
-            viewer.Unload();
-        });
-        Click(bouton);
-        forms::testing::DropModalActions();
-        return pdf;
+        const QString pdf = QString::fromStdString(zad.Folder().Path().string()) + "/vu.pdf";
+        return reports::testing::ImprimerVue([&] { Click(bouton); }, pdf) ? pdf : QString();
     }
 
     void Mouvement(const std::string& quand, const std::string& badge, int lignes)
