@@ -20,6 +20,16 @@ std::string Name(int i)
     return "Report server/Diagnostics/Connections/Listener/" + std::to_string(i);
 }
 
+// How many times a deletion from the end a deletion from the front may cost. Both pass over the
+// whole index; only the front's pass writes. Storing each later position again (a key search
+// apiece) costs some 7 times as much in a plain build. Under ThreadSanitizer each write is
+// checked at the cost of a few reads, which puts the shift alone at about 3 times.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kFrontCost = 6;
+#else
+constexpr int kFrontCost = 3;
+#endif
+
 // A deletion costs one shift of the later positions, not a new index entry for each (a key
 // search apiece): deleting the first of 100 000 topics takes little more than deleting the
 // last, which shifts nothing. The two kinds alternate over 2 000 deletions, so that the load of
@@ -48,7 +58,7 @@ TEST_F(TopicsDelete, ADeletionCostsOneShiftOfTheLaterPositions)
         ASSERT_EQ(timed(i, first), S_OK);
         ASSERT_EQ(timed(kTopics - 1 - i, last), S_OK);
     }
-    EXPECT_LT(first, last * 3)
+    EXPECT_LT(first, last * kFrontCost)
         << std::chrono::duration_cast<std::chrono::milliseconds>(first).count() << " ms against "
         << std::chrono::duration_cast<std::chrono::milliseconds>(last).count() << " ms";
 
