@@ -140,6 +140,7 @@ TEST_F(InstanceLockTest, WithoutARuntimeFolderUsesAPrivateFolderOfTheUser)
     unsetenv("XDG_RUNTIME_DIR");
     const std::string folder = win::InstanceLock::LockFolder();
     EXPECT_EQ(folder, "/tmp/" + std::to_string(getuid()));
+    const bool made = !std::filesystem::exists(folder); // the test removes what it made
     win::InstanceLock lock;
     ASSERT_TRUE(lock.TryAcquire("harnix-test-" + std::to_string(getpid())));
     struct stat info;
@@ -148,6 +149,9 @@ TEST_F(InstanceLockTest, WithoutARuntimeFolderUsesAPrivateFolderOfTheUser)
     EXPECT_EQ(info.st_mode & 0022, 0u) << "no one else may write to the folder";
     lock.Release();
     std::filesystem::remove(folder + "/harnix-test-" + std::to_string(getpid()) + ".lock");
+    std::error_code kept; // not empty: another program locks there now
+    if (made)
+        std::filesystem::remove(folder, kept);
 }
 
 // A lock that cannot be made is told apart from one that a running copy holds.
