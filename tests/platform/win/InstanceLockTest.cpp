@@ -149,7 +149,7 @@ TEST_F(InstanceLockTest, WithoutARuntimeFolderUsesAPrivateFolderOfTheUser)
     EXPECT_EQ(info.st_mode & 0022, 0u) << "no one else may write to the folder";
     lock.Release();
     std::filesystem::remove(folder + "/harnix-test-" + std::to_string(getpid()) + ".lock");
-    std::error_code kept; // not empty: another program locks there now
+    std::error_code kept; // left when not empty: another program has its lock there
     if (made)
         std::filesystem::remove(folder, kept);
 }

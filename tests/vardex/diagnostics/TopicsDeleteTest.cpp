@@ -20,7 +20,7 @@ std::string Name(int i)
     return "Report server/Diagnostics/Connections/Listener/" + std::to_string(i);
 }
 
-// How many times a deletion from the end a deletion from the front may cost. Both pass over the
+// The most a deletion from the front may cost, in deletions from the end. Both pass over the
 // whole index; only the front's pass writes. Storing each later position again (a key search
 // apiece) costs some 7 times as much in a plain build. Under ThreadSanitizer each write is
 // checked at the cost of a few reads, which puts the shift alone at about 3 times.
